@@ -1,0 +1,58 @@
+// rqx340: lists, converts and imports RQX340 measurements from the command line.
+#include <cstdio>
+#include <string_view>
+#include <vector>
+
+#include "cli/commands.h"
+#include "platform/code_page.h"
+
+namespace {
+
+constexpr std::string_view kUsage =
+    "usage: rqx340 <command> [options]\n"
+    "\n"
+    "commands:\n"
+    "  list     list the measurements of a folder\n"
+    "  convert  write the exchange file of one measurement\n"
+    "  dump     check an exchange file and print it as JSON\n"
+    "  import   import measurements into a running host\n"
+    "\n"
+    "Run 'rqx340 <command> --help' for the options of a command.\n";
+
+struct Command {
+  std::string_view name;
+  int (*run)(rqx340::cli::Arguments);
+};
+
+constexpr Command kCommands[] = {
+    {"list", rqx340::cli::RunList},
+    {"convert", rqx340::cli::RunConvert},
+    {"dump", rqx340::cli::RunDump},
+    {"import", rqx340::cli::RunImport},
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string_view> args(argv + 1, argv + argc);
+  if (args.empty()) {
+    std::fputs(kUsage.data(), stderr);
+    return 2;
+  }
+  if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+    std::fputs(kUsage.data(), stdout);
+    return 0;
+  }
+  if (const auto& setting = rqx340::AnsiCodePageSetting(); !setting.page) {
+    std::fprintf(stderr, "rqx340: %s\n", setting.error.c_str());
+    return 2;
+  }
+  for (const auto& command : kCommands) {
+    if (args[0] == command.name) {
+      return command.run(rqx340::cli::Arguments(args).subspan(1));
+    }
+  }
+  std::fprintf(stderr, "rqx340: unknown command '%.*s'\n%s", static_cast<int>(args[0].size()),
+               args[0].data(), kUsage.data());
+  return 2;
+}

@@ -1,0 +1,45 @@
+// How long operations in the core show progress and keep the user interface
+// alive. The dialog backs these with its progress bar and message loop, the CLI
+// with a terminal bar; tests record the calls.
+#pragma once
+
+#include <cstdint>
+
+namespace rqx340 {
+
+// A progress bar: the operations of the dialog's bar control.
+class ProgressSink {
+ public:
+  virtual ~ProgressSink() = default;
+  virtual void SetRange(std::int32_t low, std::int32_t high) = 0;
+  virtual void SetPos(std::int32_t pos) = 0;
+  virtual void SetStep(std::int32_t step) = 0;
+  virtual void StepIt() = 0;
+  virtual void Show() = 0;
+  virtual void Hide() = 0;
+};
+
+// Dispatches whatever the user interface has pending. `stop` is the caller's
+// cancel flag; the result says whether the application should go on.
+class MessagePump {
+ public:
+  virtual ~MessagePump() = default;
+  virtual bool PumpPendingMessages(std::int32_t* stop) = 0;
+};
+
+class NullProgressSink final : public ProgressSink {
+ public:
+  void SetRange(std::int32_t, std::int32_t) override {}
+  void SetPos(std::int32_t) override {}
+  void SetStep(std::int32_t) override {}
+  void StepIt() override {}
+  void Show() override {}
+  void Hide() override {}
+};
+
+class NullMessagePump final : public MessagePump {
+ public:
+  bool PumpPendingMessages(std::int32_t*) override { return true; }
+};
+
+}  // namespace rqx340

@@ -1,0 +1,59 @@
+#include "platform/code_page.h"
+
+#include <gtest/gtest.h>
+
+namespace rqx340 {
+namespace {
+
+struct Case {
+  const char* name;
+  std::string utf8;
+  std::string ansi;
+};
+
+TEST(CodePageTest, Windows1252FromUtf8) {
+  const auto page = CodePage::Open(1252);
+  ASSERT_TRUE(page);
+  const Case cases[] = {
+      {"ascii", "Hello, world", "Hello, world"},
+      {"latin1", "Gr\xC3\xBC\xC3\x9F" "e", "Gr\xFC\xDF" "e"},
+      {"euro and dagger", "\xE2\x82\xAC\xE2\x80\xA0", "\x80\x86"},
+      {"missing character", "\xE6\x97\xA5x", "?x"},
+      {"astral character", "\xF0\x9F\x98\x80", "?"},
+      {"lone continuation bytes", "\x80\x80", "??"},
+      {"truncated three-byte sequence is one subpart", "\xE2\x82" "a", "?a"},
+      {"overlong lead", "\xC0\xAF", "??"},
+      {"surrogate", "\xED\xA0\x80", "???"},
+      {"truncated at end", "a\xF0\x9F\x98", "a?"},
+      {"undefined byte's character", "\xC2\x81", "?"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(page->FromUtf8(c.utf8), c.ansi);
+  }
+}
+
+TEST(CodePageTest, OtherCodePagesAndRoundTrip) {
+  const auto cp1251 = CodePage::Open(1251);
+  ASSERT_TRUE(cp1251);
+  EXPECT_EQ(cp1251->FromUtf8("\xD0\x96"), "\xC6");  // Cyrillic Zhe
+  EXPECT_EQ(cp1251->ToUtf8("\xC6"), "\xD0\x96");
+  const auto cp1252 = CodePage::Open(1252);
+  ASSERT_TRUE(cp1252);
+  EXPECT_EQ(cp1252->ToUtf8("\x80\xFC"), "\xE2\x82\xAC\xC3\xBC");
+  EXPECT_EQ(cp1252->ToUtf8("\x81"), "\xEF\xBF\xBD");
+}
+
+TEST(CodePageTest, RejectsUnknownAndMultiByteCodePages) {
+  EXPECT_FALSE(CodePage::Open(0));
+  EXPECT_FALSE(CodePage::Open(99999));
+  EXPECT_FALSE(CodePage::Open(932));
+}
+
+TEST(CodePageTest, SanitizeReplacesIllFormedSubparts) {
+  EXPECT_EQ(SanitizeUtf8("a\xFF" "b\xE2\x82"), "a\xEF\xBF\xBD" "b\xEF\xBF\xBD");
+  EXPECT_EQ(SanitizeUtf8("\xC3\xA9"), "\xC3\xA9");
+}
+
+}  // namespace
+}  // namespace rqx340
