@@ -1,16 +1,16 @@
 #include "platform/tick_clock.h"
 
-#include <time.h>
 #include <unistd.h>
+
+#include <chrono>
 
 namespace rqx340 {
 
 std::uint32_t TickCount() {
-  struct timespec now {};
-  ::clock_gettime(CLOCK_MONOTONIC, &now);
-  const auto milliseconds = static_cast<std::uint64_t>(now.tv_sec) * 1000u +
-                            static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
-  return static_cast<std::uint32_t>(milliseconds);
+  // steady_clock is CLOCK_MONOTONIC on POSIX systems.
+  const auto since_boot = std::chrono::steady_clock::now().time_since_epoch();
+  return static_cast<std::uint32_t>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(since_boot).count());
 }
 
 std::uint32_t CurrentProcessId() { return static_cast<std::uint32_t>(::getpid()); }
