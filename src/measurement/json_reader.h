@@ -2,30 +2,25 @@
 // convert) and the pull parse of a file's head that the folder scan uses.
 #pragma once
 
+#include <rapidjson/document.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <memory>
 #include <span>
 #include <string>
-
-#include <rapidjson/document.h>
+#include <string_view>
 
 #include "measurement/progress.h"
+#include "platform/file_system.h"
 
 namespace rqx340 {
 
 constexpr std::size_t kReadBufferSize = 65536;
 
-struct FileCloser {
-  void operator()(std::FILE* file) const {
-    if (file != nullptr) std::fclose(file);
-  }
-};
-using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
-
 // Opens a measurement file for binary reading, the path taken as the file
-// system's bytes. Null when it does not open, or is not a regular file.
+// system's bytes. Null when it does not open, or is not a regular file (a FIFO
+// or device is refused without being read).
 UniqueFile OpenMeasurementFile(const std::string& path);
 
 // A RapidJSON input stream over an open file that steps the progress bar and
@@ -34,7 +29,10 @@ class ProgressFileReadStream {
  public:
   using Ch = char;
 
-  // `buffer` holds kReadBufferSize bytes plus one for the end-of-input NUL.
+  // `buffer` is caller-owned, normally kReadBufferSize bytes. The end-of-input
+  // NUL goes at buffer[readCount] only after a short read, so it always lies
+  // inside the buffer. Read() must be called once before the first Peek()
+  // (ParseMeasurement does that).
   ProgressFileReadStream(std::FILE* file, std::span<char> buffer, ProgressSink& progress,
                          MessagePump& pump);
 
@@ -64,11 +62,22 @@ class ProgressFileReadStream {
   bool m_eof = false;
   ProgressSink& m_progress;
   MessagePump& m_pump;
-  std::int32_t m_stop = 0;
+  std::int32_t m_stop = 0;      // handed to the pump; this layer never sets it
+  char m_emptyBuffer[1] = {0};  // stands in for an empty caller buffer
 };
 
 // The full parse: the first Read(), then the whole file into `document`. On a
 // parse error the document stays null and holds the error and its offset.
 void ParseMeasurement(ProgressFileReadStream& stream, rapidjson::Document& document);
+
+// Lookups that never assert, for reading a parsed measurement. The member of
+// `object` named exactly `name` (the first one when the name occurs twice; a
+// member name ends at its first NUL); a null value when there is none or
+// `object` is not an object.
+const rapidjson::Value& JsonMember(const rapidjson::Value& object, std::string_view name);
+
+// Element `index` of `array`; a null value when `array` is not an array or is
+// too short.
+const rapidjson::Value& JsonElement(const rapidjson::Value& array, std::size_t index);
 
 }  // namespace rqx340
