@@ -6,7 +6,6 @@
 #include <utility>
 #include <vector>
 
-#include "platform/tick_clock.h"
 
 namespace rqx340 {
 
@@ -22,8 +21,6 @@ std::string ExchangeFileName(std::string_view id) { return std::string(id) + ".$
 std::string NameFileName(std::string_view id) { return std::string(id) + "FNM.$$$"; }
 std::string MappingName(std::string_view id) { return std::string(id) + "MAP"; }
 std::string RawSignalName(std::string_view id) { return std::string(id) + "WAV.$$$"; }
-
-TempNamer::TempNamer() : m_ticks(&TickCount), m_nProcessId(CurrentProcessId()) {}
 
 TempNamer::TempNamer(TickSource ticks, std::uint32_t process_id)
     : m_ticks(std::move(ticks)), m_nProcessId(process_id) {}

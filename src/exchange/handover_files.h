@@ -29,8 +29,6 @@ class TempNamer {
  public:
   using TickSource = std::function<std::uint32_t()>;
 
-  // The real tick clock and process id.
-  TempNamer();
   TempNamer(TickSource ticks, std::uint32_t process_id);
 
   // A name in `folder` that nothing carries yet; nullopt only when an absurd

@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/tick_clock.h"
 #include "support/faulty_temp_folder.h"
 #include "support/temp_dir.h"
 
@@ -104,17 +103,6 @@ TEST(TempNamerTest, TicksAreUpperCaseHexAndWrap) {
   // A dangling symlink takes its name too.
   std::filesystem::create_symlink(dir.Path() / "nowhere", dir.Path() / "~_7_00000000tmp");
   EXPECT_EQ(namer.UniqueName(folder, "~", "tmp"), "~_7_00000001tmp");
-}
-
-TEST(TempNamerTest, RealClockAndProcessId) {
-  test::TempDir dir;
-  TempFolder folder = OpenFolder(dir);
-  const auto name = TempNamer().UniqueName(folder, "~", "tmp");
-  ASSERT_TRUE(name.has_value());
-  const std::string pid_part = "~_" + std::to_string(CurrentProcessId()) + "_";
-  EXPECT_EQ(name->rfind(pid_part, 0), 0u) << *name;
-  EXPECT_EQ(name->size(), pid_part.size() + 8 + 3);
-  EXPECT_EQ(name->substr(name->size() - 3), "tmp");
 }
 
 TEST(ExchangeHandoverTest, NameFileMappingAndRelease) {

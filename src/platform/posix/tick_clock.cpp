@@ -1,7 +1,5 @@
 #include "platform/tick_clock.h"
 
-#include <unistd.h>
-
 #include <chrono>
 
 namespace rqx340 {
@@ -12,7 +10,5 @@ std::uint32_t TickCount() {
   return static_cast<std::uint32_t>(
       std::chrono::duration_cast<std::chrono::milliseconds>(since_boot).count());
 }
-
-std::uint32_t CurrentProcessId() { return static_cast<std::uint32_t>(::getpid()); }
 
 }  // namespace rqx340
