@@ -1,6 +1,7 @@
-// Sets an environment variable for the lifetime of the object (TZ, LC_ALL, ...)
-// and restores the old value, or its absence, afterwards.
+// Sets or clears an environment variable for one scope and restores it after.
 #pragma once
+
+#include <stdlib.h>
 
 #include <optional>
 #include <string>
@@ -9,9 +10,22 @@ namespace rqx340::test {
 
 class ScopedEnv {
  public:
-  // A null `value` unsets the variable.
-  ScopedEnv(const char* name, const char* value);
-  ~ScopedEnv();
+  // `value` nullptr clears the variable.
+  ScopedEnv(const char* name, const char* value) : m_name(name) {
+    if (const char* old = getenv(name)) m_old = old;
+    if (value != nullptr) {
+      setenv(name, value, 1);
+    } else {
+      unsetenv(name);
+    }
+  }
+  ~ScopedEnv() {
+    if (m_old) {
+      setenv(m_name.c_str(), m_old->c_str(), 1);
+    } else {
+      unsetenv(m_name.c_str());
+    }
+  }
   ScopedEnv(const ScopedEnv&) = delete;
   ScopedEnv& operator=(const ScopedEnv&) = delete;
 
@@ -19,8 +33,5 @@ class ScopedEnv {
   std::string m_name;
   std::optional<std::string> m_old;
 };
-
-// Creates a FIFO at `path`; false when the system refuses.
-bool MakeFifo(const std::string& path);
 
 }  // namespace rqx340::test
