@@ -31,6 +31,7 @@ struct SpawnOptions {
   // Variables set in the child's environment; nullopt removes one.
   std::vector<std::pair<std::string, std::optional<std::string>>> environment;
   bool capture_stdout = false;  // read with ReadLine / ReadRest
+  bool merge_stderr = false;    // standard error goes where standard output goes
   bool pipe_stdin = false;      // closed with CloseStdin
 };
 

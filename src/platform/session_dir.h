@@ -4,6 +4,7 @@
 // its path, so a directory swapped after the checks is never followed.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
@@ -44,6 +45,12 @@ class SessionDir {
   const std::string& Path() const { return m_strPath; }
   // `name` inside the directory, for messages and for handing paths to others.
   std::string PathOf(std::string_view name) const;
+
+  // The whole content of the regular file `name` of the directory, opened
+  // without following a symbolic link; nullopt when it cannot be read or is
+  // larger than `max_size`. `error` says why.
+  std::optional<std::string> ReadFile(std::string_view name, std::size_t max_size,
+                                      std::string* error = nullptr) const;
 
   // The system's handle on the directory (a descriptor on POSIX), for the
   // other facilities of the platform layer only.

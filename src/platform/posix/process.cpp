@@ -105,6 +105,7 @@ std::optional<ChildProcess> ChildProcess::Spawn(const std::string& program,
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   if (out_write.Valid()) posix_spawn_file_actions_adddup2(&actions, out_write.Get(), 1);
+  if (options.merge_stderr) posix_spawn_file_actions_adddup2(&actions, 1, 2);
   if (in_read.Valid()) posix_spawn_file_actions_adddup2(&actions, in_read.Get(), 0);
 
   std::vector<std::string> argv_text;

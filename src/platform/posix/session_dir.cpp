@@ -6,15 +6,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+
+#include "platform/posix/posix_util.h"
 
 namespace rqx340 {
 
 namespace {
 
-std::string ErrnoText(int error) { return std::strerror(error); }
+using posix::ErrnoText;
 
 std::string MakeAbsolute(std::string path, std::string_view current_dir) {
   std::filesystem::path result(path);
@@ -132,6 +135,38 @@ std::optional<SessionDir> SessionDir::Duplicate() const {
   const int fd = fcntl(m_hDir, F_DUPFD_CLOEXEC, 0);
   if (fd < 0) return std::nullopt;
   return SessionDir(fd, m_strPath);
+}
+
+std::optional<std::string> SessionDir::ReadFile(std::string_view name, std::size_t max_size,
+                                                std::string* error) const {
+  const std::string text(name);
+  const auto fail = [&](std::string reason) -> std::optional<std::string> {
+    if (error) *error = std::move(reason);
+    return std::nullopt;
+  };
+  if (!posix::IsObjectName(name)) return fail("invalid file name '" + text + "'");
+  posix::UniqueFd fd(openat(m_hDir, text.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
+  if (!fd.Valid()) return fail("cannot open " + PathOf(text) + ": " + ErrnoText(errno));
+  struct stat info {};
+  if (fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    return fail(PathOf(text) + " is not a regular file");
+  }
+  if (static_cast<std::uint64_t>(info.st_size) > max_size) {
+    return fail(PathOf(text) + " is larger than " + std::to_string(max_size) + " bytes");
+  }
+  std::string content;
+  char buffer[65536];
+  for (;;) {
+    const ssize_t got = read(fd.Get(), buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return fail("cannot read " + PathOf(text) + ": " + ErrnoText(errno));
+    if (got == 0) break;
+    if (content.size() + static_cast<std::size_t>(got) > max_size) {
+      return fail(PathOf(text) + " is larger than " + std::to_string(max_size) + " bytes");
+    }
+    content.append(buffer, static_cast<std::size_t>(got));
+  }
+  return content;
 }
 
 std::string SessionDir::PathOf(std::string_view name) const {
