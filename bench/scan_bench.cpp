@@ -85,7 +85,7 @@ void BM_ScanFolder(benchmark::State& state) {
 }
 BENCHMARK(BM_ScanFolder)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
-// The import's full parse of one measurement of 3600 rows with both spectra.
+// The import's full parse of one measurement of 3600 rows with both octave band sets.
 void BM_ParseMeasurement(benchmark::State& state) {
   static const SampleFolder folder(1, 3600, rqx340::gen::Octaves::kBoth);
   const std::string path = (folder.Path() / "M0001.rqx2").string();

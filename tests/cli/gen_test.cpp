@@ -55,7 +55,7 @@ TEST(GenCommandTest, SameSeedSameFilesOtherSeedOtherFiles) {
 TEST(GenCommandTest, WritesTheDocumentedLayout) {
   struct Case {
     const char* octaves;
-    int full_start;  // -1: no 1/1-octave spectrum
+    int full_start;  // -1: no 1/1-octave bands
     int third_start;
     rapidjson::SizeType row_size;
   };

@@ -13,7 +13,7 @@
 #include "platform/file_system.h"
 #include "support/recording_progress.h"
 #include "support/scoped_env.h"
-#include "support/special_files.h"
+#include "support/fifo.h"
 #include "support/temp_dir.h"
 
 namespace rqx340 {

@@ -17,7 +17,7 @@ constexpr std::string_view kUsage =
     "\n"
     "  --count N         measurements to write (default 5)\n"
     "  --rows N          time-history rows per measurement, one per second (default 100)\n"
-    "  --octaves SET     spectra in every row: none, full (1/1 octave, 9 bands),\n"
+    "  --octaves SET     octave bands in every row: none, full (1/1, 9 bands),\n"
     "                    third (1/3 octave, 24 bands) or both (default none)\n"
     "  --raw N           the first N measurements store raw data and get a .raw file\n"
     "                    (default 0)\n"
