@@ -44,6 +44,38 @@ void ProgressFileReadStream::Read() {
   }
 }
 
+BlockFileReadStream::BlockFileReadStream(std::FILE* file, std::span<char> buffer)
+    : m_file(file),
+      m_buffer(buffer.empty() ? m_emptyBuffer : buffer.data()),
+      m_bufferSize(buffer.size()),
+      m_current(m_buffer) {
+  if (m_bufferSize == 0) {
+    m_bufferLast = m_buffer;
+    m_eof = true;
+    return;
+  }
+  Read();
+}
+
+void BlockFileReadStream::Read() {
+  if (m_bufferLast != nullptr && m_current < m_bufferLast) {
+    ++m_current;
+    return;
+  }
+  if (m_eof) return;
+  m_count += m_readCount;
+  m_readCount = m_file != nullptr ? std::fread(m_buffer, 1, m_bufferSize, m_file) : 0;
+  ++m_nBlocksRead;
+  m_current = m_buffer;
+  if (m_readCount < m_bufferSize) {
+    m_buffer[m_readCount] = '\0';
+    m_bufferLast = m_buffer + m_readCount;
+    m_eof = true;
+  } else {
+    m_bufferLast = m_buffer + m_readCount - 1;
+  }
+}
+
 void ParseMeasurement(ProgressFileReadStream& stream, rapidjson::Document& document) {
   stream.Read();
   // A reused document must not keep its old value when this parse fails.

@@ -66,6 +66,46 @@ class ProgressFileReadStream {
   char m_emptyBuffer[1] = {0};  // stands in for an empty caller buffer
 };
 
+// The plain block stream of the folder scan, RapidJSON's FileReadStream with a
+// count of its reads: it fills the buffer once on construction and again only
+// when the parse runs past it. No progress steps, no pumping.
+class BlockFileReadStream {
+ public:
+  using Ch = char;
+
+  BlockFileReadStream(std::FILE* file, std::span<char> buffer);
+
+  Ch Peek() const { return *m_current; }
+  Ch Take() {
+    const Ch c = *m_current;
+    Read();
+    return c;
+  }
+  std::size_t Tell() const { return m_count + static_cast<std::size_t>(m_current - m_buffer); }
+
+  // The fread calls made so far.
+  std::uint64_t BlocksRead() const { return m_nBlocksRead; }
+
+  Ch* PutBegin() { return nullptr; }
+  void Put(Ch) {}
+  void Flush() {}
+  std::size_t PutEnd(Ch*) { return 0; }
+
+ private:
+  void Read();
+
+  std::FILE* m_file;
+  Ch* m_buffer;
+  std::size_t m_bufferSize;
+  Ch* m_bufferLast = nullptr;
+  Ch* m_current;
+  std::size_t m_readCount = 0;
+  std::size_t m_count = 0;
+  bool m_eof = false;
+  std::uint64_t m_nBlocksRead = 0;
+  char m_emptyBuffer[1] = {0};
+};
+
 // The full parse: the first Read(), then the whole file into `document`. On a
 // parse error the document stays null and holds the error and its offset.
 void ParseMeasurement(ProgressFileReadStream& stream, rapidjson::Document& document);

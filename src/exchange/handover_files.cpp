@@ -1,0 +1,132 @@
+#include "exchange/handover_files.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdio>
+#include <utility>
+#include <vector>
+
+
+namespace rqx340 {
+
+namespace {
+
+// Candidates tried before giving up; the folder is private, so reaching this
+// means something is badly wrong with it.
+constexpr std::uint32_t kMaxNameAttempts = 65536;
+
+}  // namespace
+
+std::string ExchangeFileName(std::string_view id) { return std::string(id) + ".$$$"; }
+std::string NameFileName(std::string_view id) { return std::string(id) + "FNM.$$$"; }
+std::string MappingName(std::string_view id) { return std::string(id) + "MAP"; }
+std::string RawSignalName(std::string_view id) { return std::string(id) + "WAV.$$$"; }
+
+TempNamer::TempNamer(TickSource ticks, std::uint32_t process_id)
+    : m_ticks(std::move(ticks)), m_nProcessId(process_id) {}
+
+std::optional<std::string> TempNamer::UniqueName(const TempFolder& folder, std::string_view prefix,
+                                                 std::string_view suffix) const {
+  std::uint32_t ticks = m_ticks();
+  for (std::uint32_t attempt = 0; attempt < kMaxNameAttempts; ++attempt, ++ticks) {
+    std::array<char, 32> digits{};
+    std::snprintf(digits.data(), digits.size(), "_%u_%08X", m_nProcessId, ticks);
+    std::string name(prefix);
+    name += digits.data();
+    name += suffix;
+    if (!folder.Exists(name)) return name;
+  }
+  return std::nullopt;
+}
+
+OutputFile TempNamer::CreateUnique(const TempFolder& folder, std::string_view prefix,
+                                   std::string_view suffix, std::string& name) const {
+  // Another process may take a name between the check and the creation; the
+  // creation refuses an existing file, and the next round picks a new name.
+  for (int round = 0; round < 8; ++round) {
+    auto candidate = UniqueName(folder, prefix, suffix);
+    if (!candidate) break;
+    OutputFile file = folder.CreateNew(*candidate);
+    if (file.IsOpen()) {
+      name = std::move(*candidate);
+      return file;
+    }
+    if (!folder.Exists(*candidate)) break;  // failed for another reason
+  }
+  name.clear();
+  return OutputFile();
+}
+
+std::optional<ExchangeHandover> ExchangeHandover::Create(const TempFolder& folder,
+                                                         std::string_view id) {
+  const std::string name = ExchangeFileName(id);
+  // A fresh file each time: a host still holding the previous one keeps its data.
+  folder.Remove(name);
+  OutputFile file = folder.CreateNew(name);
+  if (!file.IsOpen()) return std::nullopt;
+  return ExchangeHandover(folder, std::string(id), std::move(file));
+}
+
+ExchangeHandover::ExchangeHandover(const TempFolder& folder, std::string id, OutputFile file)
+    : m_file(std::move(file)),
+      m_strId(std::move(id)),
+      m_pFolder(&folder),
+      m_strPath(folder.PathOf(ExchangeFileName(m_strId))) {}
+
+ExchangeHandover::ExchangeHandover(ExchangeHandover&& other) noexcept
+    : m_file(std::move(other.m_file)),
+      m_bMapping(std::exchange(other.m_bMapping, false)),
+      m_view(std::move(other.m_view)),
+      m_strId(std::move(other.m_strId)),
+      m_pFolder(other.m_pFolder),
+      m_strPath(std::move(other.m_strPath)),
+      m_bNameFile(std::exchange(other.m_bNameFile, false)),
+      m_bReleased(std::exchange(other.m_bReleased, true)) {
+  other.m_view.reset();
+}
+
+ExchangeHandover::~ExchangeHandover() { Release(); }
+
+bool ExchangeHandover::WriteNameFile(std::int32_t data_offset) {
+  const std::string name = NameFileName(m_strId);
+  m_bNameFile = true;
+  m_pFolder->Remove(name);
+  OutputFile file = m_pFolder->CreateNew(name);
+  if (!file.IsOpen()) return false;
+  std::vector<std::byte> bytes(4 + m_strPath.size());
+  const auto value = static_cast<std::uint32_t>(data_offset);
+  for (int i = 0; i < 4; ++i) bytes[i] = static_cast<std::byte>((value >> (8 * i)) & 0xFFu);
+  for (std::size_t i = 0; i < m_strPath.size(); ++i) {
+    bytes[4 + i] = static_cast<std::byte>(m_strPath[i]);
+  }
+  const bool written = file.Write(bytes);
+  return file.Close() && written;
+}
+
+bool ExchangeHandover::Map(std::int32_t data_offset) {
+  const std::string link_name = MappingName(m_strId);
+  m_pFolder->Remove(link_name);
+  if (data_offset <= 0 || !m_pFolder->Link(ExchangeFileName(m_strId), link_name)) return false;
+  m_bMapping = true;
+  m_view = MappedFileView::Map(m_file, static_cast<std::size_t>(data_offset));
+  if (!m_view) {
+    m_pFolder->Remove(link_name);
+    m_bMapping = false;
+    return false;
+  }
+  return true;
+}
+
+void ExchangeHandover::Release() {
+  if (m_bReleased) return;
+  m_bReleased = true;
+  m_view.reset();
+  if (m_bMapping) m_pFolder->Remove(MappingName(m_strId));
+  m_bMapping = false;
+  m_file.Close();
+  m_pFolder->Remove(ExchangeFileName(m_strId));
+  if (m_bNameFile) m_pFolder->Remove(NameFileName(m_strId));
+  m_bNameFile = false;
+}
+
+}  // namespace rqx340

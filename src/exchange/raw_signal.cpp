@@ -1,0 +1,160 @@
+#include "exchange/raw_signal.h"
+
+#include <algorithm>
+#include <bit>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace rqx340 {
+
+namespace {
+
+constexpr int kAxes = 3;
+
+// Bounds-checked little-endian stores into a byte buffer.
+template <typename Unsigned>
+void PutUnsigned(std::span<std::byte> buffer, std::size_t offset, Unsigned value) {
+  static_assert(std::is_unsigned_v<Unsigned>);
+  if (offset > buffer.size() || buffer.size() - offset < sizeof(Unsigned)) return;
+  for (std::size_t i = 0; i < sizeof(Unsigned); ++i) {
+    buffer[offset + i] = static_cast<std::byte>((value >> (8 * i)) & 0xFFu);
+  }
+}
+
+void PutFloat(std::span<std::byte> buffer, std::size_t offset, float value) {
+  PutUnsigned(buffer, offset, std::bit_cast<std::uint32_t>(value));
+}
+
+float GetFloat(std::span<const std::byte> buffer, std::size_t offset) {
+  std::uint32_t bits = 0;
+  for (std::size_t i = 0; i < 4; ++i) {
+    bits |= static_cast<std::uint32_t>(buffer[offset + i]) << (8 * i);
+  }
+  return std::bit_cast<float>(bits);
+}
+
+// The axis files of one hand-over; whatever is still there at the end is removed.
+class AxisFiles {
+ public:
+  explicit AxisFiles(const TempFolder& folder) : m_folder(folder) {}
+  AxisFiles(const AxisFiles&) = delete;
+  AxisFiles& operator=(const AxisFiles&) = delete;
+  ~AxisFiles() {
+    for (int axis = 0; axis < kAxes; ++axis) {
+      m_files[axis].Close();
+      if (!m_names[axis].empty()) m_folder.Remove(m_names[axis]);
+    }
+  }
+
+  OutputFile& File(int axis) { return m_files[axis]; }
+  std::string& Name(int axis) { return m_names[axis]; }
+
+ private:
+  const TempFolder& m_folder;
+  std::array<OutputFile, kAxes> m_files;
+  std::array<std::string, kAxes> m_names;
+};
+
+}  // namespace
+
+std::array<std::byte, kAxisHeaderSize> BuildAxisHeader(std::uint64_t sample_count,
+                                                       std::int64_t start_time, float peak) {
+  std::array<std::byte, kAxisHeaderSize> header{};
+  PutUnsigned<std::uint32_t>(header, 0x00, 0);
+  PutUnsigned<std::uint32_t>(header, 0x04, 2);
+  PutUnsigned<std::uint64_t>(header, 0x08, sample_count);
+  PutUnsigned<std::uint64_t>(header, 0x10, static_cast<std::uint64_t>(start_time));
+  PutFloat(header, 0x18, 1.0f);
+  PutFloat(header, 0x1C, 1.0f);
+  PutFloat(header, kAxisPeakOffset, peak);
+  // WAVEFORMATEX: IEEE float, mono, 7162 samples/s, 4 bytes a sample.
+  PutUnsigned<std::uint16_t>(header, 0x24, 3);      // wFormatTag
+  PutUnsigned<std::uint16_t>(header, 0x26, 1);      // nChannels
+  PutUnsigned<std::uint32_t>(header, 0x28, 7162);   // nSamplesPerSec
+  PutUnsigned<std::uint32_t>(header, 0x2C, 28648);  // nAvgBytesPerSec
+  PutUnsigned<std::uint16_t>(header, 0x30, 4);      // nBlockAlign
+  PutUnsigned<std::uint16_t>(header, 0x32, 32);     // wBitsPerSample
+  PutUnsigned<std::uint16_t>(header, 0x34, 0);      // cbSize
+  return header;
+}
+
+RawHandoverResult HandOverRawSignal(const TempFolder& folder, const TempNamer& namer,
+                                    const std::string& raw_path, std::int64_t start_time,
+                                    const RawSignalCommand& send,
+                                    const RawHandoverOptions& options) {
+  auto raw = InputFile::Open(raw_path);
+  if (!raw) return RawHandoverResult::kNotOpened;
+  const std::uint64_t sample_count = raw->Size() / kRawSampleSize;
+  const std::size_t chunk_samples = std::max<std::size_t>(1, options.chunk_samples);
+
+  AxisFiles axes(folder);
+  const auto empty_header = BuildAxisHeader(sample_count, start_time, 0.0f);
+  for (int axis = 0; axis < kAxes; ++axis) {
+    axes.File(axis) = namer.CreateUnique(folder, "~", "tmp", axes.Name(axis));
+    if (!axes.File(axis).IsOpen() || !axes.File(axis).Write(empty_header)) {
+      return RawHandoverResult::kFailed;
+    }
+  }
+
+  std::vector<std::byte> read_buffer(chunk_samples * kRawSampleSize);
+  std::array<std::vector<std::byte>, kAxes> axis_buffers;
+  for (auto& buffer : axis_buffers) buffer.resize(chunk_samples * 4);
+  std::array<float, kAxes> peaks{};
+  std::array<float, kAxes> means{};
+
+  bool first_chunk = true;
+  for (std::uint64_t done = 0; done < sample_count;) {
+    const auto count =
+        static_cast<std::size_t>(std::min<std::uint64_t>(chunk_samples, sample_count - done));
+    const std::span<std::byte> chunk(read_buffer.data(), count * kRawSampleSize);
+    // The file shrank under us or could not be read: the signal would be wrong.
+    if (!raw->ReadExactly(chunk)) return RawHandoverResult::kFailed;
+
+    std::array<double, kAxes> sums{};
+    for (std::size_t i = 0; i < count; ++i) {
+      for (int axis = 0; axis < kAxes; ++axis) {
+        const float value = GetFloat(chunk, i * kRawSampleSize + 4 * axis);
+        if (value > peaks[axis]) peaks[axis] = value;
+        if (first_chunk) sums[axis] += static_cast<double>(value);
+      }
+    }
+    if (first_chunk) {
+      for (int axis = 0; axis < kAxes; ++axis) {
+        means[axis] = static_cast<float>(sums[axis] / static_cast<double>(count));
+      }
+      first_chunk = false;
+    }
+    for (int axis = 0; axis < kAxes; ++axis) {
+      const std::span<std::byte> out(axis_buffers[axis].data(), count * 4);
+      for (std::size_t i = 0; i < count; ++i) {
+        const float value = GetFloat(chunk, i * kRawSampleSize + 4 * axis) - means[axis];
+        PutFloat(out, 4 * i, value);
+      }
+      if (!axes.File(axis).Write(out)) return RawHandoverResult::kFailed;
+    }
+    done += count;
+  }
+
+  for (int axis = 0; axis < kAxes; ++axis) {
+    std::array<std::byte, 4> peak{};
+    PutFloat(peak, 0, peaks[axis]);
+    if (!axes.File(axis).WriteAt(kAxisPeakOffset, peak) || !axes.File(axis).Close()) {
+      return RawHandoverResult::kFailed;
+    }
+  }
+  read_buffer = {};
+  for (auto& buffer : axis_buffers) buffer = {};
+
+  const std::string signal_name = RawSignalName(options.id);
+  for (int axis = 0; axis < kAxes; ++axis) {
+    folder.Remove(signal_name);
+    if (folder.Rename(axes.Name(axis), signal_name)) axes.Name(axis).clear();
+    send();
+    folder.Remove(signal_name);
+    if (!axes.Name(axis).empty() && folder.Remove(axes.Name(axis))) axes.Name(axis).clear();
+  }
+  return RawHandoverResult::kHandedOver;
+}
+
+}  // namespace rqx340

@@ -1,0 +1,54 @@
+// Hands a measurement's raw acceleration signal to the host: the raw data file
+// (samples of three float32 values X, Y, Z) is split into one axis file per axis,
+// each with a 54-byte header and the axis's samples less their mean, and each is
+// offered to the host in turn under the raw signal name with command 20.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "exchange/handover_files.h"
+#include "platform/temp_files.h"
+
+namespace rqx340 {
+
+inline constexpr std::size_t kRawSampleSize = 12;
+inline constexpr std::size_t kAxisHeaderSize = 54;
+inline constexpr std::size_t kAxisPeakOffset = 0x20;
+// Samples in memory at a time, whatever the size of the raw data file.
+inline constexpr std::size_t kRawChunkSamples = 50000;
+
+// The axis file header: format 0, version 2, sample count, start time, two
+// scale factors of 1.0, the peak, and a WAVEFORMATEX for mono float32 at 7162 Hz.
+std::array<std::byte, kAxisHeaderSize> BuildAxisHeader(std::uint64_t sample_count,
+                                                       std::int64_t start_time, float peak);
+
+enum class RawHandoverResult {
+  kHandedOver,  // the three axis files were offered (command 20 each)
+  kNotOpened,   // the raw data file does not open: nothing sent, nothing to show
+  kFailed,      // an axis file could not be made (string 204): nothing sent, nothing left
+};
+
+// Sends command 20 for the raw signal file now in place; the reply is not used.
+using RawSignalCommand = std::function<void()>;
+
+struct RawHandoverOptions {
+  std::string_view id = kHandoverId;
+  std::size_t chunk_samples = kRawChunkSamples;
+};
+
+// Splits `raw_path` into axis files under unique "~" ... "tmp" names in
+// `folder`, then for X, Y and Z in turn removes a stale raw signal file, moves
+// the axis file there, calls `send` and removes it again. An axis file that
+// cannot be moved is still announced (the host finds nothing) and is deleted
+// afterwards, so no axis file outlives the call.
+RawHandoverResult HandOverRawSignal(const TempFolder& folder, const TempNamer& namer,
+                                    const std::string& raw_path, std::int64_t start_time,
+                                    const RawSignalCommand& send,
+                                    const RawHandoverOptions& options = {});
+
+}  // namespace rqx340

@@ -1,0 +1,172 @@
+#include "measurement/folder_scan.h"
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+#include "measurement/decimal_text.h"
+#include "measurement/json_reader.h"
+#include "measurement/key_value_handler.h"
+#include "platform/file_system.h"
+#include "platform/local_time.h"
+
+namespace rqx340 {
+namespace {
+
+constexpr std::string_view kExtension = ".rqx2";
+constexpr std::array<std::string_view, 3> kModeNames = {"Vib", "HA", "WB"};
+constexpr std::int32_t kProgressRange = 25;
+
+std::string WithTrailingSlash(std::string_view folder) {
+  std::string text(folder);
+  if (text.empty() || text.back() != '/') text.push_back('/');
+  return text;
+}
+
+// Every occurrence of `from` in `text` (left to right, not overlapping) by `to`.
+std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to) {
+  std::string result;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t found = text.find(from, start);
+    if (found == std::string_view::npos) break;
+    result.append(text.substr(start, found - start));
+    result.append(to);
+    start = found + from.size();
+  }
+  result.append(text.substr(start));
+  return result;
+}
+
+enum WantedKey { kStart, kSerial, kMode, kRaw, kWantedCount };
+
+}  // namespace
+
+std::string MakeFolderAbsolute(std::string_view folder) {
+  std::string joined;
+  if (folder.empty() || folder.front() != '/') {
+    // Without a current directory the text stays relative; the scan then
+    // finds what the system finds.
+    if (const auto cwd = CurrentDirectory()) joined = *cwd + "/";
+  }
+  joined.append(folder);
+  const bool absolute = !joined.empty() && joined.front() == '/';
+
+  std::vector<std::string_view> parts;
+  const std::string_view text(joined);
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    std::size_t end = text.find('/', start);
+    if (end == std::string_view::npos) end = text.size();
+    const std::string_view part = text.substr(start, end - start);
+    if (part == "..") {
+      if (!parts.empty() && parts.back() != "..") {
+        parts.pop_back();
+      } else if (!absolute) {
+        parts.push_back(part);  // a relative text keeps the ".." it cannot resolve
+      }
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
+    }
+    start = end + 1;
+  }
+
+  std::string result = absolute ? "/" : "";
+  for (const auto part : parts) {
+    result.append(part);
+    result.push_back('/');
+  }
+  if (result.empty()) result = "./";
+  return result;
+}
+
+std::string FindRawFile(std::string_view folder, std::string_view fileName) {
+  const std::string folder_text = MakeFolderAbsolute(folder);
+  std::string path = folder_text + std::string(fileName);
+  // The extension is cut from the file name only; dots in folder names stay.
+  const std::size_t name_start = folder_text.size();
+  const std::size_t dot = path.rfind('.');
+  if (dot != std::string::npos && dot >= name_start) path.resize(dot);
+  path += ".raw";
+  if (IsRegularFile(path)) return path;
+
+  // The folder's own name, replaced by "raw" wherever it occurs in the path,
+  // which usually means the sibling folder raw. The root has no name.
+  const std::string_view without_slash =
+      std::string_view(folder_text).substr(0, folder_text.size() - 1);
+  const std::string_view name = without_slash.substr(without_slash.rfind('/') + 1);
+  if (name.empty() || name == "." || name == "..") return {};
+  const std::string candidate = ReplaceAll(path, name, "raw");
+  if (IsRegularFile(candidate)) return candidate;
+  return {};
+}
+
+bool ReadSummary(CRQX340Json& record, std::string_view folder, std::string_view fileName,
+                 ScanReport* report) {
+  const UniqueFile file = OpenMeasurementFile(WithTrailingSlash(folder) + std::string(fileName));
+  if (!file) return false;
+  std::vector<char> buffer(kReadBufferSize);
+  BlockFileReadStream stream(file.get(), buffer);
+  KeyValueHandler handler;
+  std::array<bool, kWantedCount> found{};
+
+  PullParse(stream, handler, [&](const KeyValueHandler& h) {
+    if (!h.HasPair()) return true;
+    const std::string& key = h.m_strKey;
+    const std::string& value = h.m_strValue;
+    if (key == "StartDateTime") {
+      record.m_tStart = ConvertStartTime(ReadDecimal64(value));
+      found[kStart] = true;
+    } else if (key == "SerialNum") {
+      record.m_strSerialNum = value;
+      found[kSerial] = true;
+    } else if (key == "TAG_OPERATING_MODE_20") {
+      const std::int32_t mode = std::clamp(ReadDecimal32(value), 0, 2);
+      record.m_strMode = kModeNames[static_cast<std::size_t>(mode)];
+      found[kMode] = true;
+    } else if (key == "TAG_STORE_RAW_53") {
+      record.m_nRaw = ReadDecimal32(value);
+      found[kRaw] = true;
+    }
+    return !std::all_of(found.begin(), found.end(), [](bool f) { return f; });
+  });
+
+  if (report != nullptr) {
+    ++report->m_nFilesOpened;
+    report->m_nBlocksRead += stream.BlocksRead();
+  }
+  if (record.m_nRaw != 0 && FindRawFile(folder, fileName).empty()) record.m_nRaw = 2;
+  return std::all_of(found.begin(), found.end(), [](bool f) { return f; });
+}
+
+std::vector<CRQX340Json> ScanFolder(std::string_view folder, ProgressSink& progress,
+                                    ScanReport* report) {
+  progress.Show();
+  progress.SetPos(0);
+  progress.SetStep(1);
+  progress.SetRange(0, kProgressRange);
+
+  std::vector<CRQX340Json> records;
+  const std::string folder_text = MakeFolderAbsolute(folder);
+  std::string error;
+  const auto files = ListFiles(folder_text, kExtension, &error);
+  if (report != nullptr) {
+    report->m_bListed = files.has_value();
+    report->m_strError = error;
+  }
+  if (files) {
+    for (const FileEntry& entry : *files) {
+      progress.StepIt();
+      CRQX340Json record;
+      record.m_strName = entry.name;
+      record.m_nSize = entry.size;
+      if (ReadSummary(record, folder_text, record.m_strName, report)) {
+        records.push_back(std::move(record));
+      }
+    }
+  }
+  progress.Hide();
+  return records;
+}
+
+}  // namespace rqx340

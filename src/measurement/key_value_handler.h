@@ -1,0 +1,146 @@
+// The pull parse of a measurement file's head: pairs each key with the string or
+// number that follows it, handing control back to the caller after every event
+// so that it can stop as soon as it has what it wants.
+#pragma once
+
+#include <rapidjson/reader.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <utility>
+
+namespace rqx340 {
+
+// The event sink of the pull parse. Texts are the UTF-8 bytes the reader
+// delivers (escapes decoded), each ending at its first NUL.
+class KeyValueHandler {
+ public:
+  using Ch = char;
+
+  static constexpr std::int32_t kNothingYet = 0;
+  static constexpr std::int32_t kComplete = 1;  // a pair is complete, or an object started
+  static constexpr std::int32_t kAwaitingValue = 2;
+
+  std::int32_t m_nState = kNothingYet;
+  std::string m_strKey;    // the latest key
+  std::string m_strValue;  // the value paired with it; empty until one arrives
+
+  // (m_strKey, m_strValue) is a pair. It stays readable until the next key.
+  bool HasPair() const { return m_nState == kComplete && !m_strValue.empty(); }
+
+  // RapidJSON SAX events. A false return ends the parse: null, true and false
+  // literals stop it.
+  bool Null() { return false; }
+  bool Bool(bool) { return false; }
+  bool Int(int value) { return Scalar(std::to_string(value)); }
+  bool Uint(unsigned value) { return Scalar(std::to_string(value)); }
+  bool Int64(std::int64_t value) { return Scalar(std::to_string(value)); }
+  bool Uint64(std::uint64_t value) { return Scalar(std::to_string(value)); }
+  bool Double(double value);
+  bool RawNumber(const Ch* text, rapidjson::SizeType length, bool) {
+    return Scalar(UpToNul(text, length));
+  }
+  bool String(const Ch* text, rapidjson::SizeType length, bool) {
+    return Scalar(UpToNul(text, length));
+  }
+  bool StartObject() {
+    m_nState = kComplete;
+    return true;
+  }
+  bool Key(const Ch* text, rapidjson::SizeType length, bool) {
+    m_strKey.assign(UpToNul(text, length));
+    m_strValue.clear();
+    m_nState = kAwaitingValue;
+    return true;
+  }
+  bool EndObject(rapidjson::SizeType) { return true; }
+  bool StartArray() { return true; }
+  bool EndArray(rapidjson::SizeType) { return true; }
+
+ private:
+  static std::string_view UpToNul(const Ch* text, rapidjson::SizeType length) {
+    const std::string_view view(text, length);
+    return view.substr(0, view.find('\0'));
+  }
+  bool Scalar(std::string_view text) {
+    if (m_nState == kAwaitingValue) {
+      m_strValue.assign(text);
+      m_nState = kComplete;
+    }
+    return true;
+  }
+};
+
+enum class PullParseEnd {
+  kEndOfInput,  // the root value and the input ended
+  kStoppedByCaller,
+  kStoppedAtLiteral,  // a null, true or false literal
+  kSyntaxError,       // including text after the root value
+};
+
+namespace detail {
+
+// Forwards every event to the KeyValueHandler, then lets the caller look at it.
+template <typename OnEvent>
+class SteppingHandler {
+ public:
+  using Ch = char;
+  using SizeType = rapidjson::SizeType;
+
+  SteppingHandler(KeyValueHandler& handler, OnEvent& on_event)
+      : m_handler(handler), m_onEvent(on_event) {}
+
+  bool StoppedByCaller() const { return m_stoppedByCaller; }
+
+  bool Null() { return After(m_handler.Null()); }
+  bool Bool(bool b) { return After(m_handler.Bool(b)); }
+  bool Int(int i) { return After(m_handler.Int(i)); }
+  bool Uint(unsigned u) { return After(m_handler.Uint(u)); }
+  bool Int64(std::int64_t i) { return After(m_handler.Int64(i)); }
+  bool Uint64(std::uint64_t u) { return After(m_handler.Uint64(u)); }
+  bool Double(double d) { return After(m_handler.Double(d)); }
+  bool RawNumber(const Ch* s, SizeType n, bool c) { return After(m_handler.RawNumber(s, n, c)); }
+  bool String(const Ch* s, SizeType n, bool c) { return After(m_handler.String(s, n, c)); }
+  bool StartObject() { return After(m_handler.StartObject()); }
+  bool Key(const Ch* s, SizeType n, bool c) { return After(m_handler.Key(s, n, c)); }
+  bool EndObject(SizeType n) { return After(m_handler.EndObject(n)); }
+  bool StartArray() { return After(m_handler.StartArray()); }
+  bool EndArray(SizeType n) { return After(m_handler.EndArray(n)); }
+
+ private:
+  bool After(bool go_on) {
+    if (!go_on) return false;
+    if (!m_onEvent(static_cast<const KeyValueHandler&>(m_handler))) {
+      m_stoppedByCaller = true;
+      return false;
+    }
+    return true;
+  }
+
+  KeyValueHandler& m_handler;
+  OnEvent& m_onEvent;
+  bool m_stoppedByCaller = false;
+};
+
+}  // namespace detail
+
+// Pull-parses `stream` into `handler`. After every event `on_event(handler)`
+// is called; it returns false once the caller wants no more. Numbers reach the
+// handler as their text; the nesting lives on the heap, so deep input cannot
+// overflow the stack.
+template <typename InputStream, typename OnEvent>
+PullParseEnd PullParse(InputStream& stream, KeyValueHandler& handler, OnEvent&& on_event) {
+  detail::SteppingHandler<std::remove_reference_t<OnEvent>> stepping(handler, on_event);
+  rapidjson::Reader reader;
+  const rapidjson::ParseResult result =
+      reader.Parse<rapidjson::kParseNumbersAsStringsFlag | rapidjson::kParseIterativeFlag>(
+          stream, stepping);
+  if (result) return PullParseEnd::kEndOfInput;
+  if (result.Code() != rapidjson::kParseErrorTermination) return PullParseEnd::kSyntaxError;
+  return stepping.StoppedByCaller() ? PullParseEnd::kStoppedByCaller
+                                    : PullParseEnd::kStoppedAtLiteral;
+}
+
+}  // namespace rqx340

@@ -1,0 +1,194 @@
+#include "platform/temp_files.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <utility>
+
+namespace rqx340 {
+
+namespace {
+
+// Only plain names inside the folder: never a path that leaves it.
+bool IsPlainName(std::string_view name) {
+  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos &&
+         name.find('\0') == std::string_view::npos;
+}
+
+void CloseHandle(int& handle) {
+  if (handle >= 0) ::close(handle);
+  handle = -1;
+}
+
+}  // namespace
+
+OutputFile::OutputFile(OutputFile&& other) noexcept : m_hFile(std::exchange(other.m_hFile, -1)) {}
+
+OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
+  if (this != &other) {
+    CloseHandle(m_hFile);
+    m_hFile = std::exchange(other.m_hFile, -1);
+  }
+  return *this;
+}
+
+OutputFile::~OutputFile() { CloseHandle(m_hFile); }
+
+bool OutputFile::Write(std::span<const std::byte> bytes) {
+  if (m_hFile < 0) return false;
+  while (!bytes.empty()) {
+    const ssize_t written = ::write(m_hFile, bytes.data(), bytes.size());
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    bytes = bytes.subspan(static_cast<std::size_t>(written));
+  }
+  return true;
+}
+
+bool OutputFile::WriteAt(std::uint64_t offset, std::span<const std::byte> bytes) {
+  if (m_hFile < 0) return false;
+  while (!bytes.empty()) {
+    const ssize_t written =
+        ::pwrite(m_hFile, bytes.data(), bytes.size(), static_cast<off_t>(offset));
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    bytes = bytes.subspan(static_cast<std::size_t>(written));
+    offset += static_cast<std::uint64_t>(written);
+  }
+  return true;
+}
+
+bool OutputFile::Seek(std::uint64_t offset) {
+  return m_hFile >= 0 && ::lseek(m_hFile, static_cast<off_t>(offset), SEEK_SET) >= 0;
+}
+
+std::optional<std::uint64_t> OutputFile::Tell() const {
+  if (m_hFile < 0) return std::nullopt;
+  const off_t position = ::lseek(m_hFile, 0, SEEK_CUR);
+  if (position < 0) return std::nullopt;
+  return static_cast<std::uint64_t>(position);
+}
+
+bool OutputFile::Close() {
+  if (m_hFile < 0) return true;
+  const int result = ::close(std::exchange(m_hFile, -1));
+  // After EINTR the descriptor is gone on Linux; only EIO-like errors matter.
+  return result == 0 || errno == EINTR;
+}
+
+std::optional<InputFile> InputFile::Open(const std::string& path) {
+  if (path.empty() || path.find('\0') != std::string::npos) return std::nullopt;
+  // Non-blocking so that opening a FIFO returns at once; it is refused below.
+  const int handle = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (handle < 0) return std::nullopt;
+  struct stat info {};
+  if (::fstat(handle, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(handle);
+    return std::nullopt;
+  }
+  const int flags = ::fcntl(handle, F_GETFL);
+  if (flags >= 0) ::fcntl(handle, F_SETFL, flags & ~O_NONBLOCK);
+  return InputFile(handle, static_cast<std::uint64_t>(info.st_size));
+}
+
+InputFile::InputFile(InputFile&& other) noexcept
+    : m_hFile(std::exchange(other.m_hFile, -1)), m_nSize(other.m_nSize) {}
+
+InputFile& InputFile::operator=(InputFile&& other) noexcept {
+  if (this != &other) {
+    CloseHandle(m_hFile);
+    m_hFile = std::exchange(other.m_hFile, -1);
+    m_nSize = other.m_nSize;
+  }
+  return *this;
+}
+
+InputFile::~InputFile() { CloseHandle(m_hFile); }
+
+bool InputFile::ReadExactly(std::span<std::byte> buffer) {
+  if (m_hFile < 0) return false;
+  while (!buffer.empty()) {
+    const ssize_t got = ::read(m_hFile, buffer.data(), buffer.size());
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;
+    buffer = buffer.subspan(static_cast<std::size_t>(got));
+  }
+  return true;
+}
+
+std::optional<TempFolder> TempFolder::Open(std::string_view path, std::string* error) {
+  std::string text(path);
+  if (text.empty() || text.find('\0') != std::string::npos) {
+    if (error != nullptr) *error = "invalid temporary folder path";
+    return std::nullopt;
+  }
+  const int handle = ::open(text.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (handle < 0) {
+    if (error != nullptr) *error = text + ": " + std::strerror(errno);
+    return std::nullopt;
+  }
+  if (text.back() != '/') text.push_back('/');
+  return TempFolder(handle, std::move(text));
+}
+
+TempFolder::TempFolder(TempFolder&& other) noexcept
+    : m_hDir(std::exchange(other.m_hDir, -1)), m_strPath(std::move(other.m_strPath)) {}
+
+TempFolder& TempFolder::operator=(TempFolder&& other) noexcept {
+  if (this != &other) {
+    CloseHandle(m_hDir);
+    m_hDir = std::exchange(other.m_hDir, -1);
+    m_strPath = std::move(other.m_strPath);
+  }
+  return *this;
+}
+
+TempFolder::~TempFolder() { CloseHandle(m_hDir); }
+
+OutputFile TempFolder::CreateAlways(std::string_view name) const {
+  if (!IsPlainName(name)) return OutputFile();
+  const std::string text(name);
+  return OutputFile(::openat(m_hDir, text.c_str(),
+                             O_RDWR | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600));
+}
+
+OutputFile TempFolder::CreateNew(std::string_view name) const {
+  if (!IsPlainName(name)) return OutputFile();
+  const std::string text(name);
+  return OutputFile(::openat(m_hDir, text.c_str(),
+                             O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600));
+}
+
+bool TempFolder::Exists(std::string_view name) const {
+  if (!IsPlainName(name)) return false;
+  const std::string text(name);
+  struct stat info {};
+  if (::fstatat(m_hDir, text.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) return true;
+  // Anything but "not there" (a permission problem, say) counts as taken.
+  return errno != ENOENT;
+}
+
+bool TempFolder::Remove(std::string_view name) const {
+  if (!IsPlainName(name)) return false;
+  const std::string text(name);
+  return ::unlinkat(m_hDir, text.c_str(), 0) == 0 || errno == ENOENT;
+}
+
+bool TempFolder::Link(std::string_view existing, std::string_view link_name) const {
+  if (!IsPlainName(existing) || !IsPlainName(link_name)) return false;
+  const std::string from(existing);
+  const std::string to(link_name);
+  return ::linkat(m_hDir, from.c_str(), m_hDir, to.c_str(), 0) == 0;
+}
+
+bool TempFolder::Rename(std::string_view from, std::string_view to) const {
+  if (!IsPlainName(from) || !IsPlainName(to)) return false;
+  const std::string old_name(from);
+  const std::string new_name(to);
+  return ::renameat(m_hDir, old_name.c_str(), m_hDir, new_name.c_str()) == 0;
+}
+
+}  // namespace rqx340

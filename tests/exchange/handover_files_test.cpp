@@ -1,0 +1,210 @@
+#include "exchange/handover_files.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/faulty_temp_folder.h"
+#include "support/temp_dir.h"
+
+namespace rqx340 {
+namespace {
+
+using test::ListNames;
+using test::ReadFileBytes;
+
+TempFolder OpenFolder(const test::TempDir& dir) {
+  auto folder = TempFolder::Open(dir.Path().string());
+  EXPECT_TRUE(folder.has_value());
+  return std::move(*folder);
+}
+
+std::span<const std::byte> BytesOf(std::string_view text) {
+  return std::as_bytes(std::span(text.data(), text.size()));
+}
+
+std::string AsString(std::span<const std::byte> bytes) {
+  return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+TEST(HandoverNames, DeriveFromTheIdentifier) {
+  EXPECT_EQ(ExchangeFileName(kHandoverId), "ZURQX340.$$$");
+  EXPECT_EQ(NameFileName(kHandoverId), "ZURQX340FNM.$$$");
+  EXPECT_EQ(MappingName(kHandoverId), "ZURQX340MAP");
+  EXPECT_EQ(RawSignalName(kHandoverId), "ZURQX340WAV.$$$");
+}
+
+TEST(TempFolderTest, PathGetsATrailingSlash) {
+  test::TempDir dir;
+  const std::string bare = dir.Path().string();
+  ASSERT_NE(bare.back(), '/');
+  for (const std::string& given : {bare, bare + "/"}) {
+    SCOPED_TRACE(given);
+    auto folder = TempFolder::Open(given);
+    ASSERT_TRUE(folder.has_value());
+    EXPECT_EQ(folder->Path(), bare + "/");
+    EXPECT_EQ(folder->PathOf("ZURQX340.$$$"), bare + "/ZURQX340.$$$");
+  }
+}
+
+TEST(TempFolderTest, RefusesSymlinkAndMissingFolder) {
+  test::TempDir dir;
+  std::filesystem::create_symlink(dir.Path(), dir.Path() / "link");
+  std::string error;
+  EXPECT_FALSE(TempFolder::Open((dir.Path() / "link").string(), &error).has_value());
+  EXPECT_FALSE(error.empty());
+  EXPECT_FALSE(TempFolder::Open((dir.Path() / "missing").string()).has_value());
+}
+
+TEST(TempFolderTest, NamesNeverLeaveTheFolder) {
+  test::TempDir dir;
+  TempFolder folder = OpenFolder(dir);
+  EXPECT_FALSE(folder.CreateNew("../escape").IsOpen());
+  EXPECT_FALSE(folder.CreateAlways("").IsOpen());
+  EXPECT_FALSE(folder.Remove(".."));
+  EXPECT_FALSE(std::filesystem::exists(dir.Path().parent_path() / "escape"));
+}
+
+TEST(TempFolderTest, CreateDoesNotFollowAPlantedSymlink) {
+  test::TempDir dir;
+  dir.Write("target", "keep");
+  std::filesystem::create_symlink(dir.Path() / "target", dir.Path() / "planted");
+  TempFolder folder = OpenFolder(dir);
+  EXPECT_FALSE(folder.CreateAlways("planted").IsOpen());
+  EXPECT_FALSE(folder.CreateNew("planted").IsOpen());
+  EXPECT_TRUE(folder.Exists("planted"));
+  EXPECT_EQ(ReadFileBytes(dir.Path() / "target"), "keep");
+}
+
+TEST(TempNamerTest, RepeatedTicksCountUp) {
+  test::TempDir dir;
+  TempFolder folder = OpenFolder(dir);
+  const TempNamer namer([] { return 0x0012AB34u; }, 1234);
+  const char* expected[] = {"~_1234_0012AB34tmp", "~_1234_0012AB35tmp", "~_1234_0012AB36tmp"};
+  for (const char* name : expected) {
+    std::string made;
+    OutputFile file = namer.CreateUnique(folder, "~", "tmp", made);
+    EXPECT_TRUE(file.IsOpen());
+    EXPECT_EQ(made, name);
+  }
+  EXPECT_EQ(ListNames(dir.Path().string()),
+            std::vector<std::string>(std::begin(expected), std::end(expected)));
+}
+
+TEST(TempNamerTest, TicksAreUpperCaseHexAndWrap) {
+  test::TempDir dir;
+  TempFolder folder = OpenFolder(dir);
+  const TempNamer namer([] { return 0xFFFFFFFFu; }, 7);
+  EXPECT_EQ(namer.UniqueName(folder, "~", "tmp"), "~_7_FFFFFFFFtmp");
+  dir.Write("~_7_FFFFFFFFtmp", "");
+  EXPECT_EQ(namer.UniqueName(folder, "~", "tmp"), "~_7_00000000tmp");
+  // A dangling symlink takes its name too.
+  std::filesystem::create_symlink(dir.Path() / "nowhere", dir.Path() / "~_7_00000000tmp");
+  EXPECT_EQ(namer.UniqueName(folder, "~", "tmp"), "~_7_00000001tmp");
+}
+
+TEST(ExchangeHandoverTest, NameFileMappingAndRelease) {
+  test::TempDir dir;
+  TempFolder folder = OpenFolder(dir);
+  auto handover = ExchangeHandover::Create(folder);
+  ASSERT_TRUE(handover.has_value());
+  EXPECT_EQ(handover->Path(), dir.Path().string() + "/ZURQX340.$$$");
+  std::string content(9000, 'x');
+  ASSERT_TRUE(handover->File().Write(BytesOf(content)));
+
+  ASSERT_TRUE(handover->WriteNameFile(8480));
+  // 8480 = 0x2120, little-endian, then the path without a terminator.
+  const std::string expected_name_file =
+      std::string("\x20\x21\x00\x00", 4) + dir.Path().string() + "/ZURQX340.$$$";
+  EXPECT_EQ(ReadFileBytes(dir.Path() / "ZURQX340FNM.$$$"), expected_name_file);
+
+  ASSERT_TRUE(handover->Map(8480));
+  EXPECT_TRUE(std::filesystem::equivalent(dir.Path() / "ZURQX340MAP", dir.Path() / "ZURQX340.$$$"));
+  EXPECT_EQ(ReadFileBytes(dir.Path() / "ZURQX340MAP"), content);
+  EXPECT_EQ(ListNames(dir.Path().string()),
+            (std::vector<std::string>{"ZURQX340.$$$", "ZURQX340FNM.$$$", "ZURQX340MAP"}));
+
+  handover->Release();
+  EXPECT_TRUE(ListNames(dir.Path().string()).empty());
+  handover->Release();  // twice is harmless
+}
+
+TEST(ExchangeHandoverTest, NegativeOffsetInNameFile) {
+  test::TempDir dir;
+  TempFolder folder = OpenFolder(dir);
+  auto handover = ExchangeHandover::Create(folder);
+  ASSERT_TRUE(handover.has_value());
+  ASSERT_TRUE(handover->WriteNameFile(-2));
+  EXPECT_EQ(ReadFileBytes(dir.Path() / "ZURQX340FNM.$$$").substr(0, 4),
+            std::string("\xFE\xFF\xFF\xFF", 4));
+}
+
+TEST(ExchangeHandoverTest, StaleFilesAreReplaced) {
+  test::TempDir dir;
+  dir.Write("ZURQX340.$$$", "old exchange");
+  dir.Write("ZURQX340MAP", "old mapping");
+  dir.Write("ZURQX340FNM.$$$", "old name file, longer than the new one will be..........");
+  TempFolder folder = OpenFolder(dir);
+  {
+    auto handover = ExchangeHandover::Create(folder);
+    ASSERT_TRUE(handover.has_value());
+    std::string content(100, 'n');
+    ASSERT_TRUE(handover->File().Write(BytesOf(content)));
+    ASSERT_TRUE(handover->WriteNameFile(50));
+    ASSERT_TRUE(handover->Map(50));
+    EXPECT_EQ(ReadFileBytes(dir.Path() / "ZURQX340MAP"), content);
+    EXPECT_EQ(ReadFileBytes(dir.Path() / "ZURQX340FNM.$$$").size(), 4 + handover->Path().size());
+  }  // the destructor releases
+  EXPECT_TRUE(ListNames(dir.Path().string()).empty());
+}
+
+TEST(ExchangeHandoverTest, ViewSeesTheFile) {
+  test::TempDir dir;
+  TempFolder folder = OpenFolder(dir);
+  auto handover = ExchangeHandover::Create(folder);
+  ASSERT_TRUE(handover.has_value());
+  auto view = MappedFileView::Map(handover->File(), 4);
+  EXPECT_FALSE(MappedFileView::Map(handover->File(), 0).has_value());
+  ASSERT_TRUE(handover->File().Write(BytesOf("abcdef")));
+  ASSERT_TRUE(view.has_value());
+  EXPECT_EQ(AsString({view->Data(), view->Size()}), "abcd");
+}
+
+TEST(ExchangeHandoverTest, FailuresLeaveNothingBehind) {
+  test::TempDir dir;
+  {
+    test::FaultyTempFolder folder(OpenFolder(dir));
+    folder.create_fault = [](std::string_view name) {
+      return name == "ZURQX340.$$$" ? test::CreateFault::kRefuse : test::CreateFault::kNone;
+    };
+    EXPECT_FALSE(ExchangeHandover::Create(folder).has_value());
+  }
+  {
+    test::FaultyTempFolder folder(OpenFolder(dir));
+    folder.fail_link = true;
+    folder.create_fault = [](std::string_view name) {
+      return name == "ZURQX340FNM.$$$" ? test::CreateFault::kRefuse : test::CreateFault::kNone;
+    };
+    auto handover = ExchangeHandover::Create(folder);
+    ASSERT_TRUE(handover.has_value());
+    EXPECT_FALSE(handover->WriteNameFile(8480));
+    EXPECT_FALSE(handover->Map(8480));
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "ZURQX340MAP"));
+  }
+  {
+    test::FaultyTempFolder folder(OpenFolder(dir));
+    folder.create_fault = [](std::string_view name) {
+      return name == "ZURQX340FNM.$$$" ? test::CreateFault::kDiskFull : test::CreateFault::kNone;
+    };
+    auto handover = ExchangeHandover::Create(folder);
+    ASSERT_TRUE(handover.has_value());
+    EXPECT_FALSE(handover->WriteNameFile(8480));
+    EXPECT_FALSE(handover->Map(0));
+  }
+  EXPECT_TRUE(ListNames(dir.Path().string()).empty());
+}
+
+}  // namespace
+}  // namespace rqx340

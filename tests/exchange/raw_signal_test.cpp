@@ -1,0 +1,247 @@
+#include "exchange/raw_signal.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <bit>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/faulty_temp_folder.h"
+#include "support/temp_dir.h"
+
+namespace rqx340 {
+namespace {
+
+using test::ListNames;
+using test::ReadFileBytes;
+
+constexpr std::int64_t kStart = 0x0102030405060708;
+
+std::string Bytes(std::initializer_list<unsigned> values) {
+  std::string out;
+  for (unsigned value : values) out.push_back(static_cast<char>(value));
+  return out;
+}
+
+std::string AsString(std::span<const std::byte> bytes) {
+  return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+// Raw samples as the meter stores them: X, Y, Z float32, little-endian.
+struct Sample {
+  float x, y, z;
+};
+
+std::string RawBytes(const std::vector<Sample>& samples) {
+  std::string out;
+  out.reserve(samples.size() * 12);
+  for (const Sample& sample : samples) {
+    for (float value : {sample.x, sample.y, sample.z}) {
+      const auto bits = std::bit_cast<std::uint32_t>(value);
+      for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((bits >> (8 * i)) & 0xFF));
+    }
+  }
+  return out;
+}
+
+float FloatAt(const std::string& bytes, std::size_t offset) {
+  std::uint32_t bits = 0;
+  for (int i = 0; i < 4; ++i) {
+    bits |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[offset + i])) << (8 * i);
+  }
+  return std::bit_cast<float>(bits);
+}
+
+std::uint64_t CountAt(const std::string& bytes) {
+  std::uint64_t value = 0;
+  for (int i = 0; i < 8; ++i) {
+    value |= static_cast<std::uint64_t>(static_cast<unsigned char>(bytes[8 + i])) << (8 * i);
+  }
+  return value;
+}
+
+TEST(AxisHeader, MatchesTheLayoutByteForByte) {
+  const std::string expected = Bytes({
+      0x00, 0x00, 0x00, 0x00,                          // 0x00 int32 0
+      0x02, 0x00, 0x00, 0x00,                          // 0x04 int32 2
+      0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,  // 0x08 samples
+      0x08, 0x07, 0x06, 0x05, 0x04, 0x03, 0x02, 0x01,  // 0x10 start time
+      0x00, 0x00, 0x80, 0x3F,                          // 0x18 1.0
+      0x00, 0x00, 0x80, 0x3F,                          // 0x1C 1.0
+      0x00, 0x00, 0xC0, 0x3F,                          // 0x20 peak 1.5
+      0x03, 0x00,                                      // 0x24 IEEE float
+      0x01, 0x00,                                      // 0x26 one channel
+      0xFA, 0x1B, 0x00, 0x00,                          // 0x28 7162 samples/s
+      0xE8, 0x6F, 0x00, 0x00,                          // 0x2C 28648 bytes/s
+      0x04, 0x00,                                      // 0x30 block alignment
+      0x20, 0x00,                                      // 0x32 32 bits
+      0x00, 0x00,                                      // 0x34 no extra bytes
+  });
+  ASSERT_EQ(expected.size(), 54u);
+  EXPECT_EQ(AsString(BuildAxisHeader(1, kStart, 1.5f)), expected);
+}
+
+TEST(AxisHeader, NegativeStartTimeAndLargeCount) {
+  const std::string header = AsString(BuildAxisHeader(0x1122334455667788u, -1, 0.0f));
+  EXPECT_EQ(header.substr(0x08, 8), Bytes({0x88, 0x77, 0x66, 0x55, 0x44, 0x33, 0x22, 0x11}));
+  EXPECT_EQ(header.substr(0x10, 8), std::string(8, '\xFF'));
+  EXPECT_EQ(header.substr(0x20, 4), std::string(4, '\0'));
+}
+
+class RawSignalTest : public ::testing::Test {
+ protected:
+  RawSignalTest() : m_folder(*TempFolder::Open(m_temp.Path().string())) {}
+
+  std::string WriteRaw(const std::string& bytes) { return m_input.Write("m.raw", bytes).string(); }
+
+  // Runs the hand-over and keeps what the host would find at each command 20.
+  RawHandoverResult HandOver(const TempFolder& folder, const std::string& raw_path) {
+    return HandOverRawSignal(folder, m_namer, raw_path, kStart, [&] {
+      const auto signal = m_temp.Path() / "ZURQX340WAV.$$$";
+      m_received.push_back(std::filesystem::exists(signal) ? ReadFileBytes(signal) : "<missing>");
+      m_seen.push_back(ListNames(m_temp.Path().string()));
+    });
+  }
+
+  std::vector<std::string> Remaining() const { return ListNames(m_temp.Path().string()); }
+
+  test::TempDir m_temp;
+  test::TempDir m_input;
+  TempFolder m_folder;
+  TempNamer m_namer{[] { return 0xABCD0000u; }, 42};
+  std::vector<std::string> m_received;
+  std::vector<std::vector<std::string>> m_seen;
+};
+
+TEST_F(RawSignalTest, EmptyRawFileStillSendsThreeHeaders) {
+  ASSERT_EQ(HandOver(m_folder, WriteRaw("")), RawHandoverResult::kHandedOver);
+  ASSERT_EQ(m_received.size(), 3u);
+  for (const std::string& file : m_received) {
+    EXPECT_EQ(file, AsString(BuildAxisHeader(0, kStart, 0.0f)));
+  }
+  EXPECT_TRUE(Remaining().empty());
+}
+
+TEST_F(RawSignalTest, ThirteenBytesGiveOneSample) {
+  std::string raw = RawBytes({{1.5f, -2.0f, 3.25f}});
+  raw.push_back('\x7F');
+  ASSERT_EQ(HandOver(m_folder, WriteRaw(raw)), RawHandoverResult::kHandedOver);
+  ASSERT_EQ(m_received.size(), 3u);
+  const float peaks[] = {1.5f, 0.0f, 3.25f};
+  for (int axis = 0; axis < 3; ++axis) {
+    SCOPED_TRACE(axis);
+    const std::string& file = m_received[axis];
+    ASSERT_EQ(file.size(), 58u);
+    EXPECT_EQ(file.substr(0, 54), AsString(BuildAxisHeader(1, kStart, peaks[axis])));
+    // The mean of a single sample is the sample itself.
+    EXPECT_EQ(file.substr(54), std::string(4, '\0'));
+  }
+}
+
+TEST_F(RawSignalTest, MeansComeFromTheFirstChunkOnly) {
+  // X: 1 in the first 50000 samples, 5 after; Y always negative; Z alternates.
+  std::vector<Sample> samples(120000);
+  for (std::size_t i = 0; i < samples.size(); ++i) {
+    samples[i] = {i < 50000 ? 1.0f : 5.0f, -1.0f - static_cast<float>(i % 4),
+                  i % 2 == 0 ? 0.25f : 0.75f};
+  }
+  ASSERT_EQ(HandOver(m_folder, WriteRaw(RawBytes(samples))), RawHandoverResult::kHandedOver);
+  ASSERT_EQ(m_received.size(), 3u);
+
+  // First-chunk means: X 1.0, Y -2.5, Z 0.5 (over all samples X would be 3.33).
+  const float peaks[] = {5.0f, 0.0f, 0.75f};
+  const float y_out[] = {1.5f, 0.5f, -0.5f, -1.5f};
+  for (int axis = 0; axis < 3; ++axis) {
+    SCOPED_TRACE(axis);
+    const std::string& file = m_received[axis];
+    ASSERT_EQ(file.size(), 54u + 4u * 120000u);
+    EXPECT_EQ(file.substr(0, 54), AsString(BuildAxisHeader(120000, kStart, peaks[axis])));
+    EXPECT_EQ(CountAt(file), 120000u);
+    int mismatches = 0;
+    for (std::size_t i = 0; i < 120000; ++i) {
+      float expected = 0;
+      if (axis == 0) expected = i < 50000 ? 0.0f : 4.0f;
+      if (axis == 1) expected = y_out[i % 4];
+      if (axis == 2) expected = i % 2 == 0 ? -0.25f : 0.25f;
+      if (FloatAt(file, 54 + 4 * i) != expected && ++mismatches < 5) {
+        ADD_FAILURE() << "sample " << i << ": " << FloatAt(file, 54 + 4 * i) << " != " << expected;
+      }
+    }
+    EXPECT_EQ(mismatches, 0);
+  }
+  EXPECT_TRUE(Remaining().empty());
+}
+
+TEST_F(RawSignalTest, MeanIsSubtractedInSinglePrecision) {
+  // Mean of 1 and 2^24 + 2 is 8388609.5, which rounds to the float 8388610;
+  // 1 - 8388610 in single precision is -8388609.
+  ASSERT_EQ(HandOver(m_folder, WriteRaw(RawBytes({{1.0f, 0, 0}, {16777218.0f, 0, 0}}))),
+            RawHandoverResult::kHandedOver);
+  ASSERT_EQ(m_received.size(), 3u);
+  EXPECT_EQ(FloatAt(m_received[0], 54), -8388609.0f);
+  EXPECT_EQ(FloatAt(m_received[0], 58), 8388608.0f);
+  EXPECT_EQ(FloatAt(m_received[0], 0x20), 16777218.0f);
+}
+
+TEST_F(RawSignalTest, StaleSignalFileIsReplacedAndAxisFilesWaitUnderUniqueNames) {
+  m_temp.Write("ZURQX340WAV.$$$", "stale");
+  ASSERT_EQ(HandOver(m_folder, WriteRaw(RawBytes({{1, 2, 3}}))), RawHandoverResult::kHandedOver);
+  ASSERT_EQ(m_received.size(), 3u);
+  EXPECT_EQ(m_received[0].size(), 58u);
+  // While X is with the host, Y and Z wait under the names made for them.
+  EXPECT_EQ(m_seen[0],
+            (std::vector<std::string>{"ZURQX340WAV.$$$", "~_42_ABCD0001tmp", "~_42_ABCD0002tmp"}));
+  EXPECT_EQ(m_seen[1], (std::vector<std::string>{"ZURQX340WAV.$$$", "~_42_ABCD0002tmp"}));
+  EXPECT_EQ(m_seen[2], (std::vector<std::string>{"ZURQX340WAV.$$$"}));
+  EXPECT_TRUE(Remaining().empty());
+}
+
+TEST_F(RawSignalTest, RawFileThatDoesNotOpenSendsNothing) {
+  const std::string cases[] = {"", (m_input.Path() / "missing.raw").string(),
+                               m_input.Path().string()};
+  for (const std::string& path : cases) {
+    SCOPED_TRACE(path);
+    EXPECT_EQ(HandOver(m_folder, path), RawHandoverResult::kNotOpened);
+  }
+  EXPECT_TRUE(m_received.empty());
+  EXPECT_TRUE(Remaining().empty());
+}
+
+TEST_F(RawSignalTest, AxisFileFailuresSkipTheHandOver) {
+  struct Case {
+    const char* what;
+    int failing_create;  // 1-based
+    test::CreateFault fault;
+  };
+  const Case cases[] = {
+      {"first axis file cannot be created", 1, test::CreateFault::kRefuse},
+      {"second axis file cannot be created", 2, test::CreateFault::kRefuse},
+      {"third axis file cannot be written", 3, test::CreateFault::kDiskFull},
+  };
+  const std::string raw = WriteRaw(RawBytes({{1, 2, 3}, {4, 5, 6}}));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    test::FaultyTempFolder folder(*TempFolder::Open(m_temp.Path().string()));
+    int creates = 0;
+    folder.create_fault = [&](std::string_view) {
+      return ++creates == c.failing_create ? c.fault : test::CreateFault::kNone;
+    };
+    EXPECT_EQ(HandOver(folder, raw), RawHandoverResult::kFailed);
+    EXPECT_TRUE(m_received.empty());
+    EXPECT_TRUE(Remaining().empty());
+  }
+}
+
+TEST_F(RawSignalTest, FailedMoveStillSendsAndDeletesTheAxisFile) {
+  test::FaultyTempFolder folder(*TempFolder::Open(m_temp.Path().string()));
+  folder.fail_rename = true;
+  ASSERT_EQ(HandOver(folder, WriteRaw(RawBytes({{1, 2, 3}}))), RawHandoverResult::kHandedOver);
+  EXPECT_EQ(m_received, (std::vector<std::string>(3, "<missing>")));
+  EXPECT_TRUE(Remaining().empty());
+}
+
+}  // namespace
+}  // namespace rqx340

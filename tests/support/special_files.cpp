@@ -1,0 +1,9 @@
+#include "support/special_files.h"
+
+#include <sys/stat.h>
+
+namespace rqx340::test {
+
+bool MakeFifo(const std::string& path) { return mkfifo(path.c_str(), 0600) == 0; }
+
+}  // namespace rqx340::test
