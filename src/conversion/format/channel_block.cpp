@@ -82,9 +82,14 @@ std::int32_t BuildChannelBlock(BlockBuffer& buffer, const rapidjson::Value& docu
 
   StartBlock(buffer, lr::kSize, kListRecords);
   const std::pair<std::string_view, const std::string*> records[kListRecords] = {
-      {"CHNM", &lists.names},       {"FILT", &lists.filters},      {"BAND", &lists.bands},
-      {"WGHT", &lists.weightings},  {"FTNM", &lists.band_counts},  {"STOC", &lists.octave_kinds},
-      {"LINA", nullptr},            {"CALB", nullptr}};
+      {"CHNM", &lists.names},
+      {"FILT", &lists.filters},
+      {"BAND", &lists.bands},
+      {"WGHT", &lists.weightings},
+      {"FTNM", &lists.band_counts},
+      {"STOC", &lists.octave_kinds},
+      {"LINA", nullptr},
+      {"CALB", nullptr}};
   for (std::size_t i = 0; i < kListRecords; ++i) {
     const std::size_t offset = layout::RecordOffset(lr::kSize, i);
     PutText(buffer, offset + layout::kTag, layout::kTagSize, records[i].first);

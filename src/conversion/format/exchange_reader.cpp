@@ -73,11 +73,10 @@ class Reader {
   bool ReadBlock(std::string_view field, std::uint64_t offset, std::uint64_t expected,
                  std::size_t record_size, std::vector<std::byte>& records, std::size_t& count);
   // A zero-terminated, zero-padded text field.
-  bool CheckText(std::span<const std::byte> record, std::uint64_t record_offset,
-                 std::size_t offset, std::size_t size, const std::string& field,
-                 std::string& text);
-  bool CheckZero(std::span<const std::byte> record, std::uint64_t record_offset,
-                 std::size_t offset, const std::string& field);
+  bool CheckText(std::span<const std::byte> record, std::uint64_t record_offset, std::size_t offset,
+                 std::size_t size, const std::string& field, std::string& text);
+  bool CheckZero(std::span<const std::byte> record, std::uint64_t record_offset, std::size_t offset,
+                 const std::string& field);
   bool ReadAll();
   bool CheckChannelLists();
 
@@ -108,9 +107,9 @@ bool Reader::ReadHeader() {
   h.dataOffset = GetInt32(m_header, hdr::kDataOffset);
 
   if (h.version != hdr::kVersionValue) {
-    return Fail("version", hdr::kVersion,
-                "is " + std::to_string(h.version) + ", expected " +
-                    std::to_string(hdr::kVersionValue));
+    return Fail(
+        "version", hdr::kVersion,
+        "is " + std::to_string(h.version) + ", expected " + std::to_string(hdr::kVersionValue));
   }
   if (h.complete != 1) {
     return Fail("complete", hdr::kComplete,
@@ -142,8 +141,7 @@ bool Reader::ReadBlock(std::string_view field, std::uint64_t offset, std::uint64
   const std::string name(field);
   if (offset != expected) {
     return Fail(name, offset,
-                "the block should start at " + Hex(expected) +
-                    ", right after the one before it");
+                "the block should start at " + Hex(expected) + ", right after the one before it");
   }
   std::array<std::byte, 4> count_bytes{};
   if (offset + 4 > m_file.fileSize || !m_source.ReadAt(offset, count_bytes)) {
@@ -154,8 +152,8 @@ bool Reader::ReadBlock(std::string_view field, std::uint64_t offset, std::uint64
   const std::uint64_t size = static_cast<std::uint64_t>(n) * record_size;
   if (size > m_file.fileSize - offset - 4) {
     return Fail(name, offset,
-                "the block's " + std::to_string(n) + " records of " +
-                    std::to_string(record_size) + " bytes run past the end of the file");
+                "the block's " + std::to_string(n) + " records of " + std::to_string(record_size) +
+                    " bytes run past the end of the file");
   }
   records.resize(size);
   if (!m_source.ReadAt(offset + 4, records)) return Fail(name, offset, "cannot be read");
@@ -299,8 +297,7 @@ bool Reader::ReadAll() {
     }
     if (list.tag != kChannelListTags[i]) {
       return Fail(field + ".tag", at,
-                  "is \"" + list.tag + "\", expected \"" + std::string(kChannelListTags[i]) +
-                      "\"");
+                  "is \"" + list.tag + "\", expected \"" + std::string(kChannelListTags[i]) + "\"");
     }
     m_file.channelRecords.push_back(std::move(list));
   }
@@ -359,8 +356,8 @@ bool Reader::ReadAll() {
     for (std::size_t i = 0; i < count; ++i) {
       const std::span<const std::byte> record(records.data() + qr::kSize * i, qr::kSize);
       const std::uint64_t at = base + qr::kSize * i;
-      const std::string name = "quantityBlocks[" + std::to_string(k) + "][" +
-                               std::to_string(i) + "]";
+      const std::string name =
+          "quantityBlocks[" + std::to_string(k) + "][" + std::to_string(i) + "]";
       QuantityRecord quantity;
       quantity.valueKind = GetInt32(record, qr::kValueKind);
       quantity.channelClass = GetInt32(record, qr::kChannelClass);
@@ -380,8 +377,8 @@ bool Reader::ReadAll() {
 
   if (static_cast<std::uint32_t>(h.dataOffset) != end) {
     return Fail("dataOffset", hdr::kDataOffset,
-                "is " + Hex(static_cast<std::uint32_t>(h.dataOffset)) + ", the last block ends at " +
-                    Hex(end));
+                "is " + Hex(static_cast<std::uint32_t>(h.dataOffset)) +
+                    ", the last block ends at " + Hex(end));
   }
   if (!CheckChannelLists()) return false;
 
@@ -439,8 +436,8 @@ bool ReadRowValues(const ExchangeSource& source, const ExchangeFile& file, std::
       out.size() > file.rowLength - first) {
     return false;
   }
-  const std::uint64_t offset = static_cast<std::uint32_t>(file.header.dataOffset) +
-                               (row * file.rowLength + first) * 4;
+  const std::uint64_t offset =
+      static_cast<std::uint32_t>(file.header.dataOffset) + (row * file.rowLength + first) * 4;
   std::vector<std::byte> bytes(out.size() * 4);
   if (!source.ReadAt(offset, bytes)) return false;
   for (std::size_t i = 0; i < out.size(); ++i) out[i] = GetFloat32(bytes, 4 * i);

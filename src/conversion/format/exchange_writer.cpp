@@ -182,17 +182,15 @@ ExchangeWriteResult ExchangeFileWriter::Write(const rapidjson::Value& document,
     }
   }
   ok = ok && NoteOffset(hdr::kDataOffset);
-  if (!ok) return Fail(m_bTooLarge ? ExchangeWriteStatus::kTooLarge
-                                   : ExchangeWriteStatus::kWriteFailed);
+  if (!ok)
+    return Fail(m_bTooLarge ? ExchangeWriteStatus::kTooLarge : ExchangeWriteStatus::kWriteFailed);
   m_result.dataOffset = GetInt32(m_header, hdr::kDataOffset);
   m_block = BlockBuffer();
 
-  const OctaveSet full = channels.fullOctave ? ReadOctaveSet(columns, "OBA1_1_Start",
-                                                             "OBA1_1_Count")
-                                             : OctaveSet{};
-  const OctaveSet third = channels.thirdOctave ? ReadOctaveSet(columns, "OBA1_3_Start",
-                                                               "OBA1_3_Count")
-                                               : OctaveSet{};
+  const OctaveSet full =
+      channels.fullOctave ? ReadOctaveSet(columns, "OBA1_1_Start", "OBA1_1_Count") : OctaveSet{};
+  const OctaveSet third =
+      channels.thirdOctave ? ReadOctaveSet(columns, "OBA1_3_Start", "OBA1_3_Count") : OctaveSet{};
   std::int32_t stop = 0;
   for (std::size_t r = 0; r < rows; ++r) {
     progress.StepIt();

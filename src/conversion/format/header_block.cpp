@@ -8,6 +8,7 @@
 #include "measurement/date_time.h"
 #include "measurement/decimal_text.h"
 #include "platform/code_page.h"
+#include "platform/locale_pictures.h"
 
 namespace rqx340 {
 namespace {
@@ -27,14 +28,14 @@ struct NoteTexts {
 // A note is an object whose first member carries it: the value is the text,
 // the name the time in seconds followed by one character that is not part of
 // the number.
-NoteTexts ReadNote(const rapidjson::Value& note) {
+NoteTexts ReadNote(const rapidjson::Value& note, const LocalePictures& locale) {
   if (!note.IsObject() || note.MemberCount() == 0) return {};
   const auto first = note.MemberBegin();
   NoteTexts texts;
   texts.text = ToAnsi(json::GetText(first->value));
   std::string_view name = json::MemberName(first->name);
   if (!name.empty()) name.remove_suffix(1);
-  texts.time = ToAnsi(FormatDateTime(ReadDecimal64(name)));
+  texts.time = ToAnsi(FormatDateTime(ReadDecimal64(name), locale));
   return texts;
 }
 
@@ -87,8 +88,9 @@ std::int32_t BuildHeaderBlock(BlockBuffer& buffer, const rapidjson::Value& docum
   records.Put(11, "REPORT_HEADER_1", line2);
   records.Put(12, "REPORT_HEADER_2", line3);
   char tag[32];
+  const LocalePictures locale = note_count > 0 ? UserLocalePictures() : LocalePictures();
   for (std::size_t k = 0; k < note_count; ++k) {
-    const NoteTexts note = ReadNote(notes[static_cast<rapidjson::SizeType>(k)]);
+    const NoteTexts note = ReadNote(notes[static_cast<rapidjson::SizeType>(k)], locale);
     if (k < kNoteFields) records.Put(4 + k, kNoteTags[k], note.text);
     std::snprintf(tag, sizeof tag, "Notes%zu", k + 1);
     records.Put(kFirstNumberedNote + 2 * k, tag, note.text);

@@ -27,9 +27,7 @@ std::string_view GetText(const rapidjson::Value& value) {
 
 bool IsFlagSet(const rapidjson::Value& value) { return value.IsInt() && value.GetInt() == 1; }
 
-std::size_t ArraySize(const rapidjson::Value& value) {
-  return value.IsArray() ? value.Size() : 0;
-}
+std::size_t ArraySize(const rapidjson::Value& value) { return value.IsArray() ? value.Size() : 0; }
 
 const rapidjson::Value& MeasProperties(const rapidjson::Value& root) {
   return Member(Member(root, "MeasurementProperties"), "MeasProperties");

@@ -16,10 +16,10 @@ namespace vr = layout::value_record;
 
 // The settings records 1 to 12 in order; record 10 is the decibel reference.
 constexpr std::array<std::string_view, 12> kSettingKeys = {
-    "TAG_GAIN_X_22",           "TAG_GAIN_Y_23",           "TAG_GAIN_Z_24",
-    "TAG_SUM_FACTOR_KX_34",    "TAG_SUM_FACTOR_KY_35",    "TAG_SUM_FACTOR_KZ_36",
-    "TAG_SENSITIVITY_X_46",    "TAG_SENSITIVITY_Y_47",    "TAG_SENSITIVITY_Z_48",
-    "TAG_DB_REFERENCE_51",     "TAG_EXPOSURELIMIT_65",    "TAG_EXPOSUREACTION_66"};
+    "TAG_GAIN_X_22",        "TAG_GAIN_Y_23",        "TAG_GAIN_Z_24",
+    "TAG_SUM_FACTOR_KX_34", "TAG_SUM_FACTOR_KY_35", "TAG_SUM_FACTOR_KZ_36",
+    "TAG_SENSITIVITY_X_46", "TAG_SENSITIVITY_Y_47", "TAG_SENSITIVITY_Z_48",
+    "TAG_DB_REFERENCE_51",  "TAG_EXPOSURELIMIT_65", "TAG_EXPOSUREACTION_66"};
 constexpr std::size_t kDbReference = 9;  // index in kSettingKeys
 constexpr std::size_t kFixedRecords = 1 + kSettingKeys.size();
 

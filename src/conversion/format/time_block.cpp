@@ -25,9 +25,8 @@ std::int32_t BuildTimeBlock(BlockBuffer& buffer, const rapidjson::Value& documen
     }
   }
   // The meter's clock reading is taken as the computer's local time.
-  const std::int64_t start =
-      ConvertStartTime(json::GetInt64(json::Member(json::Member(document, "Header"),
-                                                   "StartDateTime")));
+  const std::int64_t start = ConvertStartTime(
+      json::GetInt64(json::Member(json::Member(document, "Header"), "StartDateTime")));
   const FixedRecord fixed[] = {{"TIME", static_cast<std::int32_t>(start)},
                                {"TYPE", 0},
                                {"SQNC", 0},
