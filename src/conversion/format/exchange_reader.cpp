@@ -70,8 +70,9 @@ class Reader {
   // Reads a block of `record_size`-byte records at `offset`, which the header
   // field `field` gave and which must equal `expected`, the end of the block
   // before. `records` receives the records' bytes.
-  bool ReadBlock(std::string_view field, std::uint64_t offset, std::uint64_t expected,
-                 std::size_t record_size, std::vector<std::byte>& records, std::size_t& count);
+  bool ReadBlock(std::string_view field, std::size_t field_offset, std::uint64_t offset,
+                 std::uint64_t expected, std::size_t record_size, std::vector<std::byte>& records,
+                 std::size_t& count);
   // A zero-terminated, zero-padded text field.
   bool CheckText(std::span<const std::byte> record, std::uint64_t record_offset, std::size_t offset,
                  std::size_t size, const std::string& field, std::string& text);
@@ -135,13 +136,14 @@ bool Reader::ReadHeader() {
   return true;
 }
 
-bool Reader::ReadBlock(std::string_view field, std::uint64_t offset, std::uint64_t expected,
-                       std::size_t record_size, std::vector<std::byte>& records,
-                       std::size_t& count) {
+bool Reader::ReadBlock(std::string_view field, std::size_t field_offset, std::uint64_t offset,
+                       std::uint64_t expected, std::size_t record_size,
+                       std::vector<std::byte>& records, std::size_t& count) {
   const std::string name(field);
   if (offset != expected) {
-    return Fail(name, offset,
-                "the block should start at " + Hex(expected) + ", right after the one before it");
+    return Fail(name, field_offset,
+                "is " + Hex(offset) + ", but the block must start at " + Hex(expected) +
+                    ", right after the one before it");
   }
   std::array<std::byte, 4> count_bytes{};
   if (offset + 4 > m_file.fileSize || !m_source.ReadAt(offset, count_bytes)) {
@@ -228,8 +230,9 @@ bool Reader::ReadAll() {
   std::size_t count = 0;
 
   // Header record block.
-  if (!ReadBlock("headerRecordsOffset", static_cast<std::uint32_t>(h.headerRecordsOffset),
-                 hdr::kSize, tr::kSize, records, count)) {
+  if (!ReadBlock("headerRecordsOffset", hdr::kHeaderRecordsOffset,
+                 static_cast<std::uint32_t>(h.headerRecordsOffset), hdr::kSize, tr::kSize, records,
+                 count)) {
     return false;
   }
   std::uint64_t base = static_cast<std::uint64_t>(h.headerRecordsOffset) + 4;
@@ -247,9 +250,10 @@ bool Reader::ReadAll() {
   std::uint64_t end = base + tr::kSize * count;
 
   // Time and summary record blocks, both of ValueRecords.
-  const auto read_values = [&](std::string_view field, std::int32_t offset, std::string_view name,
-                               auto& out) {
-    if (!ReadBlock(field, static_cast<std::uint32_t>(offset), end, vr::kSize, records, count)) {
+  const auto read_values = [&](std::string_view field, std::size_t field_offset,
+                               std::int32_t offset, std::string_view name, auto& out) {
+    if (!ReadBlock(field, field_offset, static_cast<std::uint32_t>(offset), end, vr::kSize, records,
+                   count)) {
       return false;
     }
     const std::uint64_t first = static_cast<std::uint64_t>(offset) + 4;
@@ -270,15 +274,17 @@ bool Reader::ReadAll() {
     end = first + vr::kSize * count;
     return true;
   };
-  if (!read_values("timeRecordsOffset", h.timeRecordsOffset, "timeRecords", m_file.timeRecords) ||
-      !read_values("summaryRecordsOffset", h.summaryRecordsOffset, "summaryRecords",
-                   m_file.summaryRecords)) {
+  if (!read_values("timeRecordsOffset", hdr::kTimeRecordsOffset, h.timeRecordsOffset, "timeRecords",
+                   m_file.timeRecords) ||
+      !read_values("summaryRecordsOffset", hdr::kSummaryRecordsOffset, h.summaryRecordsOffset,
+                   "summaryRecords", m_file.summaryRecords)) {
     return false;
   }
 
   // Channel list block: exactly the eight lists, in order.
-  if (!ReadBlock("channelRecordsOffset", static_cast<std::uint32_t>(h.channelRecordsOffset), end,
-                 lr::kSize, records, count)) {
+  if (!ReadBlock("channelRecordsOffset", hdr::kChannelRecordsOffset,
+                 static_cast<std::uint32_t>(h.channelRecordsOffset), end, lr::kSize, records,
+                 count)) {
     return false;
   }
   base = static_cast<std::uint64_t>(h.channelRecordsOffset) + 4;
@@ -304,9 +310,10 @@ bool Reader::ReadAll() {
   end = base + lr::kSize * count;
 
   // CHAN and DTIM: one ValueRecord each.
-  const auto read_single = [&](std::string_view field, std::int32_t offset, std::string_view tag,
-                               auto& out) {
-    if (!ReadBlock(field, static_cast<std::uint32_t>(offset), end, vr::kSize, records, count)) {
+  const auto read_single = [&](std::string_view field, std::size_t field_offset,
+                               std::int32_t offset, std::string_view tag, auto& out) {
+    if (!ReadBlock(field, field_offset, static_cast<std::uint32_t>(offset), end, vr::kSize, records,
+                   count)) {
       return false;
     }
     const std::uint64_t first = static_cast<std::uint64_t>(offset) + 4;
@@ -327,13 +334,17 @@ bool Reader::ReadAll() {
     end = first + vr::kSize;
     return true;
   };
-  if (!read_single("chanBlockOffset", h.chanBlockOffset, "CHAN", m_file.chan)) return false;
+  if (!read_single("chanBlockOffset", hdr::kChanBlockOffset, h.chanBlockOffset, "CHAN",
+                   m_file.chan))
+    return false;
   const std::uint64_t chan_value = static_cast<std::uint64_t>(h.chanBlockOffset) + 4 + vr::kValue;
   if (m_file.chan.value != 4 && m_file.chan.value != 12 && m_file.chan.value != 20) {
     return Fail("CHAN", chan_value,
                 "gives " + std::to_string(m_file.chan.value) + " channels, not 4, 12 or 20");
   }
-  if (!read_single("dtimBlockOffset", h.dtimBlockOffset, "DTIM", m_file.dtim)) return false;
+  if (!read_single("dtimBlockOffset", hdr::kDtimBlockOffset, h.dtimBlockOffset, "DTIM",
+                   m_file.dtim))
+    return false;
   m_file.groups = m_file.chan.value / 4;
 
   // Quantity blocks, one per channel; the unused entries stay 0.
@@ -346,7 +357,8 @@ bool Reader::ReadAll() {
       continue;
     }
     h.quantityBlockOffsets.push_back(offset);
-    if (!ReadBlock(field, static_cast<std::uint32_t>(offset), end, qr::kSize, records, count)) {
+    if (!ReadBlock(field, hdr::QuantityEntry(k), static_cast<std::uint32_t>(offset), end, qr::kSize,
+                   records, count)) {
       return false;
     }
     base = static_cast<std::uint64_t>(offset) + 4;
