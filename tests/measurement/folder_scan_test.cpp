@@ -8,11 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "gen/measurement_generator.h"
 #include "measurement/json_reader.h"
 #include "platform/file_system.h"
 #include "support/recording_progress.h"
 #include "support/scoped_env.h"
-#include "support/special_files.h"
+#include "support/fifo.h"
 #include "support/temp_dir.h"
 
 namespace rqx340 {
@@ -418,6 +419,50 @@ TEST_F(ScanFolderTest, ProgressBarRunsAsAnIndicator) {
   ScanFolder(m_folder + "/missing", missing_progress);
   EXPECT_EQ(missing_log.Calls(),
             (std::vector<std::string>{"show", "pos 0", "step 1", "range 0 25", "hide"}));
+}
+
+}  // namespace
+}  // namespace rqx340
+
+namespace rqx340 {
+namespace {
+
+// Generated measurements of the meter's usual shape: the four keys in the head,
+// time history behind them.
+TEST(ScanFolderAtScaleTest, ReadsOneBlockPerFileOfTheUsualShape) {
+  struct Case {
+    std::uint32_t count;
+    std::uint32_t rows;
+    gen::Octaves octaves;
+  };
+  // 10 000 small files, and fewer files each several blocks long.
+  const Case cases[] = {{10000, 4, gen::Octaves::kNone}, {12, 300, gen::Octaves::kBoth}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.count);
+    TempDir dir;
+    gen::GeneratorOptions options;
+    options.count = c.count;
+    options.rows = c.rows;
+    options.octaves = c.octaves;
+    options.raw = c.count / 10;
+    options.raw_samples = 1;
+    options.seed = 3;
+    std::string error;
+    ASSERT_TRUE(gen::WriteMeasurements(options, dir.Path().string(), &error)) << error;
+    if (c.rows > 100) {
+      ASSERT_GT(fs::file_size(dir.Path() / "M0001.rqx2"), 4 * kReadBufferSize);
+    }
+
+    NullProgressSink progress;
+    ScanReport report;
+    const auto records = ScanFolder(dir.Path().string(), progress, &report);
+    EXPECT_EQ(records.size(), c.count);
+    EXPECT_EQ(report.m_nFilesOpened, c.count);
+    EXPECT_EQ(report.m_nBlocksRead, c.count);
+    const auto with_raw = std::count_if(records.begin(), records.end(),
+                                        [](const CRQX340Json& r) { return r.m_nRaw == 1; });
+    EXPECT_EQ(static_cast<std::uint32_t>(with_raw), c.count / 10);
+  }
 }
 
 }  // namespace
