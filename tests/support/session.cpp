@@ -26,11 +26,6 @@ SpawnOptions TestSession::ChildOptions(bool capture_stdout) const {
   return options;
 }
 
-std::string ProgramPath(const std::string& name) {
-  const char* dir = std::getenv("RQX340_BIN_DIR");
-  return std::string(dir ? dir : ".") + "/" + name;
-}
-
 RefHost::RefHost(const TestSession& session, const std::vector<std::string>& arguments) {
   std::string error;
   m_process =

@@ -9,6 +9,7 @@
 
 #include "platform/process.h"
 #include "platform/session_dir.h"
+#include "support/run_program.h"
 #include "support/scoped_env.h"
 #include "support/temp_dir.h"
 
@@ -27,9 +28,6 @@ class TestSession {
   TempDir m_dir;
   ScopedEnv m_env;
 };
-
-// The path of a program of this build (RQX340_BIN_DIR).
-std::string ProgramPath(const std::string& name);
 
 // A running zul-refhost of this build.
 class RefHost {
