@@ -11,9 +11,9 @@
 #include "gen/measurement_generator.h"
 #include "measurement/json_reader.h"
 #include "platform/file_system.h"
+#include "support/fifo.h"
 #include "support/recording_progress.h"
 #include "support/scoped_env.h"
-#include "support/fifo.h"
 #include "support/temp_dir.h"
 
 namespace rqx340 {
@@ -185,6 +185,37 @@ TEST(ReadSummaryTest, FixturesThatBreakTheScan) {
     if (c.listed) {
       EXPECT_EQ(record.m_strSerialNum, c.serial);
     }
+  }
+}
+
+TEST(ReadSummaryTest, EveryTruncationAndJunkIsSafe) {
+  const std::string text = Head();
+  // The last of the four keys is complete once its value's last digit is in.
+  const std::string last = R"("TAG_STORE_RAW_53":0)";
+  const std::size_t complete_at = text.find(last) + last.size();
+  TempDir dir;
+  for (std::size_t n = 0; n <= text.size(); ++n) {
+    SCOPED_TRACE(n);
+    dir.Write("m.rqx2", text.substr(0, n));
+    CRQX340Json record;
+    EXPECT_EQ(ReadSummary(record, dir.Path().string(), "m.rqx2"), n >= complete_at);
+  }
+  // Deterministic junk, and the head with single bytes flipped.
+  std::uint64_t state = 12345;
+  const auto next = [&state] {
+    state = state * 6364136223846793005ull + 1442695040888963407ull;
+    return static_cast<char>(state >> 56);
+  };
+  for (int round = 0; round < 100; ++round) {
+    std::string junk(static_cast<std::size_t>(round * 7), '\0');
+    for (char& c : junk) c = next();
+    dir.Write("junk.rqx2", junk);
+    std::string flipped = text;
+    flipped[static_cast<std::size_t>(round) % flipped.size()] = next();
+    dir.Write("flipped.rqx2", flipped);
+    CRQX340Json record;
+    ReadSummary(record, dir.Path().string(), "junk.rqx2");
+    ReadSummary(record, dir.Path().string(), "flipped.rqx2");
   }
 }
 
