@@ -55,6 +55,38 @@ TEST(CodePageTest, OtherCodePagesAndRoundTrip) {
   EXPECT_EQ(cp1252->ToUtf8("\x81"), "\xEF\xBF\xBD");
 }
 
+// glibc's converters for Hebrew and Vietnamese hold each base letter back until
+// they know no combining mark follows; both are still single-byte code pages.
+TEST(CodePageTest, CodePagesWithCombiningConvertersOpen) {
+  struct PageCase {
+    int page;
+    Case text;
+  };
+  const PageCase cases[] = {
+      {1255,
+       {"alef and ascii",
+        "\xD7\x90"
+        "A",
+        "\xE0"
+        "A"}},
+      {1255, {"sheqel sign", "\xE2\x82\xAA", "\xA4"}},
+      {1258,
+       {"d with stroke and ascii",
+        "\xC4\x91"
+        "z",
+        "\xF0"
+        "z"}},
+      {1258, {"combining acute", "\xCC\x81", "\xEC"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.page) + " " + c.text.name);
+    const auto page = CodePage::Open(c.page);
+    ASSERT_TRUE(page);
+    EXPECT_EQ(page->FromUtf8(c.text.utf8), c.text.ansi);
+    EXPECT_EQ(page->ToUtf8(c.text.ansi), c.text.utf8);
+  }
+}
+
 TEST(CodePageTest, RejectsUnknownAndMultiByteCodePages) {
   EXPECT_FALSE(CodePage::Open(0));
   EXPECT_FALSE(CodePage::Open(99999));

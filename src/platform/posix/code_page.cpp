@@ -56,6 +56,12 @@ std::optional<CodePage> CodePage::Open(int number) {
       page.m_toUnicode[byte] = kReplacement;
       continue;
     }
+    // The converters of 1255 and 1258 hold a base letter back in case a
+    // combining mark follows; ending the input hands it out.
+    if (iconv(to_unicode.Get(), nullptr, nullptr, &out_ptr, &out_left) ==
+        static_cast<std::size_t>(-1)) {
+      return std::nullopt;
+    }
     if (sizeof out - out_left != 4) return std::nullopt;
     const char32_t code_point =
         static_cast<char32_t>(out[0]) | (static_cast<char32_t>(out[1]) << 8) |
