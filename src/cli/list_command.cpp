@@ -1,13 +1,232 @@
-// rqx340 list.
+// rqx340 list: the measurements of a folder, as the dialog's list shows them.
+#include <rapidjson/stringbuffer.h>
+#include <rapidjson/writer.h>
+
+#include <algorithm>
+#include <array>
 #include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "cli/commands.h"
+#include "measurement/date_time.h"
+#include "measurement/folder_scan.h"
+#include "measurement/progress.h"
+#include "platform/code_page.h"
+#include "platform/locale_pictures.h"
 
 namespace rqx340::cli {
+namespace {
 
-int RunList(Arguments) {
-  std::fputs("rqx340 list: not available yet\n", stderr);
-  return 1;
+constexpr std::string_view kListUsage =
+    "usage: rqx340 list [--tsv | --json] FOLDER\n"
+    "\n"
+    "Lists the measurement files (*.rqx2) of FOLDER that carry a start time, a\n"
+    "serial number, an operating mode and a raw-data flag, sorted by file name.\n"
+    "\n"
+    "  (default)  an aligned table: Name, Start time, S/N, Size, Mode, Raw\n"
+    "  --tsv      one line per measurement, no header, fields separated by TAB:\n"
+    "             name, start (seconds since 1970 UTC, 0 unknown, -1 out of range),\n"
+    "             serial number, size in bytes, mode (Vib, HA, WB), raw flag\n"
+    "             (0 none, 1 raw file found, 2 announced but missing);\n"
+    "             \\ TAB LF CR in a field are written as \\\\ \\t \\n \\r\n"
+    "  --json     a compact JSON array of objects with the keys name, start,\n"
+    "             startText, serial, size, mode, raw\n"
+    "  --help     this text\n"
+    "\n"
+    "Exit status: 0 success (also for a folder without measurements), 1 the folder\n"
+    "cannot be read, 2 usage error.\n";
+
+enum class Format { kTable, kTsv, kJson };
+
+int UsageError(const std::string& message) {
+  std::fprintf(stderr, "rqx340 list: %s\n%s", message.c_str(), kListUsage.data());
+  return 2;
+}
+
+std::string StartText(std::int64_t start, const LocalePictures& locale) {
+  return start == 0 ? std::string("N/A") : FormatDateTime(start, locale);
+}
+
+std::string RawText(std::int32_t raw) {
+  if (raw == 0) return "NO";
+  if (raw == 2) return "YES*";  // announced, but no raw data file was found
+  return "YES";
+}
+
+std::string EscapeTsv(std::string_view field) {
+  std::string escaped;
+  escaped.reserve(field.size());
+  for (const char c : field) {
+    switch (c) {
+      case '\\':
+        escaped += "\\\\";
+        break;
+      case '\t':
+        escaped += "\\t";
+        break;
+      case '\n':
+        escaped += "\\n";
+        break;
+      case '\r':
+        escaped += "\\r";
+        break;
+      default:
+        escaped += c;
+    }
+  }
+  return escaped;
+}
+
+void PrintTsv(const std::vector<CRQX340Json>& records) {
+  for (const auto& r : records) {
+    std::string line = EscapeTsv(r.m_strName);
+    line += '\t';
+    line += std::to_string(r.m_tStart);
+    line += '\t';
+    line += EscapeTsv(r.m_strSerialNum);
+    line += '\t';
+    line += std::to_string(r.m_nSize);
+    line += '\t';
+    line += EscapeTsv(r.m_strMode);
+    line += '\t';
+    line += std::to_string(r.m_nRaw);
+    line += '\n';
+    std::fwrite(line.data(), 1, line.size(), stdout);
+  }
+}
+
+void PrintJson(const std::vector<CRQX340Json>& records) {
+  const LocalePictures locale = UserLocalePictures();
+  rapidjson::StringBuffer buffer;
+  rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
+  const auto text = [&writer](std::string_view value) {
+    const std::string valid = SanitizeUtf8(value);
+    writer.String(valid.data(), static_cast<rapidjson::SizeType>(valid.size()));
+  };
+  writer.StartArray();
+  for (const auto& r : records) {
+    writer.StartObject();
+    writer.Key("name");
+    text(r.m_strName);
+    writer.Key("start");
+    writer.Int64(r.m_tStart);
+    writer.Key("startText");
+    text(StartText(r.m_tStart, locale));
+    writer.Key("serial");
+    text(r.m_strSerialNum);
+    writer.Key("size");
+    writer.Uint64(r.m_nSize);
+    writer.Key("mode");
+    text(r.m_strMode);
+    writer.Key("raw");
+    writer.Int(r.m_nRaw);
+    writer.EndObject();
+  }
+  writer.EndArray();
+  std::fwrite(buffer.GetString(), 1, buffer.GetSize(), stdout);
+  std::fputc('\n', stdout);
+}
+
+// Characters a terminal shows for valid UTF-8 text (one per code point).
+std::size_t DisplayWidth(std::string_view utf8) {
+  return static_cast<std::size_t>(
+      std::count_if(utf8.begin(), utf8.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+}
+
+void PrintTable(const std::vector<CRQX340Json>& records) {
+  constexpr std::size_t kColumns = 6;
+  constexpr bool kRightAligned[kColumns] = {false, false, false, true, false, false};
+  const LocalePictures locale = UserLocalePictures();
+  std::vector<std::array<std::string, kColumns>> rows;
+  rows.push_back({"Name", "Start time", "S/N", "Size", "Mode", "Raw"});
+  for (const auto& r : records) {
+    // Control characters would break the layout; show them as the TSV does.
+    rows.push_back({SanitizeUtf8(EscapeTsv(r.m_strName)),
+                    SanitizeUtf8(StartText(r.m_tStart, locale)),
+                    SanitizeUtf8(EscapeTsv(r.m_strSerialNum)), std::to_string(r.m_nSize),
+                    r.m_strMode, RawText(r.m_nRaw)});
+  }
+  std::array<std::size_t, kColumns> widths{};
+  for (const auto& row : rows) {
+    for (std::size_t c = 0; c < kColumns; ++c)
+      widths[c] = std::max(widths[c], DisplayWidth(row[c]));
+  }
+  for (const auto& row : rows) {
+    std::string line;
+    for (std::size_t c = 0; c < kColumns; ++c) {
+      const std::string padding(widths[c] - DisplayWidth(row[c]), ' ');
+      if (c > 0) line += "  ";
+      if (kRightAligned[c]) line += padding;
+      line += row[c];
+      if (!kRightAligned[c] && c + 1 < kColumns) line += padding;
+    }
+    line += '\n';
+    std::fwrite(line.data(), 1, line.size(), stdout);
+  }
+}
+
+}  // namespace
+
+int RunList(Arguments args) {
+  Format format = Format::kTable;
+  bool format_given = false;
+  std::vector<std::string_view> operands;
+  bool options_done = false;
+  for (const std::string_view arg : args) {
+    if (!options_done && (arg == "--help" || arg == "-h")) {
+      std::fputs(kListUsage.data(), stdout);
+      return 0;
+    }
+    if (!options_done && (arg == "--tsv" || arg == "--json")) {
+      const Format wanted = arg == "--tsv" ? Format::kTsv : Format::kJson;
+      if (format_given && wanted != format)
+        return UsageError("--tsv and --json exclude each other");
+      format = wanted;
+      format_given = true;
+    } else if (!options_done && arg == "--") {
+      options_done = true;
+    } else if (!options_done && arg.size() > 1 && arg.front() == '-') {
+      return UsageError("unknown option '" + std::string(arg) + "'");
+    } else {
+      operands.push_back(arg);
+    }
+  }
+  if (operands.size() != 1) {
+    return UsageError(operands.empty() ? "missing FOLDER" : "only one FOLDER is listed");
+  }
+  const std::string folder(operands[0]);
+  if (folder.empty()) return UsageError("FOLDER is empty");
+
+  NullProgressSink progress;
+  ScanReport report;
+  std::vector<CRQX340Json> records = ScanFolder(folder, progress, &report);
+  if (!report.m_bListed) {
+    std::fprintf(stderr, "rqx340 list: cannot read folder '%s': %s\n", EscapeTsv(folder).c_str(),
+                 report.m_strError.c_str());
+    return 1;
+  }
+  // std::string orders its bytes as unsigned char: byte order.
+  std::sort(records.begin(), records.end(),
+            [](const CRQX340Json& a, const CRQX340Json& b) { return a.m_strName < b.m_strName; });
+
+  switch (format) {
+    case Format::kTsv:
+      PrintTsv(records);
+      break;
+    case Format::kJson:
+      PrintJson(records);
+      break;
+    case Format::kTable:
+      if (!records.empty()) PrintTable(records);
+      break;
+  }
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    std::fputs("rqx340 list: cannot write to standard output\n", stderr);
+    return 1;
+  }
+  return 0;
 }
 
 }  // namespace rqx340::cli

@@ -8,11 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "gen/measurement_generator.h"
 #include "measurement/json_reader.h"
 #include "platform/file_system.h"
+#include "support/fifo.h"
 #include "support/recording_progress.h"
 #include "support/scoped_env.h"
-#include "support/special_files.h"
 #include "support/temp_dir.h"
 
 namespace rqx340 {
@@ -184,6 +185,37 @@ TEST(ReadSummaryTest, FixturesThatBreakTheScan) {
     if (c.listed) {
       EXPECT_EQ(record.m_strSerialNum, c.serial);
     }
+  }
+}
+
+TEST(ReadSummaryTest, EveryTruncationAndJunkIsSafe) {
+  const std::string text = Head();
+  // The last of the four keys is complete once its value's last digit is in.
+  const std::string last = R"("TAG_STORE_RAW_53":0)";
+  const std::size_t complete_at = text.find(last) + last.size();
+  TempDir dir;
+  for (std::size_t n = 0; n <= text.size(); ++n) {
+    SCOPED_TRACE(n);
+    dir.Write("m.rqx2", text.substr(0, n));
+    CRQX340Json record;
+    EXPECT_EQ(ReadSummary(record, dir.Path().string(), "m.rqx2"), n >= complete_at);
+  }
+  // Deterministic junk, and the head with single bytes flipped.
+  std::uint64_t state = 12345;
+  const auto next = [&state] {
+    state = state * 6364136223846793005ull + 1442695040888963407ull;
+    return static_cast<char>(state >> 56);
+  };
+  for (int round = 0; round < 100; ++round) {
+    std::string junk(static_cast<std::size_t>(round * 7), '\0');
+    for (char& c : junk) c = next();
+    dir.Write("junk.rqx2", junk);
+    std::string flipped = text;
+    flipped[static_cast<std::size_t>(round) % flipped.size()] = next();
+    dir.Write("flipped.rqx2", flipped);
+    CRQX340Json record;
+    ReadSummary(record, dir.Path().string(), "junk.rqx2");
+    ReadSummary(record, dir.Path().string(), "flipped.rqx2");
   }
 }
 
@@ -418,6 +450,50 @@ TEST_F(ScanFolderTest, ProgressBarRunsAsAnIndicator) {
   ScanFolder(m_folder + "/missing", missing_progress);
   EXPECT_EQ(missing_log.Calls(),
             (std::vector<std::string>{"show", "pos 0", "step 1", "range 0 25", "hide"}));
+}
+
+}  // namespace
+}  // namespace rqx340
+
+namespace rqx340 {
+namespace {
+
+// Generated measurements of the meter's usual shape: the four keys in the head,
+// time history behind them.
+TEST(ScanFolderAtScaleTest, ReadsOneBlockPerFileOfTheUsualShape) {
+  struct Case {
+    std::uint32_t count;
+    std::uint32_t rows;
+    gen::Octaves octaves;
+  };
+  // 10 000 small files, and fewer files each several blocks long.
+  const Case cases[] = {{10000, 4, gen::Octaves::kNone}, {12, 300, gen::Octaves::kBoth}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.count);
+    TempDir dir;
+    gen::GeneratorOptions options;
+    options.count = c.count;
+    options.rows = c.rows;
+    options.octaves = c.octaves;
+    options.raw = c.count / 10;
+    options.raw_samples = 1;
+    options.seed = 3;
+    std::string error;
+    ASSERT_TRUE(gen::WriteMeasurements(options, dir.Path().string(), &error)) << error;
+    if (c.rows > 100) {
+      ASSERT_GT(fs::file_size(dir.Path() / "M0001.rqx2"), 4 * kReadBufferSize);
+    }
+
+    NullProgressSink progress;
+    ScanReport report;
+    const auto records = ScanFolder(dir.Path().string(), progress, &report);
+    EXPECT_EQ(records.size(), c.count);
+    EXPECT_EQ(report.m_nFilesOpened, c.count);
+    EXPECT_EQ(report.m_nBlocksRead, c.count);
+    const auto with_raw = std::count_if(records.begin(), records.end(),
+                                        [](const CRQX340Json& r) { return r.m_nRaw == 1; });
+    EXPECT_EQ(static_cast<std::uint32_t>(with_raw), c.count / 10);
+  }
 }
 
 }  // namespace

@@ -149,6 +149,17 @@ TEST(ParseMeasurementTest, AcceptsExactlyOneRootValue) {
   }
 }
 
+TEST(ParseMeasurementTest, EveryTruncationFailsCleanly) {
+  const std::string text =
+      R"({"Header":{"SerialNum":"RQ\u00e9","StartDateTime":1500000000},"Summary":{"AeqX":0.25,)"
+      R"("Duration":60},"TimeHistory":[[1.5e-3,-2,3E+2],[]]})";
+  for (std::size_t n = 0; n < text.size(); ++n) {
+    SCOPED_TRACE(n);
+    EXPECT_TRUE(ParseText(text.substr(0, n)).document.IsNull());
+  }
+  EXPECT_TRUE(ParseText(text).document.IsObject());
+}
+
 TEST(ParseMeasurementTest, EmptyFileTakesOneFillAndOneStep) {
   const ParsedFile parsed = ParseText("");
   EXPECT_TRUE(parsed.document.IsNull());

@@ -150,6 +150,32 @@ TEST(PullParseTest, DeepNestingDoesNotOverflowTheStack) {
             PullParseEnd::kSyntaxError);
 }
 
+TEST(KeyValueHandlerTest, TypedNumbersBecomeTextToo) {
+  // Without kParseNumbersAsStringsFlag the reader hands over typed numbers.
+  const std::string text = R"({"i":-2,"u":3000000000,"l":-9000000000,"d":1.5})";
+  rapidjson::MemoryStream stream(text.data(), text.size());
+  KeyValueHandler handler;
+  Pairs pairs;
+  struct Recorder : rapidjson::BaseReaderHandler<rapidjson::UTF8<>, Recorder> {
+    KeyValueHandler& h;
+    Pairs& pairs;
+    Recorder(KeyValueHandler& handler, Pairs& p) : h(handler), pairs(p) {}
+    bool Key(const char* s, rapidjson::SizeType n, bool c) { return h.Key(s, n, c); }
+    bool Int(int v) { return h.Int(v) && Take(); }
+    bool Uint(unsigned v) { return h.Uint(v) && Take(); }
+    bool Int64(std::int64_t v) { return h.Int64(v) && Take(); }
+    bool Uint64(std::uint64_t v) { return h.Uint64(v) && Take(); }
+    bool Double(double v) { return h.Double(v) && Take(); }
+    bool Take() {
+      pairs.emplace_back(h.m_strKey, h.m_strValue);
+      return true;
+    }
+  } recorder(handler, pairs);
+  rapidjson::Reader reader;
+  ASSERT_FALSE(reader.Parse(stream, recorder).IsError());
+  EXPECT_EQ(pairs, (Pairs{{"i", "-2"}, {"u", "3000000000"}, {"l", "-9000000000"}, {"d", "1.5"}}));
+}
+
 TEST(DecimalTextTest, ReadsLikeTheRuntimeAndSaturates) {
   struct Case {
     const char* text;

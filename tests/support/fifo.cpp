@@ -1,4 +1,4 @@
-#include "support/special_files.h"
+#include "support/fifo.h"
 
 #include <sys/stat.h>
 

@@ -1,4 +1,4 @@
-// File-system entries that are not plain files, for tests of what the scan skips.
+// FIFOs, for tests that the scan never opens or waits on one.
 #pragma once
 
 #include <string>

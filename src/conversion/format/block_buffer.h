@@ -1,0 +1,32 @@
+// Sizing a record block before its fields are put.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+
+#include "conversion/format/byte_layout.h"
+#include "conversion/format/exchange_layout.h"
+#include "conversion/format/record_blocks.h"
+
+namespace rqx340 {
+
+// Sizes `buffer` to a zeroed block of `count` records of `record_size` bytes and
+// puts the count. False, with `buffer` empty, when the block is too large for a
+// 32-bit size; nothing is allocated then.
+inline bool StartBlock(BlockBuffer& buffer, std::size_t record_size, std::size_t count) {
+  constexpr auto kMax = static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max());
+  if (count > (kMax - layout::block::kFirstRecord) / record_size) {
+    buffer.clear();
+    return false;
+  }
+  buffer.assign(layout::block::kFirstRecord + record_size * count, std::byte{0});
+  PutInt32(buffer, layout::block::kCount, static_cast<std::int32_t>(count));
+  return true;
+}
+
+inline std::int32_t BlockSize(const BlockBuffer& buffer) {
+  return static_cast<std::int32_t>(buffer.size());
+}
+
+}  // namespace rqx340

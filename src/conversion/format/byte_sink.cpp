@@ -1,0 +1,66 @@
+#include "conversion/format/byte_sink.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+namespace rqx340 {
+
+BufferedWriter::BufferedWriter(ByteSink& sink, std::size_t capacity)
+    : m_sink(sink), m_buffer(std::max<std::size_t>(capacity, 16)) {}
+
+void BufferedWriter::Write(std::span<const std::byte> bytes) {
+  if (m_bFailed) return;
+  if (bytes.size() > m_buffer.size() - m_nUsed) {
+    if (!Flush()) return;
+    if (bytes.size() >= m_buffer.size()) {
+      // Too large to gain from the buffer: straight through.
+      if (!m_sink.Write(bytes)) {
+        m_bFailed = true;
+        return;
+      }
+      m_nPosition += bytes.size();
+      return;
+    }
+  }
+  std::memcpy(m_buffer.data() + m_nUsed, bytes.data(), bytes.size());
+  m_nUsed += bytes.size();
+  m_nPosition += bytes.size();
+}
+
+void BufferedWriter::StoreFloat32(float value) {
+  const auto bits = std::bit_cast<std::uint32_t>(value);
+  std::byte* out = m_buffer.data() + m_nUsed;
+  out[0] = static_cast<std::byte>(bits & 0xFFu);
+  out[1] = static_cast<std::byte>((bits >> 8) & 0xFFu);
+  out[2] = static_cast<std::byte>((bits >> 16) & 0xFFu);
+  out[3] = static_cast<std::byte>(bits >> 24);
+  m_nUsed += 4;
+  m_nPosition += 4;
+}
+
+void BufferedWriter::WriteFloats(std::span<const float> values) {
+  for (const float value : values) {
+    if (m_buffer.size() - m_nUsed < 4 && !Flush()) return;
+    StoreFloat32(value);
+  }
+}
+
+bool BufferedWriter::Flush() {
+  if (m_bFailed) return false;
+  if (m_nUsed == 0) return true;
+  if (!m_sink.Write(std::span<const std::byte>(m_buffer.data(), m_nUsed))) {
+    m_bFailed = true;
+    return false;
+  }
+  m_nUsed = 0;
+  return true;
+}
+
+bool BufferedWriter::WriteAt(std::uint64_t offset, std::span<const std::byte> bytes) {
+  if (!Flush()) return false;
+  if (!m_sink.WriteAt(offset, bytes)) m_bFailed = true;
+  return !m_bFailed;
+}
+
+}  // namespace rqx340

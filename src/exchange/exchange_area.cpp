@@ -1,0 +1,150 @@
+#include "exchange/exchange_area.h"
+
+#include <algorithm>
+
+#include "exchange/area_name.h"
+#include "exchange/slot_layout.h"
+#include "platform/code_page.h"
+#include "platform/process.h"
+
+namespace rqx340 {
+
+CQWExchange::CQWExchange(WindowMessenger* messenger) : m_messenger(messenger) {}
+
+CQWExchange::~CQWExchange() { Close(); }
+
+int CQWExchange::Fail(std::string reason) {
+  Close();
+  m_strLastError = std::move(reason);
+  return 0;
+}
+
+bool CQWExchange::OpenSession() {
+  std::string error;
+  m_session = SessionDir::Open(&error);
+  if (!m_session) {
+    m_strLastError = std::move(error);
+    return false;
+  }
+  if (m_messenger == nullptr) {
+    m_sessionMessenger = SessionMessenger::Open(*m_session);
+    if (!m_sessionMessenger) {
+      m_strLastError = "cannot reach the windows of " + m_session->Path();
+      return false;
+    }
+  }
+  return true;
+}
+
+bool CQWExchange::MakeName(std::string_view) {
+  m_name.clear();
+  std::optional<std::string> executable =
+      m_strExecutablePath.empty() ? RunningExecutablePath() : m_strExecutablePath;
+  const auto directory = executable ? ExecutableDirectory(*executable) : std::nullopt;
+  if (!directory) {
+    m_strLastError = "cannot find the directory of " +
+                     (executable ? *executable : std::string("the running program"));
+    return false;
+  }
+  m_name = AreaNameFromDirectory(*directory);
+  return true;
+}
+
+bool CQWExchange::OpenMapping() {
+  Close();
+  if (m_name.empty()) {
+    if (m_strLastError.empty()) m_strLastError = "the exchange area has no name";
+    return false;
+  }
+  if (!OpenSession()) return false;
+  std::string error;
+  m_mapping = SharedMemory::OpenExisting(*m_session, m_name, &error);
+  if (!m_mapping) return Fail("no exchange area " + m_name + " (" + error + ")") != 0;
+  if (!MapView()) return false;
+  m_strLastError.clear();
+  return true;
+}
+
+int CQWExchange::Open(std::string_view exeName) {
+  if (!MakeName(exeName)) return Fail(m_strLastError);
+  return OpenMapping() ? 1 : 0;
+}
+
+int CQWExchange::OpenByNumber(std::uint32_t number) {
+  m_name = AreaNameFromNumber(number);
+  return OpenMapping() ? 1 : 0;
+}
+
+int CQWExchange::Create(std::string_view exeName) {
+  Close();
+  if (!MakeName(exeName)) return Fail(m_strLastError);
+  if (!OpenSession()) return Fail(m_strLastError);
+  std::string error;
+  m_mapping = SharedMemory::OpenOrCreate(*m_session, m_name, kAreaSize, &error);
+  if (!m_mapping) return Fail(error);
+  if (!MapView()) return 0;
+  WithLockedArea(
+      [](std::span<std::byte> area) { std::fill(area.begin(), area.end(), std::byte{0}); });
+  m_strLastError.clear();
+  return 1;
+}
+
+bool CQWExchange::MapView() {
+  if (!m_mapping || !m_session) return Fail("the exchange area is not open") != 0;
+  std::string error;
+  m_view = m_mapping->Map(kAreaSize, &error);
+  if (!m_view) return Fail("cannot map exchange area " + m_name + ": " + error) != 0;
+  m_mutex = NamedMutex::Open(*m_session, m_name + "MUX", &error);
+  if (!m_mutex) return Fail(error) != 0;
+  return true;
+}
+
+void CQWExchange::Close() {
+  m_view.reset();
+  m_mapping.reset();
+  m_mutex.reset();
+  m_cursor = -1;
+}
+
+WindowMessenger* CQWExchange::Messenger() const {
+  return m_messenger ? m_messenger : m_sessionMessenger.get();
+}
+
+bool CQWExchange::WithLockedArea(const std::function<void(std::span<std::byte>)>& access) {
+  if (!m_view || !m_mutex) return false;
+  NamedMutexLock lock(*m_mutex);
+  access(m_view->Bytes());
+  return true;
+}
+
+int CQWExchange::FindNextSlot() {
+  // A cursor below 0 means no scan is running; there is no slot -1 to look at.
+  if (m_cursor < 0 || !m_view || !m_mutex) {
+    m_cursor = -1;
+    return -1;
+  }
+  WindowMessenger* messenger = Messenger();
+  NamedMutexLock lock(*m_mutex);
+  while (m_cursor < kSlotCount) {
+    const int index = m_cursor++;
+    const Slot slot = ReadSlot(SlotBytes(m_view->Bytes(), index));
+    // The cheap tests go first: IsWindow asks the window itself.
+    const bool usable =
+        slot.inUse != 0 && (m_windowFilter == 0 || m_windowFilter == slot.hostWindow) &&
+        slot.clientId == m_clientId && messenger != nullptr && messenger->IsWindow(slot.hostWindow);
+    if (usable) return index;
+  }
+  m_cursor = -1;
+  return -1;
+}
+
+std::string CQWExchange::GetSlotName(int index) {
+  std::string name;
+  if (index < 0 || index >= kSlotCount) return name;
+  WithLockedArea([&](std::span<std::byte> area) {
+    name = GetText(SlotBytes(area, index), kSlotNameOffset, kSlotNameSize);
+  });
+  return FromAnsi(name);
+}
+
+}  // namespace rqx340

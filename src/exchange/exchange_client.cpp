@@ -1,0 +1,128 @@
+#include "exchange/exchange_client.h"
+
+#include <vector>
+
+#include "exchange/slot_layout.h"
+#include "platform/code_page.h"
+
+namespace rqx340 {
+
+namespace {
+
+int UpperBits(std::uint32_t result) { return static_cast<std::int32_t>(result) >> 8; }
+int StatusOf(std::uint32_t result) { return static_cast<int>(result & 0xFF); }
+
+}  // namespace
+
+CQWExchangeClient::CQWExchangeClient(WindowMessenger* messenger) : CQWExchange(messenger) {}
+
+CQWExchangeClient::~CQWExchangeClient() { CloseConnection(); }
+
+bool CQWExchangeClient::HostIsWindow() {
+  WindowMessenger* messenger = Messenger();
+  return messenger != nullptr && messenger->IsWindow(m_hostWindow);
+}
+
+std::uint32_t CQWExchangeClient::SendIfWindow(std::uint32_t command) {
+  if (!HostIsWindow()) {
+    m_lastReply = 0;
+    return kSendFailed;
+  }
+  const std::uint32_t result = Messenger()->Send(
+      m_hostWindow, {kHostMessage, command, static_cast<std::int32_t>(m_slotIndex)});
+  m_lastReply = UpperBits(result);
+  return result;
+}
+
+int CQWExchangeClient::OpenConnection(std::string_view exeName, std::string_view clientId,
+                                      WindowHandle clientWindow) {
+  CloseConnection();
+  SetCursor(0);
+  SetWindowFilter(0);
+  SetClientId(ToAnsi(clientId));
+
+  std::vector<int> candidates;
+  std::vector<std::string> names;
+  for (int index; (index = FindNextSlot()) >= 0;) {
+    candidates.push_back(index);
+    names.push_back(GetSlotName(index));
+  }
+  if (candidates.empty()) {
+    const std::string area = Name();
+    Close();
+    SetLastError("no usable slot for client " + std::string(clientId) + " in exchange area " +
+                 area);
+    return kStatusNoSlot;
+  }
+  std::size_t chosen = 0;
+  if (candidates.size() > 1) {
+    const int count = static_cast<int>(candidates.size());
+    const int choice = ChooseSlot(count, names);
+    // A choice that names no candidate counts as giving up.
+    if (choice < 0 || choice >= count) {
+      Close();
+      SetLastError({});
+      return kStatusChoiceDeclined;
+    }
+    chosen = static_cast<std::size_t>(choice);
+  }
+
+  m_slotIndex = candidates[chosen];
+  const std::string client_name = ToAnsi(exeName);
+  WithLockedArea([&](std::span<std::byte> area) {
+    const auto slot = SlotBytes(area, m_slotIndex);
+    PutU32(slot, kClientWindowOffset, clientWindow);
+    PutText(slot, kClientNameOffset, kClientNameSize, kClientNameMaxText, client_name);
+    m_hostWindow = GetU32(slot, kHostWindowOffset);
+  });
+  SetLastError({});
+
+  if (!HostIsWindow()) {
+    m_lastReply = m_openReply = 0;
+    return kStatusNoWindow;
+  }
+  const std::uint32_t result = SendIfWindow(kCmdOpen);
+  m_openReply = m_lastReply;
+  return StatusOf(result);
+}
+
+int CQWExchangeClient::SendCommand(std::uint32_t command) {
+  return StatusOf(SendIfWindow(command));
+}
+
+void CQWExchangeClient::CloseConnection() {
+  if (m_slotIndex < 0) return;
+  SendIfWindow(kCmdClose);
+  WithLockedArea([&](std::span<std::byte> area) {
+    PutU32(SlotBytes(area, m_slotIndex), kClientWindowOffset, 0);
+  });
+  m_slotIndex = -1;
+  m_hostWindow = 0;
+}
+
+int CQWExchangeClient::BeginTransfer() {
+  for (const std::uint32_t command : {kCmdTransferFile, kCmdTransferData, kCmdTransferTime}) {
+    if (const int status = SendCommand(command); status != kStatusDone) {
+      SendIfWindow(kCmdTransferAbort);
+      ReportError(status);
+      return status;
+    }
+  }
+  return kStatusDone;
+}
+
+void CQWExchangeClient::SendRawSignalCommand() { SendIfWindow(kCmdRawSignal); }
+
+int CQWExchangeClient::EndTransfer() {
+  const int status = SendCommand(kCmdTransferEnd);
+  if (status != kStatusDone) ReportError(status);
+  return status;
+}
+
+int CQWExchangeClient::TransferMeasurement(const std::function<void()>& hand_over_raw) {
+  if (const int status = BeginTransfer(); status != kStatusDone) return status;
+  if (hand_over_raw) hand_over_raw();
+  return EndTransfer();
+}
+
+}  // namespace rqx340

@@ -1,0 +1,66 @@
+#include "exchange/string_table.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace rqx340 {
+
+namespace {
+
+struct Entry {
+  int id;
+  std::string_view text;
+};
+
+constexpr Entry kEnglish[] = {
+    {202, "WARNING! Cannot open exchange file with the main application."},
+    {203, "WARNING! Cannot open exchange file with the main application."},
+    {204, "WARNING! Cannot hand over the raw signal of %1."},
+    {207, "WARNING! Connection with the main application is not possible."},
+    {550, "WARNING! Main application error: %1."},
+    {551, "Cannot open exchange file"},
+    {552, "Cannot map exchange file"},
+    {553, "Invalid exchange file version"},
+    {554, "Empty channel string"},
+    {555, "Unknown channel ID"},
+    {556, "Bad channel data"},
+    {557, "No time data"},
+    {558, "Measurement lost"},
+    {559, "WParam error"},
+    {560, "Measurement stream error"},
+    {561, "Measurement storage error"},
+    {562, "Unknown error"},
+    {563, "No spectra error"},
+};
+
+class EnglishStringTable final : public StringTable {
+ public:
+  std::string Load(int id) const override {
+    const auto found = std::find_if(std::begin(kEnglish), std::end(kEnglish),
+                                    [id](const Entry& entry) { return entry.id == id; });
+    return found == std::end(kEnglish) ? std::string() : std::string(found->text);
+  }
+};
+
+}  // namespace
+
+const StringTable& EnglishStrings() {
+  static const EnglishStringTable table;
+  return table;
+}
+
+std::string FormatString(std::string_view pattern, std::string_view argument) {
+  std::string result;
+  result.reserve(pattern.size() + argument.size());
+  for (std::size_t i = 0; i < pattern.size(); ++i) {
+    if (pattern[i] == '%' && i + 1 < pattern.size() && pattern[i + 1] == '1') {
+      result += argument;
+      ++i;
+    } else {
+      result += pattern[i];
+    }
+  }
+  return result;
+}
+
+}  // namespace rqx340

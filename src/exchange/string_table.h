@@ -1,0 +1,31 @@
+// The program's own user texts by string id. A language layer can stand in for
+// the English table; the ids are those of the program's string resources.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace rqx340 {
+
+inline constexpr int kIdsCannotCreateExchangeFile = 202;
+inline constexpr int kIdsCannotMapExchangeFile = 203;
+inline constexpr int kIdsCannotHandOverRaw = 204;
+inline constexpr int kIdsNoConnection = 207;
+// "%1" takes the text of kIdsHostError + status for host statuses 1 to 13.
+inline constexpr int kIdsHostError = 550;
+inline constexpr int kFirstHostStatusText = 1;
+inline constexpr int kLastHostStatusText = 13;
+
+class StringTable {
+ public:
+  virtual ~StringTable() = default;
+  // The text of `id`; empty when there is no such string.
+  virtual std::string Load(int id) const = 0;
+};
+
+const StringTable& EnglishStrings();
+
+// `pattern` with every "%1" replaced by `argument`.
+std::string FormatString(std::string_view pattern, std::string_view argument);
+
+}  // namespace rqx340

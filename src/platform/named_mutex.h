@@ -1,0 +1,50 @@
+// A named mutex shared by the processes of the user. On POSIX it is an advisory
+// lock on a file of that name in the session directory; the kernel releases it
+// when its holder dies, so a crashed process never blocks the others.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/session_dir.h"
+
+namespace rqx340 {
+
+class NamedMutex {
+ public:
+  // Opens the mutex `name`, creating it when missing; not locked.
+  static std::optional<NamedMutex> Open(const SessionDir& dir, std::string_view name,
+                                        std::string* error);
+
+  NamedMutex(NamedMutex&& other) noexcept;
+  NamedMutex& operator=(NamedMutex&& other) noexcept;
+  NamedMutex(const NamedMutex&) = delete;
+  NamedMutex& operator=(const NamedMutex&) = delete;
+  ~NamedMutex();
+
+  // Waits as long as it takes. Two NamedMutex objects exclude each other even
+  // inside one process.
+  void Lock();
+  bool TryLock();
+  void Unlock();
+
+ private:
+  explicit NamedMutex(int handle) : m_hLock(handle) {}
+
+  int m_hLock = -1;
+};
+
+// Holds a NamedMutex for the lifetime of the object.
+class NamedMutexLock {
+ public:
+  explicit NamedMutexLock(NamedMutex& mutex) : m_mutex(mutex) { m_mutex.Lock(); }
+  ~NamedMutexLock() { m_mutex.Unlock(); }
+  NamedMutexLock(const NamedMutexLock&) = delete;
+  NamedMutexLock& operator=(const NamedMutexLock&) = delete;
+
+ private:
+  NamedMutex& m_mutex;
+};
+
+}  // namespace rqx340

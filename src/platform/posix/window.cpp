@@ -1,0 +1,483 @@
+// Windows as Unix-domain sockets. One connection carries one request and its
+// reply (docs/protocol.md). A thread per endpoint accepts connections: it answers
+// pings itself and queues sent and posted messages for the owner, so a ping never
+// waits for the owner or for any lock the owner holds.
+#include "platform/window.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <deque>
+#include <mutex>
+#include <random>
+#include <system_error>
+#include <thread>
+
+#include "platform/posix/posix_util.h"
+
+namespace rqx340 {
+
+namespace {
+
+using posix::UniqueFd;
+using Clock = std::chrono::steady_clock;
+
+constexpr std::uint32_t kRequestMagic = 0x314D575A;  // "ZWM1"
+constexpr std::uint32_t kReplyMagic = 0x3152575A;    // "ZWR1"
+constexpr std::size_t kRequestSize = 20;
+constexpr std::size_t kReplySize = 8;
+enum RequestKind : std::uint32_t { kPing = 1, kSend = 2, kPost = 3 };
+
+constexpr int kAnswerTimeoutMs = 1000;
+constexpr std::size_t kMaxQueued = 1024;
+constexpr int kBindAttempts = 64;
+
+void PutU32(unsigned char* out, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) out[i] = static_cast<unsigned char>(value >> (8 * i));
+}
+
+std::uint32_t GetU32(const unsigned char* in) {
+  return static_cast<std::uint32_t>(in[0]) | (static_cast<std::uint32_t>(in[1]) << 8) |
+         (static_cast<std::uint32_t>(in[2]) << 16) | (static_cast<std::uint32_t>(in[3]) << 24);
+}
+
+int RemainingMs(Clock::time_point deadline) {
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+  return left.count() < 0 ? 0 : static_cast<int>(left.count());
+}
+
+// Reads exactly `size` bytes; with a deadline, gives up when it passes.
+bool ReadExact(int fd, unsigned char* data, std::size_t size,
+               std::optional<Clock::time_point> deadline) {
+  while (size > 0) {
+    if (deadline) {
+      pollfd entry{fd, POLLIN, 0};
+      const int ready = poll(&entry, 1, RemainingMs(*deadline));
+      if (ready < 0 && errno == EINTR) continue;
+      if (ready <= 0) return false;
+    }
+    const ssize_t got = recv(fd, data, size, 0);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;
+    data += got;
+    size -= static_cast<std::size_t>(got);
+  }
+  return true;
+}
+
+bool WriteAll(int fd, const unsigned char* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t put = send(fd, data, size, MSG_NOSIGNAL);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) return false;
+    data += put;
+    size -= static_cast<std::size_t>(put);
+  }
+  return true;
+}
+
+bool WriteReply(int fd, std::uint32_t result) {
+  unsigned char reply[kReplySize];
+  PutU32(reply, kReplyMagic);
+  PutU32(reply + 4, result);
+  return WriteAll(fd, reply, sizeof reply);
+}
+
+std::optional<std::uint32_t> ReadReply(int fd, std::optional<Clock::time_point> deadline) {
+  unsigned char reply[kReplySize];
+  if (!ReadExact(fd, reply, sizeof reply, deadline)) return std::nullopt;
+  if (GetU32(reply) != kReplyMagic) return std::nullopt;
+  return GetU32(reply + 4);
+}
+
+// The socket address of `name` in the session directory. Going through the
+// directory's descriptor keeps the address short whatever the directory's path,
+// and always names the directory that was checked.
+std::optional<sockaddr_un> SocketAddress(const SessionDir& dir, std::string_view name) {
+  std::string path = "/proc/self/fd/" + std::to_string(dir.NativeHandle());
+  struct stat info {};
+  if (stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+    path += '/';
+    path += name;
+  } else {
+    path = dir.PathOf(name);
+  }
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  if (path.size() >= sizeof address.sun_path) return std::nullopt;
+  path.copy(address.sun_path, path.size());
+  return address;
+}
+
+bool SameUserPeer(int fd) {
+  ucred credentials{};
+  socklen_t length = sizeof credentials;
+  if (getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &length) != 0) return false;
+  return credentials.uid == geteuid();
+}
+
+// Connects to a window's endpoint; with a timeout, a full backlog is not waited out.
+// `failure` receives the errno of a failed connect.
+UniqueFd ConnectTo(const SessionDir& dir, WindowHandle window, int timeout_ms,
+                   int* failure = nullptr) {
+  if (failure) *failure = 0;
+  if (window == 0) return {};
+  const auto address = SocketAddress(dir, WindowEndpointName(window));
+  if (!address) return {};
+  UniqueFd fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  if (!fd.Valid()) return {};
+  if (timeout_ms >= 0) {
+    timeval limit{timeout_ms / 1000, (timeout_ms % 1000) * 1000};
+    setsockopt(fd.Get(), SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
+  }
+  for (;;) {
+    if (connect(fd.Get(), reinterpret_cast<const sockaddr*>(&*address), sizeof *address) == 0)
+      break;
+    if (errno == EINTR) continue;
+    if (errno == EISCONN) break;
+    if (failure) *failure = errno;
+    return {};
+  }
+  if (!SameUserPeer(fd.Get())) return {};
+  return fd;
+}
+
+bool WriteRequest(int fd, RequestKind kind, const WindowMessage& message) {
+  unsigned char request[kRequestSize];
+  PutU32(request, kRequestMagic);
+  PutU32(request + 4, kind);
+  PutU32(request + 8, message.message);
+  PutU32(request + 12, message.wparam);
+  PutU32(request + 16, static_cast<std::uint32_t>(message.lparam));
+  return WriteAll(fd, request, sizeof request);
+}
+
+WindowHandle RandomHandle(std::mt19937& random) {
+  for (;;) {
+    const auto handle = static_cast<WindowHandle>(random());
+    if (handle != 0) return handle;
+  }
+}
+
+}  // namespace
+
+std::string WindowEndpointName(WindowHandle window) {
+  char name[16];
+  std::snprintf(name, sizeof name, "wnd-%08X", static_cast<unsigned>(window));
+  return name;
+}
+
+// ---------------------------------------------------------------------------
+// IncomingMessage
+
+IncomingMessage::IncomingMessage(IncomingMessage&& other) noexcept
+    : m_message(other.m_message), m_hReply(other.m_hReply) {
+  other.m_hReply = -1;
+}
+
+IncomingMessage& IncomingMessage::operator=(IncomingMessage&& other) noexcept {
+  if (this != &other) {
+    if (m_hReply >= 0) close(m_hReply);
+    m_message = other.m_message;
+    m_hReply = other.m_hReply;
+    other.m_hReply = -1;
+  }
+  return *this;
+}
+
+IncomingMessage::~IncomingMessage() {
+  if (m_hReply >= 0) close(m_hReply);
+}
+
+void IncomingMessage::Reply(std::uint32_t result) {
+  if (m_hReply < 0) return;
+  WriteReply(m_hReply, result);
+  close(m_hReply);
+  m_hReply = -1;
+}
+
+// ---------------------------------------------------------------------------
+// MessageEndpoint
+
+struct MessageEndpoint::State {
+  struct Pending {
+    WindowMessage message;
+    int reply;  // -1 for a posted message
+  };
+
+  explicit State(SessionDir session) : dir(std::move(session)) {}
+  ~State() {
+    for (const auto& pending : queue) {
+      if (pending.reply >= 0) close(pending.reply);
+    }
+  }
+
+  // Binds the endpoint of `candidate`. nullopt when a live window already has
+  // the handle; an error text when binding failed for another reason.
+  std::optional<std::string> Bind(WindowHandle candidate, bool& in_use);
+  void Serve();
+  void HandleConnection(UniqueFd connection);
+  void Stop();
+
+  SessionDir dir;
+  WindowHandle handle = 0;
+  std::string name;
+  ino_t inode = 0;
+  UniqueFd listener;
+  UniqueFd wake;
+  std::thread thread;
+
+  std::mutex mutex;
+  std::condition_variable arrived;
+  std::deque<Pending> queue;
+};
+
+std::optional<std::string> MessageEndpoint::State::Bind(WindowHandle candidate, bool& in_use) {
+  in_use = false;
+  const std::string candidate_name = WindowEndpointName(candidate);
+  const auto address = SocketAddress(dir, candidate_name);
+  if (!address) return "session directory path too long for a socket address: " + dir.Path();
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    UniqueFd fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (!fd.Valid()) return "cannot create a socket: " + posix::ErrnoText(errno);
+    if (bind(fd.Get(), reinterpret_cast<const sockaddr*>(&*address), sizeof *address) == 0) {
+      if (listen(fd.Get(), 64) != 0) {
+        const int error = errno;
+        unlinkat(dir.NativeHandle(), candidate_name.c_str(), 0);
+        return "cannot listen on " + dir.PathOf(candidate_name) + ": " + posix::ErrnoText(error);
+      }
+      struct stat info {};
+      if (fstatat(dir.NativeHandle(), candidate_name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
+        inode = info.st_ino;
+      }
+      listener = std::move(fd);
+      handle = candidate;
+      name = candidate_name;
+      return std::nullopt;
+    }
+    if (errno != EADDRINUSE) {
+      return "cannot bind " + dir.PathOf(candidate_name) + ": " + posix::ErrnoText(errno);
+    }
+    // The name exists: a dead window's leftover refuses connections and is
+    // replaced; anything else keeps it.
+    int refused = 0;
+    if (ConnectTo(dir, candidate, kAnswerTimeoutMs, &refused).Valid() || refused != ECONNREFUSED) {
+      in_use = true;
+      return std::nullopt;
+    }
+    unlinkat(dir.NativeHandle(), candidate_name.c_str(), 0);
+  }
+  return "cannot bind " + dir.PathOf(candidate_name) + ": it keeps coming back";
+}
+
+void MessageEndpoint::State::Serve() {
+  for (;;) {
+    pollfd entries[2] = {{listener.Get(), POLLIN, 0}, {wake.Get(), POLLIN, 0}};
+    const int ready = poll(entries, 2, -1);
+    if (ready < 0) {
+      if (errno == EINTR) continue;
+      return;
+    }
+    if (entries[1].revents != 0) return;
+    if (entries[0].revents & POLLIN) {
+      UniqueFd connection(accept4(listener.Get(), nullptr, nullptr, SOCK_CLOEXEC));
+      if (connection.Valid()) HandleConnection(std::move(connection));
+    }
+  }
+}
+
+void MessageEndpoint::State::HandleConnection(UniqueFd connection) {
+  if (!SameUserPeer(connection.Get())) return;
+  unsigned char request[kRequestSize];
+  const auto deadline = Clock::now() + std::chrono::milliseconds(kAnswerTimeoutMs);
+  if (!ReadExact(connection.Get(), request, sizeof request, deadline)) return;
+  if (GetU32(request) != kRequestMagic) return;
+  const WindowMessage message{GetU32(request + 8), GetU32(request + 12),
+                              static_cast<std::int32_t>(GetU32(request + 16))};
+  switch (GetU32(request + 4)) {
+    case kPing:
+      WriteReply(connection.Get(), 0);
+      return;
+    case kPost: {
+      bool queued = false;
+      {
+        std::lock_guard lock(mutex);
+        if (queue.size() < kMaxQueued) {
+          queue.push_back({message, -1});
+          queued = true;
+        }
+      }
+      if (queued) arrived.notify_all();
+      WriteReply(connection.Get(), queued ? 1 : 0);
+      return;
+    }
+    case kSend: {
+      {
+        std::lock_guard lock(mutex);
+        // A full queue drops the connection: the sender sees a failure.
+        if (queue.size() >= kMaxQueued) return;
+        queue.push_back({message, connection.Release()});
+      }
+      arrived.notify_all();
+      return;
+    }
+    default:
+      return;
+  }
+}
+
+void MessageEndpoint::State::Stop() {
+  if (thread.joinable()) {
+    const std::uint64_t one = 1;
+    while (write(wake.Get(), &one, sizeof one) < 0 && errno == EINTR) {
+    }
+    thread.join();
+  }
+  if (listener.Valid()) {
+    // Remove the name only while it is still this endpoint's.
+    struct stat info {};
+    if (fstatat(dir.NativeHandle(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+        info.st_ino == inode) {
+      unlinkat(dir.NativeHandle(), name.c_str(), 0);
+    }
+    listener.Reset();
+  }
+}
+
+MessageEndpoint::MessageEndpoint(std::unique_ptr<State> state) : m_state(std::move(state)) {}
+
+MessageEndpoint::~MessageEndpoint() {
+  if (m_state) m_state->Stop();
+}
+
+namespace {
+
+std::unique_ptr<MessageEndpoint::State> NewState(const SessionDir& dir, std::string* error) {
+  auto session = dir.Duplicate();
+  if (!session) {
+    if (error) *error = "cannot duplicate the session directory handle";
+    return nullptr;
+  }
+  auto state = std::make_unique<MessageEndpoint::State>(std::move(*session));
+  state->wake = UniqueFd(eventfd(0, EFD_CLOEXEC));
+  if (!state->wake.Valid()) {
+    if (error) *error = "cannot create an event: " + posix::ErrnoText(errno);
+    return nullptr;
+  }
+  return state;
+}
+
+bool StartServing(MessageEndpoint::State& state, std::string* error) {
+  try {
+    state.thread = std::thread([&state] { state.Serve(); });
+  } catch (const std::system_error& failure) {
+    if (error) *error = std::string("cannot start the window thread: ") + failure.what();
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::unique_ptr<MessageEndpoint> MessageEndpoint::Create(const SessionDir& dir,
+                                                         std::string* error) {
+  auto state = NewState(dir, error);
+  if (!state) return nullptr;
+  std::random_device seed;
+  std::mt19937 random(seed());
+  for (int attempt = 0; attempt < kBindAttempts; ++attempt) {
+    bool in_use = false;
+    if (auto failure = state->Bind(RandomHandle(random), in_use)) {
+      if (error) *error = std::move(*failure);
+      return nullptr;
+    }
+    if (in_use) continue;
+    if (!StartServing(*state, error)) {
+      state->Stop();
+      return nullptr;
+    }
+    return std::unique_ptr<MessageEndpoint>(new MessageEndpoint(std::move(state)));
+  }
+  if (error) *error = "no free window handle found";
+  return nullptr;
+}
+
+std::unique_ptr<MessageEndpoint> MessageEndpoint::CreateWithHandle(const SessionDir& dir,
+                                                                   WindowHandle handle,
+                                                                   std::string* error) {
+  if (handle == 0) {
+    if (error) *error = "0 is not a window handle";
+    return nullptr;
+  }
+  auto state = NewState(dir, error);
+  if (!state) return nullptr;
+  bool in_use = false;
+  if (auto failure = state->Bind(handle, in_use)) {
+    if (error) *error = std::move(*failure);
+    return nullptr;
+  }
+  if (in_use) {
+    if (error) *error = "window " + WindowEndpointName(handle) + " is alive";
+    return nullptr;
+  }
+  if (!StartServing(*state, error)) {
+    state->Stop();
+    return nullptr;
+  }
+  return std::unique_ptr<MessageEndpoint>(new MessageEndpoint(std::move(state)));
+}
+
+WindowHandle MessageEndpoint::Handle() const { return m_state->handle; }
+
+std::optional<IncomingMessage> MessageEndpoint::Peek() { return Wait(0); }
+
+std::optional<IncomingMessage> MessageEndpoint::Wait(int timeout_ms) {
+  std::unique_lock lock(m_state->mutex);
+  const auto has_message = [this] { return !m_state->queue.empty(); };
+  if (timeout_ms < 0) {
+    m_state->arrived.wait(lock, has_message);
+  } else if (!m_state->arrived.wait_for(lock, std::chrono::milliseconds(timeout_ms), has_message)) {
+    return std::nullopt;
+  }
+  const State::Pending pending = m_state->queue.front();
+  m_state->queue.pop_front();
+  return IncomingMessage(pending.message, pending.reply);
+}
+
+// ---------------------------------------------------------------------------
+// SessionMessenger
+
+std::unique_ptr<SessionMessenger> SessionMessenger::Open(const SessionDir& dir) {
+  auto session = dir.Duplicate();
+  if (!session) return nullptr;
+  return std::unique_ptr<SessionMessenger>(new SessionMessenger(std::move(*session)));
+}
+
+bool SessionMessenger::IsWindow(WindowHandle window) {
+  const auto deadline = Clock::now() + std::chrono::milliseconds(kAnswerTimeoutMs);
+  UniqueFd fd = ConnectTo(m_dir, window, kAnswerTimeoutMs);
+  if (!fd.Valid() || !WriteRequest(fd.Get(), kPing, {})) return false;
+  return ReadReply(fd.Get(), deadline).has_value();
+}
+
+std::uint32_t SessionMessenger::Send(WindowHandle window, const WindowMessage& message) {
+  UniqueFd fd = ConnectTo(m_dir, window, -1);
+  if (!fd.Valid() || !WriteRequest(fd.Get(), kSend, message)) return kSendFailed;
+  return ReadReply(fd.Get(), std::nullopt).value_or(kSendFailed);
+}
+
+bool SessionMessenger::Post(WindowHandle window, const WindowMessage& message) {
+  const auto deadline = Clock::now() + std::chrono::milliseconds(kAnswerTimeoutMs);
+  UniqueFd fd = ConnectTo(m_dir, window, kAnswerTimeoutMs);
+  if (!fd.Valid() || !WriteRequest(fd.Get(), kPost, message)) return false;
+  return ReadReply(fd.Get(), deadline).value_or(0) == 1;
+}
+
+}  // namespace rqx340

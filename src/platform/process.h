@@ -1,0 +1,82 @@
+// The running program, the programs it starts, and how it ends.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace rqx340 {
+
+// The full path of the running program's executable; nullopt when the system
+// cannot tell.
+std::optional<std::string> RunningExecutablePath();
+
+// The directory that holds the executable at `path`, all links resolved, with a
+// trailing "/"; nullopt when the path does not resolve.
+std::optional<std::string> ExecutableDirectory(std::string_view path);
+
+int CurrentProcessId();
+
+// Ends the process at once: no destructors, no buffers flushed, nothing removed.
+[[noreturn]] void ExitProcessNow(int code);
+
+// After this, an interrupt or termination request from outside only sets a flag
+// that the program polls with TerminationRequested.
+void CatchTerminationRequests();
+bool TerminationRequested();
+
+struct SpawnOptions {
+  // Variables set in the child's environment; nullopt removes one.
+  std::vector<std::pair<std::string, std::optional<std::string>>> environment;
+  bool capture_stdout = false;  // read with ReadLine / ReadRest
+  bool merge_stderr = false;    // standard error goes where standard output goes
+  bool pipe_stdin = false;      // closed with CloseStdin
+};
+
+// A program started by this one. A child still running when the object goes is
+// killed and reaped.
+class ChildProcess {
+ public:
+  // Runs `program` with `arguments` (without the program name itself).
+  static std::optional<ChildProcess> Spawn(const std::string& program,
+                                           const std::vector<std::string>& arguments,
+                                           const SpawnOptions& options, std::string* error);
+
+  ChildProcess(ChildProcess&& other) noexcept;
+  ChildProcess& operator=(ChildProcess&& other) noexcept;
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+  ~ChildProcess();
+
+  int Id() const { return m_nPid; }
+
+  // The next line of captured output without its newline; nullopt at the end of
+  // the output or when `timeout_ms` passes first (negative: no limit).
+  std::optional<std::string> ReadLine(int timeout_ms);
+  // Everything the child still writes, up to the end of its output.
+  std::string ReadRest();
+  bool WriteStdin(std::string_view text);
+  void CloseStdin();
+
+  // The exit code once the child has ended (128 + signal number for a child
+  // ended by a signal); nullopt while it runs.
+  std::optional<int> TryWait();
+  int Wait();
+  // Ends the child abruptly, or asks it to end.
+  void Kill();
+  void Terminate();
+
+ private:
+  ChildProcess() = default;
+  void Release();
+
+  int m_nPid = -1;
+  std::optional<int> m_nExitCode;
+  int m_hStdout = -1;
+  int m_hStdin = -1;
+  std::string m_strPending;
+};
+
+}  // namespace rqx340

@@ -1,0 +1,324 @@
+// rqx340 convert and rqx340 dump, run as programs on the fixtures and on
+// generated measurements.
+#include <gtest/gtest.h>
+#include <rapidjson/document.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "support/run_program.h"
+#include "support/temp_dir.h"
+
+namespace rqx340 {
+namespace {
+
+namespace fs = std::filesystem;
+using test::DataFile;
+using test::ProgramResult;
+using test::ReadFileBytes;
+using test::RunProgram;
+using test::TempDir;
+
+const std::vector<std::string> kEnv = {"TZ=UTC", "RQX340_SHORTDATE=yyyy-MM-dd",
+                                       "RQX340_TIMEFORMAT=HH:mm:ss"};
+
+ProgramResult Convert(const std::vector<std::string>& args) {
+  std::vector<std::string> all = {"convert"};
+  all.insert(all.end(), args.begin(), args.end());
+  return RunProgram("rqx340", all, kEnv);
+}
+
+ProgramResult Dump(const std::vector<std::string>& args) {
+  std::vector<std::string> all = {"dump"};
+  all.insert(all.end(), args.begin(), args.end());
+  return RunProgram("rqx340", all, kEnv);
+}
+
+// Converts `in` and dumps the result; fails the test when either does not work.
+rapidjson::Document ConvertAndDump(const fs::path& in, const fs::path& out,
+                                   const std::vector<std::string>& dump_args = {}) {
+  const ProgramResult converted = Convert({in.string(), out.string()});
+  EXPECT_EQ(converted.exit_code, 0) << converted.err;
+  std::vector<std::string> args = {out.string()};
+  args.insert(args.end(), dump_args.begin(), dump_args.end());
+  const ProgramResult dumped = Dump(args);
+  EXPECT_EQ(dumped.exit_code, 0) << dumped.err;
+  rapidjson::Document document;
+  document.Parse(dumped.out.c_str());
+  EXPECT_FALSE(document.HasParseError()) << dumped.out;
+  return document;
+}
+
+std::string Text(const rapidjson::Value& records, rapidjson::SizeType i) {
+  return records[i]["text"].GetString();
+}
+
+// A number of the dump as its text, to see the shortest float32 decimal.
+std::string NumberText(const std::string& json, const std::string& after) {
+  const std::size_t at = json.find(after);
+  if (at == std::string::npos) return "<missing>";
+  const std::size_t start = at + after.size();
+  return json.substr(start, json.find_first_of(",\n}]", start) - start);
+}
+
+TEST(ConvertDumpTest, BroadbandFixture) {
+  TempDir dir;
+  const auto out = dir.Path() / "out.bin";
+  const rapidjson::Document d =
+      ConvertAndDump(DataFile("conversion/broadband-notes-summary.rqx2"), out, {"--rows", "2"});
+  ASSERT_TRUE(d.IsObject());
+  // 20 header records, 6 time records, 20 summary records.
+  const auto& h = d["header"];
+  EXPECT_EQ(h["version"].GetInt(), 5);
+  EXPECT_EQ(h["complete"].GetInt(), 1);
+  EXPECT_EQ(h["rowCount"].GetInt(), 2);
+  EXPECT_EQ(h["headerRecordsOffset"].GetInt(), 8480);
+  EXPECT_EQ(h["timeRecordsOffset"].GetInt(), 14244);
+  EXPECT_EQ(h["summaryRecordsOffset"].GetInt(), 14464);
+  EXPECT_EQ(h["channelRecordsOffset"].GetInt(), 15188);
+  EXPECT_EQ(h["chanBlockOffset"].GetInt(), 19544);
+  EXPECT_EQ(h["dtimBlockOffset"].GetInt(), 19584);
+  EXPECT_EQ(h["quantityBlockOffsets"].Size(), 4u);
+  EXPECT_EQ(h["quantityBlockOffsets"][3].GetInt(), 20476);
+  EXPECT_EQ(h["dataOffset"].GetInt(), 20704);
+  EXPECT_EQ(d["fileSize"].GetInt(), 20704 + 2 * 19 * 4);
+  EXPECT_EQ(fs::file_size(out), 20856u);
+
+  const auto& header_records = d["headerRecords"];
+  ASSERT_EQ(header_records.Size(), 20u);
+  EXPECT_EQ(Text(header_records, 0), "broadband-notes-summary.rqx2");
+  EXPECT_EQ(Text(header_records, 1), "RQX340 RQ-0042");
+  EXPECT_EQ(Text(header_records, 2),
+            "Halle S\xC3\xBC"
+            "d");
+  EXPECT_EQ(Text(header_records, 9), "HandArm");
+  EXPECT_EQ(Text(header_records, 14), "2017-07-14 02:41:00");
+  EXPECT_EQ(Text(header_records, 19), "Wd");
+  const auto& time_records = d["timeRecords"];
+  ASSERT_EQ(time_records.Size(), 6u);
+  EXPECT_EQ(time_records[0]["value"].GetInt(), 1500000000);
+  EXPECT_STREQ(time_records[5]["tag"].GetString(), "Duration");
+  const auto& summary = d["summaryRecords"];
+  ASSERT_EQ(summary.Size(), 20u);
+  EXPECT_STREQ(summary[14]["tag"].GetString(), "AeqX_xK");
+  EXPECT_STREQ(summary[19]["tag"].GetString(), "Huge");
+  EXPECT_STREQ(summary[19]["value"].GetString(), "Infinity");
+  EXPECT_EQ(Text(d["channelRecords"], 3), "Wh,Wh,Wd, ,");
+  EXPECT_EQ(d["chan"]["value"].GetInt(), 4);
+  EXPECT_EQ(d["rowLength"].GetInt(), 19);
+  ASSERT_EQ(d["rows"].Size(), 2u);
+  EXPECT_EQ(d["rows"][0][18].GetDouble(), 18.0);
+
+  // Floats are printed as the shortest decimal of their float32.
+  const ProgramResult dumped = Dump({out.string(), "--rows", "2"});
+  EXPECT_EQ(NumberText(dumped.out, "\"AeqX_xK\",\n      \"value\": "), "0.7");
+  EXPECT_EQ(NumberText(dumped.out, "\"AeqY_xK\",\n      \"value\": "), "0.35");
+  EXPECT_EQ(NumberText(dumped.out, "\"#50\",\n      \"value\": "), "1e-05");
+  EXPECT_NE(dumped.out.find("[0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7, 0.8, 0.9, 1, 1.1"),
+            std::string::npos);
+}
+
+TEST(ConvertDumpTest, BothOctavesFixture) {
+  TempDir dir;
+  const rapidjson::Document d =
+      ConvertAndDump(DataFile("conversion/both-octaves-small.rqx2"), dir.Path() / "out.bin");
+  ASSERT_TRUE(d.IsObject());
+  EXPECT_EQ(d["chan"]["value"].GetInt(), 20);
+  EXPECT_EQ(d["quantityBlocks"].Size(), 20u);
+  EXPECT_EQ(d["rowLength"].GetInt(), 19 + 16 + 8);
+  const auto& row = d["rows"][0];
+  ASSERT_EQ(row.Size(), 43u);
+  const double expected[] = {3, 6, 4, 8, 0, 0, 5, 10, 1, 0, 2, 0, 2, 0, 3, 0};
+  for (rapidjson::SizeType i = 0; i < 16; ++i) EXPECT_EQ(row[19 + i].GetDouble(), expected[i]) << i;
+  // The single-precision band sum of 0.3, 1.3 and 0.9.
+  const ProgramResult dumped = Dump({(dir.Path() / "out.bin").string()});
+  EXPECT_NE(dumped.out.find("0.3, 1.3, 0.9, 1.6093476, -3, -4, 12, 13]"), std::string::npos)
+      << dumped.out.substr(dumped.out.find("\"rows\""));
+}
+
+TEST(ConvertDumpTest, MalformedJsonConvertsLikeAnEmptyMeasurement) {
+  struct Case {
+    std::string fixture;
+    std::string offset;
+  };
+  const Case cases[] = {{"broken-trailing-garbage.rqx2", "offset 79"},
+                        {"broken-truncated.rqx2", "offset 77"},
+                        {"empty.rqx2", "offset 0"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.fixture);
+    TempDir dir;
+    const auto out = dir.Path() / "out.bin";
+    const ProgramResult converted =
+        Convert({DataFile("conversion/" + c.fixture).string(), out.string()});
+    EXPECT_EQ(converted.exit_code, 0);
+    // One warning line naming the file and the offset of the error.
+    EXPECT_EQ(std::count(converted.err.begin(), converted.err.end(), '\n'), 1) << converted.err;
+    EXPECT_NE(converted.err.find(c.fixture), std::string::npos) << converted.err;
+    EXPECT_NE(converted.err.find(c.offset), std::string::npos) << converted.err;
+    EXPECT_EQ(fs::file_size(out), 19264u);
+    const ProgramResult dumped = Dump({out.string()});
+    ASSERT_EQ(dumped.exit_code, 0) << dumped.err;
+    rapidjson::Document d;
+    d.Parse(dumped.out.c_str());
+    ASSERT_TRUE(d.IsObject());
+    EXPECT_EQ(Text(d["headerRecords"], 0), c.fixture);
+    EXPECT_EQ(Text(d["headerRecords"], 1), "RQX340 (null)");
+    EXPECT_EQ(d["header"]["rowCount"].GetInt(), 0);
+    EXPECT_EQ(d["rows"].Size(), 0u);
+  }
+}
+
+TEST(ConvertDumpTest, ValuesOfTheWrongTypeReadAsMissing) {
+  TempDir dir;
+  const rapidjson::Document d =
+      ConvertAndDump(DataFile("conversion/wrong-types.rqx2"), dir.Path() / "out.bin");
+  ASSERT_TRUE(d.IsObject());
+  EXPECT_EQ(Text(d["headerRecords"], 1), "RQX340 (null)");
+  EXPECT_EQ(Text(d["headerRecords"], 9), "Vibration");
+  EXPECT_EQ(d["headerRecords"].Size(), 16u);
+  EXPECT_EQ(d["timeRecords"][0]["value"].GetInt(), 0);
+  EXPECT_EQ(d["timeRecords"].Size(), 5u);
+  EXPECT_EQ(d["summaryRecords"].Size(), 13u);
+  EXPECT_EQ(d["chan"]["value"].GetInt(), 4);
+  EXPECT_EQ(d["header"]["rowCount"].GetInt(), 4);
+  // Every column reads element 0: 5 in the first row, 0 in the others.
+  EXPECT_EQ(d["rows"][0][18].GetDouble(), 5.0);
+  EXPECT_EQ(d["rows"][1][0].GetDouble(), 0.0);
+}
+
+TEST(ConvertDumpTest, NameOptionAndReplacingOut) {
+  TempDir dir;
+  const auto out = dir.Path() / "out.bin";
+  dir.Write("out.bin", "old contents");
+  const ProgramResult converted = Convert({DataFile("conversion/both-octaves-small.rqx2").string(),
+                                           out.string(), "--name", "Tag \xE2\x82\xAC.rqx2"});
+  ASSERT_EQ(converted.exit_code, 0) << converted.err;
+  // The name goes through the ANSI code page: the euro sign is byte 0x80.
+  const std::string bytes = ReadFileBytes(out);
+  EXPECT_EQ(bytes.substr(8484 + 32, 12), std::string("Tag \x80.rqx2\0\0", 12));
+  // Nothing but OUT is left in the folder.
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(dir.Path())) {
+    names.push_back(entry.path().filename().string());
+  }
+  EXPECT_EQ(names, std::vector<std::string>{"out.bin"});
+}
+
+TEST(ConvertDumpTest, UnreadableInputOrUnwritableOutputFails) {
+  TempDir dir;
+  const std::string in = DataFile("conversion/both-octaves-small.rqx2").string();
+  struct Case {
+    std::string name;
+    std::vector<std::string> args;
+    int exit_code;
+  };
+  const Case cases[] = {
+      {"missing input", {(dir.Path() / "missing.rqx2").string(), (dir.Path() / "o").string()}, 1},
+      {"input is a folder", {dir.Path().string(), (dir.Path() / "o").string()}, 1},
+      {"output folder missing", {in, (dir.Path() / "no" / "o").string()}, 1},
+      {"output is a folder", {in, dir.Path().string()}, 1},
+      {"no output", {in}, 2},
+      {"unknown option", {in, (dir.Path() / "o").string(), "--fast"}, 2},
+      {"name without value", {in, (dir.Path() / "o").string(), "--name"}, 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const ProgramResult result = Convert(c.args);
+    EXPECT_EQ(result.exit_code, c.exit_code);
+    EXPECT_FALSE(result.err.empty());
+    EXPECT_FALSE(fs::exists(dir.Path() / "o"));
+  }
+  // No temporary file is left behind.
+  EXPECT_TRUE(fs::is_empty(dir.Path()));
+}
+
+TEST(ConvertDumpTest, DumpRefusesMalformedFiles) {
+  TempDir dir;
+  const auto out = dir.Path() / "out.bin";
+  ASSERT_EQ(Convert({DataFile("conversion/broadband-notes-summary.rqx2").string(), out.string()})
+                .exit_code,
+            0);
+  std::string bytes = ReadFileBytes(out);
+  struct Case {
+    std::string name;
+    std::string contents;
+    std::string message;
+  };
+  std::string unfinished = bytes;
+  unfinished[4] = 0;
+  std::string moved = bytes;
+  moved[0x2C] = 0;
+  const Case cases[] = {
+      {"truncated", bytes.substr(0, bytes.size() - 1), "rowCount (offset 0x8)"},
+      {"unfinished", unfinished, "complete (offset 0x4)"},
+      {"time block moved", moved, "timeRecordsOffset (offset 0x2C)"},
+      {"too short", bytes.substr(0, 100), "ExchangeFileHeader (offset 0x0)"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto path = dir.Write("bad.bin", c.contents);
+    const ProgramResult result = Dump({path.string()});
+    EXPECT_EQ(result.exit_code, 1);
+    EXPECT_TRUE(result.out.empty());
+    EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+  }
+  EXPECT_EQ(Dump({(dir.Path() / "missing").string()}).exit_code, 1);
+  EXPECT_EQ(Dump({out.string(), "--rows", "x"}).exit_code, 2);
+  EXPECT_EQ(Dump({}).exit_code, 2);
+}
+
+TEST(ConvertDumpTest, DumpPrintsNonFiniteRowValuesAsStrings) {
+  TempDir dir;
+  const auto out = dir.Path() / "out.bin";
+  ASSERT_EQ(Convert({DataFile("conversion/broadband-notes-summary.rqx2").string(), out.string()})
+                .exit_code,
+            0);
+  std::string bytes = ReadFileBytes(out);
+  // Values 0 to 2 of row 0: NaN, -infinity, negative zero.
+  bytes.replace(20704, 12, std::string("\x00\x00\xC0\x7F\x00\x00\x80\xFF\x00\x00\x00\x80", 12));
+  const auto path = dir.Write("patched.bin", bytes);
+  const ProgramResult result = Dump({path.string(), "--rows", "1"});
+  ASSERT_EQ(result.exit_code, 0) << result.err;
+  EXPECT_NE(result.out.find("[\"NaN\", \"-Infinity\", -0, 3, 4"), std::string::npos) << result.out;
+  rapidjson::Document d;
+  d.Parse(result.out.c_str());
+  EXPECT_EQ(d["rows"].Size(), 1u);
+  // --rows 0 prints no row; the default prints at most 5.
+  d.Parse(Dump({path.string(), "--rows", "0"}).out.c_str());
+  EXPECT_EQ(d["rows"].Size(), 0u);
+  d.Parse(Dump({path.string()}).out.c_str());
+  EXPECT_EQ(d["rows"].Size(), 2u);
+}
+
+TEST(ConvertDumpTest, GeneratedMeasurementsOfEveryOctaveSetting) {
+  struct Case {
+    std::string octaves;
+    int channels;
+    int row_length;
+  };
+  const Case cases[] = {
+      {"none", 4, 19}, {"full", 12, 19 + 72}, {"third", 12, 19 + 192}, {"both", 20, 19 + 72 + 192}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.octaves);
+    TempDir dir;
+    const ProgramResult gen =
+        RunProgram("rqx340-gen", {"--count", "2", "--rows", "30", "--octaves", c.octaves, "--seed",
+                                  "7", dir.Path().string()});
+    ASSERT_EQ(gen.exit_code, 0) << gen.err;
+    for (const char* name : {"M0001.rqx2", "M0002.rqx2"}) {
+      const rapidjson::Document d =
+          ConvertAndDump(dir.Path() / name, dir.Path() / (std::string(name) + ".bin"));
+      ASSERT_TRUE(d.IsObject());
+      EXPECT_EQ(d["chan"]["value"].GetInt(), c.channels);
+      EXPECT_EQ(d["rowLength"].GetInt(), c.row_length);
+      EXPECT_EQ(d["header"]["rowCount"].GetInt(), 30);
+      EXPECT_EQ(d["rows"].Size(), 5u);
+      EXPECT_EQ(Text(d["headerRecords"], 0), name);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace rqx340

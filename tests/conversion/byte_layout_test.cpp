@@ -1,0 +1,62 @@
+#include "conversion/format/byte_layout.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+
+#include "support/exchange_bytes.h"
+
+namespace rqx340 {
+namespace {
+
+using test::Field;
+using test::Padded;
+
+TEST(ByteLayoutTest, PutsLittleEndianIntegersAndFloats) {
+  std::array<std::byte, 12> buffer{};
+  ASSERT_TRUE(PutInt32(buffer, 0, 0x11223344));
+  ASSERT_TRUE(PutInt32(buffer, 4, -2));
+  ASSERT_TRUE(PutFloat32(buffer, 8, 1.0f));
+  const std::string expected("\x44\x33\x22\x11\xFE\xFF\xFF\xFF\x00\x00\x80\x3F", 12);
+  EXPECT_EQ(Field(buffer, 0, 12), expected);
+  EXPECT_EQ(GetInt32(buffer, 0), 0x11223344);
+  EXPECT_EQ(GetInt32(buffer, 4), -2);
+  EXPECT_EQ(GetFloat32(buffer, 8), 1.0f);
+}
+
+TEST(ByteLayoutTest, RefusesAccessOutsideTheBuffer) {
+  std::array<std::byte, 8> buffer{};
+  EXPECT_FALSE(PutInt32(buffer, 5, 7));
+  EXPECT_FALSE(PutFloat32(buffer, 8, 7.0f));
+  EXPECT_FALSE(PutInt32(buffer, SIZE_MAX - 1, 7));
+  EXPECT_FALSE(PutText(buffer, 4, 8, "abc"));
+  EXPECT_EQ(Field(buffer, 0, 8), std::string(8, '\0'));
+  EXPECT_EQ(GetInt32(buffer, 6), 0);
+  EXPECT_EQ(GetText(buffer, 4, 8), "");
+}
+
+TEST(ByteLayoutTest, TextFieldsKeepTwoSpareBytesAndEndAtNul) {
+  struct Case {
+    std::string_view text;
+    std::string expected;  // the 8-byte field
+  };
+  const Case cases[] = {
+      {"", Padded("", 8)},
+      {"abc", Padded("abc", 8)},
+      {"abcdef", Padded("abcdef", 8)},
+      {"abcdefgh", Padded("abcdef", 8)},
+      {std::string_view("ab\0cd", 5), Padded("ab", 8)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.text));
+    std::array<std::byte, 10> buffer{};
+    ASSERT_TRUE(PutText(buffer, 1, 8, c.text));
+    EXPECT_EQ(Field(buffer, 1, 8), c.expected);
+    EXPECT_EQ(buffer[0], std::byte{0});
+    EXPECT_EQ(buffer[9], std::byte{0});
+  }
+}
+
+}  // namespace
+}  // namespace rqx340

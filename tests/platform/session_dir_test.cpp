@@ -1,0 +1,157 @@
+#include "platform/session_dir.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+#include "support/scoped_env.h"
+#include "support/temp_dir.h"
+
+namespace rqx340 {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ScopedEnv;
+using test::TempDir;
+
+unsigned ModeOf(const fs::path& path) {
+  struct stat info {};
+  lstat(path.c_str(), &info);
+  return info.st_mode & 07777;
+}
+
+TEST(SessionDirTest, EnvironmentChoosesTheDirectory) {
+  struct Case {
+    const char* what;
+    std::map<std::string, std::string> environment;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"own variable first", {{"RQX340_RUNTIME_DIR", "/a/b"}, {"XDG_RUNTIME_DIR", "/x"}}, "/a/b"},
+      {"trailing slash dropped", {{"RQX340_RUNTIME_DIR", "/a/b/"}}, "/a/b"},
+      {"relative made absolute", {{"RQX340_RUNTIME_DIR", "rel/./dir"}}, "/home/u/rel/dir"},
+      {"empty own variable is unset",
+       {{"RQX340_RUNTIME_DIR", ""}, {"XDG_RUNTIME_DIR", "/run/user/5"}},
+       "/run/user/5/zul"},
+      {"runtime dir before TMPDIR",
+       {{"XDG_RUNTIME_DIR", "/run/user/5"}, {"TMPDIR", "/var/tmp"}},
+       "/run/user/5/zul"},
+      {"empty runtime dir is unset",
+       {{"XDG_RUNTIME_DIR", ""}, {"TMPDIR", "/var/tmp"}},
+       "/var/tmp/zul-5"},
+      {"TMPDIR with slash", {{"TMPDIR", "/var/tmp/"}}, "/var/tmp/zul-5"},
+      {"empty TMPDIR is unset", {{"TMPDIR", ""}}, "/tmp/zul-5"},
+      {"nothing set", {}, "/tmp/zul-5"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const auto lookup = [&](std::string_view name) -> std::optional<std::string> {
+      const auto found = c.environment.find(std::string(name));
+      if (found == c.environment.end()) return std::nullopt;
+      return found->second;
+    };
+    EXPECT_EQ(ChooseSessionDirPath(lookup, 5, "/home/u"), c.expected);
+  }
+}
+
+TEST(SessionDirTest, CreatesOnlyTheLastComponentPrivately) {
+  TempDir temp;
+  const auto path = temp.Path() / "zul";
+  std::string error;
+  auto dir = SessionDir::OpenPath(path.string(), &error);
+  ASSERT_TRUE(dir) << error;
+  EXPECT_EQ(dir->Path(), path.string());
+  EXPECT_EQ(dir->PathOf("wnd-00000001"), (path / "wnd-00000001").string());
+  EXPECT_EQ(ModeOf(path), 0700u);
+
+  // An existing private directory is used as it is.
+  EXPECT_TRUE(SessionDir::OpenPath(path.string(), &error)) << error;
+
+  const auto deep = temp.Path() / "missing" / "zul";
+  EXPECT_FALSE(SessionDir::OpenPath(deep.string(), &error));
+  EXPECT_NE(error.find("cannot create"), std::string::npos) << error;
+  EXPECT_FALSE(fs::exists(temp.Path() / "missing"));
+}
+
+TEST(SessionDirTest, OpenFollowsTheEnvironment) {
+  TempDir temp;
+  ScopedEnv own("RQX340_RUNTIME_DIR", (temp.Path() / "session").c_str());
+  std::string error;
+  auto dir = SessionDir::Open(&error);
+  ASSERT_TRUE(dir) << error;
+  EXPECT_EQ(dir->Path(), (temp.Path() / "session").string());
+  EXPECT_TRUE(fs::is_directory(temp.Path() / "session"));
+  auto copy = dir->Duplicate();
+  ASSERT_TRUE(copy);
+  EXPECT_EQ(copy->Path(), dir->Path());
+  EXPECT_NE(copy->NativeHandle(), dir->NativeHandle());
+}
+
+TEST(SessionDirTest, RefusesUnsafeDirectoriesAndTouchesNothing) {
+  struct Case {
+    const char* what;
+    const char* reason;
+    void (*make)(const fs::path& path, const fs::path& elsewhere);
+  };
+  const Case cases[] = {
+      {"symbolic link", "symbolic link",
+       [](const fs::path& path, const fs::path& elsewhere) {
+         fs::create_directory(elsewhere);
+         fs::permissions(elsewhere, fs::perms::owner_all, fs::perm_options::replace);
+         fs::create_directory_symlink(elsewhere, path);
+       }},
+      {"open to the group", "open to group or others",
+       [](const fs::path& path, const fs::path&) {
+         fs::create_directory(path);
+         fs::permissions(path, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec,
+                         fs::perm_options::replace);
+       }},
+      {"searchable by others", "open to group or others",
+       [](const fs::path& path, const fs::path&) {
+         fs::create_directory(path);
+         fs::permissions(path, fs::perms::owner_all | fs::perms::others_exec,
+                         fs::perm_options::replace);
+       }},
+      {"not a directory", "not a directory",
+       [](const fs::path& path, const fs::path&) {
+         std::ofstream(path) << "x";
+         fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write,
+                         fs::perm_options::replace);
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir temp;
+    const auto path = temp.Path() / "zul";
+    const auto elsewhere = temp.Path() / "elsewhere";
+    c.make(path, elsewhere);
+    const unsigned mode_before = ModeOf(path);
+    std::string error;
+    EXPECT_FALSE(SessionDir::OpenPath(path.string(), &error));
+    EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+    EXPECT_NE(error.find(path.string()), std::string::npos) << error;
+    EXPECT_EQ(ModeOf(path), mode_before);
+    if (fs::exists(elsewhere)) {
+      EXPECT_TRUE(fs::is_empty(elsewhere));
+    }
+  }
+}
+
+TEST(SessionDirTest, RefusesADirectoryOfAnotherUser) {
+  TempDir temp;
+  const auto path = temp.Path() / "zul";
+  fs::create_directory(path);
+  fs::permissions(path, fs::perms::owner_all, fs::perm_options::replace);
+  if (chown(path.c_str(), 65534, 65534) != 0) GTEST_SKIP() << "cannot give the directory away";
+  std::string error;
+  EXPECT_FALSE(SessionDir::OpenPath(path.string(), &error));
+  EXPECT_NE(error.find("owned by uid 65534"), std::string::npos) << error;
+  EXPECT_TRUE(fs::is_empty(path));
+}
+
+}  // namespace
+}  // namespace rqx340

@@ -1,0 +1,147 @@
+#include "platform/shared_memory.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/named_mutex.h"
+#include "support/session.h"
+
+namespace rqx340 {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TestSession;
+
+unsigned ModeOf(const fs::path& path) {
+  struct stat info {};
+  lstat(path.c_str(), &info);
+  return info.st_mode & 07777;
+}
+
+TEST(SharedMemoryTest, CreateMakesAPrivateZeroFilledBlockSharedByName) {
+  TestSession session;
+  const SessionDir dir = session.Open();
+  std::string error;
+  auto first = SharedMemory::OpenOrCreate(dir, "ZUL12345678", 4096, &error);
+  ASSERT_TRUE(first) << error;
+  EXPECT_EQ(fs::file_size(session.Path() / "ZUL12345678"), 4096u);
+  EXPECT_EQ(ModeOf(session.Path() / "ZUL12345678"), 0600u);
+  auto view = first->Map(4096, &error);
+  ASSERT_TRUE(view) << error;
+  ASSERT_EQ(view->Bytes().size(), 4096u);
+  EXPECT_TRUE(std::all_of(view->Bytes().begin(), view->Bytes().end(),
+                          [](std::byte b) { return b == std::byte{0}; }));
+
+  // A second opener sees the same bytes, both ways.
+  auto second = SharedMemory::OpenExisting(dir, "ZUL12345678", &error);
+  ASSERT_TRUE(second) << error;
+  auto other_view = second->Map(4096, &error);
+  ASSERT_TRUE(other_view) << error;
+  view->Bytes()[4095] = std::byte{0x5A};
+  other_view->Bytes()[0] = std::byte{0xA5};
+  EXPECT_EQ(other_view->Bytes()[4095], std::byte{0x5A});
+  EXPECT_EQ(view->Bytes()[0], std::byte{0xA5});
+
+  // Creating it again opens it and keeps what is in it.
+  auto again = SharedMemory::OpenOrCreate(dir, "ZUL12345678", 4096, &error);
+  ASSERT_TRUE(again) << error;
+  EXPECT_EQ(again->Map(4096, &error)->Bytes()[4095], std::byte{0x5A});
+}
+
+TEST(SharedMemoryTest, OpenExistingNeverCreates) {
+  TestSession session;
+  const SessionDir dir = session.Open();
+  std::string error;
+  EXPECT_FALSE(SharedMemory::OpenExisting(dir, "ZUL00000000", &error));
+  EXPECT_NE(error.find("ZUL00000000"), std::string::npos) << error;
+  EXPECT_FALSE(fs::exists(session.Path() / "ZUL00000000"));
+}
+
+TEST(SharedMemoryTest, ShortObjectIsNotMappedPastItsEnd) {
+  TestSession session;
+  const SessionDir dir = session.Open();
+  { std::ofstream(session.Path() / "ZULSHORT", std::ios::binary) << std::string(100, 'x'); }
+  std::string error;
+  auto memory = SharedMemory::OpenExisting(dir, "ZULSHORT", &error);
+  ASSERT_TRUE(memory) << error;
+  EXPECT_FALSE(memory->Map(4096, &error));
+  EXPECT_NE(error.find("100 bytes"), std::string::npos) << error;
+
+  // Creating grows it and keeps the bytes it had; the rest reads as zero.
+  auto grown = SharedMemory::OpenOrCreate(dir, "ZULSHORT", 4096, &error);
+  ASSERT_TRUE(grown) << error;
+  auto view = grown->Map(4096, &error);
+  ASSERT_TRUE(view) << error;
+  EXPECT_EQ(view->Bytes()[99], std::byte{'x'});
+  EXPECT_EQ(view->Bytes()[100], std::byte{0});
+}
+
+TEST(SharedMemoryTest, RefusesNamesOutsideTheDirectoryAndLinks) {
+  TestSession session;
+  const SessionDir dir = session.Open();
+  std::string error;
+  for (const char* name : {"", ".", "..", "a/b", "../ZUL1"}) {
+    SCOPED_TRACE(name);
+    EXPECT_FALSE(SharedMemory::OpenOrCreate(dir, name, 4096, &error));
+    EXPECT_FALSE(NamedMutex::Open(dir, name, &error));
+  }
+  test::TempDir elsewhere;
+  fs::create_symlink(elsewhere.Path() / "target", session.Path() / "ZULLINK");
+  EXPECT_FALSE(SharedMemory::OpenOrCreate(dir, "ZULLINK", 4096, &error));
+  EXPECT_FALSE(fs::exists(elsewhere.Path() / "target"));
+}
+
+TEST(NamedMutexTest, TwoHoldersExcludeEachOtherInsideOneProcess) {
+  TestSession session;
+  const SessionDir dir = session.Open();
+  std::string error;
+  auto first = NamedMutex::Open(dir, "ZUL1MUX", &error);
+  auto second = NamedMutex::Open(dir, "ZUL1MUX", &error);
+  ASSERT_TRUE(first && second) << error;
+  EXPECT_EQ(ModeOf(session.Path() / "ZUL1MUX"), 0600u);
+  first->Lock();
+  EXPECT_FALSE(second->TryLock());
+  first->Unlock();
+  EXPECT_TRUE(second->TryLock());
+  EXPECT_FALSE(first->TryLock());
+  second->Unlock();
+  {
+    NamedMutexLock lock(*first);
+    EXPECT_FALSE(second->TryLock());
+  }
+  EXPECT_TRUE(second->TryLock());
+  second->Unlock();
+}
+
+TEST(NamedMutexTest, AHolderThatDiesReleasesTheMutex) {
+  TestSession session;
+  const SessionDir dir = session.Open();
+  std::string error;
+  auto mutex = NamedMutex::Open(dir, "ZULDEADMUX", &error);
+  ASSERT_TRUE(mutex) << error;
+
+  for (const bool killed : {true, false}) {
+    SCOPED_TRACE(killed ? "killed" : "ends normally");
+    auto holder = ChildProcess::Spawn(test::ProgramPath("rqx340-testclient"),
+                                      {"hold-lock", "ZULDEADMUX"}, session.ChildOptions(), &error);
+    ASSERT_TRUE(holder) << error;
+    ASSERT_EQ(holder->ReadLine(30000), "locked");
+    EXPECT_FALSE(mutex->TryLock());
+    if (killed) {
+      holder->Kill();
+      EXPECT_EQ(holder->Wait(), 128 + 9);
+    } else {
+      holder->CloseStdin();
+      EXPECT_EQ(holder->Wait(), 0);
+    }
+    EXPECT_TRUE(mutex->TryLock());
+    mutex->Unlock();
+  }
+}
+
+}  // namespace
+}  // namespace rqx340

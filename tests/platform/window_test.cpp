@@ -1,0 +1,211 @@
+#include "platform/window.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <atomic>
+#include <cstdio>
+#include <filesystem>
+#include <thread>
+
+#include "platform/process.h"
+#include "support/session.h"
+
+namespace rqx340 {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TestSession;
+
+std::unique_ptr<MessageEndpoint> MakeWindow(const SessionDir& dir) {
+  std::string error;
+  auto window = MessageEndpoint::Create(dir, &error);
+  EXPECT_TRUE(window) << error;
+  return window;
+}
+
+TEST(WindowTest, AWindowIsASocketNamedAfterItsHandleWhileItLives) {
+  TestSession session;
+  const SessionDir dir = session.Open();
+  auto messenger = SessionMessenger::Open(dir);
+  ASSERT_TRUE(messenger);
+  WindowHandle handle = 0;
+  {
+    auto window = MakeWindow(dir);
+    ASSERT_TRUE(window);
+    handle = window->Handle();
+    EXPECT_NE(handle, 0u);
+    char name[16];
+    std::snprintf(name, sizeof name, "wnd-%08X", handle);
+    EXPECT_EQ(WindowEndpointName(handle), name);
+    EXPECT_TRUE(fs::is_socket(session.Path() / name));
+    EXPECT_TRUE(messenger->IsWindow(handle));
+    auto other = MakeWindow(dir);
+    EXPECT_NE(other->Handle(), handle);
+  }
+  EXPECT_FALSE(messenger->IsWindow(handle));
+  EXPECT_FALSE(messenger->IsWindow(0));
+  EXPECT_FALSE(fs::exists(session.Path() / WindowEndpointName(handle)));
+  EXPECT_EQ(messenger->Send(handle, {kWmUser + 1, 5, 0}), kSendFailed);
+  EXPECT_FALSE(messenger->Post(handle, {kWmUser + 1, 100, 0}));
+}
+
+TEST(WindowTest, SendWaitsForTheOwnersReply) {
+  TestSession session;
+  const SessionDir dir = session.Open();
+  auto messenger = SessionMessenger::Open(dir);
+  auto window = MakeWindow(dir);
+  ASSERT_TRUE(window);
+
+  std::atomic<bool> handled{false};
+  std::thread owner([&] {
+    struct Expected {
+      std::uint32_t wparam;
+      std::int32_t lparam;
+      std::uint32_t reply;
+    };
+    for (const auto& e : {Expected{26, 3, 0x00000A00}, Expected{2, 31, 0xFFFFFF06},
+                          Expected{0xFFFFFFFF, -1, 0x12345678}}) {
+      auto message = window->Wait(-1);
+      ASSERT_TRUE(message);
+      EXPECT_TRUE(message->IsSent());
+      EXPECT_EQ(message->Message().message, kWmUser + 1);
+      EXPECT_EQ(message->Message().wparam, e.wparam);
+      EXPECT_EQ(message->Message().lparam, e.lparam);
+      handled = true;
+      message->Reply(e.reply);
+    }
+  });
+  EXPECT_EQ(messenger->Send(window->Handle(), {kWmUser + 1, 26, 3}), 0x00000A00u);
+  EXPECT_TRUE(handled);
+  EXPECT_EQ(messenger->Send(window->Handle(), {kWmUser + 1, 2, 31}), 0xFFFFFF06u);
+  EXPECT_EQ(messenger->Send(window->Handle(), {kWmUser + 1, 0xFFFFFFFF, -1}), 0x12345678u);
+  owner.join();
+}
+
+TEST(WindowTest, AMessageLeftUnansweredFailsTheSender) {
+  TestSession session;
+  const SessionDir dir = session.Open();
+  auto messenger = SessionMessenger::Open(dir);
+  auto window = MakeWindow(dir);
+  ASSERT_TRUE(window);
+  std::thread owner([&] {
+    auto message = window->Wait(-1);
+    ASSERT_TRUE(message);
+    // Dropped without a reply, as by an owner that goes away mid-message.
+  });
+  EXPECT_EQ(messenger->Send(window->Handle(), {kWmUser + 1, 22, 0}), kSendFailed);
+  owner.join();
+}
+
+TEST(WindowTest, PingsAreAnsweredWhileTheOwnerIsBusy) {
+  TestSession session;
+  const SessionDir dir = session.Open();
+  auto messenger = SessionMessenger::Open(dir);
+  auto window = MakeWindow(dir);
+  ASSERT_TRUE(window);
+  // A sender waits for the owner, who is not looking at its messages.
+  std::thread sender([&] {
+    EXPECT_EQ(SessionMessenger::Open(dir)->Send(window->Handle(), {kWmUser + 1, 7, 1}), 8u);
+  });
+  for (int i = 0; i < 3; ++i) EXPECT_TRUE(messenger->IsWindow(window->Handle()));
+  auto message = window->Wait(-1);
+  ASSERT_TRUE(message);
+  message->Reply(8);
+  sender.join();
+}
+
+TEST(WindowTest, PostedMessagesAreQueuedWithoutWaiting) {
+  TestSession session;
+  const SessionDir dir = session.Open();
+  auto messenger = SessionMessenger::Open(dir);
+  auto window = MakeWindow(dir);
+  ASSERT_TRUE(window);
+  EXPECT_FALSE(window->Peek());
+  EXPECT_TRUE(messenger->Post(window->Handle(), {kWmUser + 1, 100, 0}));
+  EXPECT_TRUE(messenger->Post(window->Handle(), {kWmUser + 1, 101, 2}));
+  auto first = window->Wait(-1);
+  ASSERT_TRUE(first);
+  EXPECT_FALSE(first->IsSent());
+  EXPECT_EQ(first->Message().wparam, 100u);
+  first->Reply(1);  // nothing to answer
+  auto second = window->Peek();
+  ASSERT_TRUE(second);
+  EXPECT_EQ(second->Message().wparam, 101u);
+  EXPECT_EQ(second->Message().lparam, 2);
+  EXPECT_FALSE(window->Wait(0));
+}
+
+TEST(WindowTest, ALeftoverOfADeadWindowIsReplacedALiveOneIsNot) {
+  TestSession session;
+  const SessionDir dir = session.Open();
+  auto messenger = SessionMessenger::Open(dir);
+  std::string error;
+  auto child = ChildProcess::Spawn(test::ProgramPath("rqx340-testclient"), {"window"},
+                                   session.ChildOptions(), &error);
+  ASSERT_TRUE(child) << error;
+  const auto line = child->ReadLine(30000);
+  ASSERT_TRUE(line && line->rfind("window ", 0) == 0);
+  const auto handle = static_cast<WindowHandle>(std::stoul(line->substr(7), nullptr, 16));
+  EXPECT_TRUE(messenger->IsWindow(handle));
+  EXPECT_EQ(messenger->Send(handle, {kWmUser + 1, 40, 2}), 42u);
+  EXPECT_FALSE(MessageEndpoint::CreateWithHandle(dir, handle, &error));
+  EXPECT_NE(error.find("alive"), std::string::npos) << error;
+
+  child->Kill();
+  child->Wait();
+  ASSERT_TRUE(fs::exists(session.Path() / WindowEndpointName(handle)));
+  EXPECT_FALSE(messenger->IsWindow(handle));
+  EXPECT_EQ(messenger->Send(handle, {kWmUser + 1, 40, 2}), kSendFailed);
+
+  auto reborn = MessageEndpoint::CreateWithHandle(dir, handle, &error);
+  ASSERT_TRUE(reborn) << error;
+  EXPECT_TRUE(messenger->IsWindow(handle));
+}
+
+TEST(WindowTest, AWindowThatDiesMidMessageFailsTheSender) {
+  TestSession session;
+  const SessionDir dir = session.Open();
+  std::string error;
+  auto child = ChildProcess::Spawn(test::ProgramPath("rqx340-testclient"), {"silent-window"},
+                                   session.ChildOptions(), &error);
+  ASSERT_TRUE(child) << error;
+  const auto line = child->ReadLine(30000);
+  ASSERT_TRUE(line && line->rfind("window ", 0) == 0);
+  const auto handle = static_cast<WindowHandle>(std::stoul(line->substr(7), nullptr, 16));
+  std::uint32_t result = 0;
+  std::thread sender([&] {
+    result = SessionMessenger::Open(dir)->Send(handle, {kWmUser + 1, 5, 0});
+  });
+  // The owner never answers; the sender waits until the owner is gone.
+  auto messenger = SessionMessenger::Open(dir);
+  EXPECT_TRUE(messenger->IsWindow(handle));
+  child->Kill();
+  child->Wait();
+  sender.join();
+  EXPECT_EQ(result, kSendFailed);
+}
+
+TEST(WindowTest, LongSessionPathsWork) {
+  test::TempDir temp;
+  fs::path path = temp.Path();
+  while (path.string().size() < 150) path /= "a-rather-long-directory-name";
+  fs::create_directories(path);
+  for (fs::path p = path; p != temp.Path(); p = p.parent_path()) {
+    fs::permissions(p, fs::perms::owner_all, fs::perm_options::replace);
+  }
+  std::string error;
+  auto dir = SessionDir::OpenPath(path.string(), &error);
+  ASSERT_TRUE(dir) << error;
+  auto window = MessageEndpoint::Create(*dir, &error);
+  ASSERT_TRUE(window) << error;
+  EXPECT_TRUE(fs::is_socket(path / WindowEndpointName(window->Handle())));
+  auto messenger = SessionMessenger::Open(*dir);
+  EXPECT_TRUE(messenger->IsWindow(window->Handle()));
+  std::thread owner([&] { window->Wait(-1)->Reply(77); });
+  EXPECT_EQ(messenger->Send(window->Handle(), {kWmUser + 1, 1, 0}), 77u);
+  owner.join();
+}
+
+}  // namespace
+}  // namespace rqx340

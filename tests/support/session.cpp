@@ -1,0 +1,54 @@
+#include "support/session.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace rqx340::test {
+
+TestSession::TestSession() : m_env("RQX340_RUNTIME_DIR", m_dir.Path().c_str()) {}
+
+SessionDir TestSession::Open() const {
+  std::string error;
+  auto dir = SessionDir::OpenPath(m_dir.Path().string(), &error);
+  if (!dir) {
+    ADD_FAILURE() << error;
+    std::abort();
+  }
+  return std::move(*dir);
+}
+
+SpawnOptions TestSession::ChildOptions(bool capture_stdout) const {
+  SpawnOptions options;
+  options.environment.emplace_back("RQX340_RUNTIME_DIR", m_dir.Path().string());
+  options.capture_stdout = capture_stdout;
+  options.pipe_stdin = true;
+  return options;
+}
+
+RefHost::RefHost(const TestSession& session, const std::vector<std::string>& arguments) {
+  std::string error;
+  m_process =
+      ChildProcess::Spawn(ProgramPath("zul-refhost"), arguments, session.ChildOptions(), &error);
+  if (!m_process) {
+    ADD_FAILURE() << error;
+    return;
+  }
+  const auto line = m_process->ReadLine(30000);
+  if (!line) {
+    ADD_FAILURE() << "zul-refhost printed no window line";
+    return;
+  }
+  m_strFirstLine = *line;
+  if (line->size() == 15 && line->rfind("window ", 0) == 0) {
+    m_window = static_cast<std::uint32_t>(std::strtoul(line->c_str() + 7, nullptr, 16));
+  }
+}
+
+int RefHost::Stop() {
+  if (!m_process) return -1;
+  m_process->Terminate();
+  return m_process->Wait();
+}
+
+}  // namespace rqx340::test

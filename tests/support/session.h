@@ -1,0 +1,50 @@
+// A private session directory for one test: a fresh temporary folder that
+// RQX340_RUNTIME_DIR names while the object lives, so tests run in parallel.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/process.h"
+#include "platform/session_dir.h"
+#include "support/run_program.h"
+#include "support/scoped_env.h"
+#include "support/temp_dir.h"
+
+namespace rqx340::test {
+
+class TestSession {
+ public:
+  TestSession();
+  const std::filesystem::path& Path() const { return m_dir.Path(); }
+  // The directory, opened as the programs open it.
+  SessionDir Open() const;
+  // Environment for a child process that shares this session.
+  SpawnOptions ChildOptions(bool capture_stdout = true) const;
+
+ private:
+  TempDir m_dir;
+  ScopedEnv m_env;
+};
+
+// A running zul-refhost of this build.
+class RefHost {
+ public:
+  // Starts zul-refhost with `arguments` and waits for its "window XXXXXXXX" line.
+  RefHost(const TestSession& session, const std::vector<std::string>& arguments);
+  bool Started() const { return m_window != 0; }
+  std::uint32_t Window() const { return m_window; }
+  const std::string& FirstLine() const { return m_strFirstLine; }
+  ChildProcess& Process() { return *m_process; }
+  // Asks it to end and returns its exit code.
+  int Stop();
+
+ private:
+  std::optional<ChildProcess> m_process;
+  std::uint32_t m_window = 0;
+  std::string m_strFirstLine;
+};
+
+}  // namespace rqx340::test

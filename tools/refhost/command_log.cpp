@@ -1,0 +1,80 @@
+#include "command_log.h"
+
+#include "platform/code_page.h"
+
+namespace rqx340::refhost {
+
+std::string JsonString(std::string_view text) {
+  const std::string clean = SanitizeUtf8(text);
+  std::string out = "\"";
+  for (const char c : clean) {
+    switch (c) {
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      default:
+        if (static_cast<unsigned char>(c) < 0x20) {
+          char escape[8];
+          std::snprintf(escape, sizeof escape, "\\u%04X", static_cast<unsigned>(c));
+          out += escape;
+        } else {
+          out += c;
+        }
+    }
+  }
+  out += '"';
+  return out;
+}
+
+std::string FormatLogLine(const LogEntry& entry) {
+  std::string line = "{\"cmd\":" + std::to_string(entry.command) +
+                     ",\"slot\":" + std::to_string(entry.slot) + ",\"reply\":";
+  if (entry.reply) {
+    line += std::to_string(*entry.reply) + ",\"status\":" + std::to_string(*entry.reply & 0xFF);
+  } else {
+    line += "null,\"status\":\"exit\"";
+  }
+  line += ",\"checks\":[";
+  for (std::size_t i = 0; i < entry.checks.size(); ++i) {
+    if (i) line += ',';
+    line += JsonString(entry.checks[i]);
+  }
+  line += "]}";
+  return line;
+}
+
+std::optional<CommandLog> CommandLog::Open(const std::optional<std::string>& path,
+                                           std::string& error) {
+  if (!path) return CommandLog(nullptr);
+  std::FILE* file = std::fopen(path->c_str(), "w");
+  if (file == nullptr) {
+    error = "cannot write the log " + *path;
+    return std::nullopt;
+  }
+  return CommandLog(file);
+}
+
+CommandLog::~CommandLog() {
+  if (m_file) std::fclose(m_file);
+}
+
+void CommandLog::Write(const LogEntry& entry) {
+  if (!m_file) return;
+  const std::string line = FormatLogLine(entry) + "\n";
+  std::fwrite(line.data(), 1, line.size(), m_file);
+  std::fflush(m_file);
+}
+
+}  // namespace rqx340::refhost

@@ -1,0 +1,28 @@
+// What the reference host checks in an exchange file before it takes it, with
+// the statuses a careful host answers.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace rqx340::refhost {
+
+struct CheckOutcome {
+  int status = 0;
+  std::vector<std::string> checks;  // what was found, for the log
+};
+
+// Command 2: version 5 and complete 1 (else 3), the data offset of the name file
+// (else 3), the channel list (4 empty, 5 unknown id) and the quantity blocks (6).
+CheckOutcome CheckStructure(std::string_view file, std::int32_t name_file_data_offset);
+
+// Command 27: the TIME record, and a data area of rowCount x row length x 4
+// bytes (else 7).
+CheckOutcome CheckTimeAndData(std::string_view file);
+
+// The text of record NAME, decoded from the ANSI code page; empty without one.
+std::string MeasurementName(std::string_view file);
+
+}  // namespace rqx340::refhost

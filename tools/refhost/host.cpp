@@ -1,0 +1,250 @@
+#include "host.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "exchange/exchange_client.h"
+#include "exchange_check.h"
+#include "platform/code_page.h"
+#include "platform/process.h"
+#include "platform/temp_files.h"
+
+namespace rqx340::refhost {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Hand-over files larger than this are refused rather than read into memory.
+constexpr std::size_t kMaxHandoverFile = std::size_t{1} << 30;
+constexpr std::size_t kMaxNameFile = 4 + 4096;
+constexpr std::size_t kMaxInboxName = 200;
+constexpr char kAxisNames[] = {'X', 'Y', 'Z'};
+
+std::string Hex32(std::uint32_t value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(value));
+  return text;
+}
+
+bool WriteWholeFile(const fs::path& path, std::string_view content) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(content.data(), static_cast<std::streamsize>(content.size()));
+  out.close();
+  return out.good();
+}
+
+}  // namespace
+
+std::uint64_t NextInboxNumber(const std::string& inbox) {
+  std::uint64_t highest = 0;
+  std::error_code error;
+  for (fs::directory_iterator it(inbox, error), end; !error && it != end; it.increment(error)) {
+    const std::string name = it->path().filename().string();
+    std::uint64_t number = 0;
+    std::size_t digits = 0;
+    while (digits < name.size() && digits < 18 && name[digits] >= '0' && name[digits] <= '9') {
+      number = number * 10 + static_cast<std::uint64_t>(name[digits] - '0');
+      ++digits;
+    }
+    if (digits > 0 && digits < name.size() && name[digits] == '-' && number > highest) {
+      highest = number;
+    }
+  }
+  return highest + 1;
+}
+
+std::string InboxName(std::string_view utf8_name) {
+  std::string name(utf8_name);
+  for (char& c : name) {
+    if (c == '/') c = '_';
+  }
+  if (name.size() > kMaxInboxName) {
+    std::size_t cut = kMaxInboxName;
+    // Never split a character: back up over continuation bytes.
+    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
+    name.resize(cut);
+  }
+  return name;
+}
+
+std::uint32_t Host::HandleCommand(std::uint32_t command, std::int32_t slot) {
+  const std::uint64_t count = ++m_counts[command];
+  LogEntry entry;
+  entry.command = command;
+  entry.slot = slot;
+  for (const auto& rule : m_options.exit_on) {
+    if (rule.Matches(command, count)) {
+      entry.checks.push_back("exit on occurrence " + std::to_string(count));
+      m_log.Write(entry);
+      ExitProcessNow(kExitOnCommandCode);
+    }
+  }
+  const FailRule* forced = nullptr;
+  for (const auto& rule : m_options.fails) {
+    if (rule.match.Matches(command, count)) {
+      forced = &rule;
+      break;
+    }
+  }
+  std::uint32_t reply = 0;
+  if (forced && (forced->reply & 0xFF) != 0) {
+    // A failed command does none of its work.
+    entry.checks.push_back("forced reply " + Hex32(forced->reply));
+    reply = forced->reply;
+  } else {
+    Work work = DoCommand(command, slot);
+    entry.checks = std::move(work.checks);
+    reply = static_cast<std::uint32_t>(work.status) & 0xFF;
+    if (forced) {
+      entry.checks.push_back("forced upper bits " + Hex32(forced->reply));
+      reply |= forced->reply & ~std::uint32_t{0xFF};
+    }
+  }
+  entry.reply = reply;
+  m_log.Write(entry);
+  return reply;
+}
+
+Host::Work Host::DoCommand(std::uint32_t command, std::int32_t slot) {
+  if (slot < 0 || slot >= m_options.slots) {
+    return {12, {"slot " + std::to_string(slot) + " is not offered"}};
+  }
+  Transfer& transfer = m_transfers[static_cast<std::size_t>(slot)];
+  switch (command) {
+    case kCmdOpen:
+      transfer = {};
+      return Open(slot);
+    case kCmdTransferFile:
+      transfer = {};
+      return OpenExchangeFile(transfer);
+    case kCmdTransferData:
+      if (!transfer.file_opened) return {12, {"no exchange file open (command 26 first)"}};
+      return CheckMapping(transfer);
+    case kCmdTransferTime:
+      if (!transfer.structure_ok) return {12, {"exchange file not checked (command 2 first)"}};
+      return CheckTime(transfer);
+    case kCmdRawSignal:
+      if (!transfer.time_ok) return {12, {"no measurement in transfer"}};
+      return TakeRawSignal(transfer);
+    case kCmdTransferEnd: {
+      if (!transfer.time_ok) {
+        transfer = {};
+        return {8, {"no complete measurement to store"}};
+      }
+      Work work = Store(transfer);
+      transfer = {};
+      return work;
+    }
+    case kCmdTransferAbort:
+      transfer = {};
+      return {0, {"transfer abandoned"}};
+    case kCmdClose:
+      transfer = {};
+      return {0, {"connection closed"}};
+    default:
+      return {9, {"unknown command"}};
+  }
+}
+
+Host::Work Host::Open(std::int32_t slot) {
+  Slot fields;
+  m_area.WithLockedArea(
+      [&](std::span<std::byte> area) { fields = ReadSlot(SlotBytes(area, slot)); });
+  char window[16];
+  std::snprintf(window, sizeof window, "%08X", static_cast<unsigned>(fields.clientWindow));
+  return {0,
+          {std::string("client window ") + window, "client name " + FromAnsi(fields.clientName)}};
+}
+
+Host::Work Host::OpenExchangeFile(Transfer& transfer) {
+  const std::string name_file = m_options.client_id + "FNM.$$$";
+  std::string error;
+  const auto content = m_session.ReadFile(name_file, kMaxNameFile, &error);
+  if (!content) return {1, {"name file: " + error}};
+  if (content->size() < 5) {
+    return {1, {"name file: " + std::to_string(content->size()) + " bytes, too short"}};
+  }
+  std::uint32_t offset = 0;
+  for (int i = 3; i >= 0; --i) offset = (offset << 8) | static_cast<unsigned char>((*content)[i]);
+  const std::string path = content->substr(4);
+  const auto file = InputFile::Open(path);
+  if (!file)
+    return {1, {"name file: data offset " + std::to_string(offset), "cannot open " + path}};
+  transfer.file_opened = true;
+  transfer.data_offset = static_cast<std::int32_t>(offset);
+  transfer.file_size = file->Size();
+  return {0,
+          {"name file: data offset " + std::to_string(transfer.data_offset),
+           "exchange file " + path + ": " + std::to_string(transfer.file_size) + " bytes"}};
+}
+
+Host::Work Host::CheckMapping(Transfer& transfer) {
+  const std::string mapping = m_options.client_id + "MAP";
+  std::string error;
+  auto content = m_session.ReadFile(mapping, kMaxHandoverFile, &error);
+  if (!content) return {2, {"mapping: " + error}};
+  if (content->size() != transfer.file_size) {
+    return {2,
+            {"mapping " + mapping + ": " + std::to_string(content->size()) +
+             " bytes, the exchange file has " + std::to_string(transfer.file_size)}};
+  }
+  CheckOutcome outcome = CheckStructure(*content, transfer.data_offset);
+  outcome.checks.insert(outcome.checks.begin(),
+                        "mapping " + mapping + ": " + std::to_string(content->size()) + " bytes");
+  if (outcome.status == 0) {
+    transfer.content = std::move(*content);
+    transfer.structure_ok = true;
+  }
+  return {outcome.status, std::move(outcome.checks)};
+}
+
+Host::Work Host::CheckTime(Transfer& transfer) {
+  CheckOutcome outcome = CheckTimeAndData(transfer.content);
+  transfer.time_ok = outcome.status == 0;
+  return {outcome.status, std::move(outcome.checks)};
+}
+
+Host::Work Host::TakeRawSignal(Transfer& transfer) {
+  if (transfer.axes.size() >= std::size(kAxisNames)) return {12, {"more than three raw signals"}};
+  const std::string name = m_options.client_id + "WAV.$$$";
+  std::string error;
+  auto content = m_session.ReadFile(name, kMaxHandoverFile, &error);
+  if (!content) return {1, {"raw signal: " + error}};
+  const char axis = kAxisNames[transfer.axes.size()];
+  const std::string check =
+      std::string("raw signal ") + axis + ": " + std::to_string(content->size()) + " bytes";
+  transfer.axes.push_back(std::move(*content));
+  return {0, {check}};
+}
+
+Host::Work Host::Store(Transfer& transfer) {
+  char number[24];
+  std::snprintf(number, sizeof number, "%03llu-",
+                static_cast<unsigned long long>(NextInboxNumber(m_options.inbox)));
+  const std::string base = number + InboxName(MeasurementName(transfer.content));
+  const fs::path inbox(m_options.inbox);
+  std::error_code error;
+  fs::create_directories(inbox, error);
+
+  Work work;
+  std::vector<fs::path> written;
+  const auto write = [&](const fs::path& path, std::string_view content) {
+    if (!WriteWholeFile(path, content)) return false;
+    written.push_back(path);
+    work.checks.push_back("stored " + path.string());
+    return true;
+  };
+  bool stored = write(inbox / (base + ".bin"), transfer.content);
+  for (std::size_t i = 0; stored && i < transfer.axes.size(); ++i) {
+    stored = write(inbox / (base + "-" + kAxisNames[i] + ".raw"), transfer.axes[i]);
+  }
+  if (!stored) {
+    for (const auto& path : written) fs::remove(path, error);
+    return {11, {"cannot store the measurement in " + inbox.string()}};
+  }
+  return work;
+}
+
+}  // namespace rqx340::refhost

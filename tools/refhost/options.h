@@ -1,0 +1,48 @@
+// The command line of zul-refhost.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace rqx340::refhost {
+
+// A command (wParam) and, optionally, which of its occurrences (1 = the first).
+struct CommandMatch {
+  std::uint32_t command = 0;
+  std::optional<std::uint64_t> occurrence;
+
+  bool Matches(std::uint32_t received, std::uint64_t count) const {
+    return received == command && (!occurrence || *occurrence == count);
+  }
+};
+
+struct FailRule {
+  CommandMatch match;
+  std::uint32_t reply = 0;
+};
+
+struct Options {
+  std::string tool;
+  int slots = 1;
+  std::string client_id = "ZURQX340";
+  std::string inbox = "zul-inbox";
+  std::optional<std::string> log;
+  std::vector<FailRule> fails;
+  std::vector<CommandMatch> exit_on;
+  bool launch = false;
+  // Replaces the tool's default command line when given after --launch.
+  std::vector<std::string> launch_arguments;
+};
+
+inline constexpr std::string_view kUsage =
+    "usage: zul-refhost --tool PATH [--slots N] [--client-id ID] [--inbox DIR] [--log FILE]\n"
+    "                   [--fail CMD[@N]=REPLY]... [--exit-on CMD[@N]]... [--launch [ARG...]]\n";
+
+// nullopt with `error` set for a command line that does not parse.
+std::optional<Options> ParseOptions(std::span<const std::string_view> args, std::string& error);
+
+}  // namespace rqx340::refhost
