@@ -10,6 +10,7 @@ and a table of results per setting; exits 1 when any case differs.
 import argparse
 import json
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -25,6 +26,11 @@ PICTURES = {
     "de": ("dd.MM.yyyy", "HH:mm:ss"),
     "us": ("M/d/yyyy", "h:mm:ss tt"),
     "adjusted": ("ddd, d. MMMM yyyy gg", "hh.mm.ss t' "),
+    "quoted": ("dddd, MMM dd 'of' yyyy 'y''all' ", "H 'h' m 'min' s 's ''tt'' tt"),
+    "runs": ("ddddd MMMMM dd yyyyy", "HHH:mmm:sss ttt hhh"),
+    "cjk": ("yyyy年M月d日", "tt h時mm分ss秒"),
+    "long": ("dd.MM.yyyy '" + "x" * 120 + "'", "HH:mm:ss '" + "y" * 120 + "'"),
+    "long-result": ("MMMM " * 14 + "yyyy", " ".join(["h"] * 63)),
 }
 
 
@@ -61,6 +67,14 @@ def main():
 
     work = args.keep or tempfile.mkdtemp(prefix="rqx340-crosscheck-")
     os.makedirs(work, exist_ok=True)
+    try:
+        return Run(args, tool, work)
+    finally:
+        if not args.keep:
+            shutil.rmtree(work, ignore_errors=True)
+
+
+def Run(args, tool, work):
     if args.cases:
         case_dir = args.cases
     else:
@@ -94,15 +108,20 @@ def main():
                 src = os.path.join(case_dir, m["file"])
                 if os.path.exists(out_path):
                     os.remove(out_path)
-                proc = subprocess.run([tool.encode(), b"convert", src.encode(), out_path.encode(),
-                                       b"--name", name], env=env, capture_output=True)
+                command = [tool.encode(), b"convert", src.encode(), out_path.encode()]
+                if m["file"].endswith("7.rqx2"):
+                    name = m["file"].encode()  # the default NAME: the input's file name
+                else:
+                    command += [b"--name", name]
+                proc = subprocess.run(command, env=env, capture_output=True)
                 expected = oracle.Convert(inputs[m["file"]], name, st)
                 actual = b""
                 if os.path.exists(out_path):
                     with open(out_path, "rb") as f:
                         actual = f.read()
                 offset = Compare(expected, actual)
-                if proc.returncode == 0 and offset is None:
+                sanitizer = b"runtime error:" in proc.stderr or b"Sanitizer" in proc.stderr
+                if proc.returncode == 0 and offset is None and not sanitizer:
                     passed += 1
                     continue
                 failed += 1
@@ -118,7 +137,7 @@ def main():
                 shown += 1
                 print("MISMATCH %s [%s] TZ=%s pictures=%s name=%r" % (
                     m["file"], m["family"], tz, pic, name))
-                if proc.returncode != 0:
+                if proc.returncode != 0 or sanitizer:
                     print("  rqx340 exit %d: %s" % (proc.returncode,
                                                     proc.stderr.decode(errors="replace").strip()))
                 if offset is not None:

@@ -36,14 +36,17 @@ JNULL = None
 
 
 class JObject:
-    """Members in file order; duplicates kept; lookup by exact bytes, first match wins."""
+    """Members in file order; duplicates kept; first match wins.
+
+    Keys, like every text of the file, end at their first NUL byte, lookups included.
+    """
 
     def __init__(self):
         self.members = []
 
     def Get(self, name):
         for key, value in self.members:
-            if key == name:
+            if key.split(b"\0", 1)[0] == name:
                 return value
         return None
 
@@ -433,7 +436,8 @@ def F32(x):
 
 # ---------------------------------------------------------------------------------------------
 # Code page: one '?' per character the page lacks and per maximal ill-formed UTF-8 subpart.
-# The language-tag characters U+E0000..U+E007F produce nothing, as in glibc's tables.
+# glibc's iconv would silently drop the language-tag characters U+E0000..U+E007F; they are
+# characters the page lacks like any other and become '?' here.
 
 _SUPPORTED_CODE_PAGES = {874, 1250, 1251, 1252, 1253, 1254, 1256, 1257}
 
@@ -448,8 +452,6 @@ class CodePage:
         text = raw.decode("utf-8", errors="replace")
         out = bytearray()
         for ch in text:
-            if 0xE0000 <= ord(ch) <= 0xE007F:
-                continue
             try:
                 out += ch.encode(self.codec)
             except UnicodeEncodeError:
@@ -587,17 +589,37 @@ def FormatDateTime(t, settings):
         pass
     if tm is None:
         return " "
-    date_picture = AdjustDatePicture(settings.short_date)
-    time_picture = AdjustTimePicture(settings.time_format)
+    # The locale's pictures come through 127-character buffers: a longer one yields nothing.
     date_text = ""
-    if 1601 <= tm.tm_year <= 9999:
-        date_text = FormatDate(date_picture, tm.tm_year, tm.tm_mon, tm.tm_mday, tm.tm_wday)
-    time_text = FormatTime(time_picture, tm.tm_hour, tm.tm_min, tm.tm_sec)
+    if 1601 <= tm.tm_year <= 9999 and len(settings.short_date) <= 126:
+        date_text = FormatDate(AdjustDatePicture(settings.short_date), tm.tm_year, tm.tm_mon,
+                               tm.tm_mday, tm.tm_wday)
+    time_text = ""
+    if len(settings.time_format) <= 126:
+        time_text = FormatTime(AdjustTimePicture(settings.time_format), tm.tm_hour, tm.tm_min,
+                               tm.tm_sec)
     if len(date_text) > 126:
         date_text = ""
     if len(time_text) > 126:
         time_text = ""
     return date_text + " " + time_text
+
+
+def _MkTime(fields):
+    try:
+        return int(time.mktime(fields))
+    except (OverflowError, OSError, ValueError):
+        return -1
+
+
+def _FreshProcessMkTime(fields):
+    # glibc's mktime starts its search from the offset of the previous call in the same
+    # process, so a local time that occurs twice resolves by history. `rqx340 convert`
+    # converts one file per process: ask a fresh interpreter.
+    import subprocess
+    code = "import time,sys; print(int(time.mktime(%r)))" % (tuple(fields),)
+    out = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True)
+    return int(out.stdout) if out.returncode == 0 else -1
 
 
 def ConvertStartTime(seconds):
@@ -608,11 +630,15 @@ def ConvertStartTime(seconds):
         return -1
     if not 1900 <= tm.tm_year <= 2100:
         return -1
-    try:
-        t = int(time.mktime((tm.tm_year, tm.tm_mon, tm.tm_mday, tm.tm_hour, tm.tm_min,
-                             tm.tm_sec, tm.tm_wday, tm.tm_yday, -1)))
-    except (OverflowError, OSError, ValueError):
-        return -1
+    fields = (tm.tm_year, tm.tm_mon, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec, tm.tm_wday,
+              tm.tm_yday, -1)
+    results = set()
+    for prime in ((tm.tm_year, 1, 1, 12, 0, 0, 0, 0, -1), (tm.tm_year, 7, 1, 12, 0, 0, 0, 0, -1),
+                  (tm.tm_year, tm.tm_mon, tm.tm_mday - 1, 12, 0, 0, 0, 0, -1),
+                  (tm.tm_year, tm.tm_mon, tm.tm_mday + 1, 12, 0, 0, 0, 0, -1)):
+        _MkTime(prime)
+        results.add(_MkTime(fields))
+    t = results.pop() if len(results) == 1 else _FreshProcessMkTime(fields)
     return t if 0 <= t <= INT32_MAX else -1
 
 

@@ -490,14 +490,14 @@ def FamilyOctave(c):
         root.Get("TimeHistoryColumns").Set("OBA1_1_Count", v)
         c.Add("octave/count-type", root)
     # Values that exercise the single-precision sum.
-    specials = ["3", "4", "0", "1e20", "1e-20", "1e-23", "3e19", "1.8446744e19", "1e38", "1e39",
+    extremes = ["3", "4", "0", "1e20", "1e-20", "1e-23", "3e19", "1.8446744e19", "1e38", "1e39",
                 "1.0000001", "16777217", "0.1", "-0.0", "1e-45", "2.5e-23", "65504.5",
                 "1.8e19", "4.2e-19", "1.3e-19", "9.9999999e18"]
     for k in range(6):
         root = BaseMeasurement(rng, rows=4, full=True, third=True, n1=4, n3=4)
         for row in root.Get("TimeHistory"):
             for i in range(len(row)):
-                row[i] = Raw(rng.choice(specials))
+                row[i] = Raw(rng.choice(extremes))
         c.Add("octave/sum-values", root)
     for label in ("no-columns", "columns-array"):
         root = BaseMeasurement(rng, rows=2, full=True, third=True, n1=3, n3=3)
@@ -543,6 +543,39 @@ def FamilyRows(c):
     c.Add("rows/duplicate-column-first-wins", root)
 
 
+def FamilyLarge(c):
+    rng = c.rng
+    root = BaseMeasurement(rng, rows=2, full=True, third=False, n1=5000)
+    for row in root.Get("TimeHistory"):
+        row[:] = [Raw(str(rng.randint(0, 9))) for _ in row]
+    c.Add("large/octave-5000-bands", root)
+    root = BaseMeasurement(rng, rows=600, full=True, third=True, n1=9, n3=24)
+    c.Add("large/file-over-64k", root)
+    root = BaseMeasurement(rng, rows=1)
+    Props(root).Set("TAG_REPORT_HEADER_0_6", "é" * 70000)
+    root.Set("Notes", [Obj([("1500000000s", "n" * 70000)])])
+    root.Get("Header").Set("SerialNum", "S" * 70000)
+    c.Add("large/strings-over-64k", root)
+
+
+def FamilyDuplicates(c):
+    rng = c.rng
+    for key in ("Header", "MeasurementProperties", "Notes", "Summary", "TimeHistory",
+                "TimeHistoryColumns"):
+        first = BaseMeasurement(rng, rows=2)
+        second = BaseMeasurement(rng, rows=3)
+        root = Obj(first.pairs)
+        root.Add(key, second.Get(key))
+        root.pairs.insert(0, (key, second.Get(key)))
+        c.Add("duplicates/root-" + key, root)
+    root = BaseMeasurement(rng, rows=1)
+    root.pairs.insert(0, ("Header\u0000junk", Obj([("SerialNum", "NULKEY")])))
+    c.Add("duplicates/root-key-with-nul", root)
+    root = BaseMeasurement(rng, rows=1)
+    Props(root).Set("TAG_REPORT_HEADER_0_6", Raw('"\\u0080\\u0081\\u009f\\u00a0\\u20ac\\u2122\\uffff"'))
+    c.Add("texts/c1-and-escapes", root)
+
+
 def FamilyRandom(c, count):
     rng = c.rng
     for k in range(count):
@@ -581,6 +614,8 @@ def Generate(seed=340, random_count=150):
     FamilyStart(c)
     FamilyOctave(c)
     FamilyRows(c)
+    FamilyLarge(c)
+    FamilyDuplicates(c)
     FamilyRandom(c, random_count)
     return c.items
 
