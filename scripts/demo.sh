@@ -58,7 +58,8 @@ echo "imported ${#files[@]} measurements"
 step "The host's inbox ($inbox)"
 ls -l "$inbox"
 
-first=$(ls "$inbox"/*.bin | head -n 1)
+received=("$inbox"/*.bin)
+first=${received[0]}
 step "rqx340 dump $(basename "$first") --rows 1 (first lines)"
 "$bin/rqx340" dump "$first" --rows 1 >"$demo_dir/dump.json"
 head -n 40 "$demo_dir/dump.json"
