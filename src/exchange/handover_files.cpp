@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/process.h"
+#include "platform/tick_clock.h"
 
 namespace rqx340 {
 
@@ -21,6 +23,9 @@ std::string ExchangeFileName(std::string_view id) { return std::string(id) + ".$
 std::string NameFileName(std::string_view id) { return std::string(id) + "FNM.$$$"; }
 std::string MappingName(std::string_view id) { return std::string(id) + "MAP"; }
 std::string RawSignalName(std::string_view id) { return std::string(id) + "WAV.$$$"; }
+
+TempNamer::TempNamer()
+    : m_ticks(&TickCount), m_nProcessId(static_cast<std::uint32_t>(CurrentProcessId())) {}
 
 TempNamer::TempNamer(TickSource ticks, std::uint32_t process_id)
     : m_ticks(std::move(ticks)), m_nProcessId(process_id) {}

@@ -79,9 +79,9 @@ std::array<std::byte, kAxisHeaderSize> BuildAxisHeader(std::uint64_t sample_coun
   return header;
 }
 
-RawHandoverResult HandOverRawSignal(const TempFolder& folder, const TempNamer& namer,
-                                    const std::string& raw_path, std::int64_t start_time,
-                                    const RawSignalCommand& send,
+RawHandoverResult HandOverRawSignal(const TempFolder& folder, std::string_view id,
+                                    const TempNamer& namer, const std::string& raw_path,
+                                    std::int64_t start_time, const RawSignalCommand& send,
                                     const RawHandoverOptions& options) {
   auto raw = InputFile::Open(raw_path);
   if (!raw) return RawHandoverResult::kNotOpened;
@@ -146,7 +146,7 @@ RawHandoverResult HandOverRawSignal(const TempFolder& folder, const TempNamer& n
   read_buffer = {};
   for (auto& buffer : axis_buffers) buffer = {};
 
-  const std::string signal_name = RawSignalName(options.id);
+  const std::string signal_name = RawSignalName(id);
   for (int axis = 0; axis < kAxes; ++axis) {
     folder.Remove(signal_name);
     if (folder.Rename(axes.Name(axis), signal_name)) axes.Name(axis).clear();

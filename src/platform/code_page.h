@@ -52,7 +52,7 @@ inline std::string FromAnsi(std::string_view ansi) { return AnsiCodePage().ToUtf
 
 // Decodes one UTF-8 sequence at the front of `text`. Returns the code point, or
 // nullopt for a maximal ill-formed subpart; `length` receives the bytes consumed
-// (at least 1 for non-empty text).
+// (at least 1 for non-empty text; 0, with nullopt, for empty text).
 std::optional<char32_t> DecodeUtf8(std::string_view text, std::size_t& length);
 
 // Appends the UTF-8 form of `code_point`.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -128,6 +129,25 @@ TEST(ExchangeReaderTest, NamesTheFieldAndOffsetOfEveryFault) {
     EXPECT_EQ(error.offset, c.offset) << DescribeReadError(error);
     EXPECT_FALSE(error.message.empty());
   }
+}
+
+// A block of no records reads nothing; here it is the header record block, so
+// the time records are missing where they should start.
+TEST(ExchangeReaderTest, EmptyBlocksAreReadWithoutCopying) {
+  const std::string fixture =
+      test::ReadFileBytes(test::DataFile("conversion/empty-header-block.xch"));
+  ASSERT_EQ(fixture.size(), 8484u);
+  const MemorySource source(std::as_bytes(std::span(fixture)));
+  ExchangeReadError error;
+  EXPECT_FALSE(ReadExchangeFile(source, &error));
+  EXPECT_EQ(error.field, "timeRecordsOffset") << DescribeReadError(error);
+  EXPECT_EQ(error.offset, 0x2Cu);
+
+  Bytes nothing;
+  EXPECT_TRUE(source.ReadAt(0, nothing));
+  EXPECT_TRUE(source.ReadAt(8484, nothing));
+  EXPECT_FALSE(source.ReadAt(8485, nothing));
+  EXPECT_TRUE(MemorySource({}).ReadAt(0, nothing));
 }
 
 TEST(ExchangeReaderTest, ReadsFilesFromDisk) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "exchange/rqx340_client.h"
 #include "support/faulty_temp_folder.h"
 #include "support/temp_dir.h"
 
@@ -99,7 +100,7 @@ class RawSignalTest : public ::testing::Test {
 
   // Runs the hand-over and keeps what the host would find at each command 20.
   RawHandoverResult HandOver(const TempFolder& folder, const std::string& raw_path) {
-    return HandOverRawSignal(folder, m_namer, raw_path, kStart, [&] {
+    return HandOverRawSignal(folder, kExchangeId, m_namer, raw_path, kStart, [&] {
       const auto signal = m_temp.Path() / "ZURQX340WAV.$$$";
       m_received.push_back(std::filesystem::exists(signal) ? ReadFileBytes(signal) : "<missing>");
       m_seen.push_back(ListNames(m_temp.Path().string()));

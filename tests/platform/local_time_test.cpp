@@ -2,24 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
+
+#include "support/scoped_env.h"
 
 namespace rqx340 {
 namespace {
-
-class ScopedTz {
- public:
-  explicit ScopedTz(const char* zone) {
-    if (const char* old = std::getenv("TZ")) m_old = old, m_had = true;
-    setenv("TZ", zone, 1);
-  }
-  ~ScopedTz() { m_had ? setenv("TZ", m_old.c_str(), 1) : unsetenv("TZ"); }
-
- private:
-  std::string m_old;
-  bool m_had = false;
-};
 
 TEST(LocalTimeTest, StartTimeTakesClockReadingAsLocalTime) {
   struct Case {
@@ -41,7 +29,7 @@ TEST(LocalTimeTest, StartTimeTakesClockReadingAsLocalTime) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.zone) + " " + std::to_string(c.seconds));
-    ScopedTz tz(c.zone);
+    test::ScopedEnv tz("TZ", c.zone);
     EXPECT_EQ(ConvertStartTime(c.seconds), c.expected);
   }
 }
@@ -49,12 +37,12 @@ TEST(LocalTimeTest, StartTimeTakesClockReadingAsLocalTime) {
 TEST(LocalTimeTest, TimeToLocalTmUsesCurrentZone) {
   std::tm tm{};
   {
-    ScopedTz tz("UTC");
+    test::ScopedEnv tz("TZ", "UTC");
     ASSERT_TRUE(TimeToLocalTm(1500000000, tm));
     EXPECT_EQ(tm.tm_hour, 2);
   }
   {
-    ScopedTz tz("Europe/Berlin");
+    test::ScopedEnv tz("TZ", "Europe/Berlin");
     ASSERT_TRUE(TimeToLocalTm(1500000000, tm));
     EXPECT_EQ(tm.tm_hour, 4);
     EXPECT_EQ(tm.tm_year, 117);

@@ -1,13 +1,111 @@
+// The format library's reader checks a whole file at once and names the first
+// field it finds wrong; the field tells which command's status it is.
 #include "exchange_check.h"
+
+#include <optional>
+
+#include "conversion/format/exchange_layout.h"
+#include "conversion/format/exchange_reader.h"
+#include "platform/code_page.h"
 
 namespace rqx340::refhost {
 
-CheckOutcome CheckStructure(std::string_view file, std::int32_t) {
-  return {0, {"structure: " + std::to_string(file.size()) + " bytes, not examined"}};
+namespace {
+
+constexpr int kStatusBadVersion = 3;
+constexpr int kStatusEmptyChannels = 4;
+constexpr int kStatusUnknownChannel = 5;
+constexpr int kStatusBadChannelData = 6;
+constexpr int kStatusNoTimeData = 7;
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+  return text.substr(0, prefix.size()) == prefix;
 }
 
-CheckOutcome CheckTimeAndData(std::string_view) { return {0, {"time data: not examined"}}; }
+// The status for a reader error; nullopt for what command 27 checks (the time
+// block and the data area).
+std::optional<int> StructureStatus(const ExchangeReadError& error) {
+  const std::string_view field = error.field;
+  if (StartsWith(field, "timeRecords") || StartsWith(field, "TIME") || field == "rowCount") {
+    return std::nullopt;
+  }
+  if (StartsWith(field, "chanBlockOffset") || StartsWith(field, "CHAN")) {
+    return kStatusUnknownChannel;
+  }
+  if (StartsWith(field, "channelRecords")) return kStatusBadChannelData;
+  for (const std::string_view list : {"CHNM", "FILT", "BAND", "WGHT", "FTNM", "STOC"}) {
+    if (StartsWith(field, list)) {
+      return error.message.find("lists 0 channels") != std::string::npos ? kStatusEmptyChannels
+                                                                         : kStatusBadChannelData;
+    }
+  }
+  if (StartsWith(field, "quantityBlock") || StartsWith(field, "dtimBlockOffset") ||
+      StartsWith(field, "DTIM") || field == "dataOffset") {
+    return kStatusBadChannelData;
+  }
+  return kStatusBadVersion;
+}
 
-std::string MeasurementName(std::string_view) { return {}; }
+std::optional<ExchangeFile> Read(std::string_view file, ExchangeReadError& error) {
+  const MemorySource source(std::as_bytes(std::span<const char>(file.data(), file.size())));
+  return ReadExchangeFile(source, &error);
+}
+
+}  // namespace
+
+CheckOutcome CheckStructure(std::string_view file, std::int32_t name_file_data_offset) {
+  ExchangeReadError error;
+  const auto decoded = Read(file, error);
+  if (!decoded) {
+    if (const auto status = StructureStatus(error)) return {*status, {DescribeReadError(error)}};
+  }
+  CheckOutcome outcome;
+  outcome.checks.push_back("version 5, complete 1");
+  std::int32_t data_offset = 0;
+  if (decoded) {
+    data_offset = decoded->header.dataOffset;
+    outcome.checks.push_back(std::to_string(decoded->chan.value) + " channels, " +
+                             std::to_string(decoded->quantityBlocks.size()) + " quantity blocks");
+  } else {
+    // The header itself was read; only what command 27 looks at is wrong.
+    if (file.size() < layout::header::kDataOffset + 4) return {kStatusBadVersion, {"no header"}};
+    for (int i = 3; i >= 0; --i) {
+      data_offset = static_cast<std::int32_t>(
+          (static_cast<std::uint32_t>(data_offset) << 8) |
+          static_cast<unsigned char>(
+              file[layout::header::kDataOffset + static_cast<std::size_t>(i)]));
+    }
+    outcome.checks.push_back("channels and quantity blocks not reached: " +
+                             DescribeReadError(error));
+  }
+  if (data_offset != name_file_data_offset) {
+    return {kStatusBadVersion,
+            {"the name file gives data offset " + std::to_string(name_file_data_offset) +
+             ", the header " + std::to_string(data_offset)}};
+  }
+  return outcome;
+}
+
+CheckOutcome CheckTimeAndData(std::string_view file) {
+  ExchangeReadError error;
+  const auto decoded = Read(file, error);
+  if (!decoded) return {kStatusNoTimeData, {DescribeReadError(error)}};
+  bool has_time = false;
+  for (const auto& record : decoded->timeRecords) has_time = has_time || record.tag == "TIME";
+  if (!has_time) return {kStatusNoTimeData, {"no TIME record"}};
+  return {0,
+          {"TIME record present", std::to_string(decoded->header.rowCount) + " rows of " +
+                                      std::to_string(decoded->rowLength) + " values"}};
+}
+
+std::string MeasurementName(std::string_view file) {
+  ExchangeReadError error;
+  const auto decoded = Read(file, error);
+  if (!decoded) return {};
+  for (const auto& record : decoded->headerRecords) {
+    if (record.tag == "NAME") return FromAnsi(record.text);
+  }
+  return {};
+}
 
 }  // namespace rqx340::refhost

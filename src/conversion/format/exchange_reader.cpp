@@ -411,6 +411,7 @@ bool Reader::ReadAll() {
 
 bool MemorySource::ReadAt(std::uint64_t offset, std::span<std::byte> out) const {
   if (offset > m_bytes.size() || out.size() > m_bytes.size() - offset) return false;
+  if (out.empty()) return true;  // an empty block has no buffer to copy into
   std::memcpy(out.data(), m_bytes.data() + offset, out.size());
   return true;
 }

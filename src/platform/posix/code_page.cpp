@@ -56,10 +56,16 @@ std::optional<CodePage> CodePage::Open(int number) {
       page.m_toUnicode[byte] = kReplacement;
       continue;
     }
+    // The converters of 1255 and 1258 hold a base letter back in case a
+    // combining mark follows; ending the input hands it out.
+    if (iconv(to_unicode.Get(), nullptr, nullptr, &out_ptr, &out_left) ==
+        static_cast<std::size_t>(-1)) {
+      return std::nullopt;
+    }
     if (sizeof out - out_left != 4) return std::nullopt;
-    const char32_t code_point = static_cast<char32_t>(out[0]) | (static_cast<char32_t>(out[1]) << 8) |
-                                (static_cast<char32_t>(out[2]) << 16) |
-                                (static_cast<char32_t>(out[3]) << 24);
+    const char32_t code_point =
+        static_cast<char32_t>(out[0]) | (static_cast<char32_t>(out[1]) << 8) |
+        (static_cast<char32_t>(out[2]) << 16) | (static_cast<char32_t>(out[3]) << 24);
     page.m_toUnicode[byte] = code_point;
     if (code_point < 0x10000 && (*from_unicode)[code_point] == 0) {
       (*from_unicode)[code_point] = static_cast<std::uint16_t>(byte + 1);
@@ -71,6 +77,8 @@ std::optional<CodePage> CodePage::Open(int number) {
 
 std::optional<char32_t> DecodeUtf8(std::string_view text, std::size_t& length) {
   const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  length = 0;
+  if (text.empty()) return std::nullopt;  // nothing to consume; text[0] would not exist
   const unsigned char lead = byte(0);
   length = 1;
   if (lead < 0x80) return lead;

@@ -134,6 +134,14 @@ std::optional<TempFolder> TempFolder::Open(std::string_view path, std::string* e
   return TempFolder(handle, std::move(text));
 }
 
+std::optional<TempFolder> TempFolder::FromSession(const SessionDir& session) {
+  const int handle = ::fcntl(session.NativeHandle(), F_DUPFD_CLOEXEC, 0);
+  if (handle < 0) return std::nullopt;
+  std::string path = session.Path();
+  if (path.empty() || path.back() != '/') path.push_back('/');
+  return TempFolder(handle, std::move(path));
+}
+
 TempFolder::TempFolder(TempFolder&& other) noexcept
     : m_hDir(std::exchange(other.m_hDir, -1)), m_strPath(std::move(other.m_strPath)) {}
 

@@ -13,6 +13,9 @@
 //                                  (26, 2, 27, 22) or "transfer-raw" (with three 20s);
 //                                  --hold waits for the end of standard input first
 //
+// Started by a host with a command line beginning "-h", it prints "launched" and
+// its arguments, and ends.
+//
 // Lines on standard output: "open STATUS LASTREPLY SLOT", "cmd C STATUS LASTREPLY",
 // "transfer STATUS LASTREPLY", "message ID TEXT", "detail TEXT", "error TEXT".
 #include <cstdio>
@@ -129,11 +132,12 @@ int Connect(const std::vector<std::string_view>& args) {
       break;
     }
   }
+  // Like the tool: without a usable session directory there is no window, and
+  // opening the area tells why.
   std::string error;
   auto dir = SessionDir::Open(&error);
-  if (!dir) return Fail(error);
-  auto window = MessageEndpoint::Create(*dir, &error);
-  if (!window) return Fail(error);
+  auto window = dir ? MessageEndpoint::Create(*dir, &error) : nullptr;
+  if (dir && !window) return Fail(error);
 
   PrintingSink sink;
   CRQX340Client client(sink, slot);
@@ -142,7 +146,7 @@ int Connect(const std::vector<std::string_view>& args) {
     std::printf("open %d 0 -1\n", kStatusNoSlot);
     return 1;
   }
-  const int status = client.OpenConnection(exe_name, id, window->Handle());
+  const int status = client.OpenConnection(exe_name, id, window ? window->Handle() : 0);
   std::printf("open %d %d %d\n", status, client.LastReply(), client.SlotIndex());
   std::fflush(stdout);
   if (status != 0) {
@@ -174,6 +178,15 @@ int Connect(const std::vector<std::string_view>& args) {
 
 int main(int argc, char** argv) {
   std::vector<std::string_view> args(argv + 1, argv + argc);
+  if (!args.empty() && args[0].rfind("-h", 0) == 0) {
+    std::string line = "launched";
+    for (const auto arg : args) {
+      line += ' ';
+      line.append(arg);
+    }
+    std::printf("%s\n", line.c_str());
+    return 0;
+  }
   if (args.size() == 1 && args[0] == "window") return Window(true);
   if (args.size() == 1 && args[0] == "silent-window") return Window(false);
   if (args.size() == 2 && args[0] == "hold-lock") return HoldLock(std::string(args[1]));

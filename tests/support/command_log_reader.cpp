@@ -1,0 +1,62 @@
+#include "support/command_log_reader.h"
+
+#include <gtest/gtest.h>
+#include <rapidjson/document.h>
+
+#include <algorithm>
+#include <fstream>
+
+namespace rqx340::test {
+
+std::vector<LoggedCommand> ReadCommandLog(const std::filesystem::path& path) {
+  std::vector<LoggedCommand> log;
+  std::ifstream in(path);
+  std::string line;
+  while (std::getline(in, line)) {
+    rapidjson::Document entry;
+    entry.Parse(line.c_str());
+    if (entry.HasParseError() || !entry.IsObject() || !entry.HasMember("cmd") ||
+        !entry["cmd"].IsUint() || !entry.HasMember("slot") || !entry["slot"].IsInt()) {
+      ADD_FAILURE() << "unexpected log line: " << line;
+      continue;
+    }
+    LoggedCommand command;
+    command.cmd = entry["cmd"].GetUint();
+    command.slot = entry["slot"].GetInt();
+    if (entry.HasMember("reply") && entry["reply"].IsUint())
+      command.reply = entry["reply"].GetUint();
+    if (entry.HasMember("checks") && entry["checks"].IsArray()) {
+      for (const auto& check : entry["checks"].GetArray()) {
+        if (check.IsString()) command.checks.emplace_back(check.GetString());
+      }
+    }
+    log.push_back(std::move(command));
+  }
+  return log;
+}
+
+std::vector<std::uint32_t> CommandsOf(const std::vector<LoggedCommand>& log) {
+  std::vector<std::uint32_t> commands;
+  for (const auto& entry : log) commands.push_back(entry.cmd);
+  return commands;
+}
+
+std::vector<std::string> FolderNames(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::vector<std::string> HandoverLeftovers(const std::filesystem::path& session) {
+  std::vector<std::string> left;
+  for (const auto& name : FolderNames(session)) {
+    if (name.rfind("ZURQX340", 0) == 0 || name.rfind("~_", 0) == 0) left.push_back(name);
+  }
+  return left;
+}
+
+}  // namespace rqx340::test
