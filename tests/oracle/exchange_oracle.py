@@ -439,7 +439,7 @@ def F32(x):
 # glibc's iconv would silently drop the language-tag characters U+E0000..U+E007F; they are
 # characters the page lacks like any other and become '?' here.
 
-_SUPPORTED_CODE_PAGES = {874, 1250, 1251, 1252, 1253, 1254, 1256, 1257}
+_SUPPORTED_CODE_PAGES = {874, 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257, 1258}
 
 
 class CodePage:

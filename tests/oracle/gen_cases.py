@@ -275,7 +275,8 @@ def FamilyTexts(c):
         "Grüße €", "日本語テキスト", "\U0001F600 emoji", "tag\U000E0041\U000E007F end",
         "a" * 254, "a" * 255, "a" * 300, "€" * 100, "€" * 300, "x" * 253 + "€€",
         "ü" * 254 + "v", "nul\u0000after", "\u0000", "", "tab\there", "quote\"back\\slash",
-        "Ł ő Ё ж ₮", "\ufffd replacement", "\u00a0nbsp",
+        "Ł ő Ё ж ₮", "\ufffd replacement", "\u00a0nbsp", "Tiếng Việt ằ ở Ạ", "שָׁלוֹם ₪",
+        "e\u0301 A\u0323 combining",
     ]
     raws = [b"bad \xff byte", b"trunc \xe2\x82", b"overlong \xc0\x80", b"surrogate \xed\xa0\x80",
             b"toohigh \xf4\x90\x80\x80", b"\xf5\xf6\xf7", b"lead \xc3", b"cont \x80\x80x",
