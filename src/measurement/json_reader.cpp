@@ -2,8 +2,6 @@
 
 #include <rapidjson/reader.h>
 
-#include <algorithm>
-
 namespace rqx340 {
 
 UniqueFile OpenMeasurementFile(const std::string& path) { return OpenRegularFile(path); }
@@ -27,14 +25,16 @@ const rapidjson::Value& NullValue() {
 
 }  // namespace
 
+std::optional<std::string_view> JsonString(const rapidjson::Value& value) {
+  if (!value.IsString()) return std::nullopt;
+  const std::string_view text(value.GetString(), value.GetStringLength());
+  return text.substr(0, text.find('\0'));
+}
+
 const rapidjson::Value& JsonMember(const rapidjson::Value& object, std::string_view name) {
   if (!object.IsObject()) return NullValue();
   for (auto it = object.MemberBegin(); it != object.MemberEnd(); ++it) {
-    if (!it->name.IsString()) continue;
-    const char* text = it->name.GetString();
-    const std::size_t length = it->name.GetStringLength();
-    const std::size_t used = static_cast<std::size_t>(std::find(text, text + length, '\0') - text);
-    if (std::string_view(text, used) == name) return it->value;
+    if (JsonString(it->name) == name) return it->value;
   }
   return NullValue();
 }

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -142,6 +143,10 @@ class BlockFileReadStream : public detail::RefillingReadStream<BlockFileReadStre
 // The full parse: the first Read(), then the whole file into `document`. On a
 // parse error the document stays null and holds the error and its offset.
 void ParseMeasurement(ProgressFileReadStream& stream, rapidjson::Document& document);
+
+// The text of a JSON string up to its first NUL; nullopt for a value that is
+// not a string. Every text taken from a measurement is read this way.
+std::optional<std::string_view> JsonString(const rapidjson::Value& value);
 
 // Lookups that never assert, for reading a parsed measurement. The member of
 // `object` named exactly `name` (the first one when the name occurs twice; a
