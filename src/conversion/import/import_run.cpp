@@ -5,39 +5,13 @@
 #include <vector>
 
 #include "conversion/format/exchange_writer.h"
-#include "conversion/format/json_access.h"
+#include "conversion/format/record_blocks.h"
 #include "exchange/raw_signal.h"
 #include "measurement/json_reader.h"
-#include "platform/local_time.h"
 
 namespace rqx340 {
 
 namespace {
-
-std::string WithTrailingSlash(std::string folder) {
-  if (folder.empty() || folder.back() != '/') folder.push_back('/');
-  return folder;
-}
-
-// The exchange file as the format writer sees it.
-class OutputFileSink final : public ByteSink {
- public:
-  explicit OutputFileSink(OutputFile& file) : m_file(file) {}
-  bool Write(std::span<const std::byte> bytes) override { return m_file.Write(bytes); }
-  bool WriteAt(std::uint64_t offset, std::span<const std::byte> bytes) override {
-    return m_file.WriteAt(offset, bytes);
-  }
-
- private:
-  OutputFile& m_file;
-};
-
-// The start time handed over with the raw signal: the same value as the
-// exchange file's TIME record.
-std::int64_t RawSignalStartTime(const rapidjson::Document& document) {
-  return ConvertStartTime(
-      json::GetInt64(json::Member(json::Member(document, "Header"), "StartDateTime")));
-}
 
 void Show(MessageSink& messages, const StringTable& strings, int id,
           std::string_view argument = {}) {
@@ -66,7 +40,7 @@ ImportOutcome ConvertMeasurement(const rapidjson::Document& document, const CRQX
     Show(context.messages, context.strings, kIdsCannotCreateExchangeFile);
     return ImportOutcome::kFailed;
   }
-  OutputFileSink sink(handover->File());
+  FileSink<OutputFile> sink(handover->File());
   const ExchangeWriteResult written =
       WriteExchangeFile(sink, document, record.m_strName, context.progress, context.pump);
   if (!written.Ok()) {
@@ -88,7 +62,7 @@ ImportOutcome ConvertMeasurement(const rapidjson::Document& document, const CRQX
     if (raw_path.empty()) return;
     const RawHandoverResult result = HandOverRawSignal(
         context.temp_folder, context.exchange_id, context.namer, raw_path,
-        RawSignalStartTime(document), [&] { context.client.SendRawSignalCommand(); });
+        MeasurementStartTime(document), [&] { context.client.SendRawSignalCommand(); });
     if (result == RawHandoverResult::kFailed) {
       raw_failed = true;
       Show(context.messages, context.strings, kIdsCannotHandOverRaw, record.m_strName);
