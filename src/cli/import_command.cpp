@@ -81,41 +81,11 @@ FileArgument SplitFile(std::string_view file, std::string_view base_folder) {
   return {std::string(file), MakeFolderAbsolute(path.substr(0, slash + 1)), path.substr(slash + 1)};
 }
 
-// The terminal bar, which knows whether it is shown, so that a message can
-// take its line for a moment.
-class ImportProgress final : public ProgressSink {
- public:
-  void SetLabel(std::string label) { m_bar.SetLabel(std::move(label)); }
-  void SetRange(std::int32_t low, std::int32_t high) override { m_bar.SetRange(low, high); }
-  void SetPos(std::int32_t pos) override { m_bar.SetPos(pos); }
-  void SetStep(std::int32_t step) override { m_bar.SetStep(step); }
-  void StepIt() override { m_bar.StepIt(); }
-  void Show() override {
-    m_bShown = true;
-    m_bar.Show();
-  }
-  void Hide() override {
-    m_bShown = false;
-    m_bar.Hide();
-  }
-  // Clears the bar's line while `print` writes, then draws the bar again.
-  template <typename Print>
-  void Interrupt(Print&& print) {
-    if (m_bShown) m_bar.Hide();
-    print();
-    if (m_bShown) m_bar.Show();
-  }
-
- private:
-  TerminalProgress m_bar;
-  bool m_bShown = false;
-};
-
 // Messages go to standard error, labelled with the measurement they concern;
 // the progress bar is cleared first so that a message never shares its line.
 class ImportConsole final : public MessageSink, public ImportObserver {
  public:
-  ImportConsole(const std::vector<FileArgument>& files, ImportProgress& progress)
+  ImportConsole(const std::vector<FileArgument>& files, TerminalProgress& progress)
       : m_files(files), m_progress(progress) {}
 
   void SetItems(std::vector<std::size_t> file_of_item) { m_fileOfItem = std::move(file_of_item); }
@@ -146,7 +116,7 @@ class ImportConsole final : public MessageSink, public ImportObserver {
 
  private:
   const std::vector<FileArgument>& m_files;
-  ImportProgress& m_progress;
+  TerminalProgress& m_progress;
   std::vector<std::size_t> m_fileOfItem;
   const std::string* m_current = nullptr;
 };
@@ -228,7 +198,7 @@ int RunImport(Arguments args) {
   std::vector<FileArgument> arguments;
   for (const std::string_view file : files) arguments.push_back(SplitFile(file, folder));
 
-  ImportProgress progress;
+  TerminalProgress progress;
   ImportConsole console(arguments, progress);
   bool failed = false;
   ImportRequest request;
