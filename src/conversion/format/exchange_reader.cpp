@@ -9,6 +9,7 @@
 
 #include "conversion/format/byte_layout.h"
 #include "conversion/format/exchange_layout.h"
+#include "conversion/format/record_tables.h"
 
 namespace rqx340 {
 namespace {
@@ -208,7 +209,7 @@ bool Reader::CheckChannelLists() {
   // Every value of a data row is a broadband value or one band of an octave
   // channel.
   const std::vector<std::string_view> band_counts = SplitList(lists[kFtnm].text);
-  std::uint64_t row_length = 19;
+  std::uint64_t row_length = kBroadbandValues;
   for (std::size_t c = 0; c < band_counts.size(); ++c) {
     const auto bands = ParseInt32(band_counts[c]);
     const std::uint64_t text_offset = base + lr::kSize * kFtnm + lr::kText;
