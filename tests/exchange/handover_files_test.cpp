@@ -14,7 +14,7 @@
 namespace rqx340 {
 namespace {
 
-using test::ListNames;
+using test::FolderNames;
 using test::ReadFileBytes;
 
 TempFolder OpenFolder(const test::TempDir& dir) {
@@ -102,7 +102,7 @@ TEST(TempNamerTest, RepeatedTicksCountUp) {
     EXPECT_TRUE(file.IsOpen());
     EXPECT_EQ(made, name);
   }
-  EXPECT_EQ(ListNames(dir.Path().string()),
+  EXPECT_EQ(FolderNames(dir.Path()),
             std::vector<std::string>(std::begin(expected), std::end(expected)));
 }
 
@@ -147,11 +147,11 @@ TEST(ExchangeHandoverTest, NameFileMappingAndRelease) {
   ASSERT_TRUE(handover->Map(8480));
   EXPECT_TRUE(std::filesystem::equivalent(dir.Path() / "ZURQX340MAP", dir.Path() / "ZURQX340.$$$"));
   EXPECT_EQ(ReadFileBytes(dir.Path() / "ZURQX340MAP"), content);
-  EXPECT_EQ(ListNames(dir.Path().string()),
+  EXPECT_EQ(FolderNames(dir.Path()),
             (std::vector<std::string>{"ZURQX340.$$$", "ZURQX340FNM.$$$", "ZURQX340MAP"}));
 
   handover->Release();
-  EXPECT_TRUE(ListNames(dir.Path().string()).empty());
+  EXPECT_TRUE(FolderNames(dir.Path()).empty());
   handover->Release();  // twice is harmless
 }
 
@@ -181,7 +181,7 @@ TEST(ExchangeHandoverTest, StaleFilesAreReplaced) {
     EXPECT_EQ(ReadFileBytes(dir.Path() / "ZURQX340MAP"), content);
     EXPECT_EQ(ReadFileBytes(dir.Path() / "ZURQX340FNM.$$$").size(), 4 + handover->Path().size());
   }  // the destructor releases
-  EXPECT_TRUE(ListNames(dir.Path().string()).empty());
+  EXPECT_TRUE(FolderNames(dir.Path()).empty());
 }
 
 TEST(ExchangeHandoverTest, ViewSeesTheFile) {
@@ -227,7 +227,7 @@ TEST(ExchangeHandoverTest, FailuresLeaveNothingBehind) {
     EXPECT_FALSE(handover->WriteNameFile(8480));
     EXPECT_FALSE(handover->Map(0));
   }
-  EXPECT_TRUE(ListNames(dir.Path().string()).empty());
+  EXPECT_TRUE(FolderNames(dir.Path()).empty());
 }
 
 }  // namespace

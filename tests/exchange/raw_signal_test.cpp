@@ -16,7 +16,7 @@
 namespace rqx340 {
 namespace {
 
-using test::ListNames;
+using test::FolderNames;
 using test::ReadFileBytes;
 
 constexpr std::int64_t kStart = 0x0102030405060708;
@@ -103,11 +103,11 @@ class RawSignalTest : public ::testing::Test {
     return HandOverRawSignal(folder, kExchangeId, m_namer, raw_path, kStart, [&] {
       const auto signal = m_temp.Path() / "ZURQX340WAV.$$$";
       m_received.push_back(std::filesystem::exists(signal) ? ReadFileBytes(signal) : "<missing>");
-      m_seen.push_back(ListNames(m_temp.Path().string()));
+      m_seen.push_back(FolderNames(m_temp.Path()));
     });
   }
 
-  std::vector<std::string> Remaining() const { return ListNames(m_temp.Path().string()); }
+  std::vector<std::string> Remaining() const { return FolderNames(m_temp.Path()); }
 
   test::TempDir m_temp;
   test::TempDir m_input;

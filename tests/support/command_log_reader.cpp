@@ -3,8 +3,9 @@
 #include <gtest/gtest.h>
 #include <rapidjson/document.h>
 
-#include <algorithm>
 #include <fstream>
+
+#include "support/temp_dir.h"
 
 namespace rqx340::test {
 
@@ -39,16 +40,6 @@ std::vector<std::uint32_t> CommandsOf(const std::vector<LoggedCommand>& log) {
   std::vector<std::uint32_t> commands;
   for (const auto& entry : log) commands.push_back(entry.cmd);
   return commands;
-}
-
-std::vector<std::string> FolderNames(const std::filesystem::path& folder) {
-  std::vector<std::string> names;
-  std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
 }
 
 std::vector<std::string> HandoverLeftovers(const std::filesystem::path& session) {

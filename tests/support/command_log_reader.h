@@ -27,7 +27,4 @@ std::vector<std::uint32_t> CommandsOf(const std::vector<LoggedCommand>& log);
 // that remain in `session`.
 std::vector<std::string> HandoverLeftovers(const std::filesystem::path& session);
 
-// The names in `folder` (not recursive), sorted; empty when it does not exist.
-std::vector<std::string> FolderNames(const std::filesystem::path& folder);
-
 }  // namespace rqx340::test
