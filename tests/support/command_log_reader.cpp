@@ -17,19 +17,20 @@ std::vector<LoggedCommand> ReadCommandLog(const std::filesystem::path& path) {
     rapidjson::Document entry;
     entry.Parse(line.c_str());
     if (entry.HasParseError() || !entry.IsObject() || !entry.HasMember("cmd") ||
-        !entry["cmd"].IsUint() || !entry.HasMember("slot") || !entry["slot"].IsInt()) {
+        !entry["cmd"].IsUint() || !entry.HasMember("slot") || !entry["slot"].IsInt() ||
+        !entry.HasMember("reply") || !entry.HasMember("status") || !entry.HasMember("checks") ||
+        !entry["checks"].IsArray()) {
       ADD_FAILURE() << "unexpected log line: " << line;
       continue;
     }
     LoggedCommand command;
     command.cmd = entry["cmd"].GetUint();
     command.slot = entry["slot"].GetInt();
-    if (entry.HasMember("reply") && entry["reply"].IsUint())
-      command.reply = entry["reply"].GetUint();
-    if (entry.HasMember("checks") && entry["checks"].IsArray()) {
-      for (const auto& check : entry["checks"].GetArray()) {
-        if (check.IsString()) command.checks.emplace_back(check.GetString());
-      }
+    if (entry["reply"].IsUint()) command.reply = entry["reply"].GetUint();
+    if (entry["status"].IsInt()) command.status = std::to_string(entry["status"].GetInt());
+    if (entry["status"].IsString()) command.status = entry["status"].GetString();
+    for (const auto& check : entry["checks"].GetArray()) {
+      if (check.IsString()) command.checks.emplace_back(check.GetString());
     }
     log.push_back(std::move(command));
   }

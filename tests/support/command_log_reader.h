@@ -14,10 +14,12 @@ struct LoggedCommand {
   std::uint32_t cmd = 0;
   std::int32_t slot = 0;
   std::optional<std::uint32_t> reply;  // none when the host died handling it
+  std::string status;                  // the reply's low byte, or "exit"
   std::vector<std::string> checks;
 };
 
-// Every line of the log; a line that does not parse fails the test.
+// Every line of the log; a line that does not parse or lacks a key fails the
+// test.
 std::vector<LoggedCommand> ReadCommandLog(const std::filesystem::path& path);
 
 // The commands alone, in order.
