@@ -3,29 +3,32 @@
 #include <gtest/gtest.h>
 #include <rapidjson/document.h>
 
-#include <bit>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "support/command_log_reader.h"
+#include "support/host_test.h"
+#include "support/raw_samples.h"
 #include "support/run_program.h"
-#include "support/session.h"
-#include "support/temp_dir.h"
 
 namespace rqx340 {
 namespace {
 
 namespace fs = std::filesystem;
 using test::CommandsOf;
+using test::FloatAt;
 using test::FolderNames;
 using test::HandoverLeftovers;
 using test::ProgramResult;
+using test::RawBytes;
 using test::ReadCommandLog;
 using test::ReadFileBytes;
 using test::RunProgram;
+using test::Sample;
+using test::U64At;
+using test::WriteFileBytes;
 using Commands = std::vector<std::uint32_t>;
 using Names = std::vector<std::string>;
 
@@ -40,59 +43,13 @@ std::string Hex(std::uint32_t window) {
   return text;
 }
 
-void WriteBytes(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-// Raw samples X, Y, Z as float32, little-endian.
-struct Sample {
-  float x, y, z;
-};
-
-std::string RawBytes(const std::vector<Sample>& samples) {
-  std::string out;
-  out.reserve(samples.size() * 12);
-  for (const Sample& sample : samples) {
-    for (const float value : {sample.x, sample.y, sample.z}) {
-      const auto bits = std::bit_cast<std::uint32_t>(value);
-      for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((bits >> (8 * i)) & 0xFF));
-    }
-  }
-  return out;
-}
-
-std::uint64_t U64At(const std::string& bytes, std::size_t offset) {
-  std::uint64_t value = 0;
-  for (int i = 7; i >= 0; --i) {
-    value = (value << 8) | static_cast<unsigned char>(bytes[offset + static_cast<std::size_t>(i)]);
-  }
-  return value;
-}
-
-float FloatAt(const std::string& bytes, std::size_t offset) {
-  std::uint32_t bits = 0;
-  for (int i = 3; i >= 0; --i) {
-    bits = (bits << 8) | static_cast<unsigned char>(bytes[offset + static_cast<std::size_t>(i)]);
-  }
-  return std::bit_cast<float>(bits);
-}
-
-class ImportCommandTest : public ::testing::Test {
+class ImportCommandTest : public test::HostTest {
  protected:
   void Generate(const std::vector<std::string>& options) {
     std::vector<std::string> args = options;
     args.push_back(m_folder.string());
     const ProgramResult result = RunProgram("rqx340-gen", args);
     ASSERT_EQ(result.exit_code, 0) << result.err;
-  }
-
-  void StartHost(const std::vector<std::string>& extra = {}) {
-    std::vector<std::string> args = {"--tool",  test::ProgramPath("rqx340"),
-                                     "--inbox", m_inbox.string(),
-                                     "--log",   m_log.string()};
-    args.insert(args.end(), extra.begin(), extra.end());
-    m_host.emplace(m_session, args);
-    ASSERT_TRUE(m_host->Started()) << m_host->FirstLine();
   }
 
   // rqx340 import --host <the host> --folder <the measurements> ARGS...
@@ -105,9 +62,8 @@ class ImportCommandTest : public ::testing::Test {
 
   // What the host logged; stops it first so that the log is complete.
   Commands StopHostAndReadLog() {
-    if (m_host) m_host->Stop();
-    m_host.reset();
-    return CommandsOf(ReadCommandLog(m_log));
+    StopHost();
+    return LoggedCommands();
   }
 
   std::string Converted(const std::string& name) {
@@ -119,16 +75,9 @@ class ImportCommandTest : public ::testing::Test {
   }
 
   void TearDown() override {
-    if (m_host) m_host->Stop();
+    StopHost();
     EXPECT_EQ(HandoverLeftovers(m_session.Path()), Names{});
   }
-
-  test::TestSession m_session;
-  test::TempDir m_data;
-  fs::path m_folder = m_data.Path() / "meas";
-  fs::path m_inbox = m_data.Path() / "inbox";
-  fs::path m_log = m_data.Path() / "commands.log";
-  std::optional<test::RefHost> m_host;
 };
 
 TEST_F(ImportCommandTest, MeasurementsLandInTheInboxAsConvertWritesThem) {
@@ -159,7 +108,7 @@ TEST_F(ImportCommandTest, FileThatDoesNotParseIsImportedAsTheNullDocument) {
   Generate({"--count", "1", "--rows", "5"});
   // The head the folder scan needs is intact; the rest is cut off.
   const std::string text = ReadFileBytes(m_folder / "M0001.rqx2");
-  WriteBytes(m_folder / "M0001.rqx2", text.substr(0, text.size() - 40));
+  WriteFileBytes(m_folder / "M0001.rqx2", text.substr(0, text.size() - 40));
   StartHost();
   const ProgramResult result = Import({"M0001.rqx2"});
   EXPECT_EQ(result.exit_code, 0) << result.err;
@@ -171,14 +120,14 @@ TEST_F(ImportCommandTest, RawSignalsReachTheHostAxisByAxis) {
   Generate({"--count", "3", "--rows", "3", "--raw", "3", "--raw-samples", "4"});
   // 0 bytes; 13 bytes (one sample and a stray byte); 120000 samples, read in
   // chunks of 50000, 50000 and 20000: the means come from the first chunk only.
-  WriteBytes(m_folder / "M0001.raw", "");
-  WriteBytes(m_folder / "M0002.raw", RawBytes({{1.5f, -2.0f, 3.25f}}) + "\x7F");
+  WriteFileBytes(m_folder / "M0001.raw", "");
+  WriteFileBytes(m_folder / "M0002.raw", RawBytes({{1.5f, -2.0f, 3.25f}}) + "\x7F");
   std::vector<Sample> samples(120000);
   for (std::size_t i = 0; i < samples.size(); ++i) {
     samples[i] = {i < 50000 ? 1.0f : 5.0f, -1.0f - static_cast<float>(i % 4),
                   i % 2 == 0 ? 0.25f : 0.75f};
   }
-  WriteBytes(m_folder / "M0003.raw", RawBytes(samples));
+  WriteFileBytes(m_folder / "M0003.raw", RawBytes(samples));
   StartHost();
   const ProgramResult result = Import({"M0001.rqx2", "M0002.rqx2", "M0003.rqx2"});
   EXPECT_EQ(result.exit_code, 0) << result.err;
@@ -262,7 +211,7 @@ TEST_F(ImportCommandTest, HostThatDiesMidRunFailsEachRemainingMeasurementOnce) {
                             kNoConnection + "\nM0003.rqx2: " + kNoConnection + "\n");
   EXPECT_EQ(m_host->Process().Wait(), 3);
   m_host.reset();
-  EXPECT_EQ(CommandsOf(ReadCommandLog(m_log)), (Commands{5, 26, 2, 27}));
+  EXPECT_EQ(LoggedCommands(), (Commands{5, 26, 2, 27}));
 }
 
 TEST_F(ImportCommandTest, ConnectionFailuresEndTheRun) {
@@ -309,7 +258,7 @@ TEST_F(ImportCommandTest, ConnectionFailuresEndTheRun) {
     }
     m_host->Stop();
     m_host.reset();
-    EXPECT_EQ(CommandsOf(ReadCommandLog(m_log)), c.commands);
+    EXPECT_EQ(LoggedCommands(), c.commands);
     EXPECT_EQ(FolderNames(m_inbox), Names{});
   }
 }
@@ -328,7 +277,7 @@ TEST_F(ImportCommandTest, SlotChosenWithTheSlotOption) {
 
 TEST_F(ImportCommandTest, FileThatIsNotAMeasurementIsReportedAndTheRestImported) {
   Generate({"--count", "2", "--rows", "3"});
-  WriteBytes(m_folder / "notes.rqx2", "{\"Header\": {}}");
+  WriteFileBytes(m_folder / "notes.rqx2", "{\"Header\": {}}");
   StartHost();
   const ProgramResult result =
       Import({"M0001.rqx2", "missing.rqx2", "notes.rqx2", "M0002.rqx2", "sub/"});

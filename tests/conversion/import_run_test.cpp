@@ -16,26 +16,23 @@
 #include "measurement/json_reader.h"
 #include "support/command_log_reader.h"
 #include "support/faulty_temp_folder.h"
+#include "support/host_test.h"
 #include "support/memory_sink.h"
 #include "support/recording_progress.h"
 #include "support/recording_sink.h"
-#include "support/session.h"
-#include "support/temp_dir.h"
 
 namespace rqx340 {
 namespace {
 
 namespace fs = std::filesystem;
-using test::CommandsOf;
 using test::FolderNames;
 using test::HandoverLeftovers;
-using test::ReadCommandLog;
 using test::ReadFileBytes;
 using Messages = std::vector<std::pair<int, std::string>>;
 
 constexpr const char* kCannotOpen = "WARNING! Cannot open exchange file with the main application.";
 
-class ImportRunTest : public ::testing::Test {
+class ImportRunTest : public test::HostTest {
  protected:
   // Writes `options.count` sample measurements into the measurement folder.
   void Generate(gen::GeneratorOptions options) {
@@ -58,24 +55,12 @@ class ImportRunTest : public ::testing::Test {
     return request;
   }
 
-  void StartHost(std::vector<std::string> extra = {}) {
-    std::vector<std::string> args = {"--tool",  test::ProgramPath("rqx340"),
-                                     "--inbox", m_inbox.string(),
-                                     "--log",   m_log.string()};
-    args.insert(args.end(), extra.begin(), extra.end());
-    m_host.emplace(m_session, args);
-    ASSERT_TRUE(m_host->Started());
-  }
-
   ImportResult Run(const ImportRequest& request, const TempFolder* temp_folder = nullptr) {
     ImportServices services{m_sink, m_progress, m_pump};
     services.executable_path = test::ProgramPath("rqx340");
     services.temp_folder = temp_folder;
     ImportResult result = RunImport(request, services);
-    if (m_host) {
-      m_host->Stop();
-      m_host.reset();
-    }
+    StopHost();
     return result;
   }
 
@@ -91,7 +76,7 @@ class ImportRunTest : public ::testing::Test {
     return shown;
   }
 
-  std::vector<std::uint32_t> Commands() const { return CommandsOf(ReadCommandLog(m_log)); }
+  std::vector<std::uint32_t> Commands() const { return LoggedCommands(); }
 
   // The exchange file `rqx340 convert` would write for `name`.
   std::string ExpectedExchangeFile(const std::string& name) {
@@ -108,12 +93,6 @@ class ImportRunTest : public ::testing::Test {
     return std::string(reinterpret_cast<const char*>(sink.Bytes().data()), sink.Bytes().size());
   }
 
-  test::TestSession m_session;
-  test::TempDir m_data;
-  fs::path m_folder = m_data.Path() / "meas";
-  fs::path m_inbox = m_data.Path() / "inbox";
-  fs::path m_log = m_data.Path() / "commands.log";
-  std::optional<test::RefHost> m_host;
   test::RecordingSink m_sink;
   test::CallLog m_calls;
   test::RecordingProgressSink m_progress{m_calls};
