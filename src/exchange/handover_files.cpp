@@ -1,3 +1,5 @@
+// Hand-over names, unique temporary names, and the name file and mapping that
+// accompany the exchange file.
 #include "exchange/handover_files.h"
 
 #include <algorithm>

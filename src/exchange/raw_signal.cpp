@@ -1,3 +1,5 @@
+// Splits the raw data file into three axis files in bounded chunks, then offers
+// each in turn under the raw signal name.
 #include "exchange/raw_signal.h"
 
 #include <algorithm>

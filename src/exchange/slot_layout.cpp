@@ -1,3 +1,4 @@
+// Slots within the 4096-byte area and their fields.
 #include "exchange/slot_layout.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// CQWDate and CQWTime: the local breakdown of a time value and its texts in the
+// user's pictures, adjusted as the list shows them.
 #include "measurement/date_time.h"
 
 #include <ctime>

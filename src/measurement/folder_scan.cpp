@@ -1,3 +1,5 @@
+// Lists the *.rqx2 files of a folder and pull-parses the head of each only
+// until the four summary keys are found; looks for raw data files.
 #include "measurement/folder_scan.h"
 
 #include <algorithm>

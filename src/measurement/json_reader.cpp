@@ -1,3 +1,4 @@
+// The full parse of a measurement and lookups that never assert.
 #include "measurement/json_reader.h"
 
 #include <rapidjson/reader.h>

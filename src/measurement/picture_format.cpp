@@ -1,3 +1,4 @@
+// Expands Windows-style date and time pictures field by field.
 #include "measurement/picture_format.h"
 
 #include <cstdio>

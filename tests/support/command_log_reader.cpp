@@ -1,3 +1,4 @@
+// Parses zul-refhost's log, one JSON object per line.
 #include "support/command_log_reader.h"
 
 #include <gtest/gtest.h>

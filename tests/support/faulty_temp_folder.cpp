@@ -1,3 +1,4 @@
+// Failures injected per operation; a full disk comes from /dev/full.
 #include "support/faulty_temp_folder.h"
 
 namespace rqx340::test {

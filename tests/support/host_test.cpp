@@ -1,3 +1,4 @@
+// Starting, stopping and reading the log of the import tests' host.
 #include "support/host_test.h"
 
 #include "support/command_log_reader.h"

@@ -1,3 +1,4 @@
+// Temporary folders from mkdtemp; file helpers on std::filesystem.
 #include "support/temp_dir.h"
 
 #include <stdlib.h>

@@ -1,3 +1,6 @@
+// The reference host's commands: it reads the hand-over files of the session
+// directory, checks them with the exchange-file reader and stores what arrives
+// in the inbox.
 #include "host.h"
 
 #include <cstdio>

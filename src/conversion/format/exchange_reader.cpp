@@ -1,3 +1,5 @@
+// Reads the blocks in writing order, each checked before the next is trusted;
+// the first field found wrong ends the read and is named with its offset.
 #include "conversion/format/exchange_reader.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Typed reads that check the JSON type before every RapidJSON accessor.
 #include "conversion/format/json_access.h"
 
 namespace rqx340::json {

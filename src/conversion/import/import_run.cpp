@@ -1,3 +1,5 @@
+// The import run and the conversion of one measurement: parse, write the
+// exchange file, hand it and the raw signal over, drive the commands, clean up.
 #include "conversion/import/import_run.h"
 
 #include <memory>

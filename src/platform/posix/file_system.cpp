@@ -1,3 +1,5 @@
+// Files and folders on POSIX. A file is checked with fstat on the descriptor
+// it is then read through, so it cannot be swapped between check and read.
 #include "platform/file_system.h"
 
 #include <dirent.h>

@@ -1,3 +1,4 @@
+// Start times and local breakdowns with the C library's time zone data.
 #include "platform/local_time.h"
 
 #include <time.h>

@@ -1,3 +1,5 @@
+// Processes on POSIX: posix_spawn with pipes, waitpid, and signal handlers
+// that only set a flag.
 #include "platform/process.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// A temporary file from mkostemp beside the target, renamed over it on Commit.
 #include "platform/replacement_file.h"
 
 #include <fcntl.h>

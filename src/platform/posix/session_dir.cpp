@@ -1,3 +1,5 @@
+// The session directory on POSIX: chosen from the environment, created 0700,
+// and checked through the descriptor that every later access goes through.
 #include "platform/session_dir.h"
 
 #include <errno.h>

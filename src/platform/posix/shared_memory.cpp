@@ -1,3 +1,4 @@
+// Shared memory as a file of the session directory, mapped MAP_SHARED.
 #include "platform/shared_memory.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// The temporary folder's files, all opened relative to the folder's descriptor.
 #include "platform/temp_files.h"
 
 #include <errno.h>
