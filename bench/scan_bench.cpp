@@ -54,6 +54,12 @@ const SampleFolder& Folder(std::uint32_t count) {
   return *folder;
 }
 
+// One measurement of 3600 rows with both octave band sets.
+const SampleFolder& LargeMeasurementFolder() {
+  static const SampleFolder folder(1, 3600, rqx340::gen::Octaves::kBoth);
+  return folder;
+}
+
 // Lists a folder; fails when any file needed more than one 65536-byte read.
 void BM_ScanFolder(benchmark::State& state) {
   const auto count = static_cast<std::uint32_t>(state.range(0));
@@ -85,10 +91,28 @@ void BM_ScanFolder(benchmark::State& state) {
 }
 BENCHMARK(BM_ScanFolder)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
+// Baseline: opening every file of the folder and reading its first 65536-byte
+// block, the least any scan of the folder must do.
+void BM_ReadFirstBlocks(benchmark::State& state) {
+  const auto count = static_cast<std::uint32_t>(state.range(0));
+  const SampleFolder& folder = Folder(count);
+  std::vector<fs::path> paths;
+  for (const auto& entry : fs::directory_iterator(folder.Path())) {
+    if (entry.path().extension() == ".rqx2") paths.push_back(entry.path());
+  }
+  std::vector<char> buffer(rqx340::kReadBufferSize);
+  for (auto _ : state) {
+    for (const auto& path : paths) {
+      auto file = rqx340::OpenMeasurementFile(path.string());
+      benchmark::DoNotOptimize(std::fread(buffer.data(), 1, buffer.size(), file.get()));
+    }
+  }
+}
+BENCHMARK(BM_ReadFirstBlocks)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
 // The import's full parse of one measurement of 3600 rows with both octave band sets.
 void BM_ParseMeasurement(benchmark::State& state) {
-  static const SampleFolder folder(1, 3600, rqx340::gen::Octaves::kBoth);
-  const std::string path = (folder.Path() / "M0001.rqx2").string();
+  const std::string path = (LargeMeasurementFolder().Path() / "M0001.rqx2").string();
   std::vector<char> buffer(rqx340::kReadBufferSize);
   rqx340::NullProgressSink progress;
   rqx340::NullMessagePump pump;
@@ -106,6 +130,20 @@ void BM_ParseMeasurement(benchmark::State& state) {
                           static_cast<std::int64_t>(fs::file_size(path)));
 }
 BENCHMARK(BM_ParseMeasurement)->Unit(benchmark::kMillisecond);
+
+// Baseline: reading the same file through the same buffer without parsing.
+void BM_ReadMeasurement(benchmark::State& state) {
+  const std::string path = (LargeMeasurementFolder().Path() / "M0001.rqx2").string();
+  std::vector<char> buffer(rqx340::kReadBufferSize);
+  for (auto _ : state) {
+    auto file = rqx340::OpenMeasurementFile(path);
+    while (std::fread(buffer.data(), 1, buffer.size(), file.get()) == buffer.size()) {
+    }
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                          static_cast<std::int64_t>(fs::file_size(path)));
+}
+BENCHMARK(BM_ReadMeasurement)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

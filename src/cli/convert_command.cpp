@@ -44,19 +44,6 @@ int Failure(const std::string& message) {
   return 1;
 }
 
-// The exchange file's bytes go straight to the replacement of OUT.
-class ReplacementSink final : public ByteSink {
- public:
-  explicit ReplacementSink(ReplacementFile& file) : m_file(file) {}
-  bool Write(std::span<const std::byte> bytes) override { return m_file.Write(bytes); }
-  bool WriteAt(std::uint64_t offset, std::span<const std::byte> bytes) override {
-    return m_file.WriteAt(offset, bytes);
-  }
-
- private:
-  ReplacementFile& m_file;
-};
-
 std::string FileName(std::string_view path) {
   const std::size_t slash = path.rfind('/');
   return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
@@ -129,7 +116,8 @@ int RunConvert(Arguments args) {
     progress.Hide();
     return Failure("cannot write " + out + ": " + error);
   }
-  ReplacementSink sink(*replacement);
+  // The exchange file's bytes go straight to the replacement of OUT.
+  FileSink<ReplacementFile> sink(*replacement);
   progress.SetLabel("Converting " + FileName(in));
   const ExchangeWriteResult result =
       WriteExchangeFile(sink, document, name ? std::string(*name) : FileName(in), progress, pump);

@@ -95,18 +95,22 @@ void WriteHeader(DumpWriter& out, const ExchangeHeader& h) {
   out.Raw().EndObject();
 }
 
+// {"tag": ..., then what `write_value` adds}
+template <typename Record, typename WriteValue>
+void WriteRecord(DumpWriter& out, const Record& record, WriteValue write_value) {
+  out.Raw().StartObject();
+  out.Key("tag");
+  out.AnsiText(record.tag);
+  write_value(record);
+  out.Raw().EndObject();
+}
+
 template <typename Record, typename WriteValue>
 void WriteRecords(DumpWriter& out, std::string_view key, const std::vector<Record>& records,
                   WriteValue write_value) {
   out.Key(key);
   out.Raw().StartArray();
-  for (const auto& record : records) {
-    out.Raw().StartObject();
-    out.Key("tag");
-    out.AnsiText(record.tag);
-    write_value(record);
-    out.Raw().EndObject();
-  }
+  for (const auto& record : records) WriteRecord(out, record, write_value);
   out.Raw().EndArray();
 }
 
@@ -191,36 +195,26 @@ int RunDump(Arguments args) {
   out.Int(static_cast<std::int64_t>(file->fileSize));
   out.Key("header");
   WriteHeader(out, file->header);
-  WriteRecords(out, "headerRecords", file->headerRecords, [&](const TextRecord& record) {
+  const auto text = [&](const TextRecord& record) {
     out.Key("text");
     out.AnsiText(record.text);
-  });
-  WriteRecords(out, "timeRecords", file->timeRecords, [&](const IntRecord& record) {
+  };
+  const auto int_value = [&](const IntRecord& record) {
     out.Key("value");
     out.Int(record.value);
-  });
-  WriteRecords(out, "summaryRecords", file->summaryRecords, [&](const FloatRecord& record) {
+  };
+  const auto float_value = [&](const FloatRecord& record) {
     out.Key("value");
     out.Float(record.value);
-  });
-  WriteRecords(out, "channelRecords", file->channelRecords, [&](const TextRecord& record) {
-    out.Key("text");
-    out.AnsiText(record.text);
-  });
+  };
+  WriteRecords(out, "headerRecords", file->headerRecords, text);
+  WriteRecords(out, "timeRecords", file->timeRecords, int_value);
+  WriteRecords(out, "summaryRecords", file->summaryRecords, float_value);
+  WriteRecords(out, "channelRecords", file->channelRecords, text);
   out.Key("chan");
-  writer.StartObject();
-  out.Key("tag");
-  out.AnsiText(file->chan.tag);
-  out.Key("value");
-  out.Int(file->chan.value);
-  writer.EndObject();
+  WriteRecord(out, file->chan, int_value);
   out.Key("dtim");
-  writer.StartObject();
-  out.Key("tag");
-  out.AnsiText(file->dtim.tag);
-  out.Key("value");
-  out.Float(file->dtim.value);
-  writer.EndObject();
+  WriteRecord(out, file->dtim, float_value);
   out.Key("quantityBlocks");
   writer.StartArray();
   for (const auto& block : file->quantityBlocks) {

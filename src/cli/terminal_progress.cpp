@@ -1,3 +1,5 @@
+// Draws the bar on one line with a carriage return and redraws it only when
+// the shown tenth of a percent changes, so a fast loop costs no terminal output.
 #include "cli/terminal_progress.h"
 
 #include <algorithm>

@@ -30,6 +30,16 @@ class TerminalProgress final : public ProgressSink {
   void Show() override;
   void Hide() override;
 
+  // Clears the bar's line while `print` writes, then draws the bar again, so
+  // that a message never shares its line.
+  template <typename Print>
+  void Interrupt(Print&& print) {
+    const bool shown = m_bVisible;
+    if (shown) Hide();
+    print();
+    if (shown) Show();
+  }
+
  private:
   void Draw(bool force);
 

@@ -1,3 +1,4 @@
+// CRC-32 from a table built at compile time, and the area names made from it.
 #include "exchange/area_name.h"
 
 #include <array>

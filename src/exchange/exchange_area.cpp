@@ -1,3 +1,4 @@
+// The exchange area over the platform's shared memory, named mutex and windows.
 #include "exchange/exchange_area.h"
 
 #include <algorithm>

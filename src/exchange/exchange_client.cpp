@@ -1,3 +1,4 @@
+// Slot claiming, the connection commands and a measurement's transfer sequence.
 #include "exchange/exchange_client.h"
 
 #include <vector>

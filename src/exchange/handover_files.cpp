@@ -1,11 +1,18 @@
+// Hand-over names, unique temporary names, and the name file and mapping that
+// accompany the exchange file.
 #include "exchange/handover_files.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdio>
+#include <span>
 #include <utility>
 #include <vector>
 
+#include "conversion/format/byte_layout.h"
+#include "platform/process.h"
+#include "platform/tick_clock.h"
 
 namespace rqx340 {
 
@@ -21,6 +28,9 @@ std::string ExchangeFileName(std::string_view id) { return std::string(id) + ".$
 std::string NameFileName(std::string_view id) { return std::string(id) + "FNM.$$$"; }
 std::string MappingName(std::string_view id) { return std::string(id) + "MAP"; }
 std::string RawSignalName(std::string_view id) { return std::string(id) + "WAV.$$$"; }
+
+TempNamer::TempNamer()
+    : m_ticks(&TickCount), m_nProcessId(static_cast<std::uint32_t>(CurrentProcessId())) {}
 
 TempNamer::TempNamer(TickSource ticks, std::uint32_t process_id)
     : m_ticks(std::move(ticks)), m_nProcessId(process_id) {}
@@ -94,11 +104,9 @@ bool ExchangeHandover::WriteNameFile(std::int32_t data_offset) {
   OutputFile file = m_pFolder->CreateNew(name);
   if (!file.IsOpen()) return false;
   std::vector<std::byte> bytes(4 + m_strPath.size());
-  const auto value = static_cast<std::uint32_t>(data_offset);
-  for (int i = 0; i < 4; ++i) bytes[i] = static_cast<std::byte>((value >> (8 * i)) & 0xFFu);
-  for (std::size_t i = 0; i < m_strPath.size(); ++i) {
-    bytes[4 + i] = static_cast<std::byte>(m_strPath[i]);
-  }
+  PutInt32(bytes, 0, data_offset);
+  const auto path = std::as_bytes(std::span<const char>(m_strPath.data(), m_strPath.size()));
+  std::copy(path.begin(), path.end(), bytes.begin() + 4);
   const bool written = file.Write(bytes);
   return file.Close() && written;
 }

@@ -15,9 +15,7 @@
 
 namespace rqx340 {
 
-// The identifier of this kind of client; the hand-over names derive from it.
-inline constexpr std::string_view kHandoverId = "ZURQX340";
-
+// The names derive from the exchange identifier ("ZURQX340", kExchangeId).
 std::string ExchangeFileName(std::string_view id);  // id + ".$$$"
 std::string NameFileName(std::string_view id);      // id + "FNM.$$$"
 std::string MappingName(std::string_view id);       // id + "MAP"
@@ -29,6 +27,8 @@ class TempNamer {
  public:
   using TickSource = std::function<std::uint32_t()>;
 
+  // The real tick clock and process id.
+  TempNamer();
   TempNamer(TickSource ticks, std::uint32_t process_id);
 
   // A name in `folder` that nothing carries yet; nullopt only when an absurd
@@ -52,8 +52,7 @@ class ExchangeHandover {
  public:
   // Creates the exchange file empty. nullopt when it cannot be created (the
   // user is then told with string 202). `folder` must outlive the object.
-  static std::optional<ExchangeHandover> Create(const TempFolder& folder,
-                                                std::string_view id = kHandoverId);
+  static std::optional<ExchangeHandover> Create(const TempFolder& folder, std::string_view id);
 
   ExchangeHandover(ExchangeHandover&& other) noexcept;
   ExchangeHandover& operator=(ExchangeHandover&&) = delete;

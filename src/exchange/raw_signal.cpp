@@ -1,10 +1,13 @@
+// Splits the raw data file into three axis files in bounded chunks, then offers
+// each in turn under the raw signal name.
 #include "exchange/raw_signal.h"
 
 #include <algorithm>
-#include <bit>
 #include <optional>
 #include <span>
 #include <vector>
+
+#include "conversion/format/byte_layout.h"
 
 namespace rqx340 {
 
@@ -12,7 +15,7 @@ namespace {
 
 constexpr int kAxes = 3;
 
-// Bounds-checked little-endian stores into a byte buffer.
+// Bounds-checked little-endian stores of the widths the format's fields lack.
 template <typename Unsigned>
 void PutUnsigned(std::span<std::byte> buffer, std::size_t offset, Unsigned value) {
   static_assert(std::is_unsigned_v<Unsigned>);
@@ -20,18 +23,6 @@ void PutUnsigned(std::span<std::byte> buffer, std::size_t offset, Unsigned value
   for (std::size_t i = 0; i < sizeof(Unsigned); ++i) {
     buffer[offset + i] = static_cast<std::byte>((value >> (8 * i)) & 0xFFu);
   }
-}
-
-void PutFloat(std::span<std::byte> buffer, std::size_t offset, float value) {
-  PutUnsigned(buffer, offset, std::bit_cast<std::uint32_t>(value));
-}
-
-float GetFloat(std::span<const std::byte> buffer, std::size_t offset) {
-  std::uint32_t bits = 0;
-  for (std::size_t i = 0; i < 4; ++i) {
-    bits |= static_cast<std::uint32_t>(buffer[offset + i]) << (8 * i);
-  }
-  return std::bit_cast<float>(bits);
 }
 
 // The axis files of one hand-over; whatever is still there at the end is removed.
@@ -65,9 +56,9 @@ std::array<std::byte, kAxisHeaderSize> BuildAxisHeader(std::uint64_t sample_coun
   PutUnsigned<std::uint32_t>(header, 0x04, 2);
   PutUnsigned<std::uint64_t>(header, 0x08, sample_count);
   PutUnsigned<std::uint64_t>(header, 0x10, static_cast<std::uint64_t>(start_time));
-  PutFloat(header, 0x18, 1.0f);
-  PutFloat(header, 0x1C, 1.0f);
-  PutFloat(header, kAxisPeakOffset, peak);
+  PutFloat32(header, 0x18, 1.0f);
+  PutFloat32(header, 0x1C, 1.0f);
+  PutFloat32(header, kAxisPeakOffset, peak);
   // WAVEFORMATEX: IEEE float, mono, 7162 samples/s, 4 bytes a sample.
   PutUnsigned<std::uint16_t>(header, 0x24, 3);      // wFormatTag
   PutUnsigned<std::uint16_t>(header, 0x26, 1);      // nChannels
@@ -79,9 +70,9 @@ std::array<std::byte, kAxisHeaderSize> BuildAxisHeader(std::uint64_t sample_coun
   return header;
 }
 
-RawHandoverResult HandOverRawSignal(const TempFolder& folder, const TempNamer& namer,
-                                    const std::string& raw_path, std::int64_t start_time,
-                                    const RawSignalCommand& send,
+RawHandoverResult HandOverRawSignal(const TempFolder& folder, std::string_view id,
+                                    const TempNamer& namer, const std::string& raw_path,
+                                    std::int64_t start_time, const RawSignalCommand& send,
                                     const RawHandoverOptions& options) {
   auto raw = InputFile::Open(raw_path);
   if (!raw) return RawHandoverResult::kNotOpened;
@@ -114,7 +105,7 @@ RawHandoverResult HandOverRawSignal(const TempFolder& folder, const TempNamer& n
     std::array<double, kAxes> sums{};
     for (std::size_t i = 0; i < count; ++i) {
       for (int axis = 0; axis < kAxes; ++axis) {
-        const float value = GetFloat(chunk, i * kRawSampleSize + 4 * axis);
+        const float value = GetFloat32(chunk, i * kRawSampleSize + 4 * axis);
         if (value > peaks[axis]) peaks[axis] = value;
         if (first_chunk) sums[axis] += static_cast<double>(value);
       }
@@ -128,8 +119,8 @@ RawHandoverResult HandOverRawSignal(const TempFolder& folder, const TempNamer& n
     for (int axis = 0; axis < kAxes; ++axis) {
       const std::span<std::byte> out(axis_buffers[axis].data(), count * 4);
       for (std::size_t i = 0; i < count; ++i) {
-        const float value = GetFloat(chunk, i * kRawSampleSize + 4 * axis) - means[axis];
-        PutFloat(out, 4 * i, value);
+        const float value = GetFloat32(chunk, i * kRawSampleSize + 4 * axis) - means[axis];
+        PutFloat32(out, 4 * i, value);
       }
       if (!axes.File(axis).Write(out)) return RawHandoverResult::kFailed;
     }
@@ -138,7 +129,7 @@ RawHandoverResult HandOverRawSignal(const TempFolder& folder, const TempNamer& n
 
   for (int axis = 0; axis < kAxes; ++axis) {
     std::array<std::byte, 4> peak{};
-    PutFloat(peak, 0, peaks[axis]);
+    PutFloat32(peak, 0, peaks[axis]);
     if (!axes.File(axis).WriteAt(kAxisPeakOffset, peak) || !axes.File(axis).Close()) {
       return RawHandoverResult::kFailed;
     }
@@ -146,7 +137,7 @@ RawHandoverResult HandOverRawSignal(const TempFolder& folder, const TempNamer& n
   read_buffer = {};
   for (auto& buffer : axis_buffers) buffer = {};
 
-  const std::string signal_name = RawSignalName(options.id);
+  const std::string signal_name = RawSignalName(id);
   for (int axis = 0; axis < kAxes; ++axis) {
     folder.Remove(signal_name);
     if (folder.Rename(axes.Name(axis), signal_name)) axes.Name(axis).clear();

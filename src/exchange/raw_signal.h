@@ -37,18 +37,18 @@ enum class RawHandoverResult {
 using RawSignalCommand = std::function<void()>;
 
 struct RawHandoverOptions {
-  std::string_view id = kHandoverId;
   std::size_t chunk_samples = kRawChunkSamples;
 };
 
 // Splits `raw_path` into axis files under unique "~" ... "tmp" names in
-// `folder`, then for X, Y and Z in turn removes a stale raw signal file, moves
+// `folder`, then for X, Y and Z in turn removes a stale raw signal file (named
+// after the exchange identifier `id`), moves
 // the axis file there, calls `send` and removes it again. An axis file that
 // cannot be moved is still announced (the host finds nothing) and is deleted
 // afterwards, so no axis file outlives the call.
-RawHandoverResult HandOverRawSignal(const TempFolder& folder, const TempNamer& namer,
-                                    const std::string& raw_path, std::int64_t start_time,
-                                    const RawSignalCommand& send,
+RawHandoverResult HandOverRawSignal(const TempFolder& folder, std::string_view id,
+                                    const TempNamer& namer, const std::string& raw_path,
+                                    std::int64_t start_time, const RawSignalCommand& send,
                                     const RawHandoverOptions& options = {});
 
 }  // namespace rqx340

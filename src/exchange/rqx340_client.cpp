@@ -1,3 +1,4 @@
+// Host statuses as messages of the string table.
 #include "exchange/rqx340_client.h"
 
 namespace rqx340 {

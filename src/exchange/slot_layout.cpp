@@ -1,3 +1,4 @@
+// Slots within the 4096-byte area and their fields.
 #include "exchange/slot_layout.h"
 
 #include <algorithm>
@@ -19,33 +20,10 @@ Slot ReadSlot(std::span<const std::byte> slot) {
   result.inUse = GetU32(slot, kInUseOffset);
   result.hostWindow = GetU32(slot, kHostWindowOffset);
   result.clientWindow = GetU32(slot, kClientWindowOffset);
-  result.clientId = GetText(slot, kClientIdOffset, kClientIdSize);
-  result.slotName = GetText(slot, kSlotNameOffset, kSlotNameSize);
-  result.clientName = GetText(slot, kClientNameOffset, kClientNameSize);
+  result.clientId = std::string(GetText(slot, kClientIdOffset, kClientIdSize));
+  result.slotName = std::string(GetText(slot, kSlotNameOffset, kSlotNameSize));
+  result.clientName = std::string(GetText(slot, kClientNameOffset, kClientNameSize));
   return result;
-}
-
-std::uint32_t GetU32(std::span<const std::byte> bytes, std::size_t offset) {
-  if (offset > bytes.size() || bytes.size() - offset < 4) return 0;
-  const auto field = bytes.subspan(offset, 4);
-  std::uint32_t value = 0;
-  for (int i = 3; i >= 0; --i) value = (value << 8) | static_cast<std::uint32_t>(field[i]);
-  return value;
-}
-
-void PutU32(std::span<std::byte> bytes, std::size_t offset, std::uint32_t value) {
-  if (offset > bytes.size() || bytes.size() - offset < 4) return;
-  const auto field = bytes.subspan(offset, 4);
-  for (int i = 0; i < 4; ++i) field[i] = static_cast<std::byte>(value >> (8 * i));
-}
-
-std::string GetText(std::span<const std::byte> bytes, std::size_t offset, std::size_t size) {
-  if (offset > bytes.size() || bytes.size() - offset < size) return {};
-  const auto field = bytes.subspan(offset, size);
-  const auto end = std::find(field.begin(), field.end(), std::byte{0});
-  std::string text;
-  for (auto it = field.begin(); it != end; ++it) text += static_cast<char>(*it);
-  return text;
 }
 
 void PutText(std::span<std::byte> bytes, std::size_t offset, std::size_t size, std::size_t max_text,

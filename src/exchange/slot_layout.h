@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "conversion/format/byte_layout.h"
+
 namespace rqx340 {
 
 inline constexpr std::size_t kAreaSize = 4096;
@@ -44,12 +46,15 @@ std::span<const std::byte> SlotBytes(std::span<const std::byte> area, int index)
 
 Slot ReadSlot(std::span<const std::byte> slot);
 
-// Field access; a field that does not lie wholly inside `bytes` reads as 0 or
+// Field access through the format's bounds-checked little-endian fields (texts
+// with GetText): a field that does not lie wholly inside `bytes` reads as 0 or
 // empty and is not written.
-std::uint32_t GetU32(std::span<const std::byte> bytes, std::size_t offset);
-void PutU32(std::span<std::byte> bytes, std::size_t offset, std::uint32_t value);
-// The text of a field: up to its first NUL, never past `size`.
-std::string GetText(std::span<const std::byte> bytes, std::size_t offset, std::size_t size);
+inline std::uint32_t GetU32(std::span<const std::byte> bytes, std::size_t offset) {
+  return static_cast<std::uint32_t>(GetInt32(bytes, offset));
+}
+inline void PutU32(std::span<std::byte> bytes, std::size_t offset, std::uint32_t value) {
+  PutInt32(bytes, offset, static_cast<std::int32_t>(value));
+}
 // Clears the field and writes at most `max_text` bytes of `text` into it, so the
 // field always ends in at least size - max_text NULs.
 void PutText(std::span<std::byte> bytes, std::size_t offset, std::size_t size, std::size_t max_text,

@@ -1,3 +1,4 @@
+// The English string table and the %1 substitution.
 #include "exchange/string_table.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// CQWDate and CQWTime: the local breakdown of a time value and its texts in the
+// user's pictures, adjusted as the list shows them.
 #include "measurement/date_time.h"
 
 #include <ctime>
@@ -8,9 +10,6 @@
 namespace rqx340 {
 
 namespace {
-
-constexpr std::string_view kDateLetters = "gyMd";
-constexpr std::string_view kTimeLetters = "hHmst";
 
 bool IsLetter(std::string_view letters, char c) {
   return letters.find(c) != std::string_view::npos;
@@ -91,7 +90,7 @@ std::string AdjustDatePicture(std::string_view picture) {
   std::size_t i = 0;
   while (i < adjusted.size()) {
     const char c = adjusted[i];
-    if (!IsLetter(kDateLetters, c)) {
+    if (!IsLetter(kDatePictureLetters, c)) {
       ++i;
       continue;
     }
@@ -103,16 +102,16 @@ std::string AdjustDatePicture(std::string_view picture) {
       continue;
     }
     std::size_t end = i + run;
-    while (end < adjusted.size() && !IsLetter(kDateLetters, adjusted[end])) ++end;
+    while (end < adjusted.size() && !IsLetter(kDatePictureLetters, adjusted[end])) ++end;
     adjusted.erase(i, end - i);
   }
-  RemoveTrailingNonLetters(adjusted, kDateLetters);
+  RemoveTrailingNonLetters(adjusted, kDatePictureLetters);
   return adjusted;
 }
 
 std::string AdjustTimePicture(std::string_view picture) {
   std::string adjusted(picture);
-  RemoveTrailingNonLetters(adjusted, kTimeLetters);
+  RemoveTrailingNonLetters(adjusted, kTimePictureLetters);
   return adjusted;
 }
 

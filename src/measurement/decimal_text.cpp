@@ -1,3 +1,4 @@
+// Decimal reads that saturate instead of overflowing.
 #include "measurement/decimal_text.h"
 
 #include <algorithm>

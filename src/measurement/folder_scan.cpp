@@ -1,3 +1,5 @@
+// Lists the *.rqx2 files of a folder and pull-parses the head of each only
+// until the four summary keys are found; looks for raw data files.
 #include "measurement/folder_scan.h"
 
 #include <algorithm>
@@ -17,12 +19,6 @@ constexpr std::string_view kExtension = ".rqx2";
 constexpr std::array<std::string_view, 3> kModeNames = {"Vib", "HA", "WB"};
 constexpr std::int32_t kProgressRange = 25;
 
-std::string WithTrailingSlash(std::string_view folder) {
-  std::string text(folder);
-  if (text.empty() || text.back() != '/') text.push_back('/');
-  return text;
-}
-
 // Every occurrence of `from` in `text` (left to right, not overlapping) by `to`.
 std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to) {
   std::string result;
@@ -41,6 +37,12 @@ std::string ReplaceAll(std::string_view text, std::string_view from, std::string
 enum WantedKey { kStart, kSerial, kMode, kRaw, kWantedCount };
 
 }  // namespace
+
+std::string WithTrailingSlash(std::string_view folder) {
+  std::string text(folder);
+  if (text.empty() || text.back() != '/') text.push_back('/');
+  return text;
+}
 
 std::string MakeFolderAbsolute(std::string_view folder) {
   std::string joined;
@@ -109,6 +111,9 @@ bool ReadSummary(CRQX340Json& record, std::string_view folder, std::string_view 
   BlockFileReadStream stream(file.get(), buffer);
   KeyValueHandler handler;
   std::array<bool, kWantedCount> found{};
+  const auto found_all = [&found] {
+    return std::all_of(found.begin(), found.end(), [](bool f) { return f; });
+  };
 
   PullParse(stream, handler, [&](const KeyValueHandler& h) {
     if (!h.HasPair()) return true;
@@ -128,7 +133,7 @@ bool ReadSummary(CRQX340Json& record, std::string_view folder, std::string_view 
       record.m_nRaw = ReadDecimal32(value);
       found[kRaw] = true;
     }
-    return !std::all_of(found.begin(), found.end(), [](bool f) { return f; });
+    return !found_all();
   });
 
   if (report != nullptr) {
@@ -136,7 +141,7 @@ bool ReadSummary(CRQX340Json& record, std::string_view folder, std::string_view 
     report->m_nBlocksRead += stream.BlocksRead();
   }
   if (record.m_nRaw != 0 && FindRawFile(folder, fileName).empty()) record.m_nRaw = 2;
-  return std::all_of(found.begin(), found.end(), [](bool f) { return f; });
+  return found_all();
 }
 
 std::vector<CRQX340Json> ScanFolder(std::string_view folder, ProgressSink& progress,

@@ -32,6 +32,9 @@ struct ScanReport {
   std::uint64_t m_nBlocksRead = 0;  // 65536-byte reads over all files
 };
 
+// `folder` with a trailing "/" added when it has none.
+std::string WithTrailingSlash(std::string_view folder);
+
 // `folder` made absolute without asking the file system: joined to the current
 // directory, "." and ".." removed, symlinks not resolved, ending with "/".
 std::string MakeFolderAbsolute(std::string_view folder);

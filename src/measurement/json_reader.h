@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -23,18 +24,16 @@ constexpr std::size_t kReadBufferSize = 65536;
 // or device is refused without being read).
 UniqueFile OpenMeasurementFile(const std::string& path);
 
-// A RapidJSON input stream over an open file that steps the progress bar and
-// pumps messages once per 65536-byte refill, before marking the end of input.
-class ProgressFileReadStream {
+namespace detail {
+
+// RapidJSON's FileReadStream over a caller-owned buffer, shared by the two
+// streams below. `Stream` hears of every fread through its Refilled(). The
+// end-of-input NUL goes at buffer[readCount] only after a short read, so it
+// always lies inside the buffer.
+template <typename Stream>
+class RefillingReadStream {
  public:
   using Ch = char;
-
-  // `buffer` is caller-owned, normally kReadBufferSize bytes. The end-of-input
-  // NUL goes at buffer[readCount] only after a short read, so it always lies
-  // inside the buffer. Read() must be called once before the first Peek()
-  // (ParseMeasurement does that).
-  ProgressFileReadStream(std::FILE* file, std::span<char> buffer, ProgressSink& progress,
-                         MessagePump& pump);
 
   Ch Peek() const { return *m_current; }
   Ch Take() {
@@ -43,7 +42,15 @@ class ProgressFileReadStream {
     return c;
   }
   std::size_t Tell() const { return m_count + static_cast<std::size_t>(m_current - m_buffer); }
-  void Read();
+  void Read() {
+    if (m_bufferLast != nullptr && m_current < m_bufferLast) {
+      ++m_current;
+      return;
+    }
+    if (m_eof) return;  // stays on the terminating NUL
+    Refill();
+    static_cast<Stream*>(this)->Refilled();
+  }
 
   // Not an output stream; RapidJSON requires the names.
   Ch* PutBegin() { return nullptr; }
@@ -51,7 +58,34 @@ class ProgressFileReadStream {
   void Flush() {}
   std::size_t PutEnd(Ch*) { return 0; }
 
+ protected:
+  RefillingReadStream(std::FILE* file, std::span<char> buffer)
+      : m_file(file),
+        m_buffer(buffer.empty() ? m_emptyBuffer : buffer.data()),
+        m_bufferSize(buffer.size()),
+        m_current(m_buffer) {
+    if (m_bufferSize == 0) {
+      // Nothing can be read into an empty buffer: the input is empty.
+      m_bufferLast = m_buffer;
+      m_eof = true;
+    }
+  }
+
  private:
+  void Refill() {
+    m_count += m_readCount;
+    // A read error counts as a short read, that is, the end of the file.
+    m_readCount = m_file != nullptr ? std::fread(m_buffer, 1, m_bufferSize, m_file) : 0;
+    m_current = m_buffer;
+    if (m_readCount < m_bufferSize) {
+      m_buffer[m_readCount] = '\0';
+      m_bufferLast = m_buffer + m_readCount;
+      m_eof = true;
+    } else {
+      m_bufferLast = m_buffer + m_readCount - 1;
+    }
+  }
+
   std::FILE* m_file;
   Ch* m_buffer;
   std::size_t m_bufferSize;
@@ -60,55 +94,59 @@ class ProgressFileReadStream {
   std::size_t m_readCount = 0;
   std::size_t m_count = 0;
   bool m_eof = false;
-  ProgressSink& m_progress;
-  MessagePump& m_pump;
-  std::int32_t m_stop = 0;      // handed to the pump; this layer never sets it
   char m_emptyBuffer[1] = {0};  // stands in for an empty caller buffer
 };
 
-// The plain block stream of the folder scan, RapidJSON's FileReadStream with a
-// count of its reads: it fills the buffer once on construction and again only
-// when the parse runs past it. No progress steps, no pumping.
-class BlockFileReadStream {
+}  // namespace detail
+
+// A RapidJSON input stream over an open file that steps the progress bar and
+// pumps messages once per 65536-byte refill, before marking the end of input.
+// `buffer` is caller-owned, normally kReadBufferSize bytes. Read() must be
+// called once before the first Peek() (ParseMeasurement does that).
+class ProgressFileReadStream : public detail::RefillingReadStream<ProgressFileReadStream> {
  public:
-  using Ch = char;
+  ProgressFileReadStream(std::FILE* file, std::span<char> buffer, ProgressSink& progress,
+                         MessagePump& pump)
+      : RefillingReadStream(file, buffer), m_progress(progress), m_pump(pump) {}
 
-  BlockFileReadStream(std::FILE* file, std::span<char> buffer);
-
-  Ch Peek() const { return *m_current; }
-  Ch Take() {
-    const Ch c = *m_current;
-    Read();
-    return c;
+ private:
+  friend class detail::RefillingReadStream<ProgressFileReadStream>;
+  void Refilled() {
+    m_progress.StepIt();
+    m_pump.PumpPendingMessages(&m_stop);
   }
-  std::size_t Tell() const { return m_count + static_cast<std::size_t>(m_current - m_buffer); }
+
+  ProgressSink& m_progress;
+  MessagePump& m_pump;
+  std::int32_t m_stop = 0;  // handed to the pump; this layer never sets it
+};
+
+// The plain block stream of the folder scan, with a count of its reads: it
+// fills the buffer once on construction and again only when the parse runs
+// past it. No progress steps, no pumping.
+class BlockFileReadStream : public detail::RefillingReadStream<BlockFileReadStream> {
+ public:
+  BlockFileReadStream(std::FILE* file, std::span<char> buffer) : RefillingReadStream(file, buffer) {
+    Read();
+  }
 
   // The fread calls made so far.
   std::uint64_t BlocksRead() const { return m_nBlocksRead; }
 
-  Ch* PutBegin() { return nullptr; }
-  void Put(Ch) {}
-  void Flush() {}
-  std::size_t PutEnd(Ch*) { return 0; }
-
  private:
-  void Read();
+  friend class detail::RefillingReadStream<BlockFileReadStream>;
+  void Refilled() { ++m_nBlocksRead; }
 
-  std::FILE* m_file;
-  Ch* m_buffer;
-  std::size_t m_bufferSize;
-  Ch* m_bufferLast = nullptr;
-  Ch* m_current;
-  std::size_t m_readCount = 0;
-  std::size_t m_count = 0;
-  bool m_eof = false;
   std::uint64_t m_nBlocksRead = 0;
-  char m_emptyBuffer[1] = {0};
 };
 
 // The full parse: the first Read(), then the whole file into `document`. On a
 // parse error the document stays null and holds the error and its offset.
 void ParseMeasurement(ProgressFileReadStream& stream, rapidjson::Document& document);
+
+// The text of a JSON string up to its first NUL; nullopt for a value that is
+// not a string. Every text taken from a measurement is read this way.
+std::optional<std::string_view> JsonString(const rapidjson::Value& value);
 
 // Lookups that never assert, for reading a parsed measurement. The member of
 // `object` named exactly `name` (the first one when the name occurs twice; a

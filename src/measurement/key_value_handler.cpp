@@ -1,3 +1,4 @@
+// Numbers that reach the handler as doubles.
 #include "measurement/key_value_handler.h"
 
 #include <charconv>

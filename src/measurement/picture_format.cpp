@@ -1,3 +1,4 @@
+// Expands Windows-style date and time pictures field by field.
 #include "measurement/picture_format.h"
 
 #include <cstdio>
@@ -98,7 +99,7 @@ std::string FormatDatePicture(std::string_view picture, int year, int month, int
     return {};
   }
   const int weekday = DayOfWeek(year, month, day);
-  return Expand(picture, "dMyg", [&](char letter, std::size_t run, std::string& out) {
+  return Expand(picture, kDatePictureLetters, [&](char letter, std::size_t run, std::string& out) {
     switch (letter) {
       case 'd':
         if (run <= 2) {
@@ -134,7 +135,7 @@ std::string FormatTimePicture(std::string_view picture, int hour, int minute, in
       millisecond < 0 || millisecond > 999) {
     return {};
   }
-  return Expand(picture, "hHmst", [&](char letter, std::size_t run, std::string& out) {
+  return Expand(picture, kTimePictureLetters, [&](char letter, std::size_t run, std::string& out) {
     switch (letter) {
       case 'h':
         AppendNumber(out, hour % 12 == 0 ? 12 : hour % 12, run >= 2);

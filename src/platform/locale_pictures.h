@@ -9,6 +9,11 @@
 
 namespace rqx340 {
 
+// The letters the date and the time formatter interpret; every other character
+// of a picture is text.
+inline constexpr std::string_view kDatePictureLetters = "dMyg";
+inline constexpr std::string_view kTimePictureLetters = "hHmst";
+
 struct DateTimeNames {
   std::array<std::string, 12> months;  // January first
   std::array<std::string, 12> abbreviated_months;

@@ -11,9 +11,6 @@ namespace rqx340 {
 
 namespace {
 
-constexpr std::string_view kDateLetters = "dMyg";
-constexpr std::string_view kTimeLetters = "hHmst";
-
 enum class Padding { kDefault, kNone, kZero };
 
 // The picture as a sequence of literal text and picture fields, so that
@@ -215,7 +212,7 @@ std::string TranslateStrftimePicture(std::string_view format, std::string_view a
                                      PictureKind kind) {
   PictureBuilder builder;
   Translate(format, ampm_format, kind, 0, builder);
-  return builder.Build(kind == PictureKind::kDate ? kDateLetters : kTimeLetters);
+  return builder.Build(kind == PictureKind::kDate ? kDatePictureLetters : kTimePictureLetters);
 }
 
 }  // namespace rqx340

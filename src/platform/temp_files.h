@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/session_dir.h"
+
 namespace rqx340 {
 
 // A file open for writing (and reading). Closed by its destructor; Close()
@@ -77,6 +79,8 @@ class TempFolder {
   // Opens the folder at `path`, which must be a directory and not a symbolic
   // link. nullopt, with the reason in `error`, when it cannot be opened.
   static std::optional<TempFolder> Open(std::string_view path, std::string* error = nullptr);
+  // The session directory, through its own already checked handle.
+  static std::optional<TempFolder> FromSession(const SessionDir& session);
 
   TempFolder(TempFolder&& other) noexcept;
   TempFolder& operator=(TempFolder&& other) noexcept;

@@ -6,13 +6,15 @@
 #include <string>
 #include <vector>
 
+#include "exchange/rqx340_client.h"
+#include "platform/process.h"
 #include "support/faulty_temp_folder.h"
 #include "support/temp_dir.h"
 
 namespace rqx340 {
 namespace {
 
-using test::ListNames;
+using test::FolderNames;
 using test::ReadFileBytes;
 
 TempFolder OpenFolder(const test::TempDir& dir) {
@@ -30,10 +32,10 @@ std::string AsString(std::span<const std::byte> bytes) {
 }
 
 TEST(HandoverNames, DeriveFromTheIdentifier) {
-  EXPECT_EQ(ExchangeFileName(kHandoverId), "ZURQX340.$$$");
-  EXPECT_EQ(NameFileName(kHandoverId), "ZURQX340FNM.$$$");
-  EXPECT_EQ(MappingName(kHandoverId), "ZURQX340MAP");
-  EXPECT_EQ(RawSignalName(kHandoverId), "ZURQX340WAV.$$$");
+  EXPECT_EQ(ExchangeFileName(kExchangeId), "ZURQX340.$$$");
+  EXPECT_EQ(NameFileName(kExchangeId), "ZURQX340FNM.$$$");
+  EXPECT_EQ(MappingName(kExchangeId), "ZURQX340MAP");
+  EXPECT_EQ(RawSignalName(kExchangeId), "ZURQX340WAV.$$$");
 }
 
 TEST(TempFolderTest, PathGetsATrailingSlash) {
@@ -47,6 +49,17 @@ TEST(TempFolderTest, PathGetsATrailingSlash) {
     EXPECT_EQ(folder->Path(), bare + "/");
     EXPECT_EQ(folder->PathOf("ZURQX340.$$$"), bare + "/ZURQX340.$$$");
   }
+}
+
+TEST(TempFolderTest, SessionDirectoryThroughItsHandle) {
+  test::TempDir dir;
+  auto session = SessionDir::OpenPath(dir.Path().string(), nullptr);
+  ASSERT_TRUE(session.has_value());
+  auto folder = TempFolder::FromSession(*session);
+  ASSERT_TRUE(folder.has_value());
+  EXPECT_EQ(folder->Path(), dir.Path().string() + "/");
+  EXPECT_TRUE(folder->CreateNew("made").IsOpen());
+  EXPECT_TRUE(std::filesystem::exists(dir.Path() / "made"));
 }
 
 TEST(TempFolderTest, RefusesSymlinkAndMissingFolder) {
@@ -89,7 +102,7 @@ TEST(TempNamerTest, RepeatedTicksCountUp) {
     EXPECT_TRUE(file.IsOpen());
     EXPECT_EQ(made, name);
   }
-  EXPECT_EQ(ListNames(dir.Path().string()),
+  EXPECT_EQ(FolderNames(dir.Path()),
             std::vector<std::string>(std::begin(expected), std::end(expected)));
 }
 
@@ -105,10 +118,21 @@ TEST(TempNamerTest, TicksAreUpperCaseHexAndWrap) {
   EXPECT_EQ(namer.UniqueName(folder, "~", "tmp"), "~_7_00000001tmp");
 }
 
+TEST(TempNamerTest, RealClockAndProcessId) {
+  test::TempDir dir;
+  TempFolder folder = OpenFolder(dir);
+  const auto name = TempNamer().UniqueName(folder, "~", "tmp");
+  ASSERT_TRUE(name.has_value());
+  const std::string pid_part = "~_" + std::to_string(CurrentProcessId()) + "_";
+  EXPECT_EQ(name->rfind(pid_part, 0), 0u) << *name;
+  EXPECT_EQ(name->size(), pid_part.size() + 8 + 3);
+  EXPECT_EQ(name->substr(name->size() - 3), "tmp");
+}
+
 TEST(ExchangeHandoverTest, NameFileMappingAndRelease) {
   test::TempDir dir;
   TempFolder folder = OpenFolder(dir);
-  auto handover = ExchangeHandover::Create(folder);
+  auto handover = ExchangeHandover::Create(folder, kExchangeId);
   ASSERT_TRUE(handover.has_value());
   EXPECT_EQ(handover->Path(), dir.Path().string() + "/ZURQX340.$$$");
   std::string content(9000, 'x');
@@ -123,18 +147,18 @@ TEST(ExchangeHandoverTest, NameFileMappingAndRelease) {
   ASSERT_TRUE(handover->Map(8480));
   EXPECT_TRUE(std::filesystem::equivalent(dir.Path() / "ZURQX340MAP", dir.Path() / "ZURQX340.$$$"));
   EXPECT_EQ(ReadFileBytes(dir.Path() / "ZURQX340MAP"), content);
-  EXPECT_EQ(ListNames(dir.Path().string()),
+  EXPECT_EQ(FolderNames(dir.Path()),
             (std::vector<std::string>{"ZURQX340.$$$", "ZURQX340FNM.$$$", "ZURQX340MAP"}));
 
   handover->Release();
-  EXPECT_TRUE(ListNames(dir.Path().string()).empty());
+  EXPECT_TRUE(FolderNames(dir.Path()).empty());
   handover->Release();  // twice is harmless
 }
 
 TEST(ExchangeHandoverTest, NegativeOffsetInNameFile) {
   test::TempDir dir;
   TempFolder folder = OpenFolder(dir);
-  auto handover = ExchangeHandover::Create(folder);
+  auto handover = ExchangeHandover::Create(folder, kExchangeId);
   ASSERT_TRUE(handover.has_value());
   ASSERT_TRUE(handover->WriteNameFile(-2));
   EXPECT_EQ(ReadFileBytes(dir.Path() / "ZURQX340FNM.$$$").substr(0, 4),
@@ -148,7 +172,7 @@ TEST(ExchangeHandoverTest, StaleFilesAreReplaced) {
   dir.Write("ZURQX340FNM.$$$", "old name file, longer than the new one will be..........");
   TempFolder folder = OpenFolder(dir);
   {
-    auto handover = ExchangeHandover::Create(folder);
+    auto handover = ExchangeHandover::Create(folder, kExchangeId);
     ASSERT_TRUE(handover.has_value());
     std::string content(100, 'n');
     ASSERT_TRUE(handover->File().Write(BytesOf(content)));
@@ -157,13 +181,13 @@ TEST(ExchangeHandoverTest, StaleFilesAreReplaced) {
     EXPECT_EQ(ReadFileBytes(dir.Path() / "ZURQX340MAP"), content);
     EXPECT_EQ(ReadFileBytes(dir.Path() / "ZURQX340FNM.$$$").size(), 4 + handover->Path().size());
   }  // the destructor releases
-  EXPECT_TRUE(ListNames(dir.Path().string()).empty());
+  EXPECT_TRUE(FolderNames(dir.Path()).empty());
 }
 
 TEST(ExchangeHandoverTest, ViewSeesTheFile) {
   test::TempDir dir;
   TempFolder folder = OpenFolder(dir);
-  auto handover = ExchangeHandover::Create(folder);
+  auto handover = ExchangeHandover::Create(folder, kExchangeId);
   ASSERT_TRUE(handover.has_value());
   auto view = MappedFileView::Map(handover->File(), 4);
   EXPECT_FALSE(MappedFileView::Map(handover->File(), 0).has_value());
@@ -179,7 +203,7 @@ TEST(ExchangeHandoverTest, FailuresLeaveNothingBehind) {
     folder.create_fault = [](std::string_view name) {
       return name == "ZURQX340.$$$" ? test::CreateFault::kRefuse : test::CreateFault::kNone;
     };
-    EXPECT_FALSE(ExchangeHandover::Create(folder).has_value());
+    EXPECT_FALSE(ExchangeHandover::Create(folder, kExchangeId).has_value());
   }
   {
     test::FaultyTempFolder folder(OpenFolder(dir));
@@ -187,7 +211,7 @@ TEST(ExchangeHandoverTest, FailuresLeaveNothingBehind) {
     folder.create_fault = [](std::string_view name) {
       return name == "ZURQX340FNM.$$$" ? test::CreateFault::kRefuse : test::CreateFault::kNone;
     };
-    auto handover = ExchangeHandover::Create(folder);
+    auto handover = ExchangeHandover::Create(folder, kExchangeId);
     ASSERT_TRUE(handover.has_value());
     EXPECT_FALSE(handover->WriteNameFile(8480));
     EXPECT_FALSE(handover->Map(8480));
@@ -198,12 +222,12 @@ TEST(ExchangeHandoverTest, FailuresLeaveNothingBehind) {
     folder.create_fault = [](std::string_view name) {
       return name == "ZURQX340FNM.$$$" ? test::CreateFault::kDiskFull : test::CreateFault::kNone;
     };
-    auto handover = ExchangeHandover::Create(folder);
+    auto handover = ExchangeHandover::Create(folder, kExchangeId);
     ASSERT_TRUE(handover.has_value());
     EXPECT_FALSE(handover->WriteNameFile(8480));
     EXPECT_FALSE(handover->Map(0));
   }
-  EXPECT_TRUE(ListNames(dir.Path().string()).empty());
+  EXPECT_TRUE(FolderNames(dir.Path()).empty());
 }
 
 }  // namespace

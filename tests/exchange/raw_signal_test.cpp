@@ -3,20 +3,25 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <bit>
 #include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "exchange/rqx340_client.h"
 #include "support/faulty_temp_folder.h"
+#include "support/raw_samples.h"
 #include "support/temp_dir.h"
 
 namespace rqx340 {
 namespace {
 
-using test::ListNames;
+using test::FloatAt;
+using test::FolderNames;
+using test::RawBytes;
 using test::ReadFileBytes;
+using test::Sample;
+using test::U64At;
 
 constexpr std::int64_t kStart = 0x0102030405060708;
 
@@ -30,38 +35,8 @@ std::string AsString(std::span<const std::byte> bytes) {
   return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }
 
-// Raw samples as the meter stores them: X, Y, Z float32, little-endian.
-struct Sample {
-  float x, y, z;
-};
-
-std::string RawBytes(const std::vector<Sample>& samples) {
-  std::string out;
-  out.reserve(samples.size() * 12);
-  for (const Sample& sample : samples) {
-    for (float value : {sample.x, sample.y, sample.z}) {
-      const auto bits = std::bit_cast<std::uint32_t>(value);
-      for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((bits >> (8 * i)) & 0xFF));
-    }
-  }
-  return out;
-}
-
-float FloatAt(const std::string& bytes, std::size_t offset) {
-  std::uint32_t bits = 0;
-  for (int i = 0; i < 4; ++i) {
-    bits |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[offset + i])) << (8 * i);
-  }
-  return std::bit_cast<float>(bits);
-}
-
-std::uint64_t CountAt(const std::string& bytes) {
-  std::uint64_t value = 0;
-  for (int i = 0; i < 8; ++i) {
-    value |= static_cast<std::uint64_t>(static_cast<unsigned char>(bytes[8 + i])) << (8 * i);
-  }
-  return value;
-}
+// The sample count of an axis file.
+std::uint64_t CountAt(const std::string& bytes) { return U64At(bytes, 8); }
 
 TEST(AxisHeader, MatchesTheLayoutByteForByte) {
   const std::string expected = Bytes({
@@ -99,14 +74,14 @@ class RawSignalTest : public ::testing::Test {
 
   // Runs the hand-over and keeps what the host would find at each command 20.
   RawHandoverResult HandOver(const TempFolder& folder, const std::string& raw_path) {
-    return HandOverRawSignal(folder, m_namer, raw_path, kStart, [&] {
+    return HandOverRawSignal(folder, kExchangeId, m_namer, raw_path, kStart, [&] {
       const auto signal = m_temp.Path() / "ZURQX340WAV.$$$";
       m_received.push_back(std::filesystem::exists(signal) ? ReadFileBytes(signal) : "<missing>");
-      m_seen.push_back(ListNames(m_temp.Path().string()));
+      m_seen.push_back(FolderNames(m_temp.Path()));
     });
   }
 
-  std::vector<std::string> Remaining() const { return ListNames(m_temp.Path().string()); }
+  std::vector<std::string> Remaining() const { return FolderNames(m_temp.Path()); }
 
   test::TempDir m_temp;
   test::TempDir m_input;

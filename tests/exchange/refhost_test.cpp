@@ -14,6 +14,7 @@
 #include "exchange/slot_layout.h"
 #include "gen/measurement_generator.h"
 #include "platform/process.h"
+#include "support/command_log_reader.h"
 #include "support/memory_sink.h"
 #include "support/session.h"
 
@@ -21,8 +22,11 @@ namespace rqx340 {
 namespace {
 
 namespace fs = std::filesystem;
+using test::CommandsOf;
+using test::ReadCommandLog;
 using test::RefHost;
 using test::TestSession;
+using test::WriteFileBytes;
 using Lines = std::vector<std::string>;
 using Commands = std::vector<std::uint32_t>;
 
@@ -56,46 +60,6 @@ ClientRun RunClient(const TestSession& session, std::vector<std::string> args) {
   return run;
 }
 
-struct LogLine {
-  std::uint32_t cmd = 0;
-  int slot = -1;
-  std::optional<std::uint32_t> reply;
-  std::string status;
-  Lines checks;
-};
-
-std::vector<LogLine> ReadLog(const fs::path& path) {
-  std::vector<LogLine> result;
-  std::ifstream in(path);
-  for (std::string text; std::getline(in, text);) {
-    rapidjson::Document line;
-    line.Parse(text.c_str());
-    if (!line.IsObject() || !line.HasMember("cmd") || !line["cmd"].IsUint() ||
-        !line.HasMember("slot") || !line["slot"].IsInt() || !line.HasMember("reply") ||
-        !line.HasMember("status") || !line.HasMember("checks") || !line["checks"].IsArray()) {
-      ADD_FAILURE() << "bad log line: " << text;
-      continue;
-    }
-    LogLine entry;
-    entry.cmd = line["cmd"].GetUint();
-    entry.slot = line["slot"].GetInt();
-    if (line["reply"].IsUint()) entry.reply = line["reply"].GetUint();
-    if (line["status"].IsInt()) entry.status = std::to_string(line["status"].GetInt());
-    if (line["status"].IsString()) entry.status = line["status"].GetString();
-    for (const auto& check : line["checks"].GetArray()) {
-      if (check.IsString()) entry.checks.emplace_back(check.GetString());
-    }
-    result.push_back(std::move(entry));
-  }
-  return result;
-}
-
-Commands CommandsOf(const std::vector<LogLine>& log) {
-  Commands result;
-  for (const auto& line : log) result.push_back(line.cmd);
-  return result;
-}
-
 // The exchange file the tool writes for `json` (empty: the null document).
 std::string ExchangeBytes(const std::string& json, std::string_view name,
                           std::int32_t& data_offset) {
@@ -118,22 +82,17 @@ std::string GeneratedMeasurement(std::uint32_t rows) {
   return gen::MeasurementText(options, 0);
 }
 
-void WriteBytes(const fs::path& path, std::string_view bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
 // Puts the exchange file, its name file and its mapping in place as the tool does.
 void PlaceMeasurement(const TestSession& session, std::string_view bytes,
                       std::int32_t data_offset) {
   const fs::path exchange = session.Path() / "ZURQX340.$$$";
-  WriteBytes(exchange, bytes);
+  WriteFileBytes(exchange, bytes);
   std::string name_file(4, '\0');
   for (int i = 0; i < 4; ++i) {
     name_file[i] = static_cast<char>(static_cast<std::uint32_t>(data_offset) >> (8 * i));
   }
   name_file += exchange.string();
-  WriteBytes(session.Path() / "ZURQX340FNM.$$$", name_file);
+  WriteFileBytes(session.Path() / "ZURQX340FNM.$$$", name_file);
   fs::remove(session.Path() / "ZURQX340MAP");
   fs::create_hard_link(exchange, session.Path() / "ZURQX340MAP");
 }
@@ -188,7 +147,7 @@ TEST(RefhostTest, AClientConnectsSendsCommandsAndCloses) {
   const ClientRun run = RunClient(session, {"99", "30"});
   EXPECT_EQ(run.exit_code, 0);
   EXPECT_EQ(run.lines, (Lines{"open 0 0 0", "cmd 99 0 0", "cmd 30 9 0", "closed 0"}));
-  const auto entries = ReadLog(log);
+  const auto entries = ReadCommandLog(log);
   EXPECT_EQ(CommandsOf(entries), (Commands{5, 99, 30, 4}));
   ASSERT_EQ(entries.size(), 4u);
   EXPECT_EQ(entries[0].slot, 0);
@@ -213,7 +172,7 @@ TEST(RefhostTest, RepliesCarryStatusAndUpperBits) {
       refused.lines,
       (Lines{"open 6 -1 0", "message 550 WARNING! Main application error: Bad channel data."}));
   EXPECT_EQ(refused.exit_code, 1);
-  const auto entries = ReadLog(log);
+  const auto entries = ReadCommandLog(log);
   // The refused client still gives the slot back with command 4.
   EXPECT_EQ(CommandsOf(entries), (Commands{5, 4, 5, 4}));
   ASSERT_EQ(entries.size(), 4u);
@@ -229,8 +188,8 @@ TEST(RefhostTest, ATransferLandsInTheInbox) {
   const auto log = session.Path() / "log.jsonl";
   const auto inbox = session.Path() / "inbox";
   fs::create_directories(inbox);
-  WriteBytes(inbox / "041-earlier.bin", "x");
-  WriteBytes(inbox / "notes.txt", "x");
+  WriteFileBytes(inbox / "041-earlier.bin", "x");
+  WriteFileBytes(inbox / "notes.txt", "x");
   RefHost host(session, HostArguments({"--log", log.string(), "--inbox", inbox.string()}));
   ASSERT_TRUE(host.Started());
 
@@ -253,7 +212,7 @@ TEST(RefhostTest, ATransferLandsInTheInbox) {
     std::int32_t data_offset = 0;
     const std::string bytes = ExchangeBytes(c.json, c.name, data_offset);
     PlaceMeasurement(session, bytes, data_offset);
-    if (c.raw) WriteBytes(session.Path() / "ZURQX340WAV.$$$", raw_signal);
+    if (c.raw) WriteFileBytes(session.Path() / "ZURQX340WAV.$$$", raw_signal);
     const ClientRun run = RunClient(session, {c.raw ? "transfer-raw" : "transfer"});
     EXPECT_TRUE(HasLine(run.lines, "transfer 0 0")) << ::testing::PrintToString(run.lines);
     EXPECT_EQ(test::ReadFileBytes(inbox / (c.stored + ".bin")), bytes);
@@ -264,7 +223,7 @@ TEST(RefhostTest, ATransferLandsInTheInbox) {
       }
     }
   }
-  const auto entries = ReadLog(log);
+  const auto entries = ReadCommandLog(log);
   EXPECT_EQ(CommandsOf(entries),
             (Commands{5, 26, 2, 27, 22, 4, 5, 26, 2, 27, 22, 4, 5, 26, 2, 27, 20, 20, 20, 22, 4}));
   for (const auto& entry : entries) EXPECT_EQ(entry.status, "0") << entry.cmd;
@@ -362,7 +321,7 @@ TEST(RefhostTest, FailedStepsAndTheirMessages) {
     if (!c.message.empty()) {
       EXPECT_TRUE(HasLine(run.lines, c.message));
     }
-    EXPECT_EQ(CommandsOf(ReadLog(log)), c.commands) << test::ReadFileBytes(log);
+    EXPECT_EQ(CommandsOf(ReadCommandLog(log)), c.commands) << test::ReadFileBytes(log);
     // A failed step stores nothing.
     EXPECT_EQ(fs::exists(session.Path() / "in" / "001-M.rqx2.bin"), c.message.empty());
   }
@@ -393,7 +352,7 @@ TEST(RefhostTest, AHostThatVanishesGives255) {
     const ClientRun run = RunClient(session, {"transfer"});
     EXPECT_EQ(run.lines, c.client);
     EXPECT_EQ(host.Process().Wait(), 3);
-    const auto entries = ReadLog(log);
+    const auto entries = ReadCommandLog(log);
     EXPECT_EQ(CommandsOf(entries), c.commands);
     ASSERT_FALSE(entries.empty());
     EXPECT_EQ(entries.back().status, "exit");
@@ -429,13 +388,12 @@ TEST(RefhostTest, NoAreaOrNoUsableSlotGives254) {
     const ClientRun run = RunClient(session, {});
     ASSERT_EQ(run.lines.size(), 3u);
     EXPECT_EQ(run.lines[0], "open 254 0 -1");
-    EXPECT_EQ(run.lines[1].rfind("detail no usable slot for client ZURQX340 in exchange area " +
-                                     AreaName(),
-                                 0),
+    EXPECT_EQ(run.lines[1].rfind(
+                  "detail no usable slot for client ZURQX340 in exchange area " + AreaName(), 0),
               0u)
         << run.lines[1];
     EXPECT_EQ(run.lines[2], message);
-    EXPECT_TRUE(ReadLog(log).empty());
+    EXPECT_TRUE(ReadCommandLog(log).empty());
   }
 }
 
@@ -461,9 +419,9 @@ TEST(RefhostTest, TheSlotChoiceWithSeveralSlots) {
     SCOPED_TRACE(::testing::PrintToString(c.client));
     const ClientRun run = RunClient(session, c.client);
     EXPECT_EQ(run.lines, c.lines);
-    const auto entries = ReadLog(log);
-    const std::vector<LogLine> added(entries.begin() + static_cast<std::ptrdiff_t>(seen),
-                                     entries.end());
+    const auto entries = ReadCommandLog(log);
+    const std::vector<test::LoggedCommand> added(
+        entries.begin() + static_cast<std::ptrdiff_t>(seen), entries.end());
     seen = entries.size();
     EXPECT_EQ(CommandsOf(added), c.commands);
     for (const auto& entry : added) EXPECT_EQ(entry.slot, c.slot);
@@ -497,7 +455,7 @@ TEST(RefhostTest, TwoClientsClaimTheirSlotsAtOnce) {
   }
   EXPECT_EQ(ReadAreaSlot(session, 0).clientWindow, 0u);
   EXPECT_EQ(ReadAreaSlot(session, 1).clientWindow, 0u);
-  const auto entries = ReadLog(log);
+  const auto entries = ReadCommandLog(log);
   ASSERT_EQ(entries.size(), 6u);
   for (int slot : {0, 1}) {
     Commands per_slot;
@@ -577,7 +535,7 @@ TEST(RefhostTest, LaunchStartsTheToolAndEndsWithIt) {
   ASSERT_TRUE(host.Started());
   EXPECT_EQ(host.Process().ReadLine(60000), "open 0 0 0");
   EXPECT_EQ(host.Process().Wait(), 0);
-  EXPECT_EQ(CommandsOf(ReadLog(log)), (Commands{5, 99, 4}));
+  EXPECT_EQ(CommandsOf(ReadCommandLog(log)), (Commands{5, 99, 4}));
 }
 
 TEST(RefhostTest, BadCommandLinesAreUsageErrors) {

@@ -34,19 +34,11 @@ class ScopedDateEnv {
   ScopedDateEnv(const char* zone, const char* locale, const char* short_date = nullptr,
                 const char* time_format = nullptr)
       : m_tz("TZ", zone),
-        m_lcAll("LC_ALL", locale),
-        m_lcTime("LC_TIME", nullptr),
-        m_lang("LANG", nullptr),
-        m_shortDate("RQX340_SHORTDATE", short_date),
-        m_timeFormat("RQX340_TIMEFORMAT", time_format) {}
+        m_locale({.lc_all = locale, .short_date = short_date, .time_format = time_format}) {}
 
  private:
   ScopedEnv m_tz;
-  ScopedEnv m_lcAll;
-  ScopedEnv m_lcTime;
-  ScopedEnv m_lang;
-  ScopedEnv m_shortDate;
-  ScopedEnv m_timeFormat;
+  test::ScopedLocaleEnv m_locale;
 };
 
 struct AdjustCase {

@@ -26,11 +26,29 @@ TEST(LocalTimeTest, StartTimeTakesClockReadingAsLocalTime) {
       {"UTC", 2147483648, -1},
       {"UTC", -5, -1},
       {"UTC", INT64_MAX, -1},
+      // The hour that occurs twice when daylight saving ends, and the hour
+      // skipped when it starts.
+      {"Europe/Berlin", 1635647400, 1635643800},     // 2021-10-31 02:30: the later one
+      {"America/New_York", 1636248600, 1636263000},  // 2021-11-07 01:30: the earlier one
+      {"Europe/Berlin", 1616898600, 1616895000},     // 2021-03-28 02:30 reads as 03:30
+      {"America/New_York", 1615689000, 1615707000},  // 2021-03-14 02:30 reads as 03:30
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.zone) + " " + std::to_string(c.seconds));
     test::ScopedEnv tz("TZ", c.zone);
     EXPECT_EQ(ConvertStartTime(c.seconds), c.expected);
+  }
+}
+
+// A measurement's start must not depend on which other measurements the same
+// process converted before it.
+TEST(LocalTimeTest, StartTimeDoesNotDependOnEarlierConversions) {
+  test::ScopedEnv tz("TZ", "Europe/Berlin");
+  const std::int64_t alone = ConvertStartTime(1635647400);
+  for (const std::int64_t earlier : {1625140800LL, 1609502400LL, 1635643800LL, 1635651000LL}) {
+    SCOPED_TRACE(earlier);
+    ConvertStartTime(earlier);
+    EXPECT_EQ(ConvertStartTime(1635647400), alone);
   }
 }
 

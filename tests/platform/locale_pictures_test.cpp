@@ -9,7 +9,8 @@
 namespace rqx340 {
 namespace {
 
-using test::ScopedEnv;
+using test::LocaleEnv;
+using test::ScopedLocaleEnv;
 
 struct TranslationCase {
   const char* format;
@@ -80,167 +81,82 @@ TEST(LocalePicturesTest, TranslatesStrftimeFormats) {
   }
 }
 
-// The environment a case runs in; every variable is restored afterwards.
-struct LocaleEnv {
-  const char* lc_all = nullptr;
-  const char* lc_time = nullptr;
-  const char* lang = nullptr;
-  const char* short_date = nullptr;
-  const char* time_format = nullptr;
-};
-
-class ScopedLocaleEnv {
- public:
-  explicit ScopedLocaleEnv(const LocaleEnv& env)
-      : m_lcAll("LC_ALL", env.lc_all),
-        m_lcTime("LC_TIME", env.lc_time),
-        m_lang("LANG", env.lang),
-        m_shortDate("RQX340_SHORTDATE", env.short_date),
-        m_timeFormat("RQX340_TIMEFORMAT", env.time_format) {}
-
- private:
-  ScopedEnv m_lcAll;
-  ScopedEnv m_lcTime;
-  ScopedEnv m_lang;
-  ScopedEnv m_shortDate;
-  ScopedEnv m_timeFormat;
-};
-
-struct UserCase {
-  const char* name;
-  LocaleEnv env;
-  const char* short_date;
-  const char* time_format;
+// The names a case expects: March and Sunday, each also abbreviated, and AM.
+struct ExpectedNames {
   const char* march;
   const char* abbreviated_march;
   const char* sunday;
   const char* abbreviated_sunday;
   const char* am;
 };
+constexpr ExpectedNames kEnglishNames = {"March", "Mar", "Sunday", "Sun", "AM"};
+constexpr ExpectedNames kGermanNames = {"M\xC3\xA4rz", "M\xC3\xA4r", "Sonntag", "So", ""};
+constexpr ExpectedNames kJapaneseNames = {"3\xE6\x9C\x88", " 3\xE6\x9C\x88",
+                                          "\xE6\x97\xA5\xE6\x9B\x9C\xE6\x97\xA5", "\xE6\x97\xA5",
+                                          "\xE5\x8D\x88\xE5\x89\x8D"};
+
+constexpr const char* kJapaneseDate =
+    "yyyy\xE5\xB9\xB4MM\xE6\x9C\x88"
+    "dd\xE6\x97\xA5";
+constexpr const char* kJapaneseTime = "HH\xE6\x99\x82mm\xE5\x88\x86ss\xE7\xA7\x92";
+
+struct UserCase {
+  const char* name;
+  LocaleEnv env;
+  const char* short_date;
+  const char* time_format;
+  ExpectedNames names;
+};
 
 TEST(LocalePicturesTest, UserPicturesAndNamesFollowTheEnvironment) {
   const UserCase cases[] = {
-      {"nothing set", {}, "MM/dd/yy", "HH:mm:ss", "March", "Mar", "Sunday", "Sun", "AM"},
-      {"C", {.lc_all = "C"}, "MM/dd/yy", "HH:mm:ss", "March", "Mar", "Sunday", "Sun", "AM"},
-      {"unknown locale",
-       {.lc_all = "xx_YY.UTF-8"},
-       "MM/dd/yy",
-       "HH:mm:ss",
-       "March",
-       "Mar",
-       "Sunday",
-       "Sun",
-       "AM"},
-      {"en_US",
-       {.lc_all = "en_US.UTF-8"},
-       "MM/dd/yyyy",
-       "hh:mm:ss tt",
-       "March",
-       "Mar",
-       "Sunday",
-       "Sun",
-       "AM"},
-      {"de_DE",
-       {.lc_all = "de_DE.UTF-8"},
-       "dd.MM.yyyy",
-       "HH:mm:ss",
-       "M\xC3\xA4rz",
-       "M\xC3\xA4r",
-       "Sonntag",
-       "So",
-       ""},
+      {"nothing set", {}, "MM/dd/yy", "HH:mm:ss", kEnglishNames},
+      {"C", {.lc_all = "C"}, "MM/dd/yy", "HH:mm:ss", kEnglishNames},
+      {"unknown locale", {.lc_all = "xx_YY.UTF-8"}, "MM/dd/yy", "HH:mm:ss", kEnglishNames},
+      {"en_US", {.lc_all = "en_US.UTF-8"}, "MM/dd/yyyy", "hh:mm:ss tt", kEnglishNames},
+      {"de_DE", {.lc_all = "de_DE.UTF-8"}, "dd.MM.yyyy", "HH:mm:ss", kGermanNames},
       {"de_DE in ISO-8859-1 still gives UTF-8",
        {.lc_all = "de_DE"},
        "dd.MM.yyyy",
        "HH:mm:ss",
-       "M\xC3\xA4rz",
-       "M\xC3\xA4r",
-       "Sonntag",
-       "So",
-       ""},
-      {"ja_JP",
-       {.lc_all = "ja_JP.UTF-8"},
-       "yyyy\xE5\xB9\xB4MM\xE6\x9C\x88"
-       "dd\xE6\x97\xA5",
-       "HH\xE6\x99\x82mm\xE5\x88\x86ss\xE7\xA7\x92",
-       "3\xE6\x9C\x88",
-       " 3\xE6\x9C\x88",
-       "\xE6\x97\xA5\xE6\x9B\x9C\xE6\x97\xA5",
-       "\xE6\x97\xA5",
-       "\xE5\x8D\x88\xE5\x89\x8D"},
+       kGermanNames},
+      {"ja_JP", {.lc_all = "ja_JP.UTF-8"}, kJapaneseDate, kJapaneseTime, kJapaneseNames},
       {"ja_JP in EUC-JP still gives UTF-8",
        {.lc_all = "ja_JP.eucJP"},
-       "yyyy\xE5\xB9\xB4MM\xE6\x9C\x88"
-       "dd\xE6\x97\xA5",
-       "HH\xE6\x99\x82mm\xE5\x88\x86ss\xE7\xA7\x92",
-       "3\xE6\x9C\x88",
-       " 3\xE6\x9C\x88",
-       "\xE6\x97\xA5\xE6\x9B\x9C\xE6\x97\xA5",
-       "\xE6\x97\xA5",
-       "\xE5\x8D\x88\xE5\x89\x8D"},
+       kJapaneseDate,
+       kJapaneseTime,
+       kJapaneseNames},
       {"LC_ALL before LC_TIME",
        {.lc_all = "de_DE.UTF-8", .lc_time = "en_US.UTF-8"},
        "dd.MM.yyyy",
        "HH:mm:ss",
-       "M\xC3\xA4rz",
-       "M\xC3\xA4r",
-       "Sonntag",
-       "So",
-       ""},
+       kGermanNames},
       {"LC_TIME before LANG",
        {.lc_time = "de_DE.UTF-8", .lang = "en_US.UTF-8"},
        "dd.MM.yyyy",
        "HH:mm:ss",
-       "M\xC3\xA4rz",
-       "M\xC3\xA4r",
-       "Sonntag",
-       "So",
-       ""},
-      {"LANG alone",
-       {.lang = "en_US.UTF-8"},
-       "MM/dd/yyyy",
-       "hh:mm:ss tt",
-       "March",
-       "Mar",
-       "Sunday",
-       "Sun",
-       "AM"},
+       kGermanNames},
+      {"LANG alone", {.lang = "en_US.UTF-8"}, "MM/dd/yyyy", "hh:mm:ss tt", kEnglishNames},
       {"empty LC_ALL counts as unset",
        {.lc_all = "", .lc_time = "de_DE.UTF-8"},
        "dd.MM.yyyy",
        "HH:mm:ss",
-       "M\xC3\xA4rz",
-       "M\xC3\xA4r",
-       "Sonntag",
-       "So",
-       ""},
+       kGermanNames},
       {"pictures from the environment, names from the locale",
        {.lc_all = "de_DE.UTF-8", .short_date = "d. MMMM yyyy", .time_format = "h:mm tt"},
        "d. MMMM yyyy",
        "h:mm tt",
-       "M\xC3\xA4rz",
-       "M\xC3\xA4r",
-       "Sonntag",
-       "So",
-       ""},
+       kGermanNames},
       {"empty picture variables count as unset",
        {.lc_all = "de_DE.UTF-8", .short_date = "", .time_format = ""},
        "dd.MM.yyyy",
        "HH:mm:ss",
-       "M\xC3\xA4rz",
-       "M\xC3\xA4r",
-       "Sonntag",
-       "So",
-       ""},
+       kGermanNames},
       {"ill-formed UTF-8 in a picture variable",
        {.lc_all = "C", .short_date = "dd\xFF", .time_format = "HH\xC3"},
        "dd\xEF\xBF\xBD",
        "HH\xEF\xBF\xBD",
-       "March",
-       "Mar",
-       "Sunday",
-       "Sun",
-       "AM"},
+       kEnglishNames},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -248,11 +164,11 @@ TEST(LocalePicturesTest, UserPicturesAndNamesFollowTheEnvironment) {
     const LocalePictures pictures = UserLocalePictures();
     EXPECT_EQ(pictures.short_date, c.short_date);
     EXPECT_EQ(pictures.time_format, c.time_format);
-    EXPECT_EQ(pictures.names.months[2], c.march);
-    EXPECT_EQ(pictures.names.abbreviated_months[2], c.abbreviated_march);
-    EXPECT_EQ(pictures.names.days[0], c.sunday);
-    EXPECT_EQ(pictures.names.abbreviated_days[0], c.abbreviated_sunday);
-    EXPECT_EQ(pictures.names.am, c.am);
+    EXPECT_EQ(pictures.names.months[2], c.names.march);
+    EXPECT_EQ(pictures.names.abbreviated_months[2], c.names.abbreviated_march);
+    EXPECT_EQ(pictures.names.days[0], c.names.sunday);
+    EXPECT_EQ(pictures.names.abbreviated_days[0], c.names.abbreviated_sunday);
+    EXPECT_EQ(pictures.names.am, c.names.am);
   }
 }
 

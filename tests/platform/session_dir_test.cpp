@@ -1,7 +1,6 @@
 #include "platform/session_dir.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -15,14 +14,9 @@ namespace rqx340 {
 namespace {
 
 namespace fs = std::filesystem;
+using test::ModeOf;
 using test::ScopedEnv;
 using test::TempDir;
-
-unsigned ModeOf(const fs::path& path) {
-  struct stat info {};
-  lstat(path.c_str(), &info);
-  return info.st_mode & 07777;
-}
 
 TEST(SessionDirTest, EnvironmentChoosesTheDirectory) {
   struct Case {

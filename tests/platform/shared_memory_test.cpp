@@ -1,7 +1,6 @@
 #include "platform/shared_memory.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -14,13 +13,8 @@ namespace rqx340 {
 namespace {
 
 namespace fs = std::filesystem;
+using test::ModeOf;
 using test::TestSession;
-
-unsigned ModeOf(const fs::path& path) {
-  struct stat info {};
-  lstat(path.c_str(), &info);
-  return info.st_mode & 07777;
-}
 
 TEST(SharedMemoryTest, CreateMakesAPrivateZeroFilledBlockSharedByName) {
   TestSession session;

@@ -1,7 +1,6 @@
 #include "platform/window.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <atomic>
 #include <cstdio>

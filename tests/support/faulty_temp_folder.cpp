@@ -1,7 +1,5 @@
+// Failures injected per operation; a full disk comes from /dev/full.
 #include "support/faulty_temp_folder.h"
-
-#include <algorithm>
-#include <filesystem>
 
 namespace rqx340::test {
 
@@ -34,16 +32,6 @@ bool FaultyTempFolder::Link(std::string_view existing, std::string_view link_nam
 
 bool FaultyTempFolder::Rename(std::string_view from, std::string_view to) const {
   return !fail_rename && TempFolder::Rename(from, to);
-}
-
-std::vector<std::string> ListNames(const std::string& folder) {
-  std::vector<std::string> names;
-  std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
 }
 
 }  // namespace rqx340::test

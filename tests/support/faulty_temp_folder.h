@@ -38,7 +38,4 @@ class FaultyTempFolder final : public TempFolder {
   OutputFile Faulty(std::string_view name, bool always) const;
 };
 
-// The names in `folder`, sorted.
-std::vector<std::string> ListNames(const std::string& folder);
-
 }  // namespace rqx340::test

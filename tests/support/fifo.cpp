@@ -1,3 +1,4 @@
+// mkfifo, for the tests that nothing opens or waits on a FIFO.
 #include "support/fifo.h"
 
 #include <sys/stat.h>

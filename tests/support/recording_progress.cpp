@@ -1,3 +1,4 @@
+// The texts the recording progress sink logs.
 #include "support/recording_progress.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// posix_spawn with standard output and error redirected to files, so that a
+// program's exit code and both outputs are seen whole.
 #include "support/run_program.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// A session directory per test, and zul-refhost started in it.
 #include "support/session.h"
 
 #include <gtest/gtest.h>

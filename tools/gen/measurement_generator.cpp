@@ -1,3 +1,5 @@
+// Writes the measurement JSON by hand, in a fixed key order, so the files are
+// the same on every platform and for every seed.
 #include "gen/measurement_generator.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// The command log's JSON lines, escaped by hand.
 #include "command_log.h"
 
 #include "platform/code_page.h"

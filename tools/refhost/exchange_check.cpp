@@ -4,6 +4,7 @@
 
 #include <optional>
 
+#include "conversion/format/byte_layout.h"
 #include "conversion/format/exchange_layout.h"
 #include "conversion/format/exchange_reader.h"
 #include "platform/code_page.h"
@@ -46,8 +47,12 @@ std::optional<int> StructureStatus(const ExchangeReadError& error) {
   return kStatusBadVersion;
 }
 
+std::span<const std::byte> BytesOf(std::string_view file) {
+  return std::as_bytes(std::span<const char>(file.data(), file.size()));
+}
+
 std::optional<ExchangeFile> Read(std::string_view file, ExchangeReadError& error) {
-  const MemorySource source(std::as_bytes(std::span<const char>(file.data(), file.size())));
+  const MemorySource source(BytesOf(file));
   return ReadExchangeFile(source, &error);
 }
 
@@ -69,12 +74,7 @@ CheckOutcome CheckStructure(std::string_view file, std::int32_t name_file_data_o
   } else {
     // The header itself was read; only what command 27 looks at is wrong.
     if (file.size() < layout::header::kDataOffset + 4) return {kStatusBadVersion, {"no header"}};
-    for (int i = 3; i >= 0; --i) {
-      data_offset = static_cast<std::int32_t>(
-          (static_cast<std::uint32_t>(data_offset) << 8) |
-          static_cast<unsigned char>(
-              file[layout::header::kDataOffset + static_cast<std::size_t>(i)]));
-    }
+    data_offset = GetInt32(BytesOf(file), layout::header::kDataOffset);
     outcome.checks.push_back("channels and quantity blocks not reached: " +
                              DescribeReadError(error));
   }

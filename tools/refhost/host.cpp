@@ -1,11 +1,15 @@
+// The reference host's commands: it reads the hand-over files of the session
+// directory, checks them with the exchange-file reader and stores what arrives
+// in the inbox.
 #include "host.h"
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 
+#include "conversion/format/byte_layout.h"
 #include "exchange/exchange_client.h"
-#include "exchange_check.h"
+#include "exchange/handover_files.h"
 #include "platform/code_page.h"
 #include "platform/process.h"
 #include "platform/temp_files.h"
@@ -159,15 +163,15 @@ Host::Work Host::Open(std::int32_t slot) {
 }
 
 Host::Work Host::OpenExchangeFile(Transfer& transfer) {
-  const std::string name_file = m_options.client_id + "FNM.$$$";
+  const std::string name_file = NameFileName(m_options.client_id);
   std::string error;
   const auto content = m_session.ReadFile(name_file, kMaxNameFile, &error);
   if (!content) return {1, {"name file: " + error}};
   if (content->size() < 5) {
     return {1, {"name file: " + std::to_string(content->size()) + " bytes, too short"}};
   }
-  std::uint32_t offset = 0;
-  for (int i = 3; i >= 0; --i) offset = (offset << 8) | static_cast<unsigned char>((*content)[i]);
+  const auto offset =
+      static_cast<std::uint32_t>(GetInt32(std::as_bytes(std::span(content->data(), 4)), 0));
   const std::string path = content->substr(4);
   const auto file = InputFile::Open(path);
   if (!file)
@@ -181,7 +185,7 @@ Host::Work Host::OpenExchangeFile(Transfer& transfer) {
 }
 
 Host::Work Host::CheckMapping(Transfer& transfer) {
-  const std::string mapping = m_options.client_id + "MAP";
+  const std::string mapping = MappingName(m_options.client_id);
   std::string error;
   auto content = m_session.ReadFile(mapping, kMaxHandoverFile, &error);
   if (!content) return {2, {"mapping: " + error}};
@@ -190,25 +194,25 @@ Host::Work Host::CheckMapping(Transfer& transfer) {
             {"mapping " + mapping + ": " + std::to_string(content->size()) +
              " bytes, the exchange file has " + std::to_string(transfer.file_size)}};
   }
-  CheckOutcome outcome = CheckStructure(*content, transfer.data_offset);
-  outcome.checks.insert(outcome.checks.begin(),
-                        "mapping " + mapping + ": " + std::to_string(content->size()) + " bytes");
-  if (outcome.status == 0) {
+  Work work = CheckStructure(*content, transfer.data_offset);
+  work.checks.insert(work.checks.begin(),
+                     "mapping " + mapping + ": " + std::to_string(content->size()) + " bytes");
+  if (work.status == 0) {
     transfer.content = std::move(*content);
     transfer.structure_ok = true;
   }
-  return {outcome.status, std::move(outcome.checks)};
+  return work;
 }
 
 Host::Work Host::CheckTime(Transfer& transfer) {
-  CheckOutcome outcome = CheckTimeAndData(transfer.content);
-  transfer.time_ok = outcome.status == 0;
-  return {outcome.status, std::move(outcome.checks)};
+  Work work = CheckTimeAndData(transfer.content);
+  transfer.time_ok = work.status == 0;
+  return work;
 }
 
 Host::Work Host::TakeRawSignal(Transfer& transfer) {
   if (transfer.axes.size() >= std::size(kAxisNames)) return {12, {"more than three raw signals"}};
-  const std::string name = m_options.client_id + "WAV.$$$";
+  const std::string name = RawSignalName(m_options.client_id);
   std::string error;
   auto content = m_session.ReadFile(name, kMaxHandoverFile, &error);
   if (!content) return {1, {"raw signal: " + error}};

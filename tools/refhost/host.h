@@ -13,6 +13,7 @@
 #include "command_log.h"
 #include "exchange/exchange_area.h"
 #include "exchange/slot_layout.h"
+#include "exchange_check.h"
 #include "options.h"
 #include "platform/session_dir.h"
 
@@ -31,10 +32,8 @@ class Host {
   std::uint32_t HandleCommand(std::uint32_t command, std::int32_t slot);
 
  private:
-  struct Work {
-    int status = 0;
-    std::vector<std::string> checks;
-  };
+  // The status of a command and what the host found doing it.
+  using Work = CheckOutcome;
   // What the host holds of the measurement in transfer on one slot.
   struct Transfer {
     bool file_opened = false;  // 26 succeeded

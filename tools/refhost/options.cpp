@@ -1,3 +1,4 @@
+// Parses zul-refhost's command line.
 #include "options.h"
 
 #include <charconv>

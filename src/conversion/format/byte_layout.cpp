@@ -1,3 +1,5 @@
+// Fields are put and read byte by byte, so the layout is little-endian
+// whatever the host's byte order.
 #include "conversion/format/byte_layout.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// The buffered writer: small writes go to one buffer, large ones straight
+// through, and the first failure stops everything after it.
 #include "conversion/format/byte_sink.h"
 
 #include <algorithm>

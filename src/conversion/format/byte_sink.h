@@ -20,6 +20,21 @@ class ByteSink {
   virtual bool WriteAt(std::uint64_t offset, std::span<const std::byte> bytes) = 0;
 };
 
+// A sink straight onto a file object whose Write and WriteAt mean what the
+// sink's do (the platform's OutputFile and ReplacementFile).
+template <typename File>
+class FileSink final : public ByteSink {
+ public:
+  explicit FileSink(File& file) : m_file(file) {}
+  bool Write(std::span<const std::byte> bytes) override { return m_file.Write(bytes); }
+  bool WriteAt(std::uint64_t offset, std::span<const std::byte> bytes) override {
+    return m_file.WriteAt(offset, bytes);
+  }
+
+ private:
+  File& m_file;
+};
+
 // Collects small writes into large ones, so that writing a value costs no
 // system call. After the first failed write it writes nothing more and
 // Failed() stays true.

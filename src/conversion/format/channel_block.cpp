@@ -57,10 +57,10 @@ ChannelLayout ReadChannelLayout(const rapidjson::Value& document) {
 std::int32_t BuildChannelBlock(BlockBuffer& buffer, const rapidjson::Value& document) {
   const auto& props = json::MeasProperties(document);
   const auto& columns = json::Member(document, "TimeHistoryColumns");
-  const std::string_view weightings[3] = {
-      WeightingName(json::GetInt(json::Member(props, "TAG_WEIGHTING_X_37"))),
-      WeightingName(json::GetInt(json::Member(props, "TAG_WEIGHTING_Y_38"))),
-      WeightingName(json::GetInt(json::Member(props, "TAG_WEIGHTING_Z_39")))};
+  std::string_view weightings[3];
+  for (std::size_t axis = 0; axis < 3; ++axis) {
+    weightings[axis] = WeightingName(json::GetInt(json::Member(props, kWeightingKeys[axis])));
+  }
 
   ChannelLists lists;
   lists.weightings = std::string(weightings[0]) + ',' + std::string(weightings[1]) + ',' +

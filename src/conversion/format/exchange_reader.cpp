@@ -1,3 +1,5 @@
+// Reads the blocks in writing order, each checked before the next is trusted;
+// the first field found wrong ends the read and is named with its offset.
 #include "conversion/format/exchange_reader.h"
 
 #include <algorithm>
@@ -9,6 +11,7 @@
 
 #include "conversion/format/byte_layout.h"
 #include "conversion/format/exchange_layout.h"
+#include "conversion/format/record_tables.h"
 
 namespace rqx340 {
 namespace {
@@ -208,7 +211,7 @@ bool Reader::CheckChannelLists() {
   // Every value of a data row is a broadband value or one band of an octave
   // channel.
   const std::vector<std::string_view> band_counts = SplitList(lists[kFtnm].text);
-  std::uint64_t row_length = 19;
+  std::uint64_t row_length = kBroadbandValues;
   for (std::size_t c = 0; c < band_counts.size(); ++c) {
     const auto bands = ParseInt32(band_counts[c]);
     const std::uint64_t text_offset = base + lr::kSize * kFtnm + lr::kText;

@@ -1,3 +1,5 @@
+// One pass over the file: an unfinished header, the record blocks, the rows
+// streamed from the document, then the finished header written over the first.
 #include "conversion/format/exchange_writer.h"
 
 #include <array>

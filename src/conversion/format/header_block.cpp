@@ -97,9 +97,7 @@ std::int32_t BuildHeaderBlock(BlockBuffer& buffer, const rapidjson::Value& docum
     std::snprintf(tag, sizeof tag, "Notes%zuTime", k + 1);
     records.Put(kFirstNumberedNote + 2 * k + 1, tag, note.time);
   }
-  constexpr std::string_view kWeightingKeys[3] = {"TAG_WEIGHTING_X_37", "TAG_WEIGHTING_Y_38",
-                                                  "TAG_WEIGHTING_Z_39"};
-  for (std::size_t axis = 0; axis < 3; ++axis) {
+  for (std::size_t axis = 0; axis < kWeightingKeys.size(); ++axis) {
     records.Put(kFirstNumberedNote + 2 * note_count + axis, KeyToTag(kWeightingKeys[axis]),
                 WeightingName(json::GetInt(json::Member(props, kWeightingKeys[axis]))));
   }

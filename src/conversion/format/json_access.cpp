@@ -1,6 +1,5 @@
+// Typed reads that check the JSON type before every RapidJSON accessor.
 #include "conversion/format/json_access.h"
-
-#include <algorithm>
 
 namespace rqx340::json {
 
@@ -12,13 +11,6 @@ std::int64_t GetInt64(const rapidjson::Value& value) {
 
 double GetDouble(const rapidjson::Value& value) {
   return value.IsNumber() ? value.GetDouble() : 0.0;
-}
-
-std::optional<std::string_view> GetString(const rapidjson::Value& value) {
-  if (!value.IsString()) return std::nullopt;
-  const char* text = value.GetString();
-  const char* end = text + value.GetStringLength();
-  return std::string_view(text, static_cast<std::size_t>(std::find(text, end, '\0') - text));
 }
 
 std::string_view GetText(const rapidjson::Value& value) {

@@ -27,7 +27,9 @@ std::int64_t GetInt64(const rapidjson::Value& value);
 // Any number as a double (integers converted), else 0.0.
 double GetDouble(const rapidjson::Value& value);
 // A string up to its first NUL; nullopt for anything that is not a string.
-std::optional<std::string_view> GetString(const rapidjson::Value& value);
+inline std::optional<std::string_view> GetString(const rapidjson::Value& value) {
+  return JsonString(value);
+}
 // A string up to its first NUL; empty for anything that is not a string.
 std::string_view GetText(const rapidjson::Value& value);
 // A setting flag: set only by the integer 1.

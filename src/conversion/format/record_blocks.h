@@ -27,6 +27,11 @@ std::int32_t BuildHeaderBlock(BlockBuffer& buffer, const rapidjson::Value& docum
 // The start time, four fixed codes and every 32-bit integer summary value.
 std::int32_t BuildTimeBlock(BlockBuffer& buffer, const rapidjson::Value& document);
 
+// The start time of the TIME record: the meter's clock reading
+// ("Header"/"StartDateTime") taken as the computer's local time; -1 when it
+// cannot be represented. The raw signal hand-over carries the same value.
+std::int64_t MeasurementStartTime(const rapidjson::Value& document);
+
 // The row count, the per-axis settings and every real summary value.
 std::int32_t BuildSummaryBlock(BlockBuffer& buffer, const rapidjson::Value& document);
 

@@ -16,6 +16,10 @@ inline constexpr std::array<std::string_view, 13> kWeightingNames = {
 // The weighting name of a setting value; below 0 the first, above 12 the last.
 std::string_view WeightingName(std::int32_t value);
 
+// The settings keys of the weightings of the axes X, Y and Z.
+inline constexpr std::array<std::string_view, 3> kWeightingKeys = {
+    "TAG_WEIGHTING_X_37", "TAG_WEIGHTING_Y_38", "TAG_WEIGHTING_Z_39"};
+
 // The operating-mode texts for the values 0 (vibration), 1 (hand-arm) and 2
 // (whole-body).
 inline constexpr std::array<std::string_view, 3> kOperatingModeNames = {"Vibration", "HandArm",

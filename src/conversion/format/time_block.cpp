@@ -16,6 +16,11 @@ struct FixedRecord {
 
 }  // namespace
 
+std::int64_t MeasurementStartTime(const rapidjson::Value& document) {
+  return ConvertStartTime(
+      json::GetInt64(json::Member(json::Member(document, "Header"), "StartDateTime")));
+}
+
 std::int32_t BuildTimeBlock(BlockBuffer& buffer, const rapidjson::Value& document) {
   const auto& summary = json::Member(document, "Summary");
   std::size_t integers = 0;
@@ -24,9 +29,7 @@ std::int32_t BuildTimeBlock(BlockBuffer& buffer, const rapidjson::Value& documen
       if (it->value.IsInt()) ++integers;
     }
   }
-  // The meter's clock reading is taken as the computer's local time.
-  const std::int64_t start = ConvertStartTime(
-      json::GetInt64(json::Member(json::Member(document, "Header"), "StartDateTime")));
+  const std::int64_t start = MeasurementStartTime(document);
   const FixedRecord fixed[] = {{"TIME", static_cast<std::int32_t>(start)},
                                {"TYPE", 0},
                                {"SQNC", 0},

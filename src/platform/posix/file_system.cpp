@@ -1,3 +1,5 @@
+// Files and folders on POSIX. A file is checked with fstat on the descriptor
+// it is then read through, so it cannot be swapped between check and read.
 #include "platform/file_system.h"
 
 #include <dirent.h>
@@ -6,7 +8,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <system_error>
+
+#include "platform/posix/posix_util.h"
 
 namespace rqx340 {
 namespace {
@@ -22,8 +25,6 @@ bool EndsWithIgnoringAsciiCase(std::string_view text, std::string_view suffix) {
   return true;
 }
 
-std::string ErrorText(int error) { return std::generic_category().message(error); }
-
 struct DirCloser {
   void operator()(DIR* dir) const { closedir(dir); }
 };
@@ -31,22 +32,12 @@ struct DirCloser {
 }  // namespace
 
 UniqueFile OpenRegularFile(const std::string& path) {
-  // O_NONBLOCK keeps open() itself from waiting for a FIFO writer; the check
-  // below then refuses everything that is not a regular file.
-  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-  if (fd < 0) return nullptr;
   struct stat st {};
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    close(fd);
-    return nullptr;
-  }
-  const int flags = fcntl(fd, F_GETFL);
-  if (flags != -1) fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-  std::FILE* file = fdopen(fd, "rb");
-  if (file == nullptr) {
-    close(fd);
-    return nullptr;
-  }
+  posix::UniqueFd fd = posix::OpenRegularFd(path.c_str(), st);
+  if (!fd.Valid()) return nullptr;
+  std::FILE* file = fdopen(fd.Get(), "rb");
+  if (file == nullptr) return nullptr;
+  fd.Release();  // the FILE owns it now
   return UniqueFile(file);
 }
 
@@ -59,12 +50,12 @@ std::optional<std::vector<FileEntry>> ListFiles(const std::string& folder, std::
                                                 std::string* error) {
   const int dir_fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir_fd < 0) {
-    if (error != nullptr) *error = ErrorText(errno);
+    if (error != nullptr) *error = posix::ErrnoText(errno);
     return std::nullopt;
   }
   std::unique_ptr<DIR, DirCloser> dir(fdopendir(dir_fd));
   if (!dir) {
-    if (error != nullptr) *error = ErrorText(errno);
+    if (error != nullptr) *error = posix::ErrnoText(errno);
     close(dir_fd);
     return std::nullopt;
   }
@@ -74,7 +65,7 @@ std::optional<std::vector<FileEntry>> ListFiles(const std::string& folder, std::
     const dirent* entry = readdir(dir.get());
     if (entry == nullptr) {
       if (errno != 0) {
-        if (error != nullptr) *error = ErrorText(errno);
+        if (error != nullptr) *error = posix::ErrnoText(errno);
         return std::nullopt;
       }
       break;

@@ -1,3 +1,4 @@
+// mmap of the first bytes of an open file, shared with other processes.
 #include "platform/mapped_file.h"
 
 #include <sys/mman.h>

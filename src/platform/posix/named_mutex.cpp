@@ -13,21 +13,10 @@ namespace rqx340 {
 
 std::optional<NamedMutex> NamedMutex::Open(const SessionDir& dir, std::string_view name,
                                            std::string* error) {
-  const std::string text(name);
-  const auto fail = [&](std::string reason) -> std::optional<NamedMutex> {
-    if (error) *error = std::move(reason);
-    return std::nullopt;
-  };
-  if (!posix::IsObjectName(name)) return fail("invalid mutex name '" + text + "'");
-  posix::UniqueFd fd(
-      openat(dir.NativeHandle(), text.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
-  if (!fd.Valid()) {
-    return fail("cannot open mutex " + dir.PathOf(text) + ": " + posix::ErrnoText(errno));
-  }
   struct stat info {};
-  if (fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-    return fail(dir.PathOf(text) + " is not a regular file");
-  }
+  posix::UniqueFd fd = posix::OpenSessionFile(dir, name, O_RDWR | O_CREAT, "mutex",
+                                              "cannot open mutex", info, error);
+  if (!fd.Valid()) return std::nullopt;
   return NamedMutex(fd.Release());
 }
 

@@ -1,3 +1,5 @@
+// Processes on POSIX: posix_spawn with pipes, waitpid, and signal handlers
+// that only set a flag.
 #include "platform/process.h"
 
 #include <fcntl.h>
@@ -46,6 +48,23 @@ std::vector<std::string> ChildEnvironment(const SpawnOptions& options) {
   return result;
 }
 
+// Appends what the child wrote next to `pending`. At the end of its output (or
+// on an error) closes `fd`, sets it to -1 and returns false.
+bool ReadChunk(int& fd, std::string& pending) {
+  char buffer[4096];
+  for (;;) {
+    const ssize_t got = read(fd, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      close(fd);
+      fd = -1;
+      return false;
+    }
+    pending.append(buffer, static_cast<std::size_t>(got));
+    return true;
+  }
+}
+
 }  // namespace
 
 std::optional<std::string> RunningExecutablePath() {
@@ -88,18 +107,17 @@ std::optional<ChildProcess> ChildProcess::Spawn(const std::string& program,
     if (error) *error = std::move(reason);
     return std::nullopt;
   };
+  const auto make_pipe = [](posix::UniqueFd& read_end, posix::UniqueFd& write_end) {
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0) return false;
+    read_end.Reset(fds[0]);
+    write_end.Reset(fds[1]);
+    return true;
+  };
   posix::UniqueFd out_read, out_write, in_read, in_write;
-  if (options.capture_stdout) {
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0) return fail("cannot create a pipe: " + posix::ErrnoText(errno));
-    out_read.Reset(fds[0]);
-    out_write.Reset(fds[1]);
-  }
-  if (options.pipe_stdin) {
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0) return fail("cannot create a pipe: " + posix::ErrnoText(errno));
-    in_read.Reset(fds[0]);
-    in_write.Reset(fds[1]);
+  if ((options.capture_stdout && !make_pipe(out_read, out_write)) ||
+      (options.pipe_stdin && !make_pipe(in_read, in_write))) {
+    return fail("cannot create a pipe: " + posix::ErrnoText(errno));
   }
 
   posix_spawn_file_actions_t actions;
@@ -192,33 +210,18 @@ std::optional<std::string> ChildProcess::ReadLine(int timeout_ms) {
     const int ready = poll(&entry, 1, wait_ms);
     if (ready < 0 && errno == EINTR) continue;
     if (ready <= 0) return std::nullopt;
-    char buffer[4096];
-    const ssize_t got = read(m_hStdout, buffer, sizeof buffer);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) {
-      close(m_hStdout);
-      m_hStdout = -1;
+    if (!ReadChunk(m_hStdout, m_strPending)) {
+      // The last line needs no newline.
       if (m_strPending.empty()) return std::nullopt;
       return std::exchange(m_strPending, std::string());
     }
-    m_strPending.append(buffer, static_cast<std::size_t>(got));
   }
 }
 
 std::string ChildProcess::ReadRest() {
-  std::string result = std::exchange(m_strPending, std::string());
-  while (m_hStdout >= 0) {
-    char buffer[4096];
-    const ssize_t got = read(m_hStdout, buffer, sizeof buffer);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) {
-      close(m_hStdout);
-      m_hStdout = -1;
-      break;
-    }
-    result.append(buffer, static_cast<std::size_t>(got));
+  while (m_hStdout >= 0 && ReadChunk(m_hStdout, m_strPending)) {
   }
-  return result;
+  return std::exchange(m_strPending, std::string());
 }
 
 bool ChildProcess::WriteStdin(std::string_view text) {

@@ -1,3 +1,4 @@
+// A temporary file from mkostemp beside the target, renamed over it on Commit.
 #include "platform/replacement_file.h"
 
 #include <fcntl.h>
@@ -6,33 +7,12 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <system_error>
+
+#include "platform/posix/posix_util.h"
 
 namespace rqx340 {
-namespace {
 
-std::string ErrorText(int error) { return std::generic_category().message(error); }
-
-bool WriteAll(int fd, const std::byte* data, std::size_t size, std::uint64_t* offset) {
-  while (size > 0) {
-    const ssize_t done = offset != nullptr ? pwrite(fd, data, size, static_cast<off_t>(*offset))
-                                           : write(fd, data, size);
-    if (done < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (done == 0) {
-      errno = ENOSPC;
-      return false;
-    }
-    data += done;
-    size -= static_cast<std::size_t>(done);
-    if (offset != nullptr) *offset += static_cast<std::uint64_t>(done);
-  }
-  return true;
-}
-
-}  // namespace
+using posix::ErrnoText;
 
 std::optional<ReplacementFile> ReplacementFile::Create(const std::string& path,
                                                        std::string* error) {
@@ -42,7 +22,7 @@ std::optional<ReplacementFile> ReplacementFile::Create(const std::string& path,
   std::string temp_path = folder + "." + name + ".XXXXXX";
   const int fd = mkostemp(temp_path.data(), O_CLOEXEC);
   if (fd < 0) {
-    if (error != nullptr) *error = ErrorText(errno);
+    if (error != nullptr) *error = ErrnoText(errno);
     return std::nullopt;
   }
   // mkostemp makes the file private; give it the mode a new file would get.
@@ -65,14 +45,14 @@ ReplacementFile::~ReplacementFile() { Discard(); }
 
 bool ReplacementFile::Write(std::span<const std::byte> bytes) {
   if (m_hFile < 0 || m_nError != 0) return false;
-  if (WriteAll(m_hFile, bytes.data(), bytes.size(), nullptr)) return true;
+  if (posix::WriteAll(m_hFile, bytes)) return true;
   m_nError = errno;
   return false;
 }
 
 bool ReplacementFile::WriteAt(std::uint64_t offset, std::span<const std::byte> bytes) {
   if (m_hFile < 0 || m_nError != 0) return false;
-  if (WriteAll(m_hFile, bytes.data(), bytes.size(), &offset)) return true;
+  if (posix::WriteAll(m_hFile, bytes, &offset)) return true;
   m_nError = errno;
   return false;
 }
@@ -87,7 +67,7 @@ bool ReplacementFile::Commit(std::string* error) {
   m_hFile = -1;
   if (failure == 0 && rename(m_strTempPath.c_str(), m_strPath.c_str()) != 0) failure = errno;
   if (failure != 0) {
-    if (error != nullptr) *error = ErrorText(failure);
+    if (error != nullptr) *error = ErrnoText(failure);
     Discard();
     return false;
   }
@@ -96,7 +76,7 @@ bool ReplacementFile::Commit(std::string* error) {
 }
 
 std::string ReplacementFile::WriteError() const {
-  return m_nError != 0 ? ErrorText(m_nError) : std::string();
+  return m_nError != 0 ? ErrnoText(m_nError) : std::string();
 }
 
 void ReplacementFile::Discard() {

@@ -1,3 +1,5 @@
+// The session directory on POSIX: chosen from the environment, created 0700,
+// and checked through the descriptor that every later access goes through.
 #include "platform/session_dir.h"
 
 #include <errno.h>
@@ -11,6 +13,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "platform/file_system.h"
 #include "platform/posix/posix_util.h"
 
 namespace rqx340 {
@@ -25,12 +28,6 @@ std::string MakeAbsolute(std::string path, std::string_view current_dir) {
   std::string text = result.lexically_normal().string();
   while (text.size() > 1 && text.back() == '/') text.pop_back();
   return text;
-}
-
-std::string CurrentDirectory() {
-  std::error_code error;
-  auto path = std::filesystem::current_path(error);
-  return error ? std::string("/") : path.string();
 }
 
 // Checks an opened directory; empty when it is fit to hold the session.
@@ -73,7 +70,8 @@ std::string ChooseSessionDirPath(const EnvironmentLookup& environment, unsigned 
 }
 
 std::optional<SessionDir> SessionDir::Open(std::string* error) {
-  return OpenPath(ChooseSessionDirPath(GetEnvironment, geteuid(), CurrentDirectory()), error);
+  return OpenPath(ChooseSessionDirPath(GetEnvironment, geteuid(), CurrentDirectory().value_or("/")),
+                  error);
 }
 
 std::optional<SessionDir> SessionDir::OpenPath(std::string_view path_view, std::string* error) {
@@ -139,18 +137,15 @@ std::optional<SessionDir> SessionDir::Duplicate() const {
 
 std::optional<std::string> SessionDir::ReadFile(std::string_view name, std::size_t max_size,
                                                 std::string* error) const {
-  const std::string text(name);
   const auto fail = [&](std::string reason) -> std::optional<std::string> {
     if (error) *error = std::move(reason);
     return std::nullopt;
   };
-  if (!posix::IsObjectName(name)) return fail("invalid file name '" + text + "'");
-  posix::UniqueFd fd(openat(m_hDir, text.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
-  if (!fd.Valid()) return fail("cannot open " + PathOf(text) + ": " + ErrnoText(errno));
   struct stat info {};
-  if (fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-    return fail(PathOf(text) + " is not a regular file");
-  }
+  posix::UniqueFd fd = posix::OpenSessionFile(*this, name, O_RDONLY | O_NONBLOCK, "file",
+                                              "cannot open", info, error);
+  if (!fd.Valid()) return std::nullopt;
+  const std::string text(name);
   if (static_cast<std::uint64_t>(info.st_size) > max_size) {
     return fail(PathOf(text) + " is larger than " + std::to_string(max_size) + " bytes");
   }

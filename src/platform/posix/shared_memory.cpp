@@ -1,3 +1,4 @@
+// Shared memory as a file of the session directory, mapped MAP_SHARED.
 #include "platform/shared_memory.h"
 
 #include <fcntl.h>
@@ -40,37 +41,24 @@ MappedView::~MappedView() {
 
 std::optional<SharedMemory> SharedMemory::OpenOrCreate(const SessionDir& dir, std::string_view name,
                                                        std::size_t size, std::string* error) {
-  const std::string text(name);
-  if (!posix::IsObjectName(name)) return Fail(error, "invalid shared memory name '" + text + "'");
-  posix::UniqueFd fd(
-      openat(dir.NativeHandle(), text.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
-  if (!fd.Valid()) {
-    return Fail(error, "cannot create " + dir.PathOf(text) + ": " + posix::ErrnoText(errno));
-  }
   struct stat info {};
-  if (fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-    return Fail(error, dir.PathOf(text) + " is not a regular file");
-  }
+  posix::UniqueFd fd = posix::OpenSessionFile(dir, name, O_RDWR | O_CREAT, "shared memory",
+                                              "cannot create", info, error);
+  if (!fd.Valid()) return std::nullopt;
   if (static_cast<std::size_t>(info.st_size) < size &&
       ftruncate(fd.Get(), static_cast<off_t>(size)) != 0) {
-    return Fail(error, "cannot size " + dir.PathOf(text) + ": " + posix::ErrnoText(errno));
+    return Fail(error, "cannot size " + dir.PathOf(name) + ": " + posix::ErrnoText(errno));
   }
-  return SharedMemory(fd.Release(), text);
+  return SharedMemory(fd.Release(), std::string(name));
 }
 
 std::optional<SharedMemory> SharedMemory::OpenExisting(const SessionDir& dir, std::string_view name,
                                                        std::string* error) {
-  const std::string text(name);
-  if (!posix::IsObjectName(name)) return Fail(error, "invalid shared memory name '" + text + "'");
-  posix::UniqueFd fd(openat(dir.NativeHandle(), text.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC));
-  if (!fd.Valid()) {
-    return Fail(error, "cannot open " + dir.PathOf(text) + ": " + posix::ErrnoText(errno));
-  }
   struct stat info {};
-  if (fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-    return Fail(error, dir.PathOf(text) + " is not a regular file");
-  }
-  return SharedMemory(fd.Release(), text);
+  posix::UniqueFd fd =
+      posix::OpenSessionFile(dir, name, O_RDWR, "shared memory", "cannot open", info, error);
+  if (!fd.Valid()) return std::nullopt;
+  return SharedMemory(fd.Release(), std::string(name));
 }
 
 SharedMemory::SharedMemory(SharedMemory&& other) noexcept

@@ -1,3 +1,4 @@
+// The temporary folder's files, all opened relative to the folder's descriptor.
 #include "platform/temp_files.h"
 
 #include <errno.h>
@@ -5,18 +6,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstring>
 #include <utility>
+
+#include "platform/posix/posix_util.h"
 
 namespace rqx340 {
 
 namespace {
-
-// Only plain names inside the folder: never a path that leaves it.
-bool IsPlainName(std::string_view name) {
-  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos &&
-         name.find('\0') == std::string_view::npos;
-}
 
 void CloseHandle(int& handle) {
   if (handle >= 0) ::close(handle);
@@ -38,27 +34,11 @@ OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
 OutputFile::~OutputFile() { CloseHandle(m_hFile); }
 
 bool OutputFile::Write(std::span<const std::byte> bytes) {
-  if (m_hFile < 0) return false;
-  while (!bytes.empty()) {
-    const ssize_t written = ::write(m_hFile, bytes.data(), bytes.size());
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    bytes = bytes.subspan(static_cast<std::size_t>(written));
-  }
-  return true;
+  return m_hFile >= 0 && posix::WriteAll(m_hFile, bytes);
 }
 
 bool OutputFile::WriteAt(std::uint64_t offset, std::span<const std::byte> bytes) {
-  if (m_hFile < 0) return false;
-  while (!bytes.empty()) {
-    const ssize_t written =
-        ::pwrite(m_hFile, bytes.data(), bytes.size(), static_cast<off_t>(offset));
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    bytes = bytes.subspan(static_cast<std::size_t>(written));
-    offset += static_cast<std::uint64_t>(written);
-  }
-  return true;
+  return m_hFile >= 0 && posix::WriteAll(m_hFile, bytes, &offset);
 }
 
 bool OutputFile::Seek(std::uint64_t offset) {
@@ -81,17 +61,10 @@ bool OutputFile::Close() {
 
 std::optional<InputFile> InputFile::Open(const std::string& path) {
   if (path.empty() || path.find('\0') != std::string::npos) return std::nullopt;
-  // Non-blocking so that opening a FIFO returns at once; it is refused below.
-  const int handle = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-  if (handle < 0) return std::nullopt;
   struct stat info {};
-  if (::fstat(handle, &info) != 0 || !S_ISREG(info.st_mode)) {
-    ::close(handle);
-    return std::nullopt;
-  }
-  const int flags = ::fcntl(handle, F_GETFL);
-  if (flags >= 0) ::fcntl(handle, F_SETFL, flags & ~O_NONBLOCK);
-  return InputFile(handle, static_cast<std::uint64_t>(info.st_size));
+  posix::UniqueFd fd = posix::OpenRegularFd(path.c_str(), info);
+  if (!fd.Valid()) return std::nullopt;
+  return InputFile(fd.Release(), static_cast<std::uint64_t>(info.st_size));
 }
 
 InputFile::InputFile(InputFile&& other) noexcept
@@ -127,11 +100,19 @@ std::optional<TempFolder> TempFolder::Open(std::string_view path, std::string* e
   }
   const int handle = ::open(text.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (handle < 0) {
-    if (error != nullptr) *error = text + ": " + std::strerror(errno);
+    if (error != nullptr) *error = text + ": " + posix::ErrnoText(errno);
     return std::nullopt;
   }
   if (text.back() != '/') text.push_back('/');
   return TempFolder(handle, std::move(text));
+}
+
+std::optional<TempFolder> TempFolder::FromSession(const SessionDir& session) {
+  const int handle = ::fcntl(session.NativeHandle(), F_DUPFD_CLOEXEC, 0);
+  if (handle < 0) return std::nullopt;
+  std::string path = session.Path();
+  if (path.empty() || path.back() != '/') path.push_back('/');
+  return TempFolder(handle, std::move(path));
 }
 
 TempFolder::TempFolder(TempFolder&& other) noexcept
@@ -148,22 +129,23 @@ TempFolder& TempFolder::operator=(TempFolder&& other) noexcept {
 
 TempFolder::~TempFolder() { CloseHandle(m_hDir); }
 
+// Only plain names inside the folder: a name never makes a path that leaves it.
 OutputFile TempFolder::CreateAlways(std::string_view name) const {
-  if (!IsPlainName(name)) return OutputFile();
+  if (!posix::IsObjectName(name)) return OutputFile();
   const std::string text(name);
   return OutputFile(::openat(m_hDir, text.c_str(),
                              O_RDWR | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600));
 }
 
 OutputFile TempFolder::CreateNew(std::string_view name) const {
-  if (!IsPlainName(name)) return OutputFile();
+  if (!posix::IsObjectName(name)) return OutputFile();
   const std::string text(name);
   return OutputFile(::openat(m_hDir, text.c_str(),
                              O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600));
 }
 
 bool TempFolder::Exists(std::string_view name) const {
-  if (!IsPlainName(name)) return false;
+  if (!posix::IsObjectName(name)) return false;
   const std::string text(name);
   struct stat info {};
   if (::fstatat(m_hDir, text.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) return true;
@@ -172,20 +154,20 @@ bool TempFolder::Exists(std::string_view name) const {
 }
 
 bool TempFolder::Remove(std::string_view name) const {
-  if (!IsPlainName(name)) return false;
+  if (!posix::IsObjectName(name)) return false;
   const std::string text(name);
   return ::unlinkat(m_hDir, text.c_str(), 0) == 0 || errno == ENOENT;
 }
 
 bool TempFolder::Link(std::string_view existing, std::string_view link_name) const {
-  if (!IsPlainName(existing) || !IsPlainName(link_name)) return false;
+  if (!posix::IsObjectName(existing) || !posix::IsObjectName(link_name)) return false;
   const std::string from(existing);
   const std::string to(link_name);
   return ::linkat(m_hDir, from.c_str(), m_hDir, to.c_str(), 0) == 0;
 }
 
 bool TempFolder::Rename(std::string_view from, std::string_view to) const {
-  if (!IsPlainName(from) || !IsPlainName(to)) return false;
+  if (!posix::IsObjectName(from) || !posix::IsObjectName(to)) return false;
   const std::string old_name(from);
   const std::string new_name(to);
   return ::renameat(m_hDir, old_name.c_str(), m_hDir, new_name.c_str()) == 0;

@@ -1,3 +1,4 @@
+// isatty and the window size of standard error.
 #include "platform/terminal.h"
 
 #include <sys/ioctl.h>

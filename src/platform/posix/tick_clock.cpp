@@ -1,3 +1,4 @@
+// The tick count from the monotonic clock.
 #include "platform/tick_clock.h"
 
 #include <chrono>

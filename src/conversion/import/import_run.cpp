@@ -1,0 +1,145 @@
+// The import run and the conversion of one measurement: parse, write the
+// exchange file, hand it and the raw signal over, drive the commands, clean up.
+#include "conversion/import/import_run.h"
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "conversion/format/exchange_writer.h"
+#include "conversion/format/record_blocks.h"
+#include "exchange/raw_signal.h"
+#include "measurement/json_reader.h"
+
+namespace rqx340 {
+
+namespace {
+
+void Show(MessageSink& messages, const StringTable& strings, int id,
+          std::string_view argument = {}) {
+  messages.ShowMessage(id, FormatString(strings.Load(id), argument));
+}
+
+}  // namespace
+
+ImportRequest MakeImportRequest(std::string_view folder, std::span<const CRQX340Json> records,
+                                std::span<const std::int32_t> checked) {
+  ImportRequest request;
+  for (const std::int32_t index : checked) {
+    ImportItem item{std::string(folder), {}};
+    if (index >= 0 && static_cast<std::size_t>(index) < records.size()) {
+      item.record = records[static_cast<std::size_t>(index)];
+    }
+    request.items.push_back(std::move(item));
+  }
+  return request;
+}
+
+ImportOutcome ConvertMeasurement(const rapidjson::Document& document, const CRQX340Json& record,
+                                 const std::string& raw_path, ConversionContext& context) {
+  auto handover = ExchangeHandover::Create(context.temp_folder, context.exchange_id);
+  if (!handover) {
+    Show(context.messages, context.strings, kIdsCannotCreateExchangeFile);
+    return ImportOutcome::kFailed;
+  }
+  FileSink<OutputFile> sink(handover->File());
+  const ExchangeWriteResult written =
+      WriteExchangeFile(sink, document, record.m_strName, context.progress, context.pump);
+  if (!written.Ok()) {
+    // The file is incomplete: the host must never be told about it.
+    handover->Release();
+    Show(context.messages, context.strings, kIdsCannotCreateExchangeFile);
+    return ImportOutcome::kFailed;
+  }
+  // The host finds no name file when this fails and answers with its status.
+  handover->WriteNameFile(written.dataOffset);
+  if (!handover->Map(written.dataOffset)) {
+    handover->Release();
+    Show(context.messages, context.strings, kIdsCannotMapExchangeFile);
+    return ImportOutcome::kFailed;
+  }
+
+  bool raw_failed = false;
+  const int status = context.client.TransferMeasurement([&] {
+    if (raw_path.empty()) return;
+    const RawHandoverResult result = HandOverRawSignal(
+        context.temp_folder, context.exchange_id, context.namer, raw_path,
+        MeasurementStartTime(document), [&] { context.client.SendRawSignalCommand(); });
+    if (result == RawHandoverResult::kFailed) {
+      raw_failed = true;
+      Show(context.messages, context.strings, kIdsCannotHandOverRaw, record.m_strName);
+    }
+  });
+  handover->Release();
+  return status == kStatusDone && !raw_failed ? ImportOutcome::kImported : ImportOutcome::kFailed;
+}
+
+ImportResult RunImport(const ImportRequest& request, ImportServices& services) {
+  ImportResult result;
+  result.outcomes.assign(request.items.size(), ImportOutcome::kNotAttempted);
+  const StringTable& strings = services.strings != nullptr ? *services.strings : EnglishStrings();
+
+  CRQX340Client client(services.messages, request.exchange_index, strings, services.messenger);
+  if (!services.executable_path.empty()) client.SetExecutablePath(services.executable_path);
+  if (!client.MakeName(request.exe_name) || !client.OpenMapping()) {
+    result.connection_status = kStatusNoSlot;
+    client.ReportError(kStatusNoSlot);
+    return result;
+  }
+  const int status =
+      client.OpenConnection(request.exe_name, request.exchange_id, request.client_window);
+  if (status != kStatusDone) {
+    result.connection_status = status;
+    if (status != kStatusChoiceDeclined) client.ReportError(status);
+    return result;
+  }
+
+  // The hand-over files live in the area's session directory.
+  std::optional<TempFolder> session_folder;
+  const TempFolder* temp_folder = services.temp_folder;
+  if (temp_folder == nullptr && client.Session() != nullptr) {
+    session_folder = TempFolder::FromSession(*client.Session());
+    if (session_folder) temp_folder = &*session_folder;
+  }
+  const TempNamer default_namer;
+  const TempNamer& namer = services.namer != nullptr ? *services.namer : default_namer;
+
+  services.progress.Show();
+  std::vector<char> read_buffer(kReadBufferSize + 1);
+  for (std::size_t item = 0; item < request.items.size(); ++item) {
+    const CRQX340Json& record = request.items[item].record;
+    if (services.observer != nullptr) services.observer->BeginMeasurement(item, record);
+    ImportOutcome outcome = ImportOutcome::kNotRead;
+
+    const std::string folder = WithTrailingSlash(request.items[item].folder);
+    std::string raw_path;
+    if (record.m_nRaw == 1) raw_path = FindRawFile(folder, record.m_strName);
+    UniqueFile file;
+    if (!record.m_strName.empty()) file = OpenMeasurementFile(folder + record.m_strName);
+    if (file) {
+      services.progress.SetRange(
+          0, static_cast<std::int32_t>(static_cast<std::uint32_t>(record.m_nSize >> 16)));
+      auto document = std::make_unique<rapidjson::Document>();
+      ProgressFileReadStream stream(file.get(), read_buffer, services.progress, services.pump);
+      ParseMeasurement(stream, *document);
+      if (temp_folder == nullptr) {
+        // Without a folder for the hand-over the exchange file cannot be made.
+        Show(services.messages, strings, kIdsCannotCreateExchangeFile);
+        outcome = ImportOutcome::kFailed;
+      } else {
+        ConversionContext context{client,  *temp_folder,      namer,         services.messages,
+                                  strings, services.progress, services.pump, request.exchange_id};
+        outcome = ConvertMeasurement(*document, record, raw_path, context);
+      }
+      file.reset();
+    }
+    result.outcomes[item] = outcome;
+    if (services.observer != nullptr) services.observer->EndMeasurement(item, outcome);
+  }
+  services.progress.Hide();
+  client.CloseConnection();
+  client.Close();
+  return result;
+}
+
+}  // namespace rqx340

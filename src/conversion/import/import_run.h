@@ -1,0 +1,110 @@
+// The import run: connects to the host through the exchange area, then takes
+// the chosen measurements one after the other (parse, convert into the exchange
+// file, hand the files over, drive the transfer commands) and closes the
+// connection. Failures are shown through the message sink where they happen; the
+// run goes on with the next measurement. The dialog and the command line both
+// call it; nothing here knows about either.
+#pragma once
+
+#include <rapidjson/document.h>
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "exchange/handover_files.h"
+#include "exchange/message_sink.h"
+#include "exchange/rqx340_client.h"
+#include "exchange/string_table.h"
+#include "measurement/folder_scan.h"
+#include "measurement/progress.h"
+#include "platform/temp_files.h"
+#include "platform/window.h"
+
+namespace rqx340 {
+
+enum class ImportOutcome {
+  kImported,      // every command of the transfer was answered with 0
+  kNotRead,       // the measurement file did not open; nothing was shown
+  kFailed,        // a message was shown (exchange file, raw signal or host status)
+  kNotAttempted,  // the run ended before this measurement (no connection)
+};
+
+// Hears which measurement the run is at; the command line labels its messages
+// and progress with it. The dialog needs none.
+class ImportObserver {
+ public:
+  virtual ~ImportObserver() = default;
+  virtual void BeginMeasurement(std::size_t /*item*/, const CRQX340Json& /*record*/) {}
+  virtual void EndMeasurement(std::size_t /*item*/, ImportOutcome /*outcome*/) {}
+};
+
+// One measurement to import: its folder (with or without the trailing "/") and
+// its summary record.
+struct ImportItem {
+  std::string folder;
+  CRQX340Json record;
+};
+
+struct ImportRequest {
+  std::vector<ImportItem> items;
+  // The program's executable name without path and extension: it names the
+  // client in its slot (the area's name comes from the executable's directory).
+  std::string exe_name = "rqx340";
+  std::string exchange_id{kExchangeId};
+  int exchange_index = -1;         // -i: the slot to take when several are offered
+  WindowHandle client_window = 0;  // the caller's own window
+};
+
+// What the run reports through and talks through. Only the first three are
+// required; the rest stand in for the real thing in tests.
+struct ImportServices {
+  ImportServices(MessageSink& message_sink, ProgressSink& progress_sink, MessagePump& message_pump)
+      : messages(message_sink), progress(progress_sink), pump(message_pump) {}
+
+  MessageSink& messages;
+  ProgressSink& progress;
+  MessagePump& pump;
+  const StringTable* strings = nullptr;  // English by default
+  WindowMessenger* messenger = nullptr;  // the session's windows by default
+  ImportObserver* observer = nullptr;
+  const TempFolder* temp_folder = nullptr;  // the area's session directory by default
+  const TempNamer* namer = nullptr;         // the tick clock and process id by default
+  std::string executable_path;              // names the area instead of the running program
+};
+
+struct ImportResult {
+  // 0 when the connection was opened; else the status it failed with (254 no
+  // area or slot, 255 no host window, 253 the slot choice gave up, or the host's).
+  int connection_status = 0;
+  std::vector<ImportOutcome> outcomes;  // one per item, in order
+};
+
+ImportResult RunImport(const ImportRequest& request, ImportServices& services);
+
+// The dialog's form: the checked indices into the record array, all from one
+// folder. An index outside the array is passed over like a file that does not open.
+ImportRequest MakeImportRequest(std::string_view folder, std::span<const CRQX340Json> records,
+                                std::span<const std::int32_t> checked);
+
+// What converting one measurement needs besides the document.
+struct ConversionContext {
+  CQWExchangeClient& client;
+  const TempFolder& temp_folder;
+  const TempNamer& namer;
+  MessageSink& messages;
+  const StringTable& strings;
+  ProgressSink& progress;
+  MessagePump& pump;
+  std::string_view exchange_id;
+};
+
+// Converts one parsed measurement into the exchange file, hands it and its raw
+// signal (when `raw_path` is not empty) to the host and cleans up.
+ImportOutcome ConvertMeasurement(const rapidjson::Document& document, const CRQX340Json& record,
+                                 const std::string& raw_path, ConversionContext& context);
+
+}  // namespace rqx340

@@ -1,0 +1,279 @@
+// The import run against a real zul-refhost process, with the run itself in
+// this process so that its own interface (outcomes, messages, progress, the
+// hand-over folder) can be checked and its file operations made to fail.
+#include "conversion/import/import_run.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "conversion/format/exchange_writer.h"
+#include "gen/measurement_generator.h"
+#include "measurement/json_reader.h"
+#include "support/command_log_reader.h"
+#include "support/faulty_temp_folder.h"
+#include "support/host_test.h"
+#include "support/memory_sink.h"
+#include "support/recording_progress.h"
+#include "support/recording_sink.h"
+
+namespace rqx340 {
+namespace {
+
+namespace fs = std::filesystem;
+using test::FolderNames;
+using test::HandoverLeftovers;
+using test::ReadFileBytes;
+using Messages = std::vector<std::pair<int, std::string>>;
+
+constexpr const char* kCannotOpen = "WARNING! Cannot open exchange file with the main application.";
+
+class ImportRunTest : public test::HostTest {
+ protected:
+  // Writes `options.count` sample measurements into the measurement folder.
+  void Generate(gen::GeneratorOptions options) {
+    std::string error;
+    ASSERT_TRUE(gen::WriteMeasurements(options, m_folder.string(), &error)) << error;
+  }
+
+  CRQX340Json Summary(const std::string& name) {
+    // As the folder scan fills it: the listing gives the name and size.
+    CRQX340Json record;
+    record.m_strName = name;
+    record.m_nSize = fs::file_size(m_folder / name);
+    EXPECT_TRUE(ReadSummary(record, m_folder.string(), name)) << name;
+    return record;
+  }
+
+  ImportRequest Request(const std::vector<std::string>& names) {
+    ImportRequest request;
+    for (const auto& name : names) request.items.push_back({m_folder.string(), Summary(name)});
+    return request;
+  }
+
+  ImportResult Run(const ImportRequest& request, const TempFolder* temp_folder = nullptr) {
+    ImportServices services{m_sink, m_progress, m_pump};
+    services.executable_path = test::ProgramPath("rqx340");
+    services.temp_folder = temp_folder;
+    ImportResult result = RunImport(request, services);
+    StopHost();
+    return result;
+  }
+
+  // The session directory, with chosen operations made to fail.
+  test::FaultyTempFolder FaultyFolder() {
+    const SessionDir session = m_session.Open();
+    return test::FaultyTempFolder(*TempFolder::FromSession(session));
+  }
+
+  Messages Shown() const {
+    Messages shown;
+    for (const auto& message : m_sink.messages) shown.emplace_back(message.id, message.text);
+    return shown;
+  }
+
+  std::vector<std::uint32_t> Commands() const { return LoggedCommands(); }
+
+  // The exchange file `rqx340 convert` would write for `name`.
+  std::string ExpectedExchangeFile(const std::string& name) {
+    auto file = OpenMeasurementFile((m_folder / name).string());
+    EXPECT_TRUE(file);
+    std::vector<char> buffer(kReadBufferSize + 1);
+    NullProgressSink progress;
+    NullMessagePump pump;
+    ProgressFileReadStream stream(file.get(), buffer, progress, pump);
+    rapidjson::Document document;
+    ParseMeasurement(stream, document);
+    test::MemorySink sink;
+    EXPECT_TRUE(WriteExchangeFile(sink, document, name, progress, pump).Ok());
+    return std::string(reinterpret_cast<const char*>(sink.Bytes().data()), sink.Bytes().size());
+  }
+
+  test::RecordingSink m_sink;
+  test::CallLog m_calls;
+  test::RecordingProgressSink m_progress{m_calls};
+  test::RecordingMessagePump m_pump{m_calls};
+};
+
+TEST_F(ImportRunTest, TransfersEveryMeasurementAndLeavesNoHandOverFile) {
+  Generate({.count = 2, .rows = 4, .octaves = gen::Octaves::kBoth, .raw = 1, .raw_samples = 10});
+  StartHost();
+  const ImportResult result = Run(Request({"M0001.rqx2", "M0002.rqx2"}));
+
+  EXPECT_EQ(result.connection_status, 0);
+  EXPECT_EQ(result.outcomes,
+            (std::vector<ImportOutcome>{ImportOutcome::kImported, ImportOutcome::kImported}));
+  EXPECT_TRUE(Shown().empty());
+  EXPECT_EQ(Commands(),
+            (std::vector<std::uint32_t>{5, 26, 2, 27, 20, 20, 20, 22, 26, 2, 27, 22, 4}));
+  EXPECT_EQ(FolderNames(m_inbox),
+            (std::vector<std::string>{"001-M0001.rqx2-X.raw", "001-M0001.rqx2-Y.raw",
+                                      "001-M0001.rqx2-Z.raw", "001-M0001.rqx2.bin",
+                                      "002-M0002.rqx2.bin"}));
+  EXPECT_EQ(ReadFileBytes(m_inbox / "001-M0001.rqx2.bin"), ExpectedExchangeFile("M0001.rqx2"));
+  EXPECT_EQ(ReadFileBytes(m_inbox / "002-M0002.rqx2.bin"), ExpectedExchangeFile("M0002.rqx2"));
+  EXPECT_EQ(ReadFileBytes(m_inbox / "001-M0001.rqx2-X.raw").size(), 54u + 4u * 10u);
+  EXPECT_TRUE(HandoverLeftovers(m_session.Path()).empty());
+}
+
+TEST_F(ImportRunTest, ProgressShowsReadingThenConversionPerMeasurement) {
+  Generate({.count = 2, .rows = 3});
+  // The second file grows past 65536 bytes: a reading range of 0 .. 1.
+  {
+    const fs::path big = m_folder / "M0002.rqx2";
+    std::string text = ReadFileBytes(big);
+    text.append(70000, ' ');
+    std::ofstream(big, std::ios::binary | std::ios::trunc) << text;
+  }
+  StartHost();
+  Run(Request({"M0001.rqx2", "M0002.rqx2"}));
+
+  const std::vector<std::string> conversion = {"pos 0",  "step 1", "range 0 3", "stepit", "pump",
+                                               "stepit", "pump",   "stepit",    "pump"};
+  const auto& calls = m_calls.Calls();
+  ASSERT_FALSE(calls.empty());
+  EXPECT_EQ(calls.front(), "show");
+  EXPECT_EQ(calls.back(), "hide");
+  // Each measurement: its reading range, the reading's steps, then the conversion.
+  const auto first_read = std::find(calls.begin(), calls.end(), "range 0 0");
+  const auto second_read = std::find(calls.begin(), calls.end(), "range 0 1");
+  ASSERT_NE(first_read, calls.end());
+  ASSERT_NE(second_read, calls.end());
+  const auto first_conversion =
+      std::search(first_read, calls.end(), conversion.begin(), conversion.end());
+  const auto second_conversion =
+      std::search(second_read, calls.end(), conversion.begin(), conversion.end());
+  EXPECT_LT(first_conversion, second_read);
+  EXPECT_NE(second_conversion, calls.end());
+  // The second file is read in two blocks: two steps before its conversion.
+  EXPECT_EQ(std::count(second_read, second_conversion, "stepit"), 2);
+}
+
+TEST_F(ImportRunTest, NothingCheckedOpensAndClosesTheConnection) {
+  StartHost();
+  const ImportResult result = Run(ImportRequest{});
+  EXPECT_EQ(result.connection_status, 0);
+  EXPECT_TRUE(result.outcomes.empty());
+  EXPECT_EQ(Commands(), (std::vector<std::uint32_t>{5, 4}));
+  EXPECT_EQ(m_calls.Calls(), (std::vector<std::string>{"show", "hide"}));
+  EXPECT_TRUE(FolderNames(m_inbox).empty());
+}
+
+TEST_F(ImportRunTest, VanishedFilesAndRawFilesAreSkippedSilently) {
+  // M0001 and M0002 store raw data; M0003 announces it without a file.
+  Generate({.count = 4, .rows = 2, .raw = 2, .raw_missing = 1, .raw_samples = 3});
+  const std::vector<CRQX340Json> records = {Summary("M0001.rqx2"), Summary("M0002.rqx2"),
+                                            Summary("M0003.rqx2"), Summary("M0004.rqx2")};
+  ASSERT_EQ(records[1].m_nRaw, 1);
+  ASSERT_EQ(records[2].m_nRaw, 2);
+  // After the scan: the first measurement file and the second's raw file vanish.
+  fs::remove(m_folder / "M0001.rqx2");
+  fs::remove(m_folder / "M0002.raw");
+  // The folder without its trailing "/", and an index past the records.
+  const std::int32_t checked[] = {0, 1, 2, 7, 3};
+  const std::string folder = m_folder.string();
+  ASSERT_NE(folder.back(), '/');
+  StartHost();
+  const ImportResult result = Run(MakeImportRequest(folder, records, checked));
+
+  EXPECT_EQ(result.outcomes,
+            (std::vector<ImportOutcome>{ImportOutcome::kNotRead, ImportOutcome::kImported,
+                                        ImportOutcome::kImported, ImportOutcome::kNotRead,
+                                        ImportOutcome::kImported}));
+  EXPECT_TRUE(Shown().empty());
+  EXPECT_EQ(Commands(),
+            (std::vector<std::uint32_t>{5, 26, 2, 27, 22, 26, 2, 27, 22, 26, 2, 27, 22, 4}));
+  EXPECT_EQ(
+      FolderNames(m_inbox),
+      (std::vector<std::string>{"001-M0002.rqx2.bin", "002-M0003.rqx2.bin", "003-M0004.rqx2.bin"}));
+}
+
+TEST_F(ImportRunTest, ExchangeFileThatCannotBeMadeIsReportedAndSkipped) {
+  struct Case {
+    const char* what;
+    test::CreateFault fault;
+    bool fail_link;
+    int id;
+  };
+  const Case cases[] = {
+      {"exchange file cannot be created", test::CreateFault::kRefuse, false, 202},
+      {"exchange file cannot be written", test::CreateFault::kDiskFull, false, 202},
+      {"exchange file cannot be mapped", test::CreateFault::kNone, true, 203},
+  };
+  Generate({.count = 2, .rows = 2});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    m_sink.messages.clear();
+    fs::remove_all(m_inbox);
+    test::FaultyTempFolder folder = FaultyFolder();
+    int exchange_files = 0;
+    folder.create_fault = [&](std::string_view name) {
+      return name == "ZURQX340.$$$" && ++exchange_files == 1 ? c.fault : test::CreateFault::kNone;
+    };
+    folder.fail_link = c.fail_link;
+    if (c.fail_link) {
+      // Only the first measurement's mapping fails.
+      folder.create_fault = [&](std::string_view name) {
+        if (name == "ZURQX340.$$$" && ++exchange_files == 2) folder.fail_link = false;
+        return test::CreateFault::kNone;
+      };
+    }
+    StartHost();
+    const ImportResult result = Run(Request({"M0001.rqx2", "M0002.rqx2"}), &folder);
+
+    EXPECT_EQ(result.outcomes,
+              (std::vector<ImportOutcome>{ImportOutcome::kFailed, ImportOutcome::kImported}));
+    EXPECT_EQ(Shown(), (Messages{{c.id, kCannotOpen}}));
+    // No command for the first measurement.
+    EXPECT_EQ(Commands(), (std::vector<std::uint32_t>{5, 26, 2, 27, 22, 4}));
+    EXPECT_EQ(FolderNames(m_inbox), (std::vector<std::string>{"001-M0002.rqx2.bin"}));
+    EXPECT_TRUE(HandoverLeftovers(m_session.Path()).empty());
+  }
+}
+
+TEST_F(ImportRunTest, RawSignalThatCannotBeHandedOverFailsTheMeasurement) {
+  Generate({.count = 1, .rows = 2, .raw = 1, .raw_samples = 5});
+  test::FaultyTempFolder folder = FaultyFolder();
+  int axis_files = 0;
+  folder.create_fault = [&](std::string_view name) {
+    return name.rfind("~_", 0) == 0 && ++axis_files == 2 ? test::CreateFault::kDiskFull
+                                                         : test::CreateFault::kNone;
+  };
+  StartHost();
+  const ImportResult result = Run(Request({"M0001.rqx2"}), &folder);
+
+  EXPECT_EQ(result.outcomes, (std::vector<ImportOutcome>{ImportOutcome::kFailed}));
+  EXPECT_EQ(Shown(), (Messages{{204, "WARNING! Cannot hand over the raw signal of M0001.rqx2."}}));
+  // The measurement itself still reaches the host, without its raw signal.
+  EXPECT_EQ(Commands(), (std::vector<std::uint32_t>{5, 26, 2, 27, 22, 4}));
+  EXPECT_EQ(FolderNames(m_inbox), (std::vector<std::string>{"001-M0001.rqx2.bin"}));
+  EXPECT_TRUE(HandoverLeftovers(m_session.Path()).empty());
+}
+
+TEST_F(ImportRunTest, HostErrorOnAStepAbandonsOnlyThatMeasurement) {
+  Generate({.count = 2, .rows = 2});
+  StartHost({"--fail", "2@1=6"});
+  const ImportResult result = Run(Request({"M0001.rqx2", "M0002.rqx2"}));
+  EXPECT_EQ(result.outcomes,
+            (std::vector<ImportOutcome>{ImportOutcome::kFailed, ImportOutcome::kImported}));
+  EXPECT_EQ(Shown(), (Messages{{550, "WARNING! Main application error: Bad channel data."}}));
+  EXPECT_EQ(Commands(), (std::vector<std::uint32_t>{5, 26, 2, 99, 26, 2, 27, 22, 4}));
+  EXPECT_TRUE(HandoverLeftovers(m_session.Path()).empty());
+}
+
+TEST_F(ImportRunTest, NoExchangeAreaEndsTheRun) {
+  Generate({.count = 1, .rows = 2});
+  const ImportResult result = Run(Request({"M0001.rqx2"}));
+  EXPECT_EQ(result.connection_status, 254);
+  EXPECT_EQ(result.outcomes, (std::vector<ImportOutcome>{ImportOutcome::kNotAttempted}));
+  ASSERT_EQ(m_sink.messages.size(), 1u);
+  EXPECT_EQ(m_sink.messages[0].id, 207);
+  EXPECT_TRUE(m_calls.Calls().empty());
+}
+
+}  // namespace
+}  // namespace rqx340
