@@ -15,6 +15,7 @@
 #include "gen/measurement_generator.h"
 #include "measurement/json_reader.h"
 #include "support/command_log_reader.h"
+#include "support/exchange_bytes.h"
 #include "support/faulty_temp_folder.h"
 #include "support/host_test.h"
 #include "support/memory_sink.h"
@@ -90,7 +91,7 @@ class ImportRunTest : public test::HostTest {
     ParseMeasurement(stream, document);
     test::MemorySink sink;
     EXPECT_TRUE(WriteExchangeFile(sink, document, name, progress, pump).Ok());
-    return std::string(reinterpret_cast<const char*>(sink.Bytes().data()), sink.Bytes().size());
+    return test::AsString(sink.Span());
   }
 
   test::RecordingSink m_sink;
