@@ -72,12 +72,10 @@ std::array<std::byte, kAxisHeaderSize> BuildAxisHeader(std::uint64_t sample_coun
 
 RawHandoverResult HandOverRawSignal(const TempFolder& folder, std::string_view id,
                                     const TempNamer& namer, const std::string& raw_path,
-                                    std::int64_t start_time, const RawSignalCommand& send,
-                                    const RawHandoverOptions& options) {
+                                    std::int64_t start_time, const RawSignalCommand& send) {
   auto raw = InputFile::Open(raw_path);
   if (!raw) return RawHandoverResult::kNotOpened;
   const std::uint64_t sample_count = raw->Size() / kRawSampleSize;
-  const std::size_t chunk_samples = std::max<std::size_t>(1, options.chunk_samples);
 
   AxisFiles axes(folder);
   const auto empty_header = BuildAxisHeader(sample_count, start_time, 0.0f);
@@ -88,16 +86,16 @@ RawHandoverResult HandOverRawSignal(const TempFolder& folder, std::string_view i
     }
   }
 
-  std::vector<std::byte> read_buffer(chunk_samples * kRawSampleSize);
+  std::vector<std::byte> read_buffer(kRawChunkSamples * kRawSampleSize);
   std::array<std::vector<std::byte>, kAxes> axis_buffers;
-  for (auto& buffer : axis_buffers) buffer.resize(chunk_samples * 4);
+  for (auto& buffer : axis_buffers) buffer.resize(kRawChunkSamples * 4);
   std::array<float, kAxes> peaks{};
   std::array<float, kAxes> means{};
 
   bool first_chunk = true;
   for (std::uint64_t done = 0; done < sample_count;) {
     const auto count =
-        static_cast<std::size_t>(std::min<std::uint64_t>(chunk_samples, sample_count - done));
+        static_cast<std::size_t>(std::min<std::uint64_t>(kRawChunkSamples, sample_count - done));
     const std::span<std::byte> chunk(read_buffer.data(), count * kRawSampleSize);
     // The file shrank under us or could not be read: the signal would be wrong.
     if (!raw->ReadExactly(chunk)) return RawHandoverResult::kFailed;

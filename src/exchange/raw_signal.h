@@ -36,10 +36,6 @@ enum class RawHandoverResult {
 // Sends command 20 for the raw signal file now in place; the reply is not used.
 using RawSignalCommand = std::function<void()>;
 
-struct RawHandoverOptions {
-  std::size_t chunk_samples = kRawChunkSamples;
-};
-
 // Splits `raw_path` into axis files under unique "~" ... "tmp" names in
 // `folder`, then for X, Y and Z in turn removes a stale raw signal file (named
 // after the exchange identifier `id`), moves
@@ -48,7 +44,6 @@ struct RawHandoverOptions {
 // afterwards, so no axis file outlives the call.
 RawHandoverResult HandOverRawSignal(const TempFolder& folder, std::string_view id,
                                     const TempNamer& namer, const std::string& raw_path,
-                                    std::int64_t start_time, const RawSignalCommand& send,
-                                    const RawHandoverOptions& options = {});
+                                    std::int64_t start_time, const RawSignalCommand& send);
 
 }  // namespace rqx340

@@ -57,7 +57,6 @@ class ChildProcess {
   std::optional<std::string> ReadLine(int timeout_ms);
   // Everything the child still writes, up to the end of its output.
   std::string ReadRest();
-  bool WriteStdin(std::string_view text);
   void CloseStdin();
 
   // The exit code once the child has ended (128 + signal number for a child

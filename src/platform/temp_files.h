@@ -32,10 +32,6 @@ class OutputFile {
   bool Write(std::span<const std::byte> bytes);
   // Writes all of `bytes` at `offset`, leaving the current position alone.
   bool WriteAt(std::uint64_t offset, std::span<const std::byte> bytes);
-  // Moves the current position; false on error.
-  bool Seek(std::uint64_t offset);
-  // The current position, or nullopt on error.
-  std::optional<std::uint64_t> Tell() const;
   // Closes the file; false when the system reports a late write error. The
   // file is closed either way.
   bool Close();

@@ -153,8 +153,7 @@ TEST(ExchangeReaderTest, EmptyBlocksAreReadWithoutCopying) {
 TEST(ExchangeReaderTest, ReadsFilesFromDisk) {
   const Bytes bytes = ValidFile();
   test::TempDir dir;
-  const auto path =
-      dir.Write("x.$$$", std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+  const auto path = dir.Write("x.$$$", test::AsString(bytes));
   const auto source = FileSource::Open(path.string());
   ASSERT_TRUE(source);
   EXPECT_EQ(source->Size(), bytes.size());

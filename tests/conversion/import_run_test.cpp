@@ -15,6 +15,7 @@
 #include "gen/measurement_generator.h"
 #include "measurement/json_reader.h"
 #include "support/command_log_reader.h"
+#include "support/exchange_bytes.h"
 #include "support/faulty_temp_folder.h"
 #include "support/host_test.h"
 #include "support/memory_sink.h"
@@ -90,7 +91,7 @@ class ImportRunTest : public test::HostTest {
     ParseMeasurement(stream, document);
     test::MemorySink sink;
     EXPECT_TRUE(WriteExchangeFile(sink, document, name, progress, pump).Ok());
-    return std::string(reinterpret_cast<const char*>(sink.Bytes().data()), sink.Bytes().size());
+    return test::AsString(sink.Span());
   }
 
   test::RecordingSink m_sink;
@@ -122,11 +123,13 @@ TEST_F(ImportRunTest, TransfersEveryMeasurementAndLeavesNoHandOverFile) {
 
 TEST_F(ImportRunTest, ProgressShowsReadingThenConversionPerMeasurement) {
   Generate({.count = 2, .rows = 3});
-  // The second file grows past 65536 bytes: a reading range of 0 .. 1.
+  // The second file grows to exactly two 65536-byte blocks: a reading range of
+  // 0 .. 2 and three fills, the last one empty.
   {
     const fs::path big = m_folder / "M0002.rqx2";
     std::string text = ReadFileBytes(big);
-    text.append(70000, ' ');
+    ASSERT_LT(text.size(), 2u * 65536u);
+    text.append(2 * 65536 - text.size(), ' ');
     std::ofstream(big, std::ios::binary | std::ios::trunc) << text;
   }
   StartHost();
@@ -140,7 +143,7 @@ TEST_F(ImportRunTest, ProgressShowsReadingThenConversionPerMeasurement) {
   EXPECT_EQ(calls.back(), "hide");
   // Each measurement: its reading range, the reading's steps, then the conversion.
   const auto first_read = std::find(calls.begin(), calls.end(), "range 0 0");
-  const auto second_read = std::find(calls.begin(), calls.end(), "range 0 1");
+  const auto second_read = std::find(calls.begin(), calls.end(), "range 0 2");
   ASSERT_NE(first_read, calls.end());
   ASSERT_NE(second_read, calls.end());
   const auto first_conversion =
@@ -149,8 +152,8 @@ TEST_F(ImportRunTest, ProgressShowsReadingThenConversionPerMeasurement) {
       std::search(second_read, calls.end(), conversion.begin(), conversion.end());
   EXPECT_LT(first_conversion, second_read);
   EXPECT_NE(second_conversion, calls.end());
-  // The second file is read in two blocks: two steps before its conversion.
-  EXPECT_EQ(std::count(second_read, second_conversion, "stepit"), 2);
+  // One step per fill before its conversion.
+  EXPECT_EQ(std::count(second_read, second_conversion, "stepit"), 3);
 }
 
 TEST_F(ImportRunTest, NothingCheckedOpensAndClosesTheConnection) {

@@ -8,12 +8,15 @@
 
 #include "exchange/rqx340_client.h"
 #include "platform/process.h"
+#include "support/exchange_bytes.h"
 #include "support/faulty_temp_folder.h"
 #include "support/temp_dir.h"
 
 namespace rqx340 {
 namespace {
 
+using test::AsString;
+using test::BytesOf;
 using test::FolderNames;
 using test::ReadFileBytes;
 
@@ -21,14 +24,6 @@ TempFolder OpenFolder(const test::TempDir& dir) {
   auto folder = TempFolder::Open(dir.Path().string());
   EXPECT_TRUE(folder.has_value());
   return std::move(*folder);
-}
-
-std::span<const std::byte> BytesOf(std::string_view text) {
-  return std::as_bytes(std::span(text.data(), text.size()));
-}
-
-std::string AsString(std::span<const std::byte> bytes) {
-  return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }
 
 TEST(HandoverNames, DeriveFromTheIdentifier) {

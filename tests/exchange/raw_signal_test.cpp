@@ -16,6 +16,7 @@
 namespace rqx340 {
 namespace {
 
+using test::AsString;
 using test::FloatAt;
 using test::FolderNames;
 using test::RawBytes;
@@ -29,10 +30,6 @@ std::string Bytes(std::initializer_list<unsigned> values) {
   std::string out;
   for (unsigned value : values) out.push_back(static_cast<char>(value));
   return out;
-}
-
-std::string AsString(std::span<const std::byte> bytes) {
-  return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }
 
 // The sample count of an axis file.

@@ -15,6 +15,7 @@
 #include "gen/measurement_generator.h"
 #include "platform/process.h"
 #include "support/command_log_reader.h"
+#include "support/exchange_bytes.h"
 #include "support/memory_sink.h"
 #include "support/session.h"
 
@@ -71,8 +72,7 @@ std::string ExchangeBytes(const std::string& json, std::string_view name,
   const auto result = WriteExchangeFile(sink, document, name, progress, pump);
   EXPECT_TRUE(result.Ok());
   data_offset = result.dataOffset;
-  const auto bytes = sink.Bytes();
-  return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  return test::AsString(sink.Span());
 }
 
 std::string GeneratedMeasurement(std::uint32_t rows) {

@@ -13,6 +13,14 @@
 
 namespace rqx340::test {
 
+// The bytes of a text, and a text of bytes.
+inline std::span<const std::byte> BytesOf(std::string_view text) {
+  return std::as_bytes(std::span<const char>(text.data(), text.size()));
+}
+inline std::string AsString(std::span<const std::byte> bytes) {
+  return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
 inline std::uint32_t LeU32(std::span<const std::byte> bytes, std::size_t offset) {
   if (offset + 4 > bytes.size()) return 0xDEADBEEF;
   return std::to_integer<std::uint32_t>(bytes[offset]) |

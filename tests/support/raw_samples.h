@@ -32,19 +32,15 @@ inline std::string RawBytes(const std::vector<Sample>& samples) {
   return out;
 }
 
-inline std::span<const std::byte> AsBytes(std::string_view bytes) {
-  return std::as_bytes(std::span<const char>(bytes.data(), bytes.size()));
-}
-
 // The little-endian float32 at `offset`.
 inline float FloatAt(std::string_view bytes, std::size_t offset) {
-  return LeF32(AsBytes(bytes), offset);
+  return LeF32(BytesOf(bytes), offset);
 }
 
 // The little-endian 64-bit value at `offset`.
 inline std::uint64_t U64At(std::string_view bytes, std::size_t offset) {
-  return LeU32(AsBytes(bytes), offset) |
-         static_cast<std::uint64_t>(LeU32(AsBytes(bytes), offset + 4)) << 32;
+  return LeU32(BytesOf(bytes), offset) |
+         static_cast<std::uint64_t>(LeU32(BytesOf(bytes), offset + 4)) << 32;
 }
 
 }  // namespace rqx340::test

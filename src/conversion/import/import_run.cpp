@@ -105,7 +105,7 @@ ImportResult RunImport(const ImportRequest& request, ImportServices& services) {
   const TempNamer& namer = services.namer != nullptr ? *services.namer : default_namer;
 
   services.progress.Show();
-  std::vector<char> read_buffer(kReadBufferSize + 1);
+  std::vector<char> read_buffer(kReadBufferSize);
   for (std::size_t item = 0; item < request.items.size(); ++item) {
     const CRQX340Json& record = request.items[item].record;
     if (services.observer != nullptr) services.observer->BeginMeasurement(item, record);

@@ -224,16 +224,6 @@ std::string ChildProcess::ReadRest() {
   return std::exchange(m_strPending, std::string());
 }
 
-bool ChildProcess::WriteStdin(std::string_view text) {
-  while (!text.empty() && m_hStdin >= 0) {
-    const ssize_t put = write(m_hStdin, text.data(), text.size());
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return false;
-    text.remove_prefix(static_cast<std::size_t>(put));
-  }
-  return text.empty();
-}
-
 void ChildProcess::CloseStdin() {
   if (m_hStdin >= 0) close(m_hStdin);
   m_hStdin = -1;

@@ -41,17 +41,6 @@ bool OutputFile::WriteAt(std::uint64_t offset, std::span<const std::byte> bytes)
   return m_hFile >= 0 && posix::WriteAll(m_hFile, bytes, &offset);
 }
 
-bool OutputFile::Seek(std::uint64_t offset) {
-  return m_hFile >= 0 && ::lseek(m_hFile, static_cast<off_t>(offset), SEEK_SET) >= 0;
-}
-
-std::optional<std::uint64_t> OutputFile::Tell() const {
-  if (m_hFile < 0) return std::nullopt;
-  const off_t position = ::lseek(m_hFile, 0, SEEK_CUR);
-  if (position < 0) return std::nullopt;
-  return static_cast<std::uint64_t>(position);
-}
-
 bool OutputFile::Close() {
   if (m_hFile < 0) return true;
   const int result = ::close(std::exchange(m_hFile, -1));
