@@ -1,6 +1,6 @@
 // Date and time texts from arbitrary pictures, names and times: the
 // Windows-picture formatter, the picture adjustments, the strftime translation
-// and the local date and time of any 64-bit time value.
+// and the local date and time of any 64-bit time value in one of a few time zones.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
@@ -10,6 +10,7 @@
 #include "measurement/date_time.h"
 #include "measurement/picture_format.h"
 #include "platform/locale_pictures.h"
+#include "time_zones.h"
 
 namespace {
 
@@ -44,6 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const int second = input.ConsumeIntegralInRange(-1, 61);
   const int millisecond = input.ConsumeIntegralInRange(-1, 1000);
   const std::int64_t time = input.ConsumeIntegral<std::int64_t>();
+  fuzz::UseTimeZone(input.ConsumeIntegral<std::uint8_t>());
   const PictureKind kind = input.ConsumeBool() ? PictureKind::kDate : PictureKind::kTime;
   const std::string ampm = input.ConsumeRandomLengthString(64);
   const DateTimeNames names = Names(input);
