@@ -4,6 +4,7 @@
 // must see the same events.
 #include <array>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -20,15 +21,22 @@ namespace {
 
 using namespace rqx340;
 
+// Never destroyed, so that the exit handler can still remove it.
 const std::filesystem::path& Folder() {
-  static const std::filesystem::path folder = [] {
+  static const std::filesystem::path* const folder = [] {
     std::random_device random;
-    auto path = std::filesystem::temp_directory_path() /
-                ("rqx340-scan-fuzz-" + std::to_string(random()) + std::to_string(random()));
-    std::filesystem::create_directories(path);
+    auto* path = new std::filesystem::path(
+        std::filesystem::temp_directory_path() /
+        ("rqx340-scan-fuzz-" + std::to_string(random()) + std::to_string(random())));
+    std::filesystem::create_directories(*path);
+    // libFuzzer ends through exit(), also after a finding.
+    std::atexit([] {
+      std::error_code error;
+      std::filesystem::remove_all(Folder(), error);
+    });
     return path;
   }();
-  return folder;
+  return *folder;
 }
 
 constexpr std::string_view kFileName = "input.rqx2";
