@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <string>
 
-#include "conversion/format/byte_sink.h"
-#include "conversion/format/exchange_writer.h"
+#include "format/byte_sink.h"
+#include "format/exchange_writer.h"
 
 namespace rqx340 {
 namespace {

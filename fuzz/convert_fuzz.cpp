@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "conversion/format/exchange_reader.h"
-#include "conversion/format/exchange_writer.h"
+#include "format/exchange_reader.h"
+#include "format/exchange_writer.h"
 #include "fuzz_support.h"
 #include "measurement/json_reader.h"
 #include "measurement/progress.h"

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "conversion/format/exchange_reader.h"
+#include "format/exchange_reader.h"
 #include "fuzz_support.h"
 #include "platform/code_page.h"
 

@@ -10,7 +10,7 @@
 #include <span>
 #include <vector>
 
-#include "conversion/format/byte_sink.h"
+#include "format/byte_sink.h"
 #include "platform/file_system.h"
 
 // Aborts with the failed condition, so that libFuzzer keeps the input.

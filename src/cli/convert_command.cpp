@@ -11,7 +11,7 @@
 
 #include "cli/commands.h"
 #include "cli/terminal_progress.h"
-#include "conversion/format/exchange_writer.h"
+#include "format/exchange_writer.h"
 #include "measurement/json_reader.h"
 #include "platform/replacement_file.h"
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "cli/commands.h"
-#include "conversion/format/exchange_reader.h"
+#include "format/exchange_reader.h"
 #include "platform/code_page.h"
 
 namespace rqx340::cli {

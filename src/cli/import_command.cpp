@@ -13,9 +13,9 @@
 
 #include "cli/commands.h"
 #include "cli/terminal_progress.h"
-#include "conversion/import/import_run.h"
 #include "exchange/message_sink.h"
 #include "exchange/string_table.h"
+#include "import/import_run.h"
 #include "measurement/folder_scan.h"
 #include "platform/session_dir.h"
 #include "platform/window.h"

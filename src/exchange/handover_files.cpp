@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "conversion/format/byte_layout.h"
+#include "format/byte_layout.h"
 #include "platform/process.h"
 #include "platform/tick_clock.h"
 

@@ -7,7 +7,7 @@
 #include <span>
 #include <vector>
 
-#include "conversion/format/byte_layout.h"
+#include "format/byte_layout.h"
 
 namespace rqx340 {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "conversion/format/byte_layout.h"
+#include "format/byte_layout.h"
 
 namespace rqx340 {
 

@@ -7,11 +7,11 @@
 #include <fstream>
 #include <sstream>
 
-#include "conversion/format/exchange_layout.h"
-#include "conversion/format/exchange_writer.h"
 #include "exchange/area_name.h"
 #include "exchange/exchange_area.h"
 #include "exchange/slot_layout.h"
+#include "format/exchange_layout.h"
+#include "format/exchange_writer.h"
 #include "gen/measurement_generator.h"
 #include "platform/process.h"
 #include "support/command_log_reader.h"

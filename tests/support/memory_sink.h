@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "conversion/format/byte_sink.h"
+#include "format/byte_sink.h"
 
 namespace rqx340::test {
 

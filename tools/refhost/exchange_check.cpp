@@ -4,9 +4,9 @@
 
 #include <optional>
 
-#include "conversion/format/byte_layout.h"
-#include "conversion/format/exchange_layout.h"
-#include "conversion/format/exchange_reader.h"
+#include "format/byte_layout.h"
+#include "format/exchange_layout.h"
+#include "format/exchange_reader.h"
 #include "platform/code_page.h"
 
 namespace rqx340::refhost {

@@ -4,9 +4,9 @@
 #include <optional>
 #include <string>
 
-#include "conversion/format/block_buffer.h"
-#include "conversion/format/json_access.h"
-#include "conversion/format/record_tables.h"
+#include "format/block_buffer.h"
+#include "format/json_access.h"
+#include "format/record_tables.h"
 #include "platform/code_page.h"
 
 namespace rqx340 {

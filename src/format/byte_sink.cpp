@@ -1,6 +1,6 @@
 // The buffered writer: small writes go to one buffer, large ones straight
 // through, and the first failure stops everything after it.
-#include "conversion/format/byte_sink.h"
+#include "format/byte_sink.h"
 
 #include <algorithm>
 #include <bit>

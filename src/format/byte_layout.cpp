@@ -1,6 +1,6 @@
 // Fields are put and read byte by byte, so the layout is little-endian
 // whatever the host's byte order.
-#include "conversion/format/byte_layout.h"
+#include "format/byte_layout.h"
 
 #include <algorithm>
 #include <bit>

@@ -1,5 +1,5 @@
 // Typed reads that check the JSON type before every RapidJSON accessor.
-#include "conversion/format/json_access.h"
+#include "format/json_access.h"
 
 namespace rqx340::json {
 

@@ -1,5 +1,5 @@
 // Lookups in the fixed tables of the record blocks, clamped to their ends.
-#include "conversion/format/record_tables.h"
+#include "format/record_tables.h"
 
 #include <algorithm>
 

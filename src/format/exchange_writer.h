@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "conversion/format/byte_sink.h"
+#include "format/byte_sink.h"
 #include "measurement/progress.h"
 
 namespace rqx340 {

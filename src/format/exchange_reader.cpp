@@ -1,6 +1,6 @@
 // Reads the blocks in writing order, each checked before the next is trusted;
 // the first field found wrong ends the read and is named with its offset.
-#include "conversion/format/exchange_reader.h"
+#include "format/exchange_reader.h"
 
 #include <algorithm>
 #include <array>
@@ -9,9 +9,9 @@
 #include <cstring>
 #include <limits>
 
-#include "conversion/format/byte_layout.h"
-#include "conversion/format/exchange_layout.h"
-#include "conversion/format/record_tables.h"
+#include "format/byte_layout.h"
+#include "format/exchange_layout.h"
+#include "format/record_tables.h"
 
 namespace rqx340 {
 namespace {

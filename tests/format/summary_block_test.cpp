@@ -5,7 +5,7 @@
 #include <limits>
 #include <string>
 
-#include "conversion/format/record_blocks.h"
+#include "format/record_blocks.h"
 #include "support/exchange_bytes.h"
 
 namespace rqx340 {

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <limits>
 
-#include "conversion/format/byte_layout.h"
-#include "conversion/format/exchange_layout.h"
-#include "conversion/format/record_blocks.h"
+#include "format/byte_layout.h"
+#include "format/exchange_layout.h"
+#include "format/record_blocks.h"
 
 namespace rqx340 {
 

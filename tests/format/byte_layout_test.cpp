@@ -1,11 +1,11 @@
-#include "conversion/format/byte_layout.h"
+#include "format/byte_layout.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
 #include <string>
 
-#include "conversion/format/block_buffer.h"
+#include "format/block_buffer.h"
 #include "support/exchange_bytes.h"
 
 namespace rqx340 {

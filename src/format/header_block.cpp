@@ -2,9 +2,9 @@
 #include <cstdio>
 #include <string>
 
-#include "conversion/format/block_buffer.h"
-#include "conversion/format/json_access.h"
-#include "conversion/format/record_tables.h"
+#include "format/block_buffer.h"
+#include "format/json_access.h"
+#include "format/record_tables.h"
 #include "measurement/date_time.h"
 #include "measurement/decimal_text.h"
 #include "platform/code_page.h"

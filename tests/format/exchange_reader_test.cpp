@@ -1,4 +1,4 @@
-#include "conversion/format/exchange_reader.h"
+#include "format/exchange_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "conversion/format/exchange_writer.h"
+#include "format/exchange_writer.h"
 #include "support/exchange_bytes.h"
 #include "support/memory_sink.h"
 #include "support/scoped_env.h"

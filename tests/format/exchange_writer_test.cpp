@@ -1,11 +1,11 @@
-#include "conversion/format/exchange_writer.h"
+#include "format/exchange_writer.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "conversion/format/exchange_reader.h"
+#include "format/exchange_reader.h"
 #include "support/exchange_bytes.h"
 #include "support/memory_sink.h"
 #include "support/recording_progress.h"

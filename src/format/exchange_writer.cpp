@@ -1,17 +1,17 @@
 // One pass over the file: an unfinished header, the record blocks, the rows
 // streamed from the document, then the finished header written over the first.
-#include "conversion/format/exchange_writer.h"
+#include "format/exchange_writer.h"
 
 #include <array>
 #include <cmath>
 #include <limits>
 #include <string>
 
-#include "conversion/format/byte_layout.h"
-#include "conversion/format/exchange_layout.h"
-#include "conversion/format/json_access.h"
-#include "conversion/format/record_blocks.h"
-#include "conversion/format/record_tables.h"
+#include "format/byte_layout.h"
+#include "format/exchange_layout.h"
+#include "format/json_access.h"
+#include "format/record_blocks.h"
+#include "format/record_tables.h"
 
 namespace rqx340 {
 namespace {

@@ -1,6 +1,6 @@
 // The time record block: start time, fixed codes and the integer summary values.
-#include "conversion/format/block_buffer.h"
-#include "conversion/format/json_access.h"
+#include "format/block_buffer.h"
+#include "format/json_access.h"
 #include "platform/code_page.h"
 #include "platform/local_time.h"
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "conversion/format/record_blocks.h"
+#include "format/record_blocks.h"
 #include "support/exchange_bytes.h"
 #include "support/scoped_env.h"
 

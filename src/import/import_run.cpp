@@ -1,14 +1,14 @@
 // The import run and the conversion of one measurement: parse, write the
 // exchange file, hand it and the raw signal over, drive the commands, clean up.
-#include "conversion/import/import_run.h"
+#include "import/import_run.h"
 
 #include <memory>
 #include <optional>
 #include <vector>
 
-#include "conversion/format/exchange_writer.h"
-#include "conversion/format/record_blocks.h"
 #include "exchange/raw_signal.h"
+#include "format/exchange_writer.h"
+#include "format/record_blocks.h"
 #include "measurement/json_reader.h"
 
 namespace rqx340 {

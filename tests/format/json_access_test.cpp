@@ -1,4 +1,4 @@
-#include "conversion/format/json_access.h"
+#include "format/json_access.h"
 
 #include <gtest/gtest.h>
 

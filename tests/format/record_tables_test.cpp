@@ -1,4 +1,4 @@
-#include "conversion/format/record_tables.h"
+#include "format/record_tables.h"
 
 #include <gtest/gtest.h>
 

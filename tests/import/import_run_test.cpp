@@ -1,7 +1,7 @@
 // The import run against a real zul-refhost process, with the run itself in
 // this process so that its own interface (outcomes, messages, progress, the
 // hand-over folder) can be checked and its file operations made to fail.
-#include "conversion/import/import_run.h"
+#include "import/import_run.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "conversion/format/exchange_writer.h"
+#include "format/exchange_writer.h"
 #include "gen/measurement_generator.h"
 #include "measurement/json_reader.h"
 #include "support/command_log_reader.h"
