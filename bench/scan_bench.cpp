@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "base/progress.h"
 #include "gen/measurement_generator.h"
 #include "measurement/folder_scan.h"
 #include "measurement/json_reader.h"
-#include "measurement/progress.h"
 
 namespace {
 

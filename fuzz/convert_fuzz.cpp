@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "base/progress.h"
 #include "format/exchange_reader.h"
 #include "format/exchange_writer.h"
 #include "fuzz_support.h"
 #include "measurement/json_reader.h"
-#include "measurement/progress.h"
 
 namespace {
 

@@ -11,10 +11,10 @@
 #include <string_view>
 #include <vector>
 
+#include "base/message_sink.h"
+#include "base/string_table.h"
 #include "cli/commands.h"
 #include "cli/terminal_progress.h"
-#include "exchange/message_sink.h"
-#include "exchange/string_table.h"
 #include "import/import_run.h"
 #include "measurement/folder_scan.h"
 #include "platform/session_dir.h"

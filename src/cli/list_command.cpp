@@ -9,10 +9,10 @@
 #include <string_view>
 #include <vector>
 
+#include "base/progress.h"
 #include "cli/commands.h"
 #include "measurement/date_time.h"
 #include "measurement/folder_scan.h"
-#include "measurement/progress.h"
 #include "platform/code_page.h"
 #include "platform/locale_pictures.h"
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "measurement/progress.h"
+#include "base/progress.h"
 
 namespace rqx340::cli {
 

@@ -2,9 +2,9 @@
 // table, and the slot is the one chosen with -i on the command line.
 #pragma once
 
+#include "base/message_sink.h"
+#include "base/string_table.h"
 #include "exchange/exchange_client.h"
-#include "exchange/message_sink.h"
-#include "exchange/string_table.h"
 
 namespace rqx340 {
 

@@ -9,8 +9,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "base/progress.h"
 #include "format/byte_sink.h"
-#include "measurement/progress.h"
 
 namespace rqx340 {
 

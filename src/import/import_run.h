@@ -15,12 +15,12 @@
 #include <string_view>
 #include <vector>
 
+#include "base/message_sink.h"
+#include "base/progress.h"
+#include "base/string_table.h"
 #include "exchange/handover_files.h"
-#include "exchange/message_sink.h"
 #include "exchange/rqx340_client.h"
-#include "exchange/string_table.h"
 #include "measurement/folder_scan.h"
-#include "measurement/progress.h"
 #include "platform/temp_files.h"
 #include "platform/window.h"
 

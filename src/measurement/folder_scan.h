@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "measurement/progress.h"
+#include "base/progress.h"
 
 namespace rqx340 {
 

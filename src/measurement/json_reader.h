@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "measurement/progress.h"
+#include "base/progress.h"
 #include "platform/file_system.h"
 
 namespace rqx340 {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "measurement/progress.h"
+#include "base/progress.h"
 
 namespace rqx340::test {
 

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "exchange/message_sink.h"
+#include "base/message_sink.h"
 
 namespace rqx340::test {
 

@@ -1,13 +1,10 @@
-// Where user messages go. The dialog shows each as a modal message box (OK
-// button, caption kMessageCaption), the command line prints it to standard
-// error, tests record it.
+// Where user messages go. The dialog shows each as a modal message box with
+// an OK button, the command line prints it to standard error, tests record it.
 #pragma once
 
 #include <string_view>
 
 namespace rqx340 {
-
-inline constexpr std::string_view kMessageCaption = "ZUL4 RQX340";
 
 class MessageSink {
  public:

@@ -1,5 +1,5 @@
 // The English string table and the %1 substitution.
-#include "exchange/string_table.h"
+#include "base/string_table.h"
 
 #include <algorithm>
 #include <iterator>
