@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "base/byte_order.h"
 #include "exchange/exchange_area.h"
 #include "exchange/slot_layout.h"
 #include "platform/process.h"
@@ -98,9 +99,9 @@ void BM_ScanThirtyTwoSlots(benchmark::State& state) {
   host.WithLockedArea([&](std::span<std::byte> bytes) {
     for (int i = 0; i < kSlotCount; ++i) {
       const auto slot = SlotBytes(bytes, i);
-      PutU32(slot, kInUseOffset, 1);
-      PutU32(slot, kHostWindowOffset, window.Handle());
-      PutText(slot, kClientIdOffset, kClientIdSize, kClientIdSize, "ZURQX340");
+      PutUint32(slot, kInUseOffset, 1);
+      PutUint32(slot, kHostWindowOffset, window.Handle());
+      PutText(slot, kClientIdOffset, kClientIdSize, "ZURQX340", kClientIdSize);
     }
   });
   CQWExchange client;

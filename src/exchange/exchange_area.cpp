@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "base/byte_order.h"
 #include "exchange/area_name.h"
 #include "exchange/slot_layout.h"
 #include "platform/code_page.h"

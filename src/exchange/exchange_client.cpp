@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "base/byte_order.h"
 #include "exchange/slot_layout.h"
 #include "platform/code_page.h"
 
@@ -72,9 +73,9 @@ int CQWExchangeClient::OpenConnection(std::string_view exeName, std::string_view
   const std::string client_name = ToAnsi(exeName);
   WithLockedArea([&](std::span<std::byte> area) {
     const auto slot = SlotBytes(area, m_slotIndex);
-    PutU32(slot, kClientWindowOffset, clientWindow);
-    PutText(slot, kClientNameOffset, kClientNameSize, kClientNameMaxText, client_name);
-    m_hostWindow = GetU32(slot, kHostWindowOffset);
+    PutUint32(slot, kClientWindowOffset, clientWindow);
+    PutText(slot, kClientNameOffset, kClientNameSize, client_name, kClientNameMaxText);
+    m_hostWindow = GetUint32(slot, kHostWindowOffset);
   });
   SetLastError({});
 
@@ -95,7 +96,7 @@ void CQWExchangeClient::CloseConnection() {
   if (m_slotIndex < 0) return;
   SendIfWindow(kCmdClose);
   WithLockedArea([&](std::span<std::byte> area) {
-    PutU32(SlotBytes(area, m_slotIndex), kClientWindowOffset, 0);
+    PutUint32(SlotBytes(area, m_slotIndex), kClientWindowOffset, 0);
   });
   m_slotIndex = -1;
   m_hostWindow = 0;

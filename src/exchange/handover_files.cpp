@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "format/byte_layout.h"
+#include "base/byte_order.h"
 #include "platform/process.h"
 #include "platform/tick_clock.h"
 

@@ -7,23 +7,13 @@
 #include <span>
 #include <vector>
 
-#include "format/byte_layout.h"
+#include "base/byte_order.h"
 
 namespace rqx340 {
 
 namespace {
 
 constexpr int kAxes = 3;
-
-// Bounds-checked little-endian stores of the widths the format's fields lack.
-template <typename Unsigned>
-void PutUnsigned(std::span<std::byte> buffer, std::size_t offset, Unsigned value) {
-  static_assert(std::is_unsigned_v<Unsigned>);
-  if (offset > buffer.size() || buffer.size() - offset < sizeof(Unsigned)) return;
-  for (std::size_t i = 0; i < sizeof(Unsigned); ++i) {
-    buffer[offset + i] = static_cast<std::byte>((value >> (8 * i)) & 0xFFu);
-  }
-}
 
 // The axis files of one hand-over; whatever is still there at the end is removed.
 class AxisFiles {
@@ -52,21 +42,21 @@ class AxisFiles {
 std::array<std::byte, kAxisHeaderSize> BuildAxisHeader(std::uint64_t sample_count,
                                                        std::int64_t start_time, float peak) {
   std::array<std::byte, kAxisHeaderSize> header{};
-  PutUnsigned<std::uint32_t>(header, 0x00, 0);
-  PutUnsigned<std::uint32_t>(header, 0x04, 2);
-  PutUnsigned<std::uint64_t>(header, 0x08, sample_count);
-  PutUnsigned<std::uint64_t>(header, 0x10, static_cast<std::uint64_t>(start_time));
+  PutUint32(header, 0x00, 0);
+  PutUint32(header, 0x04, 2);
+  PutUint64(header, 0x08, sample_count);
+  PutUint64(header, 0x10, static_cast<std::uint64_t>(start_time));
   PutFloat32(header, 0x18, 1.0f);
   PutFloat32(header, 0x1C, 1.0f);
   PutFloat32(header, kAxisPeakOffset, peak);
   // WAVEFORMATEX: IEEE float, mono, 7162 samples/s, 4 bytes a sample.
-  PutUnsigned<std::uint16_t>(header, 0x24, 3);      // wFormatTag
-  PutUnsigned<std::uint16_t>(header, 0x26, 1);      // nChannels
-  PutUnsigned<std::uint32_t>(header, 0x28, 7162);   // nSamplesPerSec
-  PutUnsigned<std::uint32_t>(header, 0x2C, 28648);  // nAvgBytesPerSec
-  PutUnsigned<std::uint16_t>(header, 0x30, 4);      // nBlockAlign
-  PutUnsigned<std::uint16_t>(header, 0x32, 32);     // wBitsPerSample
-  PutUnsigned<std::uint16_t>(header, 0x34, 0);      // cbSize
+  PutUint16(header, 0x24, 3);      // wFormatTag
+  PutUint16(header, 0x26, 1);      // nChannels
+  PutUint32(header, 0x28, 7162);   // nSamplesPerSec
+  PutUint32(header, 0x2C, 28648);  // nAvgBytesPerSec
+  PutUint16(header, 0x30, 4);      // nBlockAlign
+  PutUint16(header, 0x32, 32);     // wBitsPerSample
+  PutUint16(header, 0x34, 0);      // cbSize
   return header;
 }
 

@@ -1,5 +1,6 @@
-// The exchange area's bytes: 32 slots of 128 bytes, little-endian. Every read of
-// a text field stops at the field's end even when the host left no NUL in it.
+// The exchange area's bytes: 32 slots of 128 bytes, little-endian, written and
+// read with the fields of base/byte_order.h. Every read of a text field stops at
+// the field's end even when the host left no NUL in it.
 #pragma once
 
 #include <cstddef>
@@ -7,8 +8,6 @@
 #include <span>
 #include <string>
 #include <string_view>
-
-#include "format/byte_layout.h"
 
 namespace rqx340 {
 
@@ -45,19 +44,5 @@ std::span<std::byte> SlotBytes(std::span<std::byte> area, int index);
 std::span<const std::byte> SlotBytes(std::span<const std::byte> area, int index);
 
 Slot ReadSlot(std::span<const std::byte> slot);
-
-// Field access through the format's bounds-checked little-endian fields (texts
-// with GetText): a field that does not lie wholly inside `bytes` reads as 0 or
-// empty and is not written.
-inline std::uint32_t GetU32(std::span<const std::byte> bytes, std::size_t offset) {
-  return static_cast<std::uint32_t>(GetInt32(bytes, offset));
-}
-inline void PutU32(std::span<std::byte> bytes, std::size_t offset, std::uint32_t value) {
-  PutInt32(bytes, offset, static_cast<std::int32_t>(value));
-}
-// Clears the field and writes at most `max_text` bytes of `text` into it, so the
-// field always ends in at least size - max_text NULs.
-void PutText(std::span<std::byte> bytes, std::size_t offset, std::size_t size, std::size_t max_text,
-             std::string_view text);
 
 }  // namespace rqx340

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "format/byte_layout.h"
+#include "base/byte_order.h"
 #include "format/exchange_layout.h"
 #include "format/record_blocks.h"
 

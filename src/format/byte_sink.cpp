@@ -3,8 +3,9 @@
 #include "format/byte_sink.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
+
+#include "base/byte_order.h"
 
 namespace rqx340 {
 
@@ -31,12 +32,7 @@ void BufferedWriter::Write(std::span<const std::byte> bytes) {
 }
 
 void BufferedWriter::StoreFloat32(float value) {
-  const auto bits = std::bit_cast<std::uint32_t>(value);
-  std::byte* out = m_buffer.data() + m_nUsed;
-  out[0] = static_cast<std::byte>(bits & 0xFFu);
-  out[1] = static_cast<std::byte>((bits >> 8) & 0xFFu);
-  out[2] = static_cast<std::byte>((bits >> 16) & 0xFFu);
-  out[3] = static_cast<std::byte>(bits >> 24);
+  PutFloat32(m_buffer, m_nUsed, value);
   m_nUsed += 4;
   m_nPosition += 4;
 }

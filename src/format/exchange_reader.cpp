@@ -9,7 +9,7 @@
 #include <cstring>
 #include <limits>
 
-#include "format/byte_layout.h"
+#include "base/byte_order.h"
 #include "format/exchange_layout.h"
 #include "format/record_tables.h"
 

@@ -7,7 +7,7 @@
 #include <limits>
 #include <string>
 
-#include "format/byte_layout.h"
+#include "base/byte_order.h"
 #include "format/exchange_layout.h"
 #include "format/json_access.h"
 #include "format/record_blocks.h"

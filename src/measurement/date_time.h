@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "measurement/byte_archive.h"
+#include "base/byte_archive.h"
 #include "platform/locale_pictures.h"
 
 namespace rqx340 {

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "base/byte_order.h"
 #include "exchange/area_name.h"
 #include "exchange/slot_layout.h"
 #include "support/fake_messenger.h"
@@ -26,11 +27,11 @@ void WriteSlot(CQWExchange& area, int index, std::uint32_t in_use, WindowHandle 
                std::string_view client_id, std::string_view name, std::uint32_t client_window = 0) {
   ASSERT_TRUE(area.WithLockedArea([&](std::span<std::byte> bytes) {
     const auto slot = SlotBytes(bytes, index);
-    PutU32(slot, kInUseOffset, in_use);
-    PutU32(slot, kHostWindowOffset, host);
-    PutU32(slot, kClientWindowOffset, client_window);
-    PutText(slot, kClientIdOffset, kClientIdSize, kClientIdSize, client_id);
-    PutText(slot, kSlotNameOffset, kSlotNameSize, kSlotNameSize, name);
+    PutUint32(slot, kInUseOffset, in_use);
+    PutUint32(slot, kHostWindowOffset, host);
+    PutUint32(slot, kClientWindowOffset, client_window);
+    PutText(slot, kClientIdOffset, kClientIdSize, client_id, kClientIdSize);
+    PutText(slot, kSlotNameOffset, kSlotNameSize, name, kSlotNameSize);
   }));
 }
 
@@ -116,7 +117,7 @@ TEST_F(ExchangeAreaTest, SlotNamesAreReadWithinTheirFieldAndDecoded) {
   WriteSlot(m_host, 2, 1, kHost, "ZURQX340", full);
   // The bytes after the name field are not part of the name.
   m_host.WithLockedArea([](std::span<std::byte> bytes) {
-    PutText(SlotBytes(bytes, 2), kClientNameOffset, kClientNameSize, 30, "TAIL");
+    PutText(SlotBytes(bytes, 2), kClientNameOffset, kClientNameSize, "TAIL", 30);
   });
   EXPECT_EQ(m_client.GetSlotName(0), "Slot 1");
   EXPECT_EQ(m_client.GetSlotName(1), "Pr\u00FCfstand");

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/byte_order.h"
 #include "exchange/rqx340_client.h"
 #include "exchange/slot_layout.h"
 #include "support/fake_messenger.h"
@@ -51,10 +52,10 @@ class ExchangeClientTest : public ::testing::Test {
   void Offer(int index, std::string_view name, std::string_view id = "ZURQX340") {
     m_host.WithLockedArea([&](std::span<std::byte> bytes) {
       const auto slot = SlotBytes(bytes, index);
-      PutU32(slot, kInUseOffset, 1);
-      PutU32(slot, kHostWindowOffset, kHost);
-      PutText(slot, kClientIdOffset, kClientIdSize, kClientIdSize, id);
-      PutText(slot, kSlotNameOffset, kSlotNameSize, kSlotNameSize, name);
+      PutUint32(slot, kInUseOffset, 1);
+      PutUint32(slot, kHostWindowOffset, kHost);
+      PutText(slot, kClientIdOffset, kClientIdSize, id, kClientIdSize);
+      PutText(slot, kSlotNameOffset, kSlotNameSize, name, kSlotNameSize);
     });
   }
 
@@ -141,7 +142,7 @@ TEST_F(ExchangeClientTest, ClientNameIsCutToThirtyBytesAndAlwaysTerminated) {
     SCOPED_TRACE(c.exe);
     // A longer name from before must not shine through.
     m_host.WithLockedArea([](std::span<std::byte> bytes) {
-      PutText(SlotBytes(bytes, 0), kClientNameOffset, kClientNameSize, 32, std::string(32, 'Z'));
+      PutText(SlotBytes(bytes, 0), kClientNameOffset, kClientNameSize, std::string(32, 'Z'), 32);
     });
     ProbeClient client(&m_messenger, 0);
     Connect(client, c.exe);

@@ -3,6 +3,7 @@
 
 #include <thread>
 
+#include "base/byte_order.h"
 #include "exchange/exchange_area.h"
 #include "exchange/slot_layout.h"
 #include "platform/named_mutex.h"
@@ -41,7 +42,8 @@ TEST(ExchangeProcessTest, ClientsRacingForTheAreaLoseNoUpdate) {
     EXPECT_EQ(child.Wait(), 0);
   }
   std::uint32_t count = 0;
-  area.WithLockedArea([&](std::span<std::byte> bytes) { count = GetU32(bytes, 31 * 128 + 0x5C); });
+  area.WithLockedArea(
+      [&](std::span<std::byte> bytes) { count = GetUint32(bytes, 31 * 128 + 0x5C); });
   EXPECT_EQ(count, static_cast<std::uint32_t>(kClients * kRounds));
 }
 

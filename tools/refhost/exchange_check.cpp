@@ -4,7 +4,7 @@
 
 #include <optional>
 
-#include "format/byte_layout.h"
+#include "base/byte_order.h"
 #include "format/exchange_layout.h"
 #include "format/exchange_reader.h"
 #include "platform/code_page.h"

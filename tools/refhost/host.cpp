@@ -7,9 +7,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "base/byte_order.h"
 #include "exchange/exchange_client.h"
 #include "exchange/handover_files.h"
-#include "format/byte_layout.h"
 #include "platform/code_page.h"
 #include "platform/process.h"
 #include "platform/temp_files.h"

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/byte_order.h"
 #include "command_log.h"
 #include "exchange/exchange_area.h"
 #include "exchange/exchange_client.h"
@@ -36,11 +37,11 @@ void OfferSlots(CQWExchange& area, const Options& options, WindowHandle window) 
   area.WithLockedArea([&](std::span<std::byte> bytes) {
     for (int i = 0; i < options.slots; ++i) {
       const auto slot = SlotBytes(bytes, i);
-      PutU32(slot, kInUseOffset, 1);
-      PutU32(slot, kHostWindowOffset, window);
-      PutText(slot, kClientIdOffset, kClientIdSize, kClientIdSize, client_id);
-      PutText(slot, kSlotNameOffset, kSlotNameSize, kSlotNameSize - 1,
-              "Slot " + std::to_string(i + 1));
+      PutUint32(slot, kInUseOffset, 1);
+      PutUint32(slot, kHostWindowOffset, window);
+      PutText(slot, kClientIdOffset, kClientIdSize, client_id, kClientIdSize);
+      PutText(slot, kSlotNameOffset, kSlotNameSize, "Slot " + std::to_string(i + 1),
+              kSlotNameSize - 1);
     }
   });
 }
@@ -50,11 +51,11 @@ void WithdrawSlots(CQWExchange& area, const Options& options, WindowHandle windo
   area.WithLockedArea([&](std::span<std::byte> bytes) {
     for (int i = 0; i < options.slots; ++i) {
       const auto slot = SlotBytes(bytes, i);
-      if (GetU32(slot, kHostWindowOffset) != window) continue;
-      PutU32(slot, kInUseOffset, 0);
-      PutU32(slot, kHostWindowOffset, 0);
-      PutText(slot, kClientIdOffset, kClientIdSize, 0, {});
-      PutText(slot, kSlotNameOffset, kSlotNameSize, 0, {});
+      if (GetUint32(slot, kHostWindowOffset) != window) continue;
+      PutUint32(slot, kInUseOffset, 0);
+      PutUint32(slot, kHostWindowOffset, 0);
+      PutText(slot, kClientIdOffset, kClientIdSize, {}, 0);
+      PutText(slot, kSlotNameOffset, kSlotNameSize, {}, 0);
     }
   });
 }

@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <sys/un.h>
 
+#include <array>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -20,6 +21,7 @@
 #include <system_error>
 #include <thread>
 
+#include "base/byte_order.h"
 #include "platform/posix/posix_util.h"
 
 namespace rqx340 {
@@ -39,23 +41,15 @@ constexpr int kAnswerTimeoutMs = 1000;
 constexpr std::size_t kMaxQueued = 1024;
 constexpr int kBindAttempts = 64;
 
-void PutU32(unsigned char* out, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) out[i] = static_cast<unsigned char>(value >> (8 * i));
-}
-
-std::uint32_t GetU32(const unsigned char* in) {
-  return static_cast<std::uint32_t>(in[0]) | (static_cast<std::uint32_t>(in[1]) << 8) |
-         (static_cast<std::uint32_t>(in[2]) << 16) | (static_cast<std::uint32_t>(in[3]) << 24);
-}
-
 int RemainingMs(Clock::time_point deadline) {
   const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
   return left.count() < 0 ? 0 : static_cast<int>(left.count());
 }
 
 // Reads exactly `size` bytes; with a deadline, gives up when it passes.
-bool ReadExact(int fd, unsigned char* data, std::size_t size,
-               std::optional<Clock::time_point> deadline) {
+bool ReadExact(int fd, std::span<std::byte> buffer, std::optional<Clock::time_point> deadline) {
+  std::byte* data = buffer.data();
+  std::size_t size = buffer.size();
   while (size > 0) {
     if (deadline) {
       pollfd entry{fd, POLLIN, 0};
@@ -72,7 +66,9 @@ bool ReadExact(int fd, unsigned char* data, std::size_t size,
   return true;
 }
 
-bool WriteAll(int fd, const unsigned char* data, std::size_t size) {
+bool WriteAll(int fd, std::span<const std::byte> buffer) {
+  const std::byte* data = buffer.data();
+  std::size_t size = buffer.size();
   while (size > 0) {
     const ssize_t put = send(fd, data, size, MSG_NOSIGNAL);
     if (put < 0 && errno == EINTR) continue;
@@ -84,17 +80,17 @@ bool WriteAll(int fd, const unsigned char* data, std::size_t size) {
 }
 
 bool WriteReply(int fd, std::uint32_t result) {
-  unsigned char reply[kReplySize];
-  PutU32(reply, kReplyMagic);
-  PutU32(reply + 4, result);
-  return WriteAll(fd, reply, sizeof reply);
+  std::array<std::byte, kReplySize> reply{};
+  PutUint32(reply, 0, kReplyMagic);
+  PutUint32(reply, 4, result);
+  return WriteAll(fd, reply);
 }
 
 std::optional<std::uint32_t> ReadReply(int fd, std::optional<Clock::time_point> deadline) {
-  unsigned char reply[kReplySize];
-  if (!ReadExact(fd, reply, sizeof reply, deadline)) return std::nullopt;
-  if (GetU32(reply) != kReplyMagic) return std::nullopt;
-  return GetU32(reply + 4);
+  std::array<std::byte, kReplySize> reply{};
+  if (!ReadExact(fd, reply, deadline)) return std::nullopt;
+  if (GetUint32(reply, 0) != kReplyMagic) return std::nullopt;
+  return GetUint32(reply, 4);
 }
 
 // The socket address of `name` in the session directory. Going through the
@@ -150,13 +146,13 @@ UniqueFd ConnectTo(const SessionDir& dir, WindowHandle window, int timeout_ms,
 }
 
 bool WriteRequest(int fd, RequestKind kind, const WindowMessage& message) {
-  unsigned char request[kRequestSize];
-  PutU32(request, kRequestMagic);
-  PutU32(request + 4, kind);
-  PutU32(request + 8, message.message);
-  PutU32(request + 12, message.wparam);
-  PutU32(request + 16, static_cast<std::uint32_t>(message.lparam));
-  return WriteAll(fd, request, sizeof request);
+  std::array<std::byte, kRequestSize> request{};
+  PutUint32(request, 0, kRequestMagic);
+  PutUint32(request, 4, kind);
+  PutUint32(request, 8, message.message);
+  PutUint32(request, 12, message.wparam);
+  PutUint32(request, 16, static_cast<std::uint32_t>(message.lparam));
+  return WriteAll(fd, request);
 }
 
 WindowHandle RandomHandle(std::mt19937& random) {
@@ -295,13 +291,12 @@ void MessageEndpoint::State::Serve() {
 
 void MessageEndpoint::State::HandleConnection(UniqueFd connection) {
   if (!SameUserPeer(connection.Get())) return;
-  unsigned char request[kRequestSize];
+  std::array<std::byte, kRequestSize> request{};
   const auto deadline = Clock::now() + std::chrono::milliseconds(kAnswerTimeoutMs);
-  if (!ReadExact(connection.Get(), request, sizeof request, deadline)) return;
-  if (GetU32(request) != kRequestMagic) return;
-  const WindowMessage message{GetU32(request + 8), GetU32(request + 12),
-                              static_cast<std::int32_t>(GetU32(request + 16))};
-  switch (GetU32(request + 4)) {
+  if (!ReadExact(connection.Get(), request, deadline)) return;
+  if (GetUint32(request, 0) != kRequestMagic) return;
+  const WindowMessage message{GetUint32(request, 8), GetUint32(request, 12), GetInt32(request, 16)};
+  switch (GetUint32(request, 4)) {
     case kPing:
       WriteReply(connection.Get(), 0);
       return;

@@ -26,6 +26,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/byte_order.h"
 #include "exchange/exchange_area.h"
 #include "exchange/rqx340_client.h"
 #include "exchange/slot_layout.h"
@@ -103,10 +104,10 @@ int Increment(std::uint32_t number, int count) {
   const std::size_t offset = 31 * kSlotSize + 0x5C;
   for (int i = 0; i < count; ++i) {
     area.WithLockedArea([&](std::span<std::byte> bytes) {
-      const std::uint32_t value = GetU32(bytes, offset);
+      const std::uint32_t value = GetUint32(bytes, offset);
       // Give the other process every chance to slip in between read and write.
       std::this_thread::yield();
-      PutU32(bytes, offset, value + 1);
+      PutUint32(bytes, offset, value + 1);
     });
   }
   std::printf("done\n");

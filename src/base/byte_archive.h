@@ -7,6 +7,8 @@
 #include <span>
 #include <vector>
 
+#include "base/byte_order.h"
+
 namespace rqx340 {
 
 class ByteArchive {
@@ -27,8 +29,8 @@ class ByteArchive {
     return *this;
   }
   ByteArchive& operator<<(std::uint16_t value) {
-    m_bytes.push_back(static_cast<std::uint8_t>(value & 0xFF));
-    m_bytes.push_back(static_cast<std::uint8_t>(value >> 8));
+    m_bytes.resize(m_bytes.size() + 2);
+    PutUint16(std::as_writable_bytes(std::span(m_bytes)), m_bytes.size() - 2, value);
     return *this;
   }
   ByteArchive& operator>>(std::uint8_t& value) {
@@ -36,9 +38,7 @@ class ByteArchive {
     return *this;
   }
   ByteArchive& operator>>(std::uint16_t& value) {
-    if (Take(2)) {
-      value = static_cast<std::uint16_t>(m_source[m_nOffset - 2] | (m_source[m_nOffset - 1] << 8));
-    }
+    if (Take(2)) value = GetUint16(std::as_bytes(m_source), m_nOffset - 2);
     return *this;
   }
 
