@@ -25,8 +25,7 @@ class BenchSession {
   BenchSession()
       : m_path(fs::temp_directory_path() / ("rqx340-bench-" + std::to_string(CurrentProcessId()))) {
     fs::remove_all(m_path);
-    std::string error;
-    m_dir = SessionDir::OpenPath(m_path.string(), &error);
+    if (auto dir = SessionDir::OpenPath(m_path.string())) m_dir = std::move(*dir);
   }
   ~BenchSession() {
     m_dir.reset();
@@ -45,8 +44,7 @@ class BenchSession {
 class AnsweringWindow {
  public:
   explicit AnsweringWindow(const SessionDir& dir) {
-    std::string error;
-    m_window = MessageEndpoint::Create(dir, &error);
+    if (auto window = MessageEndpoint::Create(dir)) m_window = std::move(*window);
     m_thread = std::thread([this] {
       for (;;) {
         auto message = m_window->Wait(-1);
@@ -70,7 +68,7 @@ class AnsweringWindow {
 
 void BM_IsWindow(benchmark::State& state) {
   BenchSession session;
-  auto messenger = SessionMessenger::Open(session.Dir());
+  auto messenger = std::move(*SessionMessenger::Open(session.Dir()));
   AnsweringWindow window(session.Dir());
   window.SetMessenger(*messenger);
   for (auto _ : state) benchmark::DoNotOptimize(messenger->IsWindow(window.Handle()));
@@ -79,7 +77,7 @@ BENCHMARK(BM_IsWindow);
 
 void BM_SendRoundTrip(benchmark::State& state) {
   BenchSession session;
-  auto messenger = SessionMessenger::Open(session.Dir());
+  auto messenger = std::move(*SessionMessenger::Open(session.Dir()));
   AnsweringWindow window(session.Dir());
   window.SetMessenger(*messenger);
   for (auto _ : state) {
@@ -90,7 +88,7 @@ BENCHMARK(BM_SendRoundTrip);
 
 void BM_ScanThirtyTwoSlots(benchmark::State& state) {
   BenchSession session;
-  auto messenger = SessionMessenger::Open(session.Dir());
+  auto messenger = std::move(*SessionMessenger::Open(session.Dir()));
   AnsweringWindow window(session.Dir());
   window.SetMessenger(*messenger);
   setenv("RQX340_RUNTIME_DIR", session.Path().c_str(), 1);

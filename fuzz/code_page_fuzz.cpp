@@ -15,8 +15,8 @@ using namespace rqx340;
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
 
-const std::array<std::optional<CodePage>, 9>& Pages() {
-  static const std::array<std::optional<CodePage>, 9> pages = {
+const std::array<Result<CodePage>, 9>& Pages() {
+  static const std::array<Result<CodePage>, 9> pages = {
       CodePage::Open(1252), CodePage::Open(1250), CodePage::Open(1251),
       CodePage::Open(1253), CodePage::Open(1254), CodePage::Open(1255),
       CodePage::Open(1257), CodePage::Open(1258), CodePage::Open(874)};
@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
   const auto& page = Pages()[data[0] % Pages().size()];
-  FUZZ_CHECK(page.has_value());
+  FUZZ_CHECK(page.Ok());
   const std::string_view text(reinterpret_cast<const char*>(data) + 1, size - 1);
 
   // The decoder consumes 1 to 4 bytes, never more than there are.

@@ -110,11 +110,10 @@ int RunConvert(Arguments args) {
     progress.Show();
   }
 
-  std::string error;
-  auto replacement = ReplacementFile::Create(out, &error);
+  auto replacement = ReplacementFile::Create(out);
   if (!replacement) {
     progress.Hide();
-    return Failure("cannot write " + out + ": " + error);
+    return Failure("cannot write " + out + ": " + replacement.ErrorText());
   }
   // The exchange file's bytes go straight to the replacement of OUT.
   FileSink<ReplacementFile> sink(*replacement);
@@ -124,12 +123,14 @@ int RunConvert(Arguments args) {
   progress.Hide();
   if (!result.Ok()) {
     // The file system's reason, when it gave one, says more than the status.
-    std::string reason = replacement->WriteError();
+    std::string reason = sink.ErrorText();
     if (reason.empty()) reason = DescribeWriteStatus(result.status);
     replacement->Discard();
     return Failure("cannot write " + out + ": " + reason);
   }
-  if (!replacement->Commit(&error)) return Failure("cannot write " + out + ": " + error);
+  if (Status committed = replacement->Commit(); !committed) {
+    return Failure("cannot write " + out + ": " + committed.ErrorText());
+  }
   return 0;
 }
 

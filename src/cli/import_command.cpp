@@ -177,23 +177,24 @@ int RunImport(Arguments args) {
   if (files.empty()) return Usage("no measurement file given");
 
   const StringTable& strings = EnglishStrings();
-  std::string error;
-  auto session = SessionDir::Open(&error);
+  auto session = SessionDir::Open();
   if (!session) {
     // As with no exchange area: the reason, then "connection not possible".
-    std::fprintf(stderr, "%s\n%s\n", error.c_str(), strings.Load(kIdsNoConnection).c_str());
+    std::fprintf(stderr, "%s\n%s\n", session.ErrorText().c_str(),
+                 strings.Load(kIdsNoConnection).c_str());
     return 1;
   }
   auto messenger = SessionMessenger::Open(*session);
-  if (!messenger || !messenger->IsWindow(*host)) {
+  if (!messenger || !(*messenger)->IsWindow(*host)) {
     std::fprintf(stderr, "rqx340 import: %08X is not a host window\n", *host);
     return 1;
   }
-  auto endpoint = MessageEndpoint::Create(*session, &error);
-  if (!endpoint) {
-    std::fprintf(stderr, "rqx340 import: cannot open a window: %s\n", error.c_str());
+  auto created = MessageEndpoint::Create(*session);
+  if (!created) {
+    std::fprintf(stderr, "rqx340 import: cannot open a window: %s\n", created.ErrorText().c_str());
     return 1;
   }
+  std::unique_ptr<MessageEndpoint> endpoint = std::move(*created);
 
   std::vector<FileArgument> arguments;
   for (const std::string_view file : files) arguments.push_back(SplitFile(file, folder));

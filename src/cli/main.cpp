@@ -43,8 +43,8 @@ int main(int argc, char** argv) {
     std::fputs(kUsage.data(), stdout);
     return 0;
   }
-  if (const auto& setting = rqx340::AnsiCodePageSetting(); !setting.page) {
-    std::fprintf(stderr, "rqx340: %s\n", setting.error.c_str());
+  if (const auto& setting = rqx340::AnsiCodePageSetting(); !setting) {
+    std::fprintf(stderr, "rqx340: %s\n", setting.ErrorText().c_str());
     return 2;
   }
   for (const auto& command : kCommands) {

@@ -22,27 +22,31 @@ int CQWExchange::Fail(std::string reason) {
 }
 
 bool CQWExchange::OpenSession() {
-  std::string error;
-  m_session = SessionDir::Open(&error);
-  if (!m_session) {
-    m_strLastError = std::move(error);
+  auto session = SessionDir::Open();
+  if (!session) {
+    m_session.reset();
+    m_strLastError = session.ErrorText();
     return false;
   }
+  m_session = std::move(*session);
   if (m_messenger == nullptr) {
-    m_sessionMessenger = SessionMessenger::Open(*m_session);
-    if (!m_sessionMessenger) {
+    auto messenger = SessionMessenger::Open(*m_session);
+    if (!messenger) {
+      m_sessionMessenger.reset();
       m_strLastError = "cannot reach the windows of " + m_session->Path();
       return false;
     }
+    m_sessionMessenger = std::move(*messenger);
   }
   return true;
 }
 
 bool CQWExchange::MakeName(std::string_view) {
   m_name.clear();
-  std::optional<std::string> executable =
+  const Result<std::string> executable =
       m_strExecutablePath.empty() ? RunningExecutablePath() : m_strExecutablePath;
-  const auto directory = executable ? ExecutableDirectory(*executable) : std::nullopt;
+  const Result<std::string> directory =
+      executable ? ExecutableDirectory(*executable) : Failure(executable.ErrorText());
   if (!directory) {
     m_strLastError = "cannot find the directory of " +
                      (executable ? *executable : std::string("the running program"));
@@ -59,9 +63,9 @@ bool CQWExchange::OpenMapping() {
     return false;
   }
   if (!OpenSession()) return false;
-  std::string error;
-  m_mapping = SharedMemory::OpenExisting(*m_session, m_name, &error);
-  if (!m_mapping) return Fail("no exchange area " + m_name + " (" + error + ")") != 0;
+  auto mapping = SharedMemory::OpenExisting(*m_session, m_name);
+  if (!mapping) return Fail("no exchange area " + m_name + " (" + mapping.ErrorText() + ")") != 0;
+  m_mapping = std::move(*mapping);
   if (!MapView()) return false;
   m_strLastError.clear();
   return true;
@@ -81,9 +85,9 @@ int CQWExchange::Create(std::string_view exeName) {
   Close();
   if (!MakeName(exeName)) return Fail(m_strLastError);
   if (!OpenSession()) return Fail(m_strLastError);
-  std::string error;
-  m_mapping = SharedMemory::OpenOrCreate(*m_session, m_name, kAreaSize, &error);
-  if (!m_mapping) return Fail(error);
+  auto mapping = SharedMemory::OpenOrCreate(*m_session, m_name, kAreaSize);
+  if (!mapping) return Fail(mapping.ErrorText());
+  m_mapping = std::move(*mapping);
   if (!MapView()) return 0;
   WithLockedArea(
       [](std::span<std::byte> area) { std::fill(area.begin(), area.end(), std::byte{0}); });
@@ -93,11 +97,12 @@ int CQWExchange::Create(std::string_view exeName) {
 
 bool CQWExchange::MapView() {
   if (!m_mapping || !m_session) return Fail("the exchange area is not open") != 0;
-  std::string error;
-  m_view = m_mapping->Map(kAreaSize, &error);
-  if (!m_view) return Fail("cannot map exchange area " + m_name + ": " + error) != 0;
-  m_mutex = NamedMutex::Open(*m_session, m_name + "MUX", &error);
-  if (!m_mutex) return Fail(error) != 0;
+  auto view = m_mapping->Map(kAreaSize);
+  if (!view) return Fail("cannot map exchange area " + m_name + ": " + view.ErrorText()) != 0;
+  m_view = std::move(*view);
+  auto mutex = NamedMutex::Open(*m_session, m_name + "MUX");
+  if (!mutex) return Fail(mutex.ErrorText()) != 0;
+  m_mutex = std::move(*mutex);
   return true;
 }
 

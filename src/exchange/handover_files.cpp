@@ -49,22 +49,22 @@ std::optional<std::string> TempNamer::UniqueName(const TempFolder& folder, std::
   return std::nullopt;
 }
 
-OutputFile TempNamer::CreateUnique(const TempFolder& folder, std::string_view prefix,
-                                   std::string_view suffix, std::string& name) const {
+Result<OutputFile> TempNamer::CreateUnique(const TempFolder& folder, std::string_view prefix,
+                                           std::string_view suffix, std::string& name) const {
+  name.clear();
   // Another process may take a name between the check and the creation; the
   // creation refuses an existing file, and the next round picks a new name.
   for (int round = 0; round < 8; ++round) {
     auto candidate = UniqueName(folder, prefix, suffix);
     if (!candidate) break;
-    OutputFile file = folder.CreateNew(*candidate);
-    if (file.IsOpen()) {
+    auto file = folder.CreateNew(*candidate);
+    if (file) {
       name = std::move(*candidate);
       return file;
     }
-    if (!folder.Exists(*candidate)) break;  // failed for another reason
+    if (!folder.Exists(*candidate)) return file;  // failed for another reason
   }
-  name.clear();
-  return OutputFile();
+  return Failure("no free temporary name in " + folder.Path());
 }
 
 std::optional<ExchangeHandover> ExchangeHandover::Create(const TempFolder& folder,
@@ -72,69 +72,52 @@ std::optional<ExchangeHandover> ExchangeHandover::Create(const TempFolder& folde
   const std::string name = ExchangeFileName(id);
   // A fresh file each time: a host still holding the previous one keeps its data.
   folder.Remove(name);
-  OutputFile file = folder.CreateNew(name);
-  if (!file.IsOpen()) return std::nullopt;
-  return ExchangeHandover(folder, std::string(id), std::move(file));
+  auto file = folder.CreateNew(name);
+  if (!file) return std::nullopt;
+  return ExchangeHandover(folder, std::string(id), std::move(*file));
 }
 
 ExchangeHandover::ExchangeHandover(const TempFolder& folder, std::string id, OutputFile file)
-    : m_file(std::move(file)),
+    : m_pFolder(&folder),
       m_strId(std::move(id)),
-      m_pFolder(&folder),
-      m_strPath(folder.PathOf(ExchangeFileName(m_strId))) {}
-
-ExchangeHandover::ExchangeHandover(ExchangeHandover&& other) noexcept
-    : m_file(std::move(other.m_file)),
-      m_bMapping(std::exchange(other.m_bMapping, false)),
-      m_view(std::move(other.m_view)),
-      m_strId(std::move(other.m_strId)),
-      m_pFolder(other.m_pFolder),
-      m_strPath(std::move(other.m_strPath)),
-      m_bNameFile(std::exchange(other.m_bNameFile, false)),
-      m_bReleased(std::exchange(other.m_bReleased, true)) {
-  other.m_view.reset();
-}
-
-ExchangeHandover::~ExchangeHandover() { Release(); }
+      m_strPath(folder.PathOf(ExchangeFileName(m_strId))),
+      m_exchangeFile(TempFolderEntry{&folder, ExchangeFileName(m_strId)}),
+      m_file(std::move(file)) {}
 
 bool ExchangeHandover::WriteNameFile(std::int32_t data_offset) {
   const std::string name = NameFileName(m_strId);
-  m_bNameFile = true;
+  m_nameFile.Reset({m_pFolder, name});
   m_pFolder->Remove(name);
-  OutputFile file = m_pFolder->CreateNew(name);
-  if (!file.IsOpen()) return false;
+  auto file = m_pFolder->CreateNew(name);
+  if (!file) return false;
   std::vector<std::byte> bytes(4 + m_strPath.size());
   PutInt32(bytes, 0, data_offset);
   const auto path = std::as_bytes(std::span<const char>(m_strPath.data(), m_strPath.size()));
   std::copy(path.begin(), path.end(), bytes.begin() + 4);
-  const bool written = file.Write(bytes);
-  return file.Close() && written;
+  const bool written = file->Write(bytes).Ok();
+  return file->Close() && written;
 }
 
 bool ExchangeHandover::Map(std::int32_t data_offset) {
   const std::string link_name = MappingName(m_strId);
   m_pFolder->Remove(link_name);
   if (data_offset <= 0 || !m_pFolder->Link(ExchangeFileName(m_strId), link_name)) return false;
-  m_bMapping = true;
-  m_view = MappedFileView::Map(m_file, static_cast<std::size_t>(data_offset));
-  if (!m_view) {
-    m_pFolder->Remove(link_name);
-    m_bMapping = false;
+  m_mapping.Reset({m_pFolder, link_name});
+  auto view = m_file.Map(static_cast<std::size_t>(data_offset));
+  if (!view) {
+    m_mapping.Reset();
     return false;
   }
+  m_view = std::move(*view);
   return true;
 }
 
 void ExchangeHandover::Release() {
-  if (m_bReleased) return;
-  m_bReleased = true;
   m_view.reset();
-  if (m_bMapping) m_pFolder->Remove(MappingName(m_strId));
-  m_bMapping = false;
+  m_mapping.Reset();
   m_file.Close();
-  m_pFolder->Remove(ExchangeFileName(m_strId));
-  if (m_bNameFile) m_pFolder->Remove(NameFileName(m_strId));
-  m_bNameFile = false;
+  m_exchangeFile.Reset();
+  m_nameFile.Reset();
 }
 
 }  // namespace rqx340

@@ -10,7 +10,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/mapped_file.h"
+#include "base/result.h"
+#include "platform/mapped_view.h"
 #include "platform/temp_files.h"
 
 namespace rqx340 {
@@ -36,10 +37,9 @@ class TempNamer {
   std::optional<std::string> UniqueName(const TempFolder& folder, std::string_view prefix,
                                         std::string_view suffix) const;
 
-  // Creates a file under a unique name; `name` receives it. A closed file when
-  // no file could be created.
-  OutputFile CreateUnique(const TempFolder& folder, std::string_view prefix,
-                          std::string_view suffix, std::string& name) const;
+  // Creates a file under a unique name; `name` receives it.
+  Result<OutputFile> CreateUnique(const TempFolder& folder, std::string_view prefix,
+                                  std::string_view suffix, std::string& name) const;
 
  private:
   TickSource m_ticks;
@@ -47,18 +47,12 @@ class TempNamer {
 };
 
 // The exchange file of one measurement and what is made for the host around it.
-// Everything it made is removed by Release() or by the destructor.
+// Everything it made is removed by Release() or when the object goes.
 class ExchangeHandover {
  public:
   // Creates the exchange file empty. nullopt when it cannot be created (the
   // user is then told with string 202). `folder` must outlive the object.
   static std::optional<ExchangeHandover> Create(const TempFolder& folder, std::string_view id);
-
-  ExchangeHandover(ExchangeHandover&& other) noexcept;
-  ExchangeHandover& operator=(ExchangeHandover&&) = delete;
-  ExchangeHandover(const ExchangeHandover&) = delete;
-  ExchangeHandover& operator=(const ExchangeHandover&) = delete;
-  ~ExchangeHandover();
 
   // The open exchange file, at offset 0 after Create, for the layout writer.
   OutputFile& File() { return m_file; }
@@ -82,16 +76,16 @@ class ExchangeHandover {
  private:
   ExchangeHandover(const TempFolder& folder, std::string id, OutputFile file);
 
-  // In the order the exchange file object keeps them.
-  OutputFile m_file;
-  bool m_bMapping = false;
-  std::optional<MappedFileView> m_view;
-  std::string m_strId;
-
   const TempFolder* m_pFolder;
+  std::string m_strId;
   std::string m_strPath;
-  bool m_bNameFile = false;
-  bool m_bReleased = false;
+  // In the reverse of the order they are given up: the view, the mapping, the
+  // file, its name, the name file.
+  ScopedTempName m_nameFile;
+  ScopedTempName m_exchangeFile;
+  OutputFile m_file;
+  ScopedTempName m_mapping;
+  std::optional<MappedView> m_view;
 };
 
 }  // namespace rqx340

@@ -70,10 +70,10 @@ RawHandoverResult HandOverRawSignal(const TempFolder& folder, std::string_view i
   AxisFiles axes(folder);
   const auto empty_header = BuildAxisHeader(sample_count, start_time, 0.0f);
   for (int axis = 0; axis < kAxes; ++axis) {
-    axes.File(axis) = namer.CreateUnique(folder, "~", "tmp", axes.Name(axis));
-    if (!axes.File(axis).IsOpen() || !axes.File(axis).Write(empty_header)) {
-      return RawHandoverResult::kFailed;
-    }
+    auto file = namer.CreateUnique(folder, "~", "tmp", axes.Name(axis));
+    if (!file) return RawHandoverResult::kFailed;
+    axes.File(axis) = std::move(*file);
+    if (!axes.File(axis).Write(empty_header)) return RawHandoverResult::kFailed;
   }
 
   std::vector<std::byte> read_buffer(kRawChunkSamples * kRawSampleSize);

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace rqx340 {
@@ -21,18 +22,28 @@ class ByteSink {
 };
 
 // A sink straight onto a file object whose Write and WriteAt mean what the
-// sink's do (the platform's OutputFile and ReplacementFile).
+// sink's do and return a Status (the platform's OutputFile and ReplacementFile).
 template <typename File>
 class FileSink final : public ByteSink {
  public:
   explicit FileSink(File& file) : m_file(file) {}
-  bool Write(std::span<const std::byte> bytes) override { return m_file.Write(bytes); }
+  bool Write(std::span<const std::byte> bytes) override { return Note(m_file.Write(bytes)); }
   bool WriteAt(std::uint64_t offset, std::span<const std::byte> bytes) override {
-    return m_file.WriteAt(offset, bytes);
+    return Note(m_file.WriteAt(offset, bytes));
   }
 
+  // Why the first failed write failed, in the system's words; empty when none did.
+  const std::string& ErrorText() const { return m_strError; }
+
  private:
+  template <typename Status>
+  bool Note(const Status& status) {
+    if (!status && m_strError.empty()) m_strError = status.ErrorText();
+    return status.Ok();
+  }
+
   File& m_file;
+  std::string m_strError;
 };
 
 // Collects small writes into large ones, so that writing a value costs no

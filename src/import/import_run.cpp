@@ -98,8 +98,10 @@ ImportResult RunImport(const ImportRequest& request, ImportServices& services) {
   std::optional<TempFolder> session_folder;
   const TempFolder* temp_folder = services.temp_folder;
   if (temp_folder == nullptr && client.Session() != nullptr) {
-    session_folder = TempFolder::FromSession(*client.Session());
-    if (session_folder) temp_folder = &*session_folder;
+    if (auto folder = TempFolder::FromSession(*client.Session())) {
+      session_folder = std::move(*folder);
+      temp_folder = &*session_folder;
+    }
   }
   const TempNamer default_namer;
   const TempNamer& namer = services.namer != nullptr ? *services.namer : default_namer;

@@ -153,11 +153,10 @@ std::vector<CRQX340Json> ScanFolder(std::string_view folder, ProgressSink& progr
 
   std::vector<CRQX340Json> records;
   const std::string folder_text = MakeFolderAbsolute(folder);
-  std::string error;
-  const auto files = ListFiles(folder_text, kExtension, &error);
+  const auto files = ListFiles(folder_text, kExtension);
   if (report != nullptr) {
-    report->m_bListed = files.has_value();
-    report->m_strError = error;
+    report->m_bListed = files.Ok();
+    report->m_strError = files.ErrorText();
   }
   if (files) {
     for (const FileEntry& entry : *files) {

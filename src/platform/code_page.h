@@ -9,13 +9,15 @@
 #include <string>
 #include <string_view>
 
+#include "base/result.h"
+
 namespace rqx340 {
 
 class CodePage {
  public:
-  // A single-byte Windows code page ("CP1252", "CP1250", ...) as the system's
-  // iconv defines it; nullopt when iconv does not know it or it is not single-byte.
-  static std::optional<CodePage> Open(int number);
+  // A single-byte Windows code page (1252, 1250, ...) as the system defines it;
+  // fails when the system does not know it or it is not single-byte.
+  static Result<CodePage> Open(int number);
 
   int Number() const { return m_nNumber; }
 
@@ -36,12 +38,9 @@ class CodePage {
 };
 
 // The host's ANSI code page: RQX340_ANSI_CODEPAGE (an empty value counts as
-// unset) or else 1252. Read once.
-struct AnsiCodePageChoice {
-  std::optional<CodePage> page;  // empty when the variable names an unusable code page
-  std::string error;             // why, for the user
-};
-const AnsiCodePageChoice& AnsiCodePageSetting();
+// unset) or else 1252. Read once; fails, saying why for the user, when the
+// variable names an unusable code page.
+const Result<CodePage>& AnsiCodePageSetting();
 
 // The ANSI code page in force; Windows-1252 when the setting is unusable (the
 // programs refuse to start in that case, see AnsiCodePageSetting).

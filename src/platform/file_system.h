@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/result.h"
+
 namespace rqx340 {
 
 struct FileCloser {
@@ -34,12 +36,10 @@ struct FileEntry {
 
 // The regular files (after following symlinks) of `folder` whose names end in
 // `suffix`, ASCII letters compared without case, dotfiles included, in the order
-// the system lists them. nullopt when the folder cannot be listed; `error` then
-// says why.
-std::optional<std::vector<FileEntry>> ListFiles(const std::string& folder, std::string_view suffix,
-                                                std::string* error = nullptr);
+// the system lists them. Fails when the folder cannot be listed.
+Result<std::vector<FileEntry>> ListFiles(const std::string& folder, std::string_view suffix);
 
-// The current working directory; nullopt when the system cannot tell it.
-std::optional<std::string> CurrentDirectory();
+// The current working directory.
+Result<std::string> CurrentDirectory();
 
 }  // namespace rqx340

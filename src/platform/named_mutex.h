@@ -3,10 +3,10 @@
 // when its holder dies, so a crashed process never blocks the others.
 #pragma once
 
-#include <optional>
-#include <string>
 #include <string_view>
 
+#include "base/result.h"
+#include "platform/native_handle.h"
 #include "platform/session_dir.h"
 
 namespace rqx340 {
@@ -14,14 +14,7 @@ namespace rqx340 {
 class NamedMutex {
  public:
   // Opens the mutex `name`, creating it when missing; not locked.
-  static std::optional<NamedMutex> Open(const SessionDir& dir, std::string_view name,
-                                        std::string* error);
-
-  NamedMutex(NamedMutex&& other) noexcept;
-  NamedMutex& operator=(NamedMutex&& other) noexcept;
-  NamedMutex(const NamedMutex&) = delete;
-  NamedMutex& operator=(const NamedMutex&) = delete;
-  ~NamedMutex();
+  static Result<NamedMutex> Open(const SessionDir& dir, std::string_view name);
 
   // Waits as long as it takes. Two NamedMutex objects exclude each other even
   // inside one process.
@@ -30,9 +23,9 @@ class NamedMutex {
   void Unlock();
 
  private:
-  explicit NamedMutex(int handle) : m_hLock(handle) {}
+  explicit NamedMutex(UniqueNativeHandle lock) : m_lock(std::move(lock)) {}
 
-  int m_hLock = -1;
+  UniqueNativeHandle m_lock;
 };
 
 // Holds a NamedMutex for the lifetime of the object.

@@ -7,15 +7,18 @@
 #include <utility>
 #include <vector>
 
+#include "base/result.h"
+#include "base/unique_handle.h"
+#include "platform/native_handle.h"
+
 namespace rqx340 {
 
-// The full path of the running program's executable; nullopt when the system
-// cannot tell.
-std::optional<std::string> RunningExecutablePath();
+// The full path of the running program's executable.
+Result<std::string> RunningExecutablePath();
 
 // The directory that holds the executable at `path`, all links resolved, with a
-// trailing "/"; nullopt when the path does not resolve.
-std::optional<std::string> ExecutableDirectory(std::string_view path);
+// trailing "/".
+Result<std::string> ExecutableDirectory(std::string_view path);
 
 int CurrentProcessId();
 
@@ -40,17 +43,11 @@ struct SpawnOptions {
 class ChildProcess {
  public:
   // Runs `program` with `arguments` (without the program name itself).
-  static std::optional<ChildProcess> Spawn(const std::string& program,
-                                           const std::vector<std::string>& arguments,
-                                           const SpawnOptions& options, std::string* error);
+  static Result<ChildProcess> Spawn(const std::string& program,
+                                    const std::vector<std::string>& arguments,
+                                    const SpawnOptions& options);
 
-  ChildProcess(ChildProcess&& other) noexcept;
-  ChildProcess& operator=(ChildProcess&& other) noexcept;
-  ChildProcess(const ChildProcess&) = delete;
-  ChildProcess& operator=(const ChildProcess&) = delete;
-  ~ChildProcess();
-
-  int Id() const { return m_nPid; }
+  int Id() const { return m_nId; }
 
   // The next line of captured output without its newline; nullopt at the end of
   // the output or when `timeout_ms` passes first (negative: no limit).
@@ -68,14 +65,22 @@ class ChildProcess {
   void Terminate();
 
  private:
-  ChildProcess() = default;
-  void Release();
+  // A child still running: killed, then waited for.
+  struct RunningChildTraits {
+    using Value = NativeHandle;
+    static constexpr Value Invalid() { return kNoNativeHandle; }
+    static void Close(const Value& child) noexcept;
+  };
 
-  int m_nPid = -1;
-  std::optional<int> m_nExitCode;
-  int m_hStdout = -1;
-  int m_hStdin = -1;
+  ChildProcess() = default;
+
+  UniqueNativeHandle m_stdout;
+  UniqueNativeHandle m_stdin;
   std::string m_strPending;
+  int m_nId = -1;
+  std::optional<int> m_nExitCode;
+  // Last, so that a child still running is ended before its pipes close.
+  UniqueHandle<RunningChildTraits> m_running;
 };
 
 }  // namespace rqx340

@@ -4,50 +4,49 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <string>
+
+#include "base/result.h"
+#include "base/unique_handle.h"
+#include "platform/native_handle.h"
 
 namespace rqx340 {
 
 class ReplacementFile {
  public:
-  // Creates the temporary file beside `path` (the file system's bytes). nullopt,
-  // with the reason in `error`, when the folder does not take it.
-  static std::optional<ReplacementFile> Create(const std::string& path,
-                                               std::string* error = nullptr);
+  // Creates the temporary file beside `path` (the file system's bytes).
+  static Result<ReplacementFile> Create(const std::string& path);
 
-  ReplacementFile(ReplacementFile&& other) noexcept;
-  ReplacementFile& operator=(ReplacementFile&&) = delete;
-  ReplacementFile(const ReplacementFile&) = delete;
-  ReplacementFile& operator=(const ReplacementFile&) = delete;
-  // Removes the temporary file unless Commit succeeded.
-  ~ReplacementFile();
-
-  // Appends all of `bytes`; false on any error (the reason is kept for Commit).
-  bool Write(std::span<const std::byte> bytes);
+  // Appends all of `bytes`. After a failure nothing more is written.
+  Status Write(std::span<const std::byte> bytes);
   // Overwrites bytes already written from `offset`.
-  bool WriteAt(std::uint64_t offset, std::span<const std::byte> bytes);
+  Status WriteAt(std::uint64_t offset, std::span<const std::byte> bytes);
 
-  // Closes the file and renames it over the target. False, with the reason in
-  // `error`, when that or an earlier write failed; the temporary file is then
-  // removed and the target left as it was.
-  bool Commit(std::string* error = nullptr);
+  // Closes the file and renames it over the target. Fails when that or an
+  // earlier write failed; the temporary file is then removed and the target
+  // left as it was.
+  Status Commit();
 
-  // Why the first failed write failed; empty when none did.
-  std::string WriteError() const;
-
-  // Gives up: removes the temporary file.
+  // Gives up: removes the temporary file. So does the owner's end without Commit.
   void Discard();
 
  private:
-  ReplacementFile(int handle, std::string temp_path, std::string path)
-      : m_hFile(handle), m_strTempPath(std::move(temp_path)), m_strPath(std::move(path)) {}
+  // The temporary file's path, removed unless the file was committed.
+  struct TempPathTraits {
+    using Value = std::string;
+    static Value Invalid() { return {}; }
+    static void Close(const Value& path) noexcept;
+  };
 
-  int m_hFile = -1;
-  std::string m_strTempPath;
+  ReplacementFile(UniqueNativeHandle file, std::string temp_path, std::string path)
+      : m_tempPath(std::move(temp_path)), m_file(std::move(file)), m_strPath(std::move(path)) {}
+
+  // The file is closed before its temporary name is removed.
+  UniqueHandle<TempPathTraits> m_tempPath;
+  UniqueNativeHandle m_file;
   std::string m_strPath;
-  int m_nError = 0;  // the first write error
+  Status m_firstFailure;  // of a write
 };
 
 }  // namespace rqx340

@@ -15,6 +15,8 @@
 #include <optional>
 #include <string>
 
+#include "base/result.h"
+#include "platform/native_handle.h"
 #include "platform/session_dir.h"
 
 namespace rqx340 {
@@ -36,33 +38,29 @@ struct WindowMessage {
 // Reply; destroying the object unanswered gives the sender kSendFailed.
 class IncomingMessage {
  public:
-  IncomingMessage(const WindowMessage& message, int reply_handle)
-      : m_message(message), m_hReply(reply_handle) {}
-  IncomingMessage(IncomingMessage&& other) noexcept;
-  IncomingMessage& operator=(IncomingMessage&& other) noexcept;
-  IncomingMessage(const IncomingMessage&) = delete;
-  IncomingMessage& operator=(const IncomingMessage&) = delete;
-  ~IncomingMessage();
+  // `reply` carries the answer to the sender; none for a posted message.
+  IncomingMessage(const WindowMessage& message, UniqueNativeHandle reply)
+      : m_message(message), m_reply(std::move(reply)) {}
 
   const WindowMessage& Message() const { return m_message; }
-  bool IsSent() const { return m_hReply >= 0; }
+  bool IsSent() const { return m_reply.Valid(); }
   // Answers a sent message; does nothing for a posted one or a second time.
   void Reply(std::uint32_t result);
 
  private:
   WindowMessage m_message;
-  int m_hReply = -1;
+  UniqueNativeHandle m_reply;
 };
 
 // A window of this process: it exists from Create until destruction.
 class MessageEndpoint {
  public:
   // A new window with a fresh random handle.
-  static std::unique_ptr<MessageEndpoint> Create(const SessionDir& dir, std::string* error);
+  static Result<std::unique_ptr<MessageEndpoint>> Create(const SessionDir& dir);
   // A new window with a given handle; fails when a live window already has it.
   // A leftover of a window that died is replaced.
-  static std::unique_ptr<MessageEndpoint> CreateWithHandle(const SessionDir& dir,
-                                                           WindowHandle handle, std::string* error);
+  static Result<std::unique_ptr<MessageEndpoint>> CreateWithHandle(const SessionDir& dir,
+                                                                   WindowHandle handle);
   ~MessageEndpoint();
   MessageEndpoint(const MessageEndpoint&) = delete;
   MessageEndpoint& operator=(const MessageEndpoint&) = delete;
@@ -99,7 +97,7 @@ class WindowMessenger {
 class SessionMessenger final : public WindowMessenger {
  public:
   // Keeps its own handle on `dir`.
-  static std::unique_ptr<SessionMessenger> Open(const SessionDir& dir);
+  static Result<std::unique_ptr<SessionMessenger>> Open(const SessionDir& dir);
 
   bool IsWindow(WindowHandle window) override;
   std::uint32_t Send(WindowHandle window, const WindowMessage& message) override;

@@ -30,11 +30,10 @@ TEST(ExchangeProcessTest, ClientsRacingForTheAreaLoseNoUpdate) {
   constexpr int kRounds = 20000;
   std::vector<ChildProcess> clients;
   for (int i = 0; i < kClients; ++i) {
-    std::string error;
-    auto child = ChildProcess::Spawn(test::ProgramPath("rqx340-testclient"),
-                                     {"increment", number, std::to_string(kRounds)},
-                                     session.ChildOptions(), &error);
-    ASSERT_TRUE(child) << error;
+    auto child =
+        ChildProcess::Spawn(test::ProgramPath("rqx340-testclient"),
+                            {"increment", number, std::to_string(kRounds)}, session.ChildOptions());
+    ASSERT_TRUE(child) << child.ErrorText();
     clients.push_back(std::move(*child));
   }
   for (auto& child : clients) {
@@ -51,16 +50,14 @@ TEST(ExchangeProcessTest, AClientKilledWhileHoldingTheLockBlocksNobody) {
   TestSession session;
   CQWExchange area;
   ASSERT_EQ(area.Create("host"), 1) << area.LastError();
-  std::string error;
-  auto holder =
-      ChildProcess::Spawn(test::ProgramPath("rqx340-testclient"),
-                          {"hold-lock", area.Name() + "MUX"}, session.ChildOptions(), &error);
-  ASSERT_TRUE(holder) << error;
+  auto holder = ChildProcess::Spawn(test::ProgramPath("rqx340-testclient"),
+                                    {"hold-lock", area.Name() + "MUX"}, session.ChildOptions());
+  ASSERT_TRUE(holder) << holder.ErrorText();
   ASSERT_EQ(holder->ReadLine(60000), "locked");
 
   const SessionDir dir = session.Open();
-  auto probe = NamedMutex::Open(dir, area.Name() + "MUX", &error);
-  ASSERT_TRUE(probe) << error;
+  auto probe = NamedMutex::Open(dir, area.Name() + "MUX");
+  ASSERT_TRUE(probe) << probe.ErrorText();
   EXPECT_FALSE(probe->TryLock());
 
   // A scan waits for the lock, and gets it when the holder dies.

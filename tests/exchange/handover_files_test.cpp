@@ -22,7 +22,7 @@ using test::ReadFileBytes;
 
 TempFolder OpenFolder(const test::TempDir& dir) {
   auto folder = TempFolder::Open(dir.Path().string());
-  EXPECT_TRUE(folder.has_value());
+  EXPECT_TRUE(folder.Ok());
   return std::move(*folder);
 }
 
@@ -40,7 +40,7 @@ TEST(TempFolderTest, PathGetsATrailingSlash) {
   for (const std::string& given : {bare, bare + "/"}) {
     SCOPED_TRACE(given);
     auto folder = TempFolder::Open(given);
-    ASSERT_TRUE(folder.has_value());
+    ASSERT_TRUE(folder.Ok());
     EXPECT_EQ(folder->Path(), bare + "/");
     EXPECT_EQ(folder->PathOf("ZURQX340.$$$"), bare + "/ZURQX340.$$$");
   }
@@ -48,29 +48,29 @@ TEST(TempFolderTest, PathGetsATrailingSlash) {
 
 TEST(TempFolderTest, SessionDirectoryThroughItsHandle) {
   test::TempDir dir;
-  auto session = SessionDir::OpenPath(dir.Path().string(), nullptr);
-  ASSERT_TRUE(session.has_value());
+  auto session = SessionDir::OpenPath(dir.Path().string());
+  ASSERT_TRUE(session.Ok());
   auto folder = TempFolder::FromSession(*session);
-  ASSERT_TRUE(folder.has_value());
+  ASSERT_TRUE(folder.Ok());
   EXPECT_EQ(folder->Path(), dir.Path().string() + "/");
-  EXPECT_TRUE(folder->CreateNew("made").IsOpen());
+  EXPECT_TRUE(folder->CreateNew("made"));
   EXPECT_TRUE(std::filesystem::exists(dir.Path() / "made"));
 }
 
 TEST(TempFolderTest, RefusesSymlinkAndMissingFolder) {
   test::TempDir dir;
   std::filesystem::create_symlink(dir.Path(), dir.Path() / "link");
-  std::string error;
-  EXPECT_FALSE(TempFolder::Open((dir.Path() / "link").string(), &error).has_value());
-  EXPECT_FALSE(error.empty());
-  EXPECT_FALSE(TempFolder::Open((dir.Path() / "missing").string()).has_value());
+  const auto link = TempFolder::Open((dir.Path() / "link").string());
+  EXPECT_FALSE(link.Ok());
+  EXPECT_FALSE(link.ErrorText().empty());
+  EXPECT_FALSE(TempFolder::Open((dir.Path() / "missing").string()).Ok());
 }
 
 TEST(TempFolderTest, NamesNeverLeaveTheFolder) {
   test::TempDir dir;
   TempFolder folder = OpenFolder(dir);
-  EXPECT_FALSE(folder.CreateNew("../escape").IsOpen());
-  EXPECT_FALSE(folder.CreateAlways("").IsOpen());
+  EXPECT_FALSE(folder.CreateNew("../escape"));
+  EXPECT_FALSE(folder.CreateAlways(""));
   EXPECT_FALSE(folder.Remove(".."));
   EXPECT_FALSE(std::filesystem::exists(dir.Path().parent_path() / "escape"));
 }
@@ -80,8 +80,8 @@ TEST(TempFolderTest, CreateDoesNotFollowAPlantedSymlink) {
   dir.Write("target", "keep");
   std::filesystem::create_symlink(dir.Path() / "target", dir.Path() / "planted");
   TempFolder folder = OpenFolder(dir);
-  EXPECT_FALSE(folder.CreateAlways("planted").IsOpen());
-  EXPECT_FALSE(folder.CreateNew("planted").IsOpen());
+  EXPECT_FALSE(folder.CreateAlways("planted"));
+  EXPECT_FALSE(folder.CreateNew("planted"));
   EXPECT_TRUE(folder.Exists("planted"));
   EXPECT_EQ(ReadFileBytes(dir.Path() / "target"), "keep");
 }
@@ -93,8 +93,8 @@ TEST(TempNamerTest, RepeatedTicksCountUp) {
   const char* expected[] = {"~_1234_0012AB34tmp", "~_1234_0012AB35tmp", "~_1234_0012AB36tmp"};
   for (const char* name : expected) {
     std::string made;
-    OutputFile file = namer.CreateUnique(folder, "~", "tmp", made);
-    EXPECT_TRUE(file.IsOpen());
+    const auto file = namer.CreateUnique(folder, "~", "tmp", made);
+    EXPECT_TRUE(file && file->IsOpen());
     EXPECT_EQ(made, name);
   }
   EXPECT_EQ(FolderNames(dir.Path()),
@@ -184,11 +184,11 @@ TEST(ExchangeHandoverTest, ViewSeesTheFile) {
   TempFolder folder = OpenFolder(dir);
   auto handover = ExchangeHandover::Create(folder, kExchangeId);
   ASSERT_TRUE(handover.has_value());
-  auto view = MappedFileView::Map(handover->File(), 4);
-  EXPECT_FALSE(MappedFileView::Map(handover->File(), 0).has_value());
+  auto view = handover->File().Map(4);
+  EXPECT_FALSE(handover->File().Map(0).Ok());
   ASSERT_TRUE(handover->File().Write(BytesOf("abcdef")));
-  ASSERT_TRUE(view.has_value());
-  EXPECT_EQ(AsString({view->Data(), view->Size()}), "abcd");
+  ASSERT_TRUE(view.Ok());
+  EXPECT_EQ(AsString(view->Bytes()), "abcd");
 }
 
 TEST(ExchangeHandoverTest, FailuresLeaveNothingBehind) {

@@ -47,10 +47,9 @@ struct ClientRun {
 
 ClientRun RunClient(const TestSession& session, std::vector<std::string> args) {
   args.insert(args.begin(), "connect");
-  std::string error;
-  auto child = ChildProcess::Spawn(ClientProgram(), args, session.ChildOptions(), &error);
+  auto child = ChildProcess::Spawn(ClientProgram(), args, session.ChildOptions());
   if (!child) {
-    ADD_FAILURE() << error;
+    ADD_FAILURE() << child.ErrorText();
     return {};
   }
   child->CloseStdin();
@@ -435,10 +434,9 @@ TEST(RefhostTest, TwoClientsClaimTheirSlotsAtOnce) {
   ASSERT_TRUE(host.Started());
   std::vector<ChildProcess> clients;
   for (const char* slot : {"0", "1"}) {
-    std::string error;
     auto child = ChildProcess::Spawn(ClientProgram(), {"connect", "--slot", slot, "--hold", "99"},
-                                     session.ChildOptions(), &error);
-    ASSERT_TRUE(child) << error;
+                                     session.ChildOptions());
+    ASSERT_TRUE(child) << child.ErrorText();
     clients.push_back(std::move(*child));
   }
   EXPECT_EQ(clients[0].ReadLine(60000), "open 0 0 0");
@@ -497,17 +495,15 @@ TEST(RefhostTest, AnUnsafeSessionDirectoryIsRefused) {
     options.environment.emplace_back("RQX340_RUNTIME_DIR", path.string());
     options.capture_stdout = true;
     options.merge_stderr = true;
-    std::string error;
-    auto host =
-        ChildProcess::Spawn(test::ProgramPath("zul-refhost"), HostArguments(), options, &error);
-    ASSERT_TRUE(host) << error;
+    auto host = ChildProcess::Spawn(test::ProgramPath("zul-refhost"), HostArguments(), options);
+    ASSERT_TRUE(host) << host.ErrorText();
     const std::string out = host->ReadRest();
     EXPECT_EQ(host->Wait(), 1);
     EXPECT_NE(out.find(c.reason), std::string::npos) << out;
 
     options.pipe_stdin = true;
-    auto client = ChildProcess::Spawn(ClientProgram(), {"connect"}, options, &error);
-    ASSERT_TRUE(client) << error;
+    auto client = ChildProcess::Spawn(ClientProgram(), {"connect"}, options);
+    ASSERT_TRUE(client) << client.ErrorText();
     client->CloseStdin();
     const std::string client_out = client->ReadRest();
     EXPECT_EQ(client->Wait(), 1);
@@ -556,9 +552,8 @@ TEST(RefhostTest, BadCommandLinesAreUsageErrors) {
     SCOPED_TRACE(::testing::PrintToString(args));
     SpawnOptions options = session.ChildOptions();
     options.merge_stderr = true;
-    std::string error;
-    auto host = ChildProcess::Spawn(test::ProgramPath("zul-refhost"), args, options, &error);
-    ASSERT_TRUE(host) << error;
+    auto host = ChildProcess::Spawn(test::ProgramPath("zul-refhost"), args, options);
+    ASSERT_TRUE(host) << host.ErrorText();
     const std::string out = host->ReadRest();
     EXPECT_EQ(host->Wait(), 2);
     EXPECT_NE(out.find("usage: zul-refhost"), std::string::npos) << out;

@@ -22,30 +22,29 @@ TEST(ProcessTest, ExecutableDirectoryResolvesLinks) {
 
   test::TempDir temp;
   fs::create_symlink(*self, temp.Path() / "link-to-tests");
-  EXPECT_EQ(ExecutableDirectory((temp.Path() / "link-to-tests").string()), directory);
+  EXPECT_EQ(ExecutableDirectory((temp.Path() / "link-to-tests").string()).ValueOr(""), *directory);
   EXPECT_FALSE(ExecutableDirectory((temp.Path() / "missing").string()));
   EXPECT_FALSE(ExecutableDirectory(""));
 }
 
 TEST(ProcessTest, ChildrenReportOutputAndExitCodes) {
   test::TestSession session;
-  std::string error;
   auto usage = ChildProcess::Spawn(test::ProgramPath("rqx340-testclient"), {"nonsense"},
-                                   session.ChildOptions(), &error);
-  ASSERT_TRUE(usage) << error;
+                                   session.ChildOptions());
+  ASSERT_TRUE(usage) << usage.ErrorText();
   EXPECT_EQ(usage->Wait(), 2);
   EXPECT_EQ(usage->TryWait(), 2);
 
   auto holder = ChildProcess::Spawn(test::ProgramPath("rqx340-testclient"), {"hold-lock", "L"},
-                                    session.ChildOptions(), &error);
-  ASSERT_TRUE(holder) << error;
+                                    session.ChildOptions());
+  ASSERT_TRUE(holder) << holder.ErrorText();
   EXPECT_EQ(holder->ReadLine(30000), "locked");
   EXPECT_FALSE(holder->TryWait());
   holder->Terminate();
   EXPECT_EQ(holder->Wait(), 128 + 15);
 
   EXPECT_FALSE(ChildProcess::Spawn((session.Path() / "no-such-program").string(), {},
-                                   session.ChildOptions(), &error));
+                                   session.ChildOptions()));
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <map>
 
 #include "support/scoped_env.h"
 #include "support/temp_dir.h"
@@ -18,55 +17,23 @@ using test::ModeOf;
 using test::ScopedEnv;
 using test::TempDir;
 
-TEST(SessionDirTest, EnvironmentChoosesTheDirectory) {
-  struct Case {
-    const char* what;
-    std::map<std::string, std::string> environment;
-    const char* expected;
-  };
-  const Case cases[] = {
-      {"own variable first", {{"RQX340_RUNTIME_DIR", "/a/b"}, {"XDG_RUNTIME_DIR", "/x"}}, "/a/b"},
-      {"trailing slash dropped", {{"RQX340_RUNTIME_DIR", "/a/b/"}}, "/a/b"},
-      {"relative made absolute", {{"RQX340_RUNTIME_DIR", "rel/./dir"}}, "/home/u/rel/dir"},
-      {"empty own variable is unset",
-       {{"RQX340_RUNTIME_DIR", ""}, {"XDG_RUNTIME_DIR", "/run/user/5"}},
-       "/run/user/5/zul"},
-      {"runtime dir before TMPDIR",
-       {{"XDG_RUNTIME_DIR", "/run/user/5"}, {"TMPDIR", "/var/tmp"}},
-       "/run/user/5/zul"},
-      {"empty runtime dir is unset",
-       {{"XDG_RUNTIME_DIR", ""}, {"TMPDIR", "/var/tmp"}},
-       "/var/tmp/zul-5"},
-      {"TMPDIR with slash", {{"TMPDIR", "/var/tmp/"}}, "/var/tmp/zul-5"},
-      {"empty TMPDIR is unset", {{"TMPDIR", ""}}, "/tmp/zul-5"},
-      {"nothing set", {}, "/tmp/zul-5"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    const auto lookup = [&](std::string_view name) -> std::optional<std::string> {
-      const auto found = c.environment.find(std::string(name));
-      if (found == c.environment.end()) return std::nullopt;
-      return found->second;
-    };
-    EXPECT_EQ(ChooseSessionDirPath(lookup, 5, "/home/u"), c.expected);
-  }
-}
-
 TEST(SessionDirTest, CreatesOnlyTheLastComponentPrivately) {
   TempDir temp;
   const auto path = temp.Path() / "zul";
-  std::string error;
-  auto dir = SessionDir::OpenPath(path.string(), &error);
-  ASSERT_TRUE(dir) << error;
+  auto dir = SessionDir::OpenPath(path.string());
+  ASSERT_TRUE(dir) << dir.ErrorText();
   EXPECT_EQ(dir->Path(), path.string());
   EXPECT_EQ(dir->PathOf("wnd-00000001"), (path / "wnd-00000001").string());
   EXPECT_EQ(ModeOf(path), 0700u);
 
   // An existing private directory is used as it is.
-  EXPECT_TRUE(SessionDir::OpenPath(path.string(), &error)) << error;
+  const auto again = SessionDir::OpenPath(path.string());
+  EXPECT_TRUE(again) << again.ErrorText();
 
   const auto deep = temp.Path() / "missing" / "zul";
-  EXPECT_FALSE(SessionDir::OpenPath(deep.string(), &error));
+  const auto refused = SessionDir::OpenPath(deep.string());
+  EXPECT_FALSE(refused);
+  const std::string& error = refused.ErrorText();
   EXPECT_NE(error.find("cannot create"), std::string::npos) << error;
   EXPECT_FALSE(fs::exists(temp.Path() / "missing"));
 }
@@ -74,15 +41,14 @@ TEST(SessionDirTest, CreatesOnlyTheLastComponentPrivately) {
 TEST(SessionDirTest, OpenFollowsTheEnvironment) {
   TempDir temp;
   ScopedEnv own("RQX340_RUNTIME_DIR", (temp.Path() / "session").c_str());
-  std::string error;
-  auto dir = SessionDir::Open(&error);
-  ASSERT_TRUE(dir) << error;
+  auto dir = SessionDir::Open();
+  ASSERT_TRUE(dir) << dir.ErrorText();
   EXPECT_EQ(dir->Path(), (temp.Path() / "session").string());
   EXPECT_TRUE(fs::is_directory(temp.Path() / "session"));
   auto copy = dir->Duplicate();
   ASSERT_TRUE(copy);
   EXPECT_EQ(copy->Path(), dir->Path());
-  EXPECT_NE(copy->NativeHandle(), dir->NativeHandle());
+  EXPECT_NE(copy->Handle(), dir->Handle());
 }
 
 TEST(SessionDirTest, RefusesUnsafeDirectoriesAndTouchesNothing) {
@@ -124,8 +90,9 @@ TEST(SessionDirTest, RefusesUnsafeDirectoriesAndTouchesNothing) {
     const auto elsewhere = temp.Path() / "elsewhere";
     c.make(path, elsewhere);
     const unsigned mode_before = ModeOf(path);
-    std::string error;
-    EXPECT_FALSE(SessionDir::OpenPath(path.string(), &error));
+    const auto refused = SessionDir::OpenPath(path.string());
+    EXPECT_FALSE(refused);
+    const std::string& error = refused.ErrorText();
     EXPECT_NE(error.find(c.reason), std::string::npos) << error;
     EXPECT_NE(error.find(path.string()), std::string::npos) << error;
     EXPECT_EQ(ModeOf(path), mode_before);
@@ -141,8 +108,9 @@ TEST(SessionDirTest, RefusesADirectoryOfAnotherUser) {
   fs::create_directory(path);
   fs::permissions(path, fs::perms::owner_all, fs::perm_options::replace);
   if (chown(path.c_str(), 65534, 65534) != 0) GTEST_SKIP() << "cannot give the directory away";
-  std::string error;
-  EXPECT_FALSE(SessionDir::OpenPath(path.string(), &error));
+  const auto refused = SessionDir::OpenPath(path.string());
+  EXPECT_FALSE(refused);
+  const std::string& error = refused.ErrorText();
   EXPECT_NE(error.find("owned by uid 65534"), std::string::npos) << error;
   EXPECT_TRUE(fs::is_empty(path));
 }

@@ -19,38 +19,38 @@ using test::TestSession;
 TEST(SharedMemoryTest, CreateMakesAPrivateZeroFilledBlockSharedByName) {
   TestSession session;
   const SessionDir dir = session.Open();
-  std::string error;
-  auto first = SharedMemory::OpenOrCreate(dir, "ZUL12345678", 4096, &error);
-  ASSERT_TRUE(first) << error;
+  auto first = SharedMemory::OpenOrCreate(dir, "ZUL12345678", 4096);
+  ASSERT_TRUE(first) << first.ErrorText();
   EXPECT_EQ(fs::file_size(session.Path() / "ZUL12345678"), 4096u);
   EXPECT_EQ(ModeOf(session.Path() / "ZUL12345678"), 0600u);
-  auto view = first->Map(4096, &error);
-  ASSERT_TRUE(view) << error;
+  auto view = first->Map(4096);
+  ASSERT_TRUE(view) << view.ErrorText();
   ASSERT_EQ(view->Bytes().size(), 4096u);
   EXPECT_TRUE(std::all_of(view->Bytes().begin(), view->Bytes().end(),
                           [](std::byte b) { return b == std::byte{0}; }));
 
   // A second opener sees the same bytes, both ways.
-  auto second = SharedMemory::OpenExisting(dir, "ZUL12345678", &error);
-  ASSERT_TRUE(second) << error;
-  auto other_view = second->Map(4096, &error);
-  ASSERT_TRUE(other_view) << error;
+  auto second = SharedMemory::OpenExisting(dir, "ZUL12345678");
+  ASSERT_TRUE(second) << second.ErrorText();
+  auto other_view = second->Map(4096);
+  ASSERT_TRUE(other_view) << other_view.ErrorText();
   view->Bytes()[4095] = std::byte{0x5A};
   other_view->Bytes()[0] = std::byte{0xA5};
   EXPECT_EQ(other_view->Bytes()[4095], std::byte{0x5A});
   EXPECT_EQ(view->Bytes()[0], std::byte{0xA5});
 
   // Creating it again opens it and keeps what is in it.
-  auto again = SharedMemory::OpenOrCreate(dir, "ZUL12345678", 4096, &error);
-  ASSERT_TRUE(again) << error;
-  EXPECT_EQ(again->Map(4096, &error)->Bytes()[4095], std::byte{0x5A});
+  auto again = SharedMemory::OpenOrCreate(dir, "ZUL12345678", 4096);
+  ASSERT_TRUE(again) << again.ErrorText();
+  EXPECT_EQ(again->Map(4096)->Bytes()[4095], std::byte{0x5A});
 }
 
 TEST(SharedMemoryTest, OpenExistingNeverCreates) {
   TestSession session;
   const SessionDir dir = session.Open();
-  std::string error;
-  EXPECT_FALSE(SharedMemory::OpenExisting(dir, "ZUL00000000", &error));
+  const auto missing = SharedMemory::OpenExisting(dir, "ZUL00000000");
+  EXPECT_FALSE(missing);
+  const std::string& error = missing.ErrorText();
   EXPECT_NE(error.find("ZUL00000000"), std::string::npos) << error;
   EXPECT_FALSE(fs::exists(session.Path() / "ZUL00000000"));
 }
@@ -59,17 +59,18 @@ TEST(SharedMemoryTest, ShortObjectIsNotMappedPastItsEnd) {
   TestSession session;
   const SessionDir dir = session.Open();
   { std::ofstream(session.Path() / "ZULSHORT", std::ios::binary) << std::string(100, 'x'); }
-  std::string error;
-  auto memory = SharedMemory::OpenExisting(dir, "ZULSHORT", &error);
-  ASSERT_TRUE(memory) << error;
-  EXPECT_FALSE(memory->Map(4096, &error));
+  auto memory = SharedMemory::OpenExisting(dir, "ZULSHORT");
+  ASSERT_TRUE(memory) << memory.ErrorText();
+  const auto refused = memory->Map(4096);
+  EXPECT_FALSE(refused);
+  const std::string& error = refused.ErrorText();
   EXPECT_NE(error.find("100 bytes"), std::string::npos) << error;
 
   // Creating grows it and keeps the bytes it had; the rest reads as zero.
-  auto grown = SharedMemory::OpenOrCreate(dir, "ZULSHORT", 4096, &error);
-  ASSERT_TRUE(grown) << error;
-  auto view = grown->Map(4096, &error);
-  ASSERT_TRUE(view) << error;
+  auto grown = SharedMemory::OpenOrCreate(dir, "ZULSHORT", 4096);
+  ASSERT_TRUE(grown) << grown.ErrorText();
+  auto view = grown->Map(4096);
+  ASSERT_TRUE(view) << view.ErrorText();
   EXPECT_EQ(view->Bytes()[99], std::byte{'x'});
   EXPECT_EQ(view->Bytes()[100], std::byte{0});
 }
@@ -77,25 +78,23 @@ TEST(SharedMemoryTest, ShortObjectIsNotMappedPastItsEnd) {
 TEST(SharedMemoryTest, RefusesNamesOutsideTheDirectoryAndLinks) {
   TestSession session;
   const SessionDir dir = session.Open();
-  std::string error;
   for (const char* name : {"", ".", "..", "a/b", "../ZUL1"}) {
     SCOPED_TRACE(name);
-    EXPECT_FALSE(SharedMemory::OpenOrCreate(dir, name, 4096, &error));
-    EXPECT_FALSE(NamedMutex::Open(dir, name, &error));
+    EXPECT_FALSE(SharedMemory::OpenOrCreate(dir, name, 4096));
+    EXPECT_FALSE(NamedMutex::Open(dir, name));
   }
   test::TempDir elsewhere;
   fs::create_symlink(elsewhere.Path() / "target", session.Path() / "ZULLINK");
-  EXPECT_FALSE(SharedMemory::OpenOrCreate(dir, "ZULLINK", 4096, &error));
+  EXPECT_FALSE(SharedMemory::OpenOrCreate(dir, "ZULLINK", 4096));
   EXPECT_FALSE(fs::exists(elsewhere.Path() / "target"));
 }
 
 TEST(NamedMutexTest, TwoHoldersExcludeEachOtherInsideOneProcess) {
   TestSession session;
   const SessionDir dir = session.Open();
-  std::string error;
-  auto first = NamedMutex::Open(dir, "ZUL1MUX", &error);
-  auto second = NamedMutex::Open(dir, "ZUL1MUX", &error);
-  ASSERT_TRUE(first && second) << error;
+  auto first = NamedMutex::Open(dir, "ZUL1MUX");
+  auto second = NamedMutex::Open(dir, "ZUL1MUX");
+  ASSERT_TRUE(first && second) << first.ErrorText() << second.ErrorText();
   EXPECT_EQ(ModeOf(session.Path() / "ZUL1MUX"), 0600u);
   first->Lock();
   EXPECT_FALSE(second->TryLock());
@@ -114,15 +113,14 @@ TEST(NamedMutexTest, TwoHoldersExcludeEachOtherInsideOneProcess) {
 TEST(NamedMutexTest, AHolderThatDiesReleasesTheMutex) {
   TestSession session;
   const SessionDir dir = session.Open();
-  std::string error;
-  auto mutex = NamedMutex::Open(dir, "ZULDEADMUX", &error);
-  ASSERT_TRUE(mutex) << error;
+  auto mutex = NamedMutex::Open(dir, "ZULDEADMUX");
+  ASSERT_TRUE(mutex) << mutex.ErrorText();
 
   for (const bool killed : {true, false}) {
     SCOPED_TRACE(killed ? "killed" : "ends normally");
     auto holder = ChildProcess::Spawn(test::ProgramPath("rqx340-testclient"),
-                                      {"hold-lock", "ZULDEADMUX"}, session.ChildOptions(), &error);
-    ASSERT_TRUE(holder) << error;
+                                      {"hold-lock", "ZULDEADMUX"}, session.ChildOptions());
+    ASSERT_TRUE(holder) << holder.ErrorText();
     ASSERT_EQ(holder->ReadLine(30000), "locked");
     EXPECT_FALSE(mutex->TryLock());
     if (killed) {

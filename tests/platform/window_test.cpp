@@ -17,16 +17,21 @@ namespace fs = std::filesystem;
 using test::TestSession;
 
 std::unique_ptr<MessageEndpoint> MakeWindow(const SessionDir& dir) {
-  std::string error;
-  auto window = MessageEndpoint::Create(dir, &error);
-  EXPECT_TRUE(window) << error;
-  return window;
+  auto window = MessageEndpoint::Create(dir);
+  EXPECT_TRUE(window) << window.ErrorText();
+  return window ? std::move(*window) : nullptr;
+}
+
+std::unique_ptr<SessionMessenger> MakeMessenger(const SessionDir& dir) {
+  auto messenger = SessionMessenger::Open(dir);
+  EXPECT_TRUE(messenger) << messenger.ErrorText();
+  return messenger ? std::move(*messenger) : nullptr;
 }
 
 TEST(WindowTest, AWindowIsASocketNamedAfterItsHandleWhileItLives) {
   TestSession session;
   const SessionDir dir = session.Open();
-  auto messenger = SessionMessenger::Open(dir);
+  auto messenger = MakeMessenger(dir);
   ASSERT_TRUE(messenger);
   WindowHandle handle = 0;
   {
@@ -52,7 +57,7 @@ TEST(WindowTest, AWindowIsASocketNamedAfterItsHandleWhileItLives) {
 TEST(WindowTest, SendWaitsForTheOwnersReply) {
   TestSession session;
   const SessionDir dir = session.Open();
-  auto messenger = SessionMessenger::Open(dir);
+  auto messenger = MakeMessenger(dir);
   auto window = MakeWindow(dir);
   ASSERT_TRUE(window);
 
@@ -85,7 +90,7 @@ TEST(WindowTest, SendWaitsForTheOwnersReply) {
 TEST(WindowTest, AMessageLeftUnansweredFailsTheSender) {
   TestSession session;
   const SessionDir dir = session.Open();
-  auto messenger = SessionMessenger::Open(dir);
+  auto messenger = MakeMessenger(dir);
   auto window = MakeWindow(dir);
   ASSERT_TRUE(window);
   std::thread owner([&] {
@@ -100,12 +105,12 @@ TEST(WindowTest, AMessageLeftUnansweredFailsTheSender) {
 TEST(WindowTest, PingsAreAnsweredWhileTheOwnerIsBusy) {
   TestSession session;
   const SessionDir dir = session.Open();
-  auto messenger = SessionMessenger::Open(dir);
+  auto messenger = MakeMessenger(dir);
   auto window = MakeWindow(dir);
   ASSERT_TRUE(window);
   // A sender waits for the owner, who is not looking at its messages.
   std::thread sender([&] {
-    EXPECT_EQ(SessionMessenger::Open(dir)->Send(window->Handle(), {kWmUser + 1, 7, 1}), 8u);
+    EXPECT_EQ(MakeMessenger(dir)->Send(window->Handle(), {kWmUser + 1, 7, 1}), 8u);
   });
   for (int i = 0; i < 3; ++i) EXPECT_TRUE(messenger->IsWindow(window->Handle()));
   auto message = window->Wait(-1);
@@ -117,7 +122,7 @@ TEST(WindowTest, PingsAreAnsweredWhileTheOwnerIsBusy) {
 TEST(WindowTest, PostedMessagesAreQueuedWithoutWaiting) {
   TestSession session;
   const SessionDir dir = session.Open();
-  auto messenger = SessionMessenger::Open(dir);
+  auto messenger = MakeMessenger(dir);
   auto window = MakeWindow(dir);
   ASSERT_TRUE(window);
   EXPECT_FALSE(window->Peek());
@@ -138,18 +143,18 @@ TEST(WindowTest, PostedMessagesAreQueuedWithoutWaiting) {
 TEST(WindowTest, ALeftoverOfADeadWindowIsReplacedALiveOneIsNot) {
   TestSession session;
   const SessionDir dir = session.Open();
-  auto messenger = SessionMessenger::Open(dir);
-  std::string error;
+  auto messenger = MakeMessenger(dir);
   auto child = ChildProcess::Spawn(test::ProgramPath("rqx340-testclient"), {"window"},
-                                   session.ChildOptions(), &error);
-  ASSERT_TRUE(child) << error;
+                                   session.ChildOptions());
+  ASSERT_TRUE(child) << child.ErrorText();
   const auto line = child->ReadLine(30000);
   ASSERT_TRUE(line && line->rfind("window ", 0) == 0);
   const auto handle = static_cast<WindowHandle>(std::stoul(line->substr(7), nullptr, 16));
   EXPECT_TRUE(messenger->IsWindow(handle));
   EXPECT_EQ(messenger->Send(handle, {kWmUser + 1, 40, 2}), 42u);
-  EXPECT_FALSE(MessageEndpoint::CreateWithHandle(dir, handle, &error));
-  EXPECT_NE(error.find("alive"), std::string::npos) << error;
+  const auto taken = MessageEndpoint::CreateWithHandle(dir, handle);
+  EXPECT_FALSE(taken);
+  EXPECT_NE(taken.ErrorText().find("alive"), std::string::npos) << taken.ErrorText();
 
   child->Kill();
   child->Wait();
@@ -157,27 +162,24 @@ TEST(WindowTest, ALeftoverOfADeadWindowIsReplacedALiveOneIsNot) {
   EXPECT_FALSE(messenger->IsWindow(handle));
   EXPECT_EQ(messenger->Send(handle, {kWmUser + 1, 40, 2}), kSendFailed);
 
-  auto reborn = MessageEndpoint::CreateWithHandle(dir, handle, &error);
-  ASSERT_TRUE(reborn) << error;
+  auto reborn = MessageEndpoint::CreateWithHandle(dir, handle);
+  ASSERT_TRUE(reborn) << reborn.ErrorText();
   EXPECT_TRUE(messenger->IsWindow(handle));
 }
 
 TEST(WindowTest, AWindowThatDiesMidMessageFailsTheSender) {
   TestSession session;
   const SessionDir dir = session.Open();
-  std::string error;
   auto child = ChildProcess::Spawn(test::ProgramPath("rqx340-testclient"), {"silent-window"},
-                                   session.ChildOptions(), &error);
-  ASSERT_TRUE(child) << error;
+                                   session.ChildOptions());
+  ASSERT_TRUE(child) << child.ErrorText();
   const auto line = child->ReadLine(30000);
   ASSERT_TRUE(line && line->rfind("window ", 0) == 0);
   const auto handle = static_cast<WindowHandle>(std::stoul(line->substr(7), nullptr, 16));
   std::uint32_t result = 0;
-  std::thread sender([&] {
-    result = SessionMessenger::Open(dir)->Send(handle, {kWmUser + 1, 5, 0});
-  });
+  std::thread sender([&] { result = MakeMessenger(dir)->Send(handle, {kWmUser + 1, 5, 0}); });
   // The owner never answers; the sender waits until the owner is gone.
-  auto messenger = SessionMessenger::Open(dir);
+  auto messenger = MakeMessenger(dir);
   EXPECT_TRUE(messenger->IsWindow(handle));
   child->Kill();
   child->Wait();
@@ -193,13 +195,12 @@ TEST(WindowTest, LongSessionPathsWork) {
   for (fs::path p = path; p != temp.Path(); p = p.parent_path()) {
     fs::permissions(p, fs::perms::owner_all, fs::perm_options::replace);
   }
-  std::string error;
-  auto dir = SessionDir::OpenPath(path.string(), &error);
-  ASSERT_TRUE(dir) << error;
-  auto window = MessageEndpoint::Create(*dir, &error);
-  ASSERT_TRUE(window) << error;
+  auto dir = SessionDir::OpenPath(path.string());
+  ASSERT_TRUE(dir) << dir.ErrorText();
+  auto window = MakeWindow(*dir);
+  ASSERT_TRUE(window);
   EXPECT_TRUE(fs::is_socket(path / WindowEndpointName(window->Handle())));
-  auto messenger = SessionMessenger::Open(*dir);
+  auto messenger = MakeMessenger(*dir);
   EXPECT_TRUE(messenger->IsWindow(window->Handle()));
   std::thread owner([&] { window->Wait(-1)->Reply(77); });
   EXPECT_EQ(messenger->Send(window->Handle(), {kWmUser + 1, 1, 0}), 77u);

@@ -3,16 +3,17 @@
 
 namespace rqx340::test {
 
-OutputFile FaultyTempFolder::Faulty(std::string_view name, bool always) const {
+Result<OutputFile> FaultyTempFolder::Faulty(std::string_view name, bool always) const {
   created.emplace_back(name);
   const CreateFault fault = create_fault ? create_fault(name) : CreateFault::kNone;
   switch (fault) {
     case CreateFault::kRefuse:
-      return OutputFile();
+      return Failure("refused by the test");
     case CreateFault::kDiskFull: {
       // /dev/full accepts the open and fails every write with ENOSPC.
       auto devices = TempFolder::Open("/dev");
-      return devices ? devices->CreateAlways("full") : OutputFile();
+      if (!devices) return Failure(devices.ErrorText());
+      return devices->CreateAlways("full");
     }
     case CreateFault::kNone:
       break;
@@ -20,18 +21,22 @@ OutputFile FaultyTempFolder::Faulty(std::string_view name, bool always) const {
   return always ? TempFolder::CreateAlways(name) : TempFolder::CreateNew(name);
 }
 
-OutputFile FaultyTempFolder::CreateAlways(std::string_view name) const {
+Result<OutputFile> FaultyTempFolder::CreateAlways(std::string_view name) const {
   return Faulty(name, true);
 }
 
-OutputFile FaultyTempFolder::CreateNew(std::string_view name) const { return Faulty(name, false); }
-
-bool FaultyTempFolder::Link(std::string_view existing, std::string_view link_name) const {
-  return !fail_link && TempFolder::Link(existing, link_name);
+Result<OutputFile> FaultyTempFolder::CreateNew(std::string_view name) const {
+  return Faulty(name, false);
 }
 
-bool FaultyTempFolder::Rename(std::string_view from, std::string_view to) const {
-  return !fail_rename && TempFolder::Rename(from, to);
+Status FaultyTempFolder::Link(std::string_view existing, std::string_view link_name) const {
+  if (fail_link) return Failure("refused by the test");
+  return TempFolder::Link(existing, link_name);
+}
+
+Status FaultyTempFolder::Rename(std::string_view from, std::string_view to) const {
+  if (fail_rename) return Failure("refused by the test");
+  return TempFolder::Rename(from, to);
 }
 
 }  // namespace rqx340::test

@@ -29,13 +29,13 @@ class FaultyTempFolder final : public TempFolder {
   // Every name passed to CreateNew/CreateAlways, in order.
   mutable std::vector<std::string> created;
 
-  OutputFile CreateAlways(std::string_view name) const override;
-  OutputFile CreateNew(std::string_view name) const override;
-  bool Link(std::string_view existing, std::string_view link_name) const override;
-  bool Rename(std::string_view from, std::string_view to) const override;
+  Result<OutputFile> CreateAlways(std::string_view name) const override;
+  Result<OutputFile> CreateNew(std::string_view name) const override;
+  Status Link(std::string_view existing, std::string_view link_name) const override;
+  Status Rename(std::string_view from, std::string_view to) const override;
 
  private:
-  OutputFile Faulty(std::string_view name, bool always) const;
+  Result<OutputFile> Faulty(std::string_view name, bool always) const;
 };
 
 }  // namespace rqx340::test

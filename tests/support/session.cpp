@@ -10,10 +10,9 @@ namespace rqx340::test {
 TestSession::TestSession() : m_env("RQX340_RUNTIME_DIR", m_dir.Path().c_str()) {}
 
 SessionDir TestSession::Open() const {
-  std::string error;
-  auto dir = SessionDir::OpenPath(m_dir.Path().string(), &error);
+  auto dir = SessionDir::OpenPath(m_dir.Path().string());
   if (!dir) {
-    ADD_FAILURE() << error;
+    ADD_FAILURE() << dir.ErrorText();
     std::abort();
   }
   return std::move(*dir);
@@ -28,13 +27,12 @@ SpawnOptions TestSession::ChildOptions(bool capture_stdout) const {
 }
 
 RefHost::RefHost(const TestSession& session, const std::vector<std::string>& arguments) {
-  std::string error;
-  m_process =
-      ChildProcess::Spawn(ProgramPath("zul-refhost"), arguments, session.ChildOptions(), &error);
-  if (!m_process) {
-    ADD_FAILURE() << error;
+  auto process = ChildProcess::Spawn(ProgramPath("zul-refhost"), arguments, session.ChildOptions());
+  if (!process) {
+    ADD_FAILURE() << process.ErrorText();
     return;
   }
+  m_process = std::move(*process);
   const auto line = m_process->ReadLine(30000);
   if (!line) {
     ADD_FAILURE() << "zul-refhost printed no window line";

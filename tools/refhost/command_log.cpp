@@ -56,26 +56,18 @@ std::string FormatLogLine(const LogEntry& entry) {
   return line;
 }
 
-std::optional<CommandLog> CommandLog::Open(const std::optional<std::string>& path,
-                                           std::string& error) {
+Result<CommandLog> CommandLog::Open(const std::optional<std::string>& path) {
   if (!path) return CommandLog(nullptr);
   std::FILE* file = std::fopen(path->c_str(), "w");
-  if (file == nullptr) {
-    error = "cannot write the log " + *path;
-    return std::nullopt;
-  }
+  if (file == nullptr) return Failure("cannot write the log " + *path);
   return CommandLog(file);
-}
-
-CommandLog::~CommandLog() {
-  if (m_file) std::fclose(m_file);
 }
 
 void CommandLog::Write(const LogEntry& entry) {
   if (!m_file) return;
   const std::string line = FormatLogLine(entry) + "\n";
-  std::fwrite(line.data(), 1, line.size(), m_file);
-  std::fflush(m_file);
+  std::fwrite(line.data(), 1, line.size(), m_file.get());
+  std::fflush(m_file.get());
 }
 
 }  // namespace rqx340::refhost

@@ -5,9 +5,12 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "base/result.h"
 
 namespace rqx340::refhost {
 
@@ -28,18 +31,17 @@ std::string FormatLogLine(const LogEntry& entry);
 class CommandLog {
  public:
   // No file: nothing is written.
-  static std::optional<CommandLog> Open(const std::optional<std::string>& path, std::string& error);
-  CommandLog(CommandLog&& other) noexcept : m_file(other.m_file) { other.m_file = nullptr; }
-  CommandLog(const CommandLog&) = delete;
-  CommandLog& operator=(const CommandLog&) = delete;
-  CommandLog& operator=(CommandLog&&) = delete;
-  ~CommandLog();
+  static Result<CommandLog> Open(const std::optional<std::string>& path);
 
   void Write(const LogEntry& entry);
 
  private:
+  struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+  };
+
   explicit CommandLog(std::FILE* file) : m_file(file) {}
-  std::FILE* m_file = nullptr;
+  std::unique_ptr<std::FILE, FileCloser> m_file;
 };
 
 }  // namespace rqx340::refhost

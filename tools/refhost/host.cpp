@@ -164,9 +164,8 @@ Host::Work Host::Open(std::int32_t slot) {
 
 Host::Work Host::OpenExchangeFile(Transfer& transfer) {
   const std::string name_file = NameFileName(m_options.client_id);
-  std::string error;
-  const auto content = m_session.ReadFile(name_file, kMaxNameFile, &error);
-  if (!content) return {1, {"name file: " + error}};
+  const auto content = m_session.ReadFile(name_file, kMaxNameFile);
+  if (!content) return {1, {"name file: " + content.ErrorText()}};
   if (content->size() < 5) {
     return {1, {"name file: " + std::to_string(content->size()) + " bytes, too short"}};
   }
@@ -186,9 +185,8 @@ Host::Work Host::OpenExchangeFile(Transfer& transfer) {
 
 Host::Work Host::CheckMapping(Transfer& transfer) {
   const std::string mapping = MappingName(m_options.client_id);
-  std::string error;
-  auto content = m_session.ReadFile(mapping, kMaxHandoverFile, &error);
-  if (!content) return {2, {"mapping: " + error}};
+  auto content = m_session.ReadFile(mapping, kMaxHandoverFile);
+  if (!content) return {2, {"mapping: " + content.ErrorText()}};
   if (content->size() != transfer.file_size) {
     return {2,
             {"mapping " + mapping + ": " + std::to_string(content->size()) +
@@ -213,9 +211,8 @@ Host::Work Host::CheckTime(Transfer& transfer) {
 Host::Work Host::TakeRawSignal(Transfer& transfer) {
   if (transfer.axes.size() >= std::size(kAxisNames)) return {12, {"more than three raw signals"}};
   const std::string name = RawSignalName(m_options.client_id);
-  std::string error;
-  auto content = m_session.ReadFile(name, kMaxHandoverFile, &error);
-  if (!content) return {1, {"raw signal: " + error}};
+  auto content = m_session.ReadFile(name, kMaxHandoverFile);
+  if (!content) return {1, {"raw signal: " + content.ErrorText()}};
   const char axis = kAxisNames[transfer.axes.size()];
   const std::string check =
       std::string("raw signal ") + axis + ": " + std::to_string(content->size()) + " bytes";

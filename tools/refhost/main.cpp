@@ -61,19 +61,19 @@ void WithdrawSlots(CQWExchange& area, const Options& options, WindowHandle windo
 }
 
 int Run(const Options& options) {
-  std::string error;
-  auto session = SessionDir::Open(&error);
-  if (!session) return Fail(error);
-  auto window = MessageEndpoint::Create(*session, &error);
-  if (!window) return Fail(error);
+  auto session = SessionDir::Open();
+  if (!session) return Fail(session.ErrorText());
+  auto created = MessageEndpoint::Create(*session);
+  if (!created) return Fail(created.ErrorText());
+  std::unique_ptr<MessageEndpoint> window = std::move(*created);
 
   CQWExchange area;
   area.SetExecutablePath(options.tool);
   if (!area.Create(std::filesystem::path(options.tool).stem().string())) {
     return Fail("cannot create the exchange area: " + area.LastError());
   }
-  auto log = CommandLog::Open(options.log, error);
-  if (!log) return Fail(error);
+  auto log = CommandLog::Open(options.log);
+  if (!log) return Fail(log.ErrorText());
   OfferSlots(area, options, window->Handle());
 
   char window_text[16];
@@ -85,11 +85,12 @@ int Run(const Options& options) {
   if (options.launch) {
     std::vector<std::string> arguments = options.launch_arguments;
     if (arguments.empty()) arguments = {std::string("-h") + window_text, "-l0", "-k0", "-i0"};
-    tool = ChildProcess::Spawn(options.tool, arguments, {}, &error);
-    if (!tool) {
+    auto spawned = ChildProcess::Spawn(options.tool, arguments, {});
+    if (!spawned) {
       WithdrawSlots(area, options, window->Handle());
-      return Fail(error);
+      return Fail(spawned.ErrorText());
     }
+    tool = std::move(*spawned);
   }
 
   Host host(options, area, *session, *log);
@@ -119,14 +120,13 @@ int main(int argc, char** argv) {
     std::fputs(kUsage.data(), stdout);
     return 0;
   }
-  std::string error;
-  const auto options = ParseOptions(args, error);
+  const auto options = ParseOptions(args);
   if (!options) {
-    std::fprintf(stderr, "zul-refhost: %s\n%s", error.c_str(), kUsage.data());
+    std::fprintf(stderr, "zul-refhost: %s\n%s", options.ErrorText().c_str(), kUsage.data());
     return 2;
   }
-  if (const auto& setting = AnsiCodePageSetting(); !setting.page) {
-    std::fprintf(stderr, "zul-refhost: %s\n", setting.error.c_str());
+  if (const auto& setting = AnsiCodePageSetting(); !setting) {
+    std::fprintf(stderr, "zul-refhost: %s\n", setting.ErrorText().c_str());
     return 2;
   }
   CatchTerminationRequests();

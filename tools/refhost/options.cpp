@@ -40,7 +40,7 @@ std::optional<CommandMatch> ParseMatch(std::string_view text) {
 
 }  // namespace
 
-std::optional<Options> ParseOptions(std::span<const std::string_view> args, std::string& error) {
+Result<Options> ParseOptions(std::span<const std::string_view> args) {
   Options options;
   bool have_tool = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -60,10 +60,7 @@ std::optional<Options> ParseOptions(std::span<const std::string_view> args, std:
       if (i + 1 >= args.size()) return std::nullopt;
       return args[++i];
     };
-    const auto missing = [&] {
-      error = std::string(name) + " needs a value";
-      return std::nullopt;
-    };
+    const auto missing = [&] { return Failure(std::string(name) + " needs a value"); };
     if (name == "--tool") {
       const auto text = value();
       if (!text) return missing();
@@ -74,16 +71,14 @@ std::optional<Options> ParseOptions(std::span<const std::string_view> args, std:
       if (!text) return missing();
       const auto count = ParseNumber(*text, kSlotCount);
       if (!count) {
-        error = "--slots takes a number from 0 to 32, not '" + std::string(*text) + "'";
-        return std::nullopt;
+        return Failure("--slots takes a number from 0 to 32, not '" + std::string(*text) + "'");
       }
       options.slots = static_cast<int>(*count);
     } else if (name == "--client-id") {
       const auto text = value();
       if (!text) return missing();
       if (text->empty() || ToAnsi(*text).size() > kClientIdSize) {
-        error = "--client-id takes 1 to 16 bytes";
-        return std::nullopt;
+        return Failure("--client-id takes 1 to 16 bytes");
       }
       options.client_id = *text;
     } else if (name == "--inbox") {
@@ -103,8 +98,7 @@ std::optional<Options> ParseOptions(std::span<const std::string_view> args, std:
                              ? std::nullopt
                              : ParseNumber(text->substr(equals + 1), 0xFFFFFFFF);
       if (!match || !reply) {
-        error = "--fail takes CMD[@N]=REPLY, not '" + std::string(*text) + "'";
-        return std::nullopt;
+        return Failure("--fail takes CMD[@N]=REPLY, not '" + std::string(*text) + "'");
       }
       options.fails.push_back({*match, static_cast<std::uint32_t>(*reply)});
     } else if (name == "--exit-on") {
@@ -112,18 +106,15 @@ std::optional<Options> ParseOptions(std::span<const std::string_view> args, std:
       if (!text) return missing();
       const auto match = ParseMatch(*text);
       if (!match) {
-        error = "--exit-on takes CMD[@N], not '" + std::string(*text) + "'";
-        return std::nullopt;
+        return Failure("--exit-on takes CMD[@N], not '" + std::string(*text) + "'");
       }
       options.exit_on.push_back(*match);
     } else {
-      error = "unknown argument '" + std::string(args[i]) + "'";
-      return std::nullopt;
+      return Failure("unknown argument '" + std::string(args[i]) + "'");
     }
   }
   if (!have_tool) {
-    error = "--tool PATH is required";
-    return std::nullopt;
+    return Failure("--tool PATH is required");
   }
   return options;
 }

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/result.h"
+
 namespace rqx340::refhost {
 
 // A command (wParam) and, optionally, which of its occurrences (1 = the first).
@@ -42,7 +44,7 @@ inline constexpr std::string_view kUsage =
     "usage: zul-refhost --tool PATH [--slots N] [--client-id ID] [--inbox DIR] [--log FILE]\n"
     "                   [--fail CMD[@N]=REPLY]... [--exit-on CMD[@N]]... [--launch [ARG...]]\n";
 
-// nullopt with `error` set for a command line that does not parse.
-std::optional<Options> ParseOptions(std::span<const std::string_view> args, std::string& error);
+// Fails, saying why, for a command line that does not parse.
+Result<Options> ParseOptions(std::span<const std::string_view> args);
 
 }  // namespace rqx340::refhost

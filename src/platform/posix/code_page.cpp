@@ -31,11 +31,15 @@ class IconvHandle {
 
 }  // namespace
 
-std::optional<CodePage> CodePage::Open(int number) {
-  if (number <= 0) return std::nullopt;
+Result<CodePage> CodePage::Open(int number) {
+  const auto unknown = [number] {
+    return Failure("code page " + std::to_string(number) +
+                   " is not a single-byte code page this system knows");
+  };
+  if (number <= 0) return unknown();
   const std::string name = "CP" + std::to_string(number);
   IconvHandle to_unicode("UTF-32LE", name.c_str());
-  if (!to_unicode.Valid()) return std::nullopt;
+  if (!to_unicode.Valid()) return unknown();
 
   CodePage page;
   page.m_nNumber = number;
@@ -52,7 +56,7 @@ std::optional<CodePage> CodePage::Open(int number) {
     const std::size_t result = iconv(to_unicode.Get(), &in_ptr, &in_left, &out_ptr, &out_left);
     if (result == static_cast<std::size_t>(-1)) {
       // A lead byte waiting for more input: a multi-byte code page.
-      if (errno == EINVAL) return std::nullopt;
+      if (errno == EINVAL) return unknown();
       page.m_toUnicode[byte] = kReplacement;
       continue;
     }
@@ -60,9 +64,9 @@ std::optional<CodePage> CodePage::Open(int number) {
     // combining mark follows; ending the input hands it out.
     if (iconv(to_unicode.Get(), nullptr, nullptr, &out_ptr, &out_left) ==
         static_cast<std::size_t>(-1)) {
-      return std::nullopt;
+      return unknown();
     }
-    if (sizeof out - out_left != 4) return std::nullopt;
+    if (sizeof out - out_left != 4) return unknown();
     const char32_t code_point =
         static_cast<char32_t>(out[0]) | (static_cast<char32_t>(out[1]) << 8) |
         (static_cast<char32_t>(out[2]) << 16) | (static_cast<char32_t>(out[3]) << 24);
@@ -178,34 +182,30 @@ std::string SanitizeUtf8(std::string_view text) {
   return out;
 }
 
-const AnsiCodePageChoice& AnsiCodePageSetting() {
-  static const AnsiCodePageChoice choice = [] {
-    AnsiCodePageChoice c;
+const Result<CodePage>& AnsiCodePageSetting() {
+  static const Result<CodePage> setting = []() -> Result<CodePage> {
     const char* value = std::getenv("RQX340_ANSI_CODEPAGE");
     if (value == nullptr || *value == '\0') {
-      c.page = CodePage::Open(1252);
-      if (!c.page) c.error = "the system's iconv does not know code page 1252";
-      return c;
+      auto page = CodePage::Open(1252);
+      if (!page) return Failure("the system's iconv does not know code page 1252");
+      return page;
     }
     char* end = nullptr;
     errno = 0;
     const long number = std::strtol(value, &end, 10);
     if (errno == 0 && *end == '\0' && number > 0 && number < 100000) {
-      c.page = CodePage::Open(static_cast<int>(number));
+      if (auto page = CodePage::Open(static_cast<int>(number))) return page;
     }
-    if (!c.page) {
-      c.error = std::string("RQX340_ANSI_CODEPAGE=") + value +
-                " is not a single-byte code page this system knows";
-    }
-    return c;
+    return Failure(std::string("RQX340_ANSI_CODEPAGE=") + value +
+                   " is not a single-byte code page this system knows");
   }();
-  return choice;
+  return setting;
 }
 
 const CodePage& AnsiCodePage() {
   static const CodePage fallback = [] {
     const auto& setting = AnsiCodePageSetting();
-    if (setting.page) return *setting.page;
+    if (setting) return *setting;
     if (auto page = CodePage::Open(1252)) return *page;
     std::abort();  // glibc always ships CP1252; without it no text can be written
   }();

@@ -33,11 +33,11 @@ struct DirCloser {
 
 UniqueFile OpenRegularFile(const std::string& path) {
   struct stat st {};
-  posix::UniqueFd fd = posix::OpenRegularFd(path.c_str(), st);
-  if (!fd.Valid()) return nullptr;
-  std::FILE* file = fdopen(fd.Get(), "rb");
+  auto fd = posix::OpenRegularFd(path.c_str(), st);
+  if (!fd) return nullptr;
+  std::FILE* file = fdopen(posix::FdOf(*fd), "rb");
   if (file == nullptr) return nullptr;
-  fd.Release();  // the FILE owns it now
+  static_cast<void>(fd->Release());  // the FILE owns it now
   return UniqueFile(file);
 }
 
@@ -46,28 +46,20 @@ bool IsRegularFile(const std::string& path) {
   return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-std::optional<std::vector<FileEntry>> ListFiles(const std::string& folder, std::string_view suffix,
-                                                std::string* error) {
-  const int dir_fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir_fd < 0) {
-    if (error != nullptr) *error = posix::ErrnoText(errno);
-    return std::nullopt;
-  }
+Result<std::vector<FileEntry>> ListFiles(const std::string& folder, std::string_view suffix) {
+  UniqueNativeHandle dir_handle =
+      posix::OwnFd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!dir_handle.Valid()) return Failure(posix::ErrnoText(errno));
+  const int dir_fd = posix::FdOf(dir_handle);
   std::unique_ptr<DIR, DirCloser> dir(fdopendir(dir_fd));
-  if (!dir) {
-    if (error != nullptr) *error = posix::ErrnoText(errno);
-    close(dir_fd);
-    return std::nullopt;
-  }
+  if (!dir) return Failure(posix::ErrnoText(errno));
+  static_cast<void>(dir_handle.Release());  // the DIR owns it now
   std::vector<FileEntry> files;
   for (;;) {
     errno = 0;
     const dirent* entry = readdir(dir.get());
     if (entry == nullptr) {
-      if (errno != 0) {
-        if (error != nullptr) *error = posix::ErrnoText(errno);
-        return std::nullopt;
-      }
+      if (errno != 0) return Failure(posix::ErrnoText(errno));
       break;
     }
     const std::string_view name(entry->d_name);
@@ -79,14 +71,14 @@ std::optional<std::vector<FileEntry>> ListFiles(const std::string& folder, std::
   return files;
 }
 
-std::optional<std::string> CurrentDirectory() {
+Result<std::string> CurrentDirectory() {
   std::string buffer(256, '\0');
   for (;;) {
     if (getcwd(buffer.data(), buffer.size()) != nullptr) {
       buffer.resize(std::char_traits<char>::length(buffer.c_str()));
       return buffer;
     }
-    if (errno != ERANGE || buffer.size() > (1u << 20)) return std::nullopt;
+    if (errno != ERANGE || buffer.size() > (1u << 20)) return Failure(posix::ErrnoText(errno));
     buffer.resize(buffer.size() * 2);
   }
 }

@@ -1,4 +1,6 @@
-// Small helpers shared by the POSIX implementations of the platform layer.
+// Small helpers shared by the POSIX implementations of the platform layer: the
+// descriptor inside a NativeHandle, error texts, opening files safely and the
+// one loop that writes a whole buffer.
 #pragma once
 
 #include <errno.h>
@@ -13,9 +15,20 @@
 #include <string>
 #include <string_view>
 
+#include "base/result.h"
+#include "platform/native_handle.h"
 #include "platform/session_dir.h"
 
 namespace rqx340::posix {
+
+// On POSIX a NativeHandle holds a file descriptor; -1 is none.
+inline int FdOf(NativeHandle handle) {
+  return static_cast<int>(static_cast<std::intptr_t>(handle));
+}
+inline int FdOf(const UniqueNativeHandle& handle) { return FdOf(handle.Get()); }
+inline NativeHandle HandleOf(int fd) { return static_cast<NativeHandle>(fd < 0 ? -1 : fd); }
+// Takes ownership of the result of open(), socket() and the like.
+inline UniqueNativeHandle OwnFd(int fd) { return UniqueNativeHandle(HandleOf(fd)); }
 
 inline std::string ErrnoText(int error) { return std::strerror(error); }
 
@@ -25,91 +38,78 @@ inline bool IsObjectName(std::string_view name) {
          name.find_first_of(std::string_view("/\0", 2)) == std::string_view::npos;
 }
 
-// Owns a file descriptor.
-class UniqueFd {
- public:
-  UniqueFd() = default;
-  explicit UniqueFd(int fd) : m_fd(fd) {}
-  UniqueFd(UniqueFd&& other) noexcept : m_fd(other.Release()) {}
-  UniqueFd& operator=(UniqueFd&& other) noexcept {
-    if (this != &other) Reset(other.Release());
-    return *this;
-  }
-  UniqueFd(const UniqueFd&) = delete;
-  UniqueFd& operator=(const UniqueFd&) = delete;
-  ~UniqueFd() { Reset(); }
-
-  int Get() const { return m_fd; }
-  bool Valid() const { return m_fd >= 0; }
-  int Release() {
-    const int fd = m_fd;
-    m_fd = -1;
-    return fd;
-  }
-  void Reset(int fd = -1) {
-    if (m_fd >= 0) close(m_fd);
-    m_fd = fd;
-  }
-
- private:
-  int m_fd = -1;
-};
-
 // Opens `path` read-only when it is a regular file after following symlinks,
 // and fills `info`. O_NONBLOCK keeps open() itself from waiting for a FIFO
 // writer; everything that is not a regular file is then refused unread.
-inline UniqueFd OpenRegularFd(const char* path, struct stat& info) {
-  UniqueFd fd(open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-  if (!fd.Valid()) return fd;
-  if (fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return UniqueFd();
-  const int flags = fcntl(fd.Get(), F_GETFL);
-  if (flags != -1) fcntl(fd.Get(), F_SETFL, flags & ~O_NONBLOCK);
+inline Result<UniqueNativeHandle> OpenRegularFd(const char* path, struct stat& info) {
+  UniqueNativeHandle fd = OwnFd(open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+  if (!fd.Valid()) return Failure(ErrnoText(errno));
+  if (fstat(FdOf(fd), &info) != 0) return Failure(ErrnoText(errno));
+  if (!S_ISREG(info.st_mode)) return Failure("not a regular file");
+  const int flags = fcntl(FdOf(fd), F_GETFL);
+  if (flags != -1) fcntl(FdOf(fd), F_SETFL, flags & ~O_NONBLOCK);
   return fd;
 }
 
 // Opens the regular file `name` of the session directory with `flags`, never
-// through a symbolic link, a new file with mode 0600, and fills `info`.
-// Invalid on failure, with `error` set to "invalid <kind> name '<name>'",
-// "<action> <path>: <reason>" or "<path> is not a regular file".
-inline UniqueFd OpenSessionFile(const SessionDir& dir, std::string_view name, int flags,
-                                std::string_view kind, std::string_view action, struct stat& info,
-                                std::string* error) {
+// through a symbolic link, a new file with mode 0600, and fills `info`. The
+// error reads "invalid <kind> name '<name>'", "<action> <path>: <reason>" or
+// "<path> is not a regular file".
+inline Result<UniqueNativeHandle> OpenSessionFile(const SessionDir& dir, std::string_view name,
+                                                  int flags, std::string_view kind,
+                                                  std::string_view action, struct stat& info) {
   const std::string text(name);
-  const auto fail = [&](std::string reason) {
-    if (error) *error = std::move(reason);
-    return UniqueFd();
-  };
-  if (!IsObjectName(name)) return fail("invalid " + std::string(kind) + " name '" + text + "'");
-  UniqueFd fd(openat(dir.NativeHandle(), text.c_str(), flags | O_NOFOLLOW | O_CLOEXEC, 0600));
+  if (!IsObjectName(name)) return Failure("invalid " + std::string(kind) + " name '" + text + "'");
+  UniqueNativeHandle fd =
+      OwnFd(openat(FdOf(dir.Handle()), text.c_str(), flags | O_NOFOLLOW | O_CLOEXEC, 0600));
   if (!fd.Valid()) {
-    return fail(std::string(action) + " " + dir.PathOf(text) + ": " + ErrnoText(errno));
+    return Failure(std::string(action) + " " + dir.PathOf(text) + ": " + ErrnoText(errno));
   }
-  if (fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-    return fail(dir.PathOf(text) + " is not a regular file");
+  if (fstat(FdOf(fd), &info) != 0 || !S_ISREG(info.st_mode)) {
+    return Failure(dir.PathOf(text) + " is not a regular file");
   }
   return fd;
 }
 
-// Writes all of `bytes` at `*offset` (advanced as it goes) when given, else at
-// the current position. False on an error, with errno telling which; a write
-// that makes no progress counts as a full disk.
-inline bool WriteAll(int fd, std::span<const std::byte> bytes, std::uint64_t* offset = nullptr) {
-  while (!bytes.empty()) {
-    const ssize_t done = offset != nullptr
-                             ? pwrite(fd, bytes.data(), bytes.size(), static_cast<off_t>(*offset))
-                             : write(fd, bytes.data(), bytes.size());
-    if (done < 0) {
+// Writes all of `bytes`; `write_some(rest, done)` makes one system call for the
+// `rest` after `done` bytes. False on an error, with errno telling which; a
+// call that makes no progress counts as a full disk.
+template <typename WriteSome>
+bool WriteAll(std::span<const std::byte> bytes, WriteSome write_some) {
+  std::uint64_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t put = write_some(bytes.subspan(static_cast<std::size_t>(done)), done);
+    if (put < 0) {
       if (errno == EINTR) continue;
       return false;
     }
-    if (done == 0) {
+    if (put == 0) {
       errno = ENOSPC;
       return false;
     }
-    bytes = bytes.subspan(static_cast<std::size_t>(done));
-    if (offset != nullptr) *offset += static_cast<std::uint64_t>(done);
+    done += static_cast<std::uint64_t>(put);
   }
   return true;
+}
+
+// At the current position of `fd`.
+inline Status WriteAllTo(int fd, std::span<const std::byte> bytes) {
+  if (WriteAll(bytes, [fd](std::span<const std::byte> rest, std::uint64_t) {
+        return write(fd, rest.data(), rest.size());
+      })) {
+    return {};
+  }
+  return Failure(ErrnoText(errno));
+}
+
+// At `offset` of `fd`, leaving its position alone.
+inline Status WriteAllAt(int fd, std::uint64_t offset, std::span<const std::byte> bytes) {
+  if (WriteAll(bytes, [fd, offset](std::span<const std::byte> rest, std::uint64_t done) {
+        return pwrite(fd, rest.data(), rest.size(), static_cast<off_t>(offset + done));
+      })) {
+    return {};
+  }
+  return Failure(ErrnoText(errno));
 }
 
 }  // namespace rqx340::posix

@@ -49,15 +49,14 @@ std::vector<std::string> ChildEnvironment(const SpawnOptions& options) {
 }
 
 // Appends what the child wrote next to `pending`. At the end of its output (or
-// on an error) closes `fd`, sets it to -1 and returns false.
-bool ReadChunk(int& fd, std::string& pending) {
+// on an error) closes `pipe` and returns false.
+bool ReadChunk(UniqueNativeHandle& pipe, std::string& pending) {
   char buffer[4096];
   for (;;) {
-    const ssize_t got = read(fd, buffer, sizeof buffer);
+    const ssize_t got = read(posix::FdOf(pipe), buffer, sizeof buffer);
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) {
-      close(fd);
-      fd = -1;
+      pipe.Reset();
       return false;
     }
     pending.append(buffer, static_cast<std::size_t>(got));
@@ -67,22 +66,25 @@ bool ReadChunk(int& fd, std::string& pending) {
 
 }  // namespace
 
-std::optional<std::string> RunningExecutablePath() {
+Result<std::string> RunningExecutablePath() {
   std::string buffer(PATH_MAX, '\0');
   const ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
-  if (length <= 0 || static_cast<std::size_t>(length) >= buffer.size()) return std::nullopt;
+  if (length < 0) return Failure(posix::ErrnoText(errno));
+  if (length == 0 || static_cast<std::size_t>(length) >= buffer.size()) {
+    return Failure("the path of the running program is too long");
+  }
   buffer.resize(static_cast<std::size_t>(length));
   return buffer;
 }
 
-std::optional<std::string> ExecutableDirectory(std::string_view path) {
-  if (path.empty()) return std::nullopt;
+Result<std::string> ExecutableDirectory(std::string_view path) {
+  if (path.empty()) return Failure("no executable given");
   char* resolved = realpath(std::string(path).c_str(), nullptr);
-  if (resolved == nullptr) return std::nullopt;
+  if (resolved == nullptr) return Failure(posix::ErrnoText(errno));
   std::string full(resolved);
   free(resolved);
   const auto slash = full.rfind('/');
-  if (slash == std::string::npos) return std::nullopt;
+  if (slash == std::string::npos) return Failure(full + " is not an absolute path");
   return full.substr(0, slash + 1);
 }
 
@@ -100,31 +102,27 @@ void CatchTerminationRequests() {
 
 bool TerminationRequested() { return g_termination_requested != 0; }
 
-std::optional<ChildProcess> ChildProcess::Spawn(const std::string& program,
-                                                const std::vector<std::string>& arguments,
-                                                const SpawnOptions& options, std::string* error) {
-  const auto fail = [&](std::string reason) -> std::optional<ChildProcess> {
-    if (error) *error = std::move(reason);
-    return std::nullopt;
-  };
-  const auto make_pipe = [](posix::UniqueFd& read_end, posix::UniqueFd& write_end) {
+Result<ChildProcess> ChildProcess::Spawn(const std::string& program,
+                                         const std::vector<std::string>& arguments,
+                                         const SpawnOptions& options) {
+  const auto make_pipe = [](UniqueNativeHandle& read_end, UniqueNativeHandle& write_end) {
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) return false;
-    read_end.Reset(fds[0]);
-    write_end.Reset(fds[1]);
+    read_end = posix::OwnFd(fds[0]);
+    write_end = posix::OwnFd(fds[1]);
     return true;
   };
-  posix::UniqueFd out_read, out_write, in_read, in_write;
+  UniqueNativeHandle out_read, out_write, in_read, in_write;
   if ((options.capture_stdout && !make_pipe(out_read, out_write)) ||
       (options.pipe_stdin && !make_pipe(in_read, in_write))) {
-    return fail("cannot create a pipe: " + posix::ErrnoText(errno));
+    return Failure("cannot create a pipe: " + posix::ErrnoText(errno));
   }
 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  if (out_write.Valid()) posix_spawn_file_actions_adddup2(&actions, out_write.Get(), 1);
+  if (out_write.Valid()) posix_spawn_file_actions_adddup2(&actions, posix::FdOf(out_write), 1);
   if (options.merge_stderr) posix_spawn_file_actions_adddup2(&actions, 1, 2);
-  if (in_read.Valid()) posix_spawn_file_actions_adddup2(&actions, in_read.Get(), 0);
+  if (in_read.Valid()) posix_spawn_file_actions_adddup2(&actions, posix::FdOf(in_read), 0);
 
   std::vector<std::string> argv_text;
   argv_text.push_back(program);
@@ -141,53 +139,21 @@ std::optional<ChildProcess> ChildProcess::Spawn(const std::string& program,
   const int result =
       posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
-  if (result != 0) return fail("cannot start " + program + ": " + posix::ErrnoText(result));
+  if (result != 0) return Failure("cannot start " + program + ": " + posix::ErrnoText(result));
 
   ChildProcess child;
-  child.m_nPid = pid;
-  child.m_hStdout = out_read.Release();
-  child.m_hStdin = in_write.Release();
+  child.m_nId = pid;
+  child.m_running.Reset(posix::HandleOf(pid));
+  child.m_stdout = std::move(out_read);
+  child.m_stdin = std::move(in_write);
   return child;
 }
 
-ChildProcess::ChildProcess(ChildProcess&& other) noexcept
-    : m_nPid(other.m_nPid),
-      m_nExitCode(other.m_nExitCode),
-      m_hStdout(other.m_hStdout),
-      m_hStdin(other.m_hStdin),
-      m_strPending(std::move(other.m_strPending)) {
-  other.m_nPid = -1;
-  other.m_hStdout = -1;
-  other.m_hStdin = -1;
-}
-
-ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
-  if (this != &other) {
-    Release();
-    m_nPid = other.m_nPid;
-    m_nExitCode = other.m_nExitCode;
-    m_hStdout = other.m_hStdout;
-    m_hStdin = other.m_hStdin;
-    m_strPending = std::move(other.m_strPending);
-    other.m_nPid = -1;
-    other.m_hStdout = -1;
-    other.m_hStdin = -1;
+void ChildProcess::RunningChildTraits::Close(const NativeHandle& child) noexcept {
+  const pid_t pid = posix::FdOf(child);
+  kill(pid, SIGKILL);
+  while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
   }
-  return *this;
-}
-
-ChildProcess::~ChildProcess() { Release(); }
-
-void ChildProcess::Release() {
-  if (m_nPid > 0 && !m_nExitCode) {
-    kill(m_nPid, SIGKILL);
-    Wait();
-  }
-  if (m_hStdout >= 0) close(m_hStdout);
-  if (m_hStdin >= 0) close(m_hStdin);
-  m_nPid = -1;
-  m_hStdout = -1;
-  m_hStdin = -1;
 }
 
 std::optional<std::string> ChildProcess::ReadLine(int timeout_ms) {
@@ -198,7 +164,7 @@ std::optional<std::string> ChildProcess::ReadLine(int timeout_ms) {
       m_strPending.erase(0, newline + 1);
       return line;
     }
-    if (m_hStdout < 0) return std::nullopt;
+    if (!m_stdout.Valid()) return std::nullopt;
     int wait_ms = -1;
     if (timeout_ms >= 0) {
       const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -206,11 +172,11 @@ std::optional<std::string> ChildProcess::ReadLine(int timeout_ms) {
       if (left.count() <= 0) return std::nullopt;
       wait_ms = static_cast<int>(left.count());
     }
-    pollfd entry{m_hStdout, POLLIN, 0};
+    pollfd entry{posix::FdOf(m_stdout), POLLIN, 0};
     const int ready = poll(&entry, 1, wait_ms);
     if (ready < 0 && errno == EINTR) continue;
     if (ready <= 0) return std::nullopt;
-    if (!ReadChunk(m_hStdout, m_strPending)) {
+    if (!ReadChunk(m_stdout, m_strPending)) {
       // The last line needs no newline.
       if (m_strPending.empty()) return std::nullopt;
       return std::exchange(m_strPending, std::string());
@@ -219,43 +185,44 @@ std::optional<std::string> ChildProcess::ReadLine(int timeout_ms) {
 }
 
 std::string ChildProcess::ReadRest() {
-  while (m_hStdout >= 0 && ReadChunk(m_hStdout, m_strPending)) {
+  while (m_stdout.Valid() && ReadChunk(m_stdout, m_strPending)) {
   }
   return std::exchange(m_strPending, std::string());
 }
 
-void ChildProcess::CloseStdin() {
-  if (m_hStdin >= 0) close(m_hStdin);
-  m_hStdin = -1;
-}
+void ChildProcess::CloseStdin() { m_stdin.Reset(); }
 
+// Once waited for, the child is gone: its id must not be signalled again.
 std::optional<int> ChildProcess::TryWait() {
-  if (m_nExitCode || m_nPid <= 0) return m_nExitCode;
+  if (!m_running.Valid()) return m_nExitCode;
   int status = 0;
   pid_t result;
-  while ((result = waitpid(m_nPid, &status, WNOHANG)) < 0 && errno == EINTR) {
+  while ((result = waitpid(m_nId, &status, WNOHANG)) < 0 && errno == EINTR) {
   }
-  if (result == m_nPid) m_nExitCode = ExitCodeOf(status);
+  if (result == m_nId) {
+    m_nExitCode = ExitCodeOf(status);
+    static_cast<void>(m_running.Release());
+  }
   return m_nExitCode;
 }
 
 int ChildProcess::Wait() {
-  if (m_nExitCode) return *m_nExitCode;
-  if (m_nPid <= 0) return -1;
+  if (!m_running.Valid()) return m_nExitCode.value_or(-1);
   int status = 0;
   pid_t result;
-  while ((result = waitpid(m_nPid, &status, 0)) < 0 && errno == EINTR) {
+  while ((result = waitpid(m_nId, &status, 0)) < 0 && errno == EINTR) {
   }
-  m_nExitCode = result == m_nPid ? ExitCodeOf(status) : -1;
+  m_nExitCode = result == m_nId ? ExitCodeOf(status) : -1;
+  static_cast<void>(m_running.Release());
   return *m_nExitCode;
 }
 
 void ChildProcess::Kill() {
-  if (m_nPid > 0 && !m_nExitCode) kill(m_nPid, SIGKILL);
+  if (m_running.Valid()) kill(m_nId, SIGKILL);
 }
 
 void ChildProcess::Terminate() {
-  if (m_nPid > 0 && !m_nExitCode) kill(m_nPid, SIGTERM);
+  if (m_running.Valid()) kill(m_nId, SIGTERM);
 }
 
 }  // namespace rqx340

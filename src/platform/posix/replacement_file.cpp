@@ -14,80 +14,56 @@ namespace rqx340 {
 
 using posix::ErrnoText;
 
-std::optional<ReplacementFile> ReplacementFile::Create(const std::string& path,
-                                                       std::string* error) {
+Result<ReplacementFile> ReplacementFile::Create(const std::string& path) {
   const std::size_t slash = path.rfind('/');
   const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
   const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
   std::string temp_path = folder + "." + name + ".XXXXXX";
-  const int fd = mkostemp(temp_path.data(), O_CLOEXEC);
-  if (fd < 0) {
-    if (error != nullptr) *error = ErrnoText(errno);
-    return std::nullopt;
-  }
+  UniqueNativeHandle file = posix::OwnFd(mkostemp(temp_path.data(), O_CLOEXEC));
+  if (!file.Valid()) return Failure(ErrnoText(errno));
   // mkostemp makes the file private; give it the mode a new file would get.
   const mode_t mask = umask(0);
   umask(mask);
-  fchmod(fd, 0666 & ~mask);
-  return ReplacementFile(fd, std::move(temp_path), path);
+  fchmod(posix::FdOf(file), 0666 & ~mask);
+  return ReplacementFile(std::move(file), std::move(temp_path), path);
 }
 
-ReplacementFile::ReplacementFile(ReplacementFile&& other) noexcept
-    : m_hFile(other.m_hFile),
-      m_strTempPath(std::move(other.m_strTempPath)),
-      m_strPath(std::move(other.m_strPath)),
-      m_nError(other.m_nError) {
-  other.m_hFile = -1;
-  other.m_strTempPath.clear();
+void ReplacementFile::TempPathTraits::Close(const std::string& path) noexcept {
+  unlink(path.c_str());
 }
 
-ReplacementFile::~ReplacementFile() { Discard(); }
-
-bool ReplacementFile::Write(std::span<const std::byte> bytes) {
-  if (m_hFile < 0 || m_nError != 0) return false;
-  if (posix::WriteAll(m_hFile, bytes)) return true;
-  m_nError = errno;
-  return false;
+Status ReplacementFile::Write(std::span<const std::byte> bytes) {
+  if (!m_file.Valid()) return Failure("the file is not open");
+  if (!m_firstFailure) return m_firstFailure;
+  m_firstFailure = posix::WriteAllTo(posix::FdOf(m_file), bytes);
+  return m_firstFailure;
 }
 
-bool ReplacementFile::WriteAt(std::uint64_t offset, std::span<const std::byte> bytes) {
-  if (m_hFile < 0 || m_nError != 0) return false;
-  if (posix::WriteAll(m_hFile, bytes, &offset)) return true;
-  m_nError = errno;
-  return false;
+Status ReplacementFile::WriteAt(std::uint64_t offset, std::span<const std::byte> bytes) {
+  if (!m_file.Valid()) return Failure("the file is not open");
+  if (!m_firstFailure) return m_firstFailure;
+  m_firstFailure = posix::WriteAllAt(posix::FdOf(m_file), offset, bytes);
+  return m_firstFailure;
 }
 
-bool ReplacementFile::Commit(std::string* error) {
-  if (m_hFile < 0) {
-    if (error != nullptr) *error = "the file is not open";
-    return false;
+Status ReplacementFile::Commit() {
+  if (!m_file.Valid()) return Failure("the file is not open");
+  Status result = m_firstFailure;
+  if (close(posix::FdOf(m_file.Release())) != 0 && result) result = Failure(ErrnoText(errno));
+  if (result && rename(m_tempPath.Get().c_str(), m_strPath.c_str()) != 0) {
+    result = Failure(ErrnoText(errno));
   }
-  int failure = m_nError;
-  if (close(m_hFile) != 0 && failure == 0) failure = errno;
-  m_hFile = -1;
-  if (failure == 0 && rename(m_strTempPath.c_str(), m_strPath.c_str()) != 0) failure = errno;
-  if (failure != 0) {
-    if (error != nullptr) *error = ErrnoText(failure);
+  if (!result) {
     Discard();
-    return false;
+    return result;
   }
-  m_strTempPath.clear();
-  return true;
-}
-
-std::string ReplacementFile::WriteError() const {
-  return m_nError != 0 ? ErrnoText(m_nError) : std::string();
+  static_cast<void>(m_tempPath.Release());  // it is the target's name now
+  return {};
 }
 
 void ReplacementFile::Discard() {
-  if (m_hFile >= 0) {
-    close(m_hFile);
-    m_hFile = -1;
-  }
-  if (!m_strTempPath.empty()) {
-    unlink(m_strTempPath.c_str());
-    m_strTempPath.clear();
-  }
+  m_file.Reset();
+  m_tempPath.Reset();
 }
 
 }  // namespace rqx340

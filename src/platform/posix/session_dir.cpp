@@ -15,12 +15,14 @@
 
 #include "platform/file_system.h"
 #include "platform/posix/posix_util.h"
+#include "platform/posix/session_dir_path.h"
 
 namespace rqx340 {
 
 namespace {
 
 using posix::ErrnoText;
+using posix::FdOf;
 
 std::string MakeAbsolute(std::string path, std::string_view current_dir) {
   std::filesystem::path result(path);
@@ -50,6 +52,8 @@ std::string CheckDirectory(int fd, const std::string& path) {
 
 }  // namespace
 
+namespace posix {
+
 std::optional<std::string> GetEnvironment(std::string_view name) {
   const char* value = std::getenv(std::string(name).c_str());
   if (value == nullptr) return std::nullopt;
@@ -69,95 +73,67 @@ std::string ChooseSessionDirPath(const EnvironmentLookup& environment, unsigned 
   return MakeAbsolute(tmp + "/zul-" + std::to_string(user_id), current_dir);
 }
 
-std::optional<SessionDir> SessionDir::Open(std::string* error) {
-  return OpenPath(ChooseSessionDirPath(GetEnvironment, geteuid(), CurrentDirectory().value_or("/")),
-                  error);
+}  // namespace posix
+
+Result<SessionDir> SessionDir::Open() {
+  return OpenPath(posix::ChooseSessionDirPath(posix::GetEnvironment, geteuid(),
+                                              CurrentDirectory().ValueOr("/")));
 }
 
-std::optional<SessionDir> SessionDir::OpenPath(std::string_view path_view, std::string* error) {
+Result<SessionDir> SessionDir::OpenPath(std::string_view path_view) {
   const std::string path(path_view);
-  const auto fail = [&](std::string reason) -> std::optional<SessionDir> {
-    if (error) *error = std::move(reason);
-    return std::nullopt;
-  };
   struct stat info {};
   bool created = false;
   if (lstat(path.c_str(), &info) != 0) {
     if (errno != ENOENT)
-      return fail("cannot examine session directory " + path + ": " + ErrnoText(errno));
+      return Failure("cannot examine session directory " + path + ": " + ErrnoText(errno));
     if (mkdir(path.c_str(), 0700) != 0) {
       if (errno != EEXIST)
-        return fail("cannot create session directory " + path + ": " + ErrnoText(errno));
+        return Failure("cannot create session directory " + path + ": " + ErrnoText(errno));
     } else {
       created = true;
     }
   } else if (S_ISLNK(info.st_mode)) {
-    return fail("session directory " + path + " is a symbolic link");
+    return Failure("session directory " + path + " is a symbolic link");
   }
-  const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0) {
-    if (errno == ELOOP) return fail("session directory " + path + " is a symbolic link");
-    if (errno == ENOTDIR) return fail("session directory " + path + " is not a directory");
-    return fail("cannot open session directory " + path + ": " + ErrnoText(errno));
+  UniqueNativeHandle dir =
+      posix::OwnFd(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  if (!dir.Valid()) {
+    if (errno == ELOOP) return Failure("session directory " + path + " is a symbolic link");
+    if (errno == ENOTDIR) return Failure("session directory " + path + " is not a directory");
+    return Failure("cannot open session directory " + path + ": " + ErrnoText(errno));
   }
   // A umask may have taken the owner's own rights away from a new directory.
-  if (created) fchmod(fd, 0700);
-  if (std::string reason = CheckDirectory(fd, path); !reason.empty()) {
-    close(fd);
-    return fail(std::move(reason));
+  if (created) fchmod(FdOf(dir), 0700);
+  if (std::string reason = CheckDirectory(FdOf(dir), path); !reason.empty()) {
+    return Failure(std::move(reason));
   }
-  return SessionDir(fd, path);
+  return SessionDir(std::move(dir), path);
 }
 
-SessionDir::SessionDir(SessionDir&& other) noexcept
-    : m_hDir(other.m_hDir), m_strPath(std::move(other.m_strPath)) {
-  other.m_hDir = -1;
+Result<SessionDir> SessionDir::Duplicate() const {
+  UniqueNativeHandle copy = posix::OwnFd(fcntl(FdOf(m_dir), F_DUPFD_CLOEXEC, 0));
+  if (!copy.Valid()) return Failure("cannot duplicate the session directory handle");
+  return SessionDir(std::move(copy), m_strPath);
 }
 
-SessionDir& SessionDir::operator=(SessionDir&& other) noexcept {
-  if (this != &other) {
-    if (m_hDir >= 0) close(m_hDir);
-    m_hDir = other.m_hDir;
-    m_strPath = std::move(other.m_strPath);
-    other.m_hDir = -1;
-  }
-  return *this;
-}
-
-SessionDir::~SessionDir() {
-  if (m_hDir >= 0) close(m_hDir);
-}
-
-std::optional<SessionDir> SessionDir::Duplicate() const {
-  if (m_hDir < 0) return std::nullopt;
-  const int fd = fcntl(m_hDir, F_DUPFD_CLOEXEC, 0);
-  if (fd < 0) return std::nullopt;
-  return SessionDir(fd, m_strPath);
-}
-
-std::optional<std::string> SessionDir::ReadFile(std::string_view name, std::size_t max_size,
-                                                std::string* error) const {
-  const auto fail = [&](std::string reason) -> std::optional<std::string> {
-    if (error) *error = std::move(reason);
-    return std::nullopt;
-  };
+Result<std::string> SessionDir::ReadFile(std::string_view name, std::size_t max_size) const {
   struct stat info {};
-  posix::UniqueFd fd = posix::OpenSessionFile(*this, name, O_RDONLY | O_NONBLOCK, "file",
-                                              "cannot open", info, error);
-  if (!fd.Valid()) return std::nullopt;
+  auto fd = posix::OpenSessionFile(*this, name, O_RDONLY | O_NONBLOCK, "file", "cannot open", info);
+  if (!fd) return Failure(fd.ErrorText());
   const std::string text(name);
   if (static_cast<std::uint64_t>(info.st_size) > max_size) {
-    return fail(PathOf(text) + " is larger than " + std::to_string(max_size) + " bytes");
+    return Failure(PathOf(text) + " is larger than " + std::to_string(max_size) + " bytes");
   }
   std::string content;
   char buffer[65536];
   for (;;) {
-    const ssize_t got = read(fd.Get(), buffer, sizeof buffer);
+    const ssize_t got = read(FdOf(*fd), buffer, sizeof buffer);
     if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return fail("cannot read " + PathOf(text) + ": " + ErrnoText(errno));
+    if (got < 0) return Failure("cannot read " + PathOf(text) + ": " + ErrnoText(errno));
     if (got == 0) break;
     if (content.size() + static_cast<std::size_t>(got) > max_size) {
-      return fail(PathOf(text) + " is larger than " + std::to_string(max_size) + " bytes");
+      return Failure(PathOf(text) + " is larger than " + std::to_string(max_size) + " bytes");
     }
     content.append(buffer, static_cast<std::size_t>(got));
   }

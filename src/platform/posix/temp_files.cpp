@@ -12,154 +12,128 @@
 
 namespace rqx340 {
 
+using posix::ErrnoText;
+using posix::FdOf;
+using posix::IsObjectName;
+
 namespace {
 
-void CloseHandle(int& handle) {
-  if (handle >= 0) ::close(handle);
-  handle = -1;
-}
+Error LastError() { return Failure(ErrnoText(errno)); }
 
 }  // namespace
 
-OutputFile::OutputFile(OutputFile&& other) noexcept : m_hFile(std::exchange(other.m_hFile, -1)) {}
-
-OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
-  if (this != &other) {
-    CloseHandle(m_hFile);
-    m_hFile = std::exchange(other.m_hFile, -1);
-  }
-  return *this;
+Status OutputFile::Write(std::span<const std::byte> bytes) {
+  if (!m_file.Valid()) return Failure("the file is not open");
+  return posix::WriteAllTo(FdOf(m_file), bytes);
 }
 
-OutputFile::~OutputFile() { CloseHandle(m_hFile); }
-
-bool OutputFile::Write(std::span<const std::byte> bytes) {
-  return m_hFile >= 0 && posix::WriteAll(m_hFile, bytes);
+Status OutputFile::WriteAt(std::uint64_t offset, std::span<const std::byte> bytes) {
+  if (!m_file.Valid()) return Failure("the file is not open");
+  return posix::WriteAllAt(FdOf(m_file), offset, bytes);
 }
 
-bool OutputFile::WriteAt(std::uint64_t offset, std::span<const std::byte> bytes) {
-  return m_hFile >= 0 && posix::WriteAll(m_hFile, bytes, &offset);
-}
-
-bool OutputFile::Close() {
-  if (m_hFile < 0) return true;
-  const int result = ::close(std::exchange(m_hFile, -1));
+Status OutputFile::Close() {
+  if (!m_file.Valid()) return {};
   // After EINTR the descriptor is gone on Linux; only EIO-like errors matter.
-  return result == 0 || errno == EINTR;
+  if (close(posix::FdOf(m_file.Release())) != 0 && errno != EINTR) return LastError();
+  return {};
 }
 
-std::optional<InputFile> InputFile::Open(const std::string& path) {
-  if (path.empty() || path.find('\0') != std::string::npos) return std::nullopt;
+Result<MappedView> OutputFile::Map(std::size_t size) const {
+  return MappedView::Map(m_file.Get(), size);
+}
+
+Result<InputFile> InputFile::Open(const std::string& path) {
+  if (path.empty() || path.find('\0') != std::string::npos) return Failure("invalid file name");
   struct stat info {};
-  posix::UniqueFd fd = posix::OpenRegularFd(path.c_str(), info);
-  if (!fd.Valid()) return std::nullopt;
-  return InputFile(fd.Release(), static_cast<std::uint64_t>(info.st_size));
+  auto file = posix::OpenRegularFd(path.c_str(), info);
+  if (!file) return Failure(file.ErrorText());
+  return InputFile(std::move(*file), static_cast<std::uint64_t>(info.st_size));
 }
 
-InputFile::InputFile(InputFile&& other) noexcept
-    : m_hFile(std::exchange(other.m_hFile, -1)), m_nSize(other.m_nSize) {}
-
-InputFile& InputFile::operator=(InputFile&& other) noexcept {
-  if (this != &other) {
-    CloseHandle(m_hFile);
-    m_hFile = std::exchange(other.m_hFile, -1);
-    m_nSize = other.m_nSize;
-  }
-  return *this;
-}
-
-InputFile::~InputFile() { CloseHandle(m_hFile); }
-
-bool InputFile::ReadExactly(std::span<std::byte> buffer) {
-  if (m_hFile < 0) return false;
+Status InputFile::ReadExactly(std::span<std::byte> buffer) {
+  if (!m_file.Valid()) return Failure("the file is not open");
   while (!buffer.empty()) {
-    const ssize_t got = ::read(m_hFile, buffer.data(), buffer.size());
+    const ssize_t got = read(FdOf(m_file), buffer.data(), buffer.size());
     if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) return false;
+    if (got < 0) return LastError();
+    if (got == 0) return Failure("the file ends early");
     buffer = buffer.subspan(static_cast<std::size_t>(got));
   }
-  return true;
+  return {};
 }
 
-std::optional<TempFolder> TempFolder::Open(std::string_view path, std::string* error) {
+Result<TempFolder> TempFolder::Open(std::string_view path) {
   std::string text(path);
   if (text.empty() || text.find('\0') != std::string::npos) {
-    if (error != nullptr) *error = "invalid temporary folder path";
-    return std::nullopt;
+    return Failure("invalid temporary folder path");
   }
-  const int handle = ::open(text.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-  if (handle < 0) {
-    if (error != nullptr) *error = text + ": " + posix::ErrnoText(errno);
-    return std::nullopt;
-  }
+  UniqueNativeHandle dir =
+      posix::OwnFd(open(text.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  if (!dir.Valid()) return Failure(text + ": " + ErrnoText(errno));
   if (text.back() != '/') text.push_back('/');
-  return TempFolder(handle, std::move(text));
+  return TempFolder(std::move(dir), std::move(text));
 }
 
-std::optional<TempFolder> TempFolder::FromSession(const SessionDir& session) {
-  const int handle = ::fcntl(session.NativeHandle(), F_DUPFD_CLOEXEC, 0);
-  if (handle < 0) return std::nullopt;
+Result<TempFolder> TempFolder::FromSession(const SessionDir& session) {
+  UniqueNativeHandle dir = posix::OwnFd(fcntl(FdOf(session.Handle()), F_DUPFD_CLOEXEC, 0));
+  if (!dir.Valid()) return LastError();
   std::string path = session.Path();
   if (path.empty() || path.back() != '/') path.push_back('/');
-  return TempFolder(handle, std::move(path));
+  return TempFolder(std::move(dir), std::move(path));
 }
-
-TempFolder::TempFolder(TempFolder&& other) noexcept
-    : m_hDir(std::exchange(other.m_hDir, -1)), m_strPath(std::move(other.m_strPath)) {}
-
-TempFolder& TempFolder::operator=(TempFolder&& other) noexcept {
-  if (this != &other) {
-    CloseHandle(m_hDir);
-    m_hDir = std::exchange(other.m_hDir, -1);
-    m_strPath = std::move(other.m_strPath);
-  }
-  return *this;
-}
-
-TempFolder::~TempFolder() { CloseHandle(m_hDir); }
 
 // Only plain names inside the folder: a name never makes a path that leaves it.
-OutputFile TempFolder::CreateAlways(std::string_view name) const {
-  if (!posix::IsObjectName(name)) return OutputFile();
+Result<OutputFile> TempFolder::CreateAlways(std::string_view name) const {
+  if (!IsObjectName(name)) return Failure("invalid file name");
   const std::string text(name);
-  return OutputFile(::openat(m_hDir, text.c_str(),
-                             O_RDWR | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600));
+  UniqueNativeHandle file =
+      posix::OwnFd(openat(FdOf(m_dir), text.c_str(),
+                          O_RDWR | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600));
+  if (!file.Valid()) return LastError();
+  return OutputFile(std::move(file));
 }
 
-OutputFile TempFolder::CreateNew(std::string_view name) const {
-  if (!posix::IsObjectName(name)) return OutputFile();
+Result<OutputFile> TempFolder::CreateNew(std::string_view name) const {
+  if (!IsObjectName(name)) return Failure("invalid file name");
   const std::string text(name);
-  return OutputFile(::openat(m_hDir, text.c_str(),
-                             O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600));
+  UniqueNativeHandle file =
+      posix::OwnFd(openat(FdOf(m_dir), text.c_str(),
+                          O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600));
+  if (!file.Valid()) return LastError();
+  return OutputFile(std::move(file));
 }
 
 bool TempFolder::Exists(std::string_view name) const {
-  if (!posix::IsObjectName(name)) return false;
+  if (!IsObjectName(name)) return false;
   const std::string text(name);
   struct stat info {};
-  if (::fstatat(m_hDir, text.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) return true;
+  if (fstatat(FdOf(m_dir), text.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) return true;
   // Anything but "not there" (a permission problem, say) counts as taken.
   return errno != ENOENT;
 }
 
-bool TempFolder::Remove(std::string_view name) const {
-  if (!posix::IsObjectName(name)) return false;
+Status TempFolder::Remove(std::string_view name) const {
+  if (!IsObjectName(name)) return Failure("invalid file name");
   const std::string text(name);
-  return ::unlinkat(m_hDir, text.c_str(), 0) == 0 || errno == ENOENT;
+  if (unlinkat(FdOf(m_dir), text.c_str(), 0) == 0 || errno == ENOENT) return {};
+  return LastError();
 }
 
-bool TempFolder::Link(std::string_view existing, std::string_view link_name) const {
-  if (!posix::IsObjectName(existing) || !posix::IsObjectName(link_name)) return false;
+Status TempFolder::Link(std::string_view existing, std::string_view link_name) const {
+  if (!IsObjectName(existing) || !IsObjectName(link_name)) return Failure("invalid file name");
   const std::string from(existing);
   const std::string to(link_name);
-  return ::linkat(m_hDir, from.c_str(), m_hDir, to.c_str(), 0) == 0;
+  if (linkat(FdOf(m_dir), from.c_str(), FdOf(m_dir), to.c_str(), 0) == 0) return {};
+  return LastError();
 }
 
-bool TempFolder::Rename(std::string_view from, std::string_view to) const {
-  if (!posix::IsObjectName(from) || !posix::IsObjectName(to)) return false;
+Status TempFolder::Rename(std::string_view from, std::string_view to) const {
+  if (!IsObjectName(from) || !IsObjectName(to)) return Failure("invalid file name");
   const std::string old_name(from);
   const std::string new_name(to);
-  return ::renameat(m_hDir, old_name.c_str(), m_hDir, new_name.c_str()) == 0;
+  if (renameat(FdOf(m_dir), old_name.c_str(), FdOf(m_dir), new_name.c_str()) == 0) return {};
+  return LastError();
 }
 
 }  // namespace rqx340

@@ -28,7 +28,9 @@ namespace rqx340 {
 
 namespace {
 
-using posix::UniqueFd;
+using posix::FdOf;
+using posix::OwnFd;
+using UniqueFd = UniqueNativeHandle;
 using Clock = std::chrono::steady_clock;
 
 constexpr std::uint32_t kRequestMagic = 0x314D575A;  // "ZWM1"
@@ -66,17 +68,11 @@ bool ReadExact(int fd, std::span<std::byte> buffer, std::optional<Clock::time_po
   return true;
 }
 
+// MSG_NOSIGNAL: a peer that went away is an error, not a SIGPIPE.
 bool WriteAll(int fd, std::span<const std::byte> buffer) {
-  const std::byte* data = buffer.data();
-  std::size_t size = buffer.size();
-  while (size > 0) {
-    const ssize_t put = send(fd, data, size, MSG_NOSIGNAL);
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return false;
-    data += put;
-    size -= static_cast<std::size_t>(put);
-  }
-  return true;
+  return posix::WriteAll(buffer, [fd](std::span<const std::byte> rest, std::uint64_t) {
+    return send(fd, rest.data(), rest.size(), MSG_NOSIGNAL);
+  });
 }
 
 bool WriteReply(int fd, std::uint32_t result) {
@@ -97,7 +93,7 @@ std::optional<std::uint32_t> ReadReply(int fd, std::optional<Clock::time_point> 
 // directory's descriptor keeps the address short whatever the directory's path,
 // and always names the directory that was checked.
 std::optional<sockaddr_un> SocketAddress(const SessionDir& dir, std::string_view name) {
-  std::string path = "/proc/self/fd/" + std::to_string(dir.NativeHandle());
+  std::string path = "/proc/self/fd/" + std::to_string(FdOf(dir.Handle()));
   struct stat info {};
   if (stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
     path += '/';
@@ -127,21 +123,21 @@ UniqueFd ConnectTo(const SessionDir& dir, WindowHandle window, int timeout_ms,
   if (window == 0) return {};
   const auto address = SocketAddress(dir, WindowEndpointName(window));
   if (!address) return {};
-  UniqueFd fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  UniqueFd fd = OwnFd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
   if (!fd.Valid()) return {};
   if (timeout_ms >= 0) {
     timeval limit{timeout_ms / 1000, (timeout_ms % 1000) * 1000};
-    setsockopt(fd.Get(), SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
+    setsockopt(FdOf(fd), SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
   }
   for (;;) {
-    if (connect(fd.Get(), reinterpret_cast<const sockaddr*>(&*address), sizeof *address) == 0)
+    if (connect(FdOf(fd), reinterpret_cast<const sockaddr*>(&*address), sizeof *address) == 0)
       break;
     if (errno == EINTR) continue;
     if (errno == EISCONN) break;
     if (failure) *failure = errno;
     return {};
   }
-  if (!SameUserPeer(fd.Get())) return {};
+  if (!SameUserPeer(FdOf(fd))) return {};
   return fd;
 }
 
@@ -173,30 +169,10 @@ std::string WindowEndpointName(WindowHandle window) {
 // ---------------------------------------------------------------------------
 // IncomingMessage
 
-IncomingMessage::IncomingMessage(IncomingMessage&& other) noexcept
-    : m_message(other.m_message), m_hReply(other.m_hReply) {
-  other.m_hReply = -1;
-}
-
-IncomingMessage& IncomingMessage::operator=(IncomingMessage&& other) noexcept {
-  if (this != &other) {
-    if (m_hReply >= 0) close(m_hReply);
-    m_message = other.m_message;
-    m_hReply = other.m_hReply;
-    other.m_hReply = -1;
-  }
-  return *this;
-}
-
-IncomingMessage::~IncomingMessage() {
-  if (m_hReply >= 0) close(m_hReply);
-}
-
 void IncomingMessage::Reply(std::uint32_t result) {
-  if (m_hReply < 0) return;
-  WriteReply(m_hReply, result);
-  close(m_hReply);
-  m_hReply = -1;
+  if (!m_reply.Valid()) return;
+  WriteReply(FdOf(m_reply), result);
+  m_reply.Reset();
 }
 
 // ---------------------------------------------------------------------------
@@ -205,15 +181,10 @@ void IncomingMessage::Reply(std::uint32_t result) {
 struct MessageEndpoint::State {
   struct Pending {
     WindowMessage message;
-    int reply;  // -1 for a posted message
+    UniqueFd reply;  // none for a posted message
   };
 
   explicit State(SessionDir session) : dir(std::move(session)) {}
-  ~State() {
-    for (const auto& pending : queue) {
-      if (pending.reply >= 0) close(pending.reply);
-    }
-  }
 
   // Binds the endpoint of `candidate`. nullopt when a live window already has
   // the handle; an error text when binding failed for another reason.
@@ -241,16 +212,16 @@ std::optional<std::string> MessageEndpoint::State::Bind(WindowHandle candidate, 
   const auto address = SocketAddress(dir, candidate_name);
   if (!address) return "session directory path too long for a socket address: " + dir.Path();
   for (int attempt = 0; attempt < 2; ++attempt) {
-    UniqueFd fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    UniqueFd fd = OwnFd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
     if (!fd.Valid()) return "cannot create a socket: " + posix::ErrnoText(errno);
-    if (bind(fd.Get(), reinterpret_cast<const sockaddr*>(&*address), sizeof *address) == 0) {
-      if (listen(fd.Get(), 64) != 0) {
+    if (bind(FdOf(fd), reinterpret_cast<const sockaddr*>(&*address), sizeof *address) == 0) {
+      if (listen(FdOf(fd), 64) != 0) {
         const int error = errno;
-        unlinkat(dir.NativeHandle(), candidate_name.c_str(), 0);
+        unlinkat(FdOf(dir.Handle()), candidate_name.c_str(), 0);
         return "cannot listen on " + dir.PathOf(candidate_name) + ": " + posix::ErrnoText(error);
       }
       struct stat info {};
-      if (fstatat(dir.NativeHandle(), candidate_name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
+      if (fstatat(FdOf(dir.Handle()), candidate_name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
         inode = info.st_ino;
       }
       listener = std::move(fd);
@@ -268,14 +239,14 @@ std::optional<std::string> MessageEndpoint::State::Bind(WindowHandle candidate, 
       in_use = true;
       return std::nullopt;
     }
-    unlinkat(dir.NativeHandle(), candidate_name.c_str(), 0);
+    unlinkat(FdOf(dir.Handle()), candidate_name.c_str(), 0);
   }
   return "cannot bind " + dir.PathOf(candidate_name) + ": it keeps coming back";
 }
 
 void MessageEndpoint::State::Serve() {
   for (;;) {
-    pollfd entries[2] = {{listener.Get(), POLLIN, 0}, {wake.Get(), POLLIN, 0}};
+    pollfd entries[2] = {{FdOf(listener), POLLIN, 0}, {FdOf(wake), POLLIN, 0}};
     const int ready = poll(entries, 2, -1);
     if (ready < 0) {
       if (errno == EINTR) continue;
@@ -283,34 +254,34 @@ void MessageEndpoint::State::Serve() {
     }
     if (entries[1].revents != 0) return;
     if (entries[0].revents & POLLIN) {
-      UniqueFd connection(accept4(listener.Get(), nullptr, nullptr, SOCK_CLOEXEC));
+      UniqueFd connection = OwnFd(accept4(FdOf(listener), nullptr, nullptr, SOCK_CLOEXEC));
       if (connection.Valid()) HandleConnection(std::move(connection));
     }
   }
 }
 
 void MessageEndpoint::State::HandleConnection(UniqueFd connection) {
-  if (!SameUserPeer(connection.Get())) return;
+  if (!SameUserPeer(FdOf(connection))) return;
   std::array<std::byte, kRequestSize> request{};
   const auto deadline = Clock::now() + std::chrono::milliseconds(kAnswerTimeoutMs);
-  if (!ReadExact(connection.Get(), request, deadline)) return;
+  if (!ReadExact(FdOf(connection), request, deadline)) return;
   if (GetUint32(request, 0) != kRequestMagic) return;
   const WindowMessage message{GetUint32(request, 8), GetUint32(request, 12), GetInt32(request, 16)};
   switch (GetUint32(request, 4)) {
     case kPing:
-      WriteReply(connection.Get(), 0);
+      WriteReply(FdOf(connection), 0);
       return;
     case kPost: {
       bool queued = false;
       {
         std::lock_guard lock(mutex);
         if (queue.size() < kMaxQueued) {
-          queue.push_back({message, -1});
+          queue.push_back({message, UniqueFd()});
           queued = true;
         }
       }
       if (queued) arrived.notify_all();
-      WriteReply(connection.Get(), queued ? 1 : 0);
+      WriteReply(FdOf(connection), queued ? 1 : 0);
       return;
     }
     case kSend: {
@@ -318,7 +289,7 @@ void MessageEndpoint::State::HandleConnection(UniqueFd connection) {
         std::lock_guard lock(mutex);
         // A full queue drops the connection: the sender sees a failure.
         if (queue.size() >= kMaxQueued) return;
-        queue.push_back({message, connection.Release()});
+        queue.push_back({message, std::move(connection)});
       }
       arrived.notify_all();
       return;
@@ -331,16 +302,16 @@ void MessageEndpoint::State::HandleConnection(UniqueFd connection) {
 void MessageEndpoint::State::Stop() {
   if (thread.joinable()) {
     const std::uint64_t one = 1;
-    while (write(wake.Get(), &one, sizeof one) < 0 && errno == EINTR) {
+    while (write(FdOf(wake), &one, sizeof one) < 0 && errno == EINTR) {
     }
     thread.join();
   }
   if (listener.Valid()) {
     // Remove the name only while it is still this endpoint's.
     struct stat info {};
-    if (fstatat(dir.NativeHandle(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+    if (fstatat(FdOf(dir.Handle()), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
         info.st_ino == inode) {
-      unlinkat(dir.NativeHandle(), name.c_str(), 0);
+      unlinkat(FdOf(dir.Handle()), name.c_str(), 0);
     }
     listener.Reset();
   }
@@ -354,79 +325,59 @@ MessageEndpoint::~MessageEndpoint() {
 
 namespace {
 
-std::unique_ptr<MessageEndpoint::State> NewState(const SessionDir& dir, std::string* error) {
+Result<std::unique_ptr<MessageEndpoint::State>> NewState(const SessionDir& dir) {
   auto session = dir.Duplicate();
-  if (!session) {
-    if (error) *error = "cannot duplicate the session directory handle";
-    return nullptr;
-  }
+  if (!session) return Failure(session.ErrorText());
   auto state = std::make_unique<MessageEndpoint::State>(std::move(*session));
-  state->wake = UniqueFd(eventfd(0, EFD_CLOEXEC));
-  if (!state->wake.Valid()) {
-    if (error) *error = "cannot create an event: " + posix::ErrnoText(errno);
-    return nullptr;
-  }
+  state->wake = OwnFd(eventfd(0, EFD_CLOEXEC));
+  if (!state->wake.Valid()) return Failure("cannot create an event: " + posix::ErrnoText(errno));
   return state;
 }
 
-bool StartServing(MessageEndpoint::State& state, std::string* error) {
+Status StartServing(MessageEndpoint::State& state) {
   try {
     state.thread = std::thread([&state] { state.Serve(); });
   } catch (const std::system_error& failure) {
-    if (error) *error = std::string("cannot start the window thread: ") + failure.what();
-    return false;
+    return Failure(std::string("cannot start the window thread: ") + failure.what());
   }
-  return true;
+  return {};
 }
 
 }  // namespace
 
-std::unique_ptr<MessageEndpoint> MessageEndpoint::Create(const SessionDir& dir,
-                                                         std::string* error) {
-  auto state = NewState(dir, error);
-  if (!state) return nullptr;
+Result<std::unique_ptr<MessageEndpoint>> MessageEndpoint::Create(const SessionDir& dir) {
+  auto state = NewState(dir);
+  if (!state) return Failure(state.ErrorText());
   std::random_device seed;
   std::mt19937 random(seed());
   for (int attempt = 0; attempt < kBindAttempts; ++attempt) {
     bool in_use = false;
-    if (auto failure = state->Bind(RandomHandle(random), in_use)) {
-      if (error) *error = std::move(*failure);
-      return nullptr;
+    if (auto failure = (*state)->Bind(RandomHandle(random), in_use)) {
+      return Failure(std::move(*failure));
     }
     if (in_use) continue;
-    if (!StartServing(*state, error)) {
-      state->Stop();
-      return nullptr;
+    if (Status started = StartServing(**state); !started) {
+      (*state)->Stop();
+      return Failure(started.ErrorText());
     }
-    return std::unique_ptr<MessageEndpoint>(new MessageEndpoint(std::move(state)));
+    return std::unique_ptr<MessageEndpoint>(new MessageEndpoint(std::move(*state)));
   }
-  if (error) *error = "no free window handle found";
-  return nullptr;
+  return Failure("no free window handle found");
 }
 
-std::unique_ptr<MessageEndpoint> MessageEndpoint::CreateWithHandle(const SessionDir& dir,
-                                                                   WindowHandle handle,
-                                                                   std::string* error) {
-  if (handle == 0) {
-    if (error) *error = "0 is not a window handle";
-    return nullptr;
-  }
-  auto state = NewState(dir, error);
-  if (!state) return nullptr;
+Result<std::unique_ptr<MessageEndpoint>> MessageEndpoint::CreateWithHandle(const SessionDir& dir,
+                                                                           WindowHandle handle) {
+  if (handle == 0) return Failure("0 is not a window handle");
+  auto state = NewState(dir);
+  if (!state) return Failure(state.ErrorText());
   bool in_use = false;
-  if (auto failure = state->Bind(handle, in_use)) {
-    if (error) *error = std::move(*failure);
-    return nullptr;
+  if (auto failure = (*state)->Bind(handle, in_use)) return Failure(std::move(*failure));
+  if (in_use) return Failure("window " + WindowEndpointName(handle) + " is alive");
+  if (Status started = StartServing(**state); !started) {
+    (*state)->Stop();
+    return Failure(started.ErrorText());
   }
-  if (in_use) {
-    if (error) *error = "window " + WindowEndpointName(handle) + " is alive";
-    return nullptr;
-  }
-  if (!StartServing(*state, error)) {
-    state->Stop();
-    return nullptr;
-  }
-  return std::unique_ptr<MessageEndpoint>(new MessageEndpoint(std::move(state)));
+  return std::unique_ptr<MessageEndpoint>(new MessageEndpoint(std::move(*state)));
 }
 
 WindowHandle MessageEndpoint::Handle() const { return m_state->handle; }
@@ -441,38 +392,38 @@ std::optional<IncomingMessage> MessageEndpoint::Wait(int timeout_ms) {
   } else if (!m_state->arrived.wait_for(lock, std::chrono::milliseconds(timeout_ms), has_message)) {
     return std::nullopt;
   }
-  const State::Pending pending = m_state->queue.front();
+  State::Pending pending = std::move(m_state->queue.front());
   m_state->queue.pop_front();
-  return IncomingMessage(pending.message, pending.reply);
+  return IncomingMessage(pending.message, std::move(pending.reply));
 }
 
 // ---------------------------------------------------------------------------
 // SessionMessenger
 
-std::unique_ptr<SessionMessenger> SessionMessenger::Open(const SessionDir& dir) {
+Result<std::unique_ptr<SessionMessenger>> SessionMessenger::Open(const SessionDir& dir) {
   auto session = dir.Duplicate();
-  if (!session) return nullptr;
+  if (!session) return Failure(session.ErrorText());
   return std::unique_ptr<SessionMessenger>(new SessionMessenger(std::move(*session)));
 }
 
 bool SessionMessenger::IsWindow(WindowHandle window) {
   const auto deadline = Clock::now() + std::chrono::milliseconds(kAnswerTimeoutMs);
   UniqueFd fd = ConnectTo(m_dir, window, kAnswerTimeoutMs);
-  if (!fd.Valid() || !WriteRequest(fd.Get(), kPing, {})) return false;
-  return ReadReply(fd.Get(), deadline).has_value();
+  if (!fd.Valid() || !WriteRequest(FdOf(fd), kPing, {})) return false;
+  return ReadReply(FdOf(fd), deadline).has_value();
 }
 
 std::uint32_t SessionMessenger::Send(WindowHandle window, const WindowMessage& message) {
   UniqueFd fd = ConnectTo(m_dir, window, -1);
-  if (!fd.Valid() || !WriteRequest(fd.Get(), kSend, message)) return kSendFailed;
-  return ReadReply(fd.Get(), std::nullopt).value_or(kSendFailed);
+  if (!fd.Valid() || !WriteRequest(FdOf(fd), kSend, message)) return kSendFailed;
+  return ReadReply(FdOf(fd), std::nullopt).value_or(kSendFailed);
 }
 
 bool SessionMessenger::Post(WindowHandle window, const WindowMessage& message) {
   const auto deadline = Clock::now() + std::chrono::milliseconds(kAnswerTimeoutMs);
   UniqueFd fd = ConnectTo(m_dir, window, kAnswerTimeoutMs);
-  if (!fd.Valid() || !WriteRequest(fd.Get(), kPost, message)) return false;
-  return ReadReply(fd.Get(), deadline).value_or(0) == 1;
+  if (!fd.Valid() || !WriteRequest(FdOf(fd), kPost, message)) return false;
+  return ReadReply(FdOf(fd), deadline).value_or(0) == 1;
 }
 
 }  // namespace rqx340

@@ -62,11 +62,10 @@ int Fail(const std::string& text) {
 }
 
 int HoldLock(const std::string& name) {
-  std::string error;
-  auto dir = SessionDir::Open(&error);
-  if (!dir) return Fail(error);
-  auto mutex = NamedMutex::Open(*dir, name, &error);
-  if (!mutex) return Fail(error);
+  auto dir = SessionDir::Open();
+  if (!dir) return Fail(dir.ErrorText());
+  auto mutex = NamedMutex::Open(*dir, name);
+  if (!mutex) return Fail(mutex.ErrorText());
   mutex->Lock();
   std::printf("locked\n");
   std::fflush(stdout);
@@ -76,11 +75,11 @@ int HoldLock(const std::string& name) {
 }
 
 int Window(bool answer) {
-  std::string error;
-  auto dir = SessionDir::Open(&error);
-  if (!dir) return Fail(error);
-  auto window = MessageEndpoint::Create(*dir, &error);
-  if (!window) return Fail(error);
+  auto dir = SessionDir::Open();
+  if (!dir) return Fail(dir.ErrorText());
+  auto created = MessageEndpoint::Create(*dir);
+  if (!created) return Fail(created.ErrorText());
+  std::unique_ptr<MessageEndpoint> window = std::move(*created);
   std::thread answerer([&window, answer] {
     if (!answer) return;
     for (;;) {
@@ -93,7 +92,7 @@ int Window(bool answer) {
   std::printf("window %08X\n", window->Handle());
   std::fflush(stdout);
   WaitForEndOfInput();
-  SessionMessenger::Open(*dir)->Post(window->Handle(), {});
+  (*SessionMessenger::Open(*dir))->Post(window->Handle(), {});
   answerer.join();
   return 0;
 }
@@ -135,10 +134,13 @@ int Connect(const std::vector<std::string_view>& args) {
   }
   // Like the tool: without a usable session directory there is no window, and
   // opening the area tells why.
-  std::string error;
-  auto dir = SessionDir::Open(&error);
-  auto window = dir ? MessageEndpoint::Create(*dir, &error) : nullptr;
-  if (dir && !window) return Fail(error);
+  auto dir = SessionDir::Open();
+  std::unique_ptr<MessageEndpoint> window;
+  if (dir) {
+    auto created = MessageEndpoint::Create(*dir);
+    if (!created) return Fail(created.ErrorText());
+    window = std::move(*created);
+  }
 
   PrintingSink sink;
   CRQX340Client client(sink, slot);
