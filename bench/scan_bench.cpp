@@ -100,11 +100,11 @@ void BM_ReadFirstBlocks(benchmark::State& state) {
   for (const auto& entry : fs::directory_iterator(folder.Path())) {
     if (entry.path().extension() == ".rqx2") paths.push_back(entry.path());
   }
-  std::vector<char> buffer(rqx340::kReadBufferSize);
+  std::vector<std::byte> buffer(rqx340::kReadBufferSize);
   for (auto _ : state) {
     for (const auto& path : paths) {
-      auto file = rqx340::OpenMeasurementFile(path.string());
-      benchmark::DoNotOptimize(std::fread(buffer.data(), 1, buffer.size(), file.get()));
+      auto file = rqx340::InputFile::Open(path.string());
+      benchmark::DoNotOptimize(file->Read(buffer));
     }
   }
 }
@@ -117,8 +117,8 @@ void BM_ParseMeasurement(benchmark::State& state) {
   rqx340::NullProgressSink progress;
   rqx340::NullMessagePump pump;
   for (auto _ : state) {
-    auto file = rqx340::OpenMeasurementFile(path);
-    rqx340::ProgressFileReadStream stream(file.get(), buffer, progress, pump);
+    auto file = rqx340::InputFile::Open(path);
+    rqx340::ProgressFileReadStream stream(&*file, buffer, progress, pump);
     rapidjson::Document document;
     rqx340::ParseMeasurement(stream, document);
     if (!document.IsObject()) {
@@ -134,10 +134,10 @@ BENCHMARK(BM_ParseMeasurement)->Unit(benchmark::kMillisecond);
 // Baseline: reading the same file through the same buffer without parsing.
 void BM_ReadMeasurement(benchmark::State& state) {
   const std::string path = (LargeMeasurementFolder().Path() / "M0001.rqx2").string();
-  std::vector<char> buffer(rqx340::kReadBufferSize);
+  std::vector<std::byte> buffer(rqx340::kReadBufferSize);
   for (auto _ : state) {
-    auto file = rqx340::OpenMeasurementFile(path);
-    while (std::fread(buffer.data(), 1, buffer.size(), file.get()) == buffer.size()) {
+    auto file = rqx340::InputFile::Open(path);
+    while (file->Read(buffer).ValueOr(0) == buffer.size()) {
     }
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *

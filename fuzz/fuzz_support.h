@@ -1,17 +1,22 @@
 // Helpers shared by the fuzz targets.
 #pragma once
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "format/byte_sink.h"
-#include "platform/file_system.h"
+#include "platform/input_file.h"
 
 // Aborts with the failed condition, so that libFuzzer keeps the input.
 #define FUZZ_CHECK(condition)                                                            \
@@ -24,13 +29,21 @@
 
 namespace rqx340::fuzz {
 
-// The bytes as a file open for reading; null for no bytes, which the read
-// streams take as an empty file.
-inline UniqueFile OpenBytes(const std::uint8_t* data, std::size_t size) {
-  if (size == 0) return nullptr;
-  UniqueFile file(fmemopen(const_cast<std::uint8_t*>(data), size, "rb"));
-  FUZZ_CHECK(file != nullptr);
-  return file;
+// The bytes as a file open for reading (a memory file); none for no bytes,
+// which the read streams take as an empty file.
+inline std::optional<InputFile> OpenBytes(const std::uint8_t* data, std::size_t size) {
+  if (size == 0) return std::nullopt;
+  const int fd = memfd_create("fuzz-input", MFD_CLOEXEC);
+  FUZZ_CHECK(fd >= 0);
+  for (std::size_t done = 0; done < size;) {
+    const ssize_t put = write(fd, data + done, size - done);
+    FUZZ_CHECK(put > 0);
+    done += static_cast<std::size_t>(put);
+  }
+  auto file = InputFile::Open("/proc/self/fd/" + std::to_string(fd));
+  close(fd);
+  FUZZ_CHECK(file.Ok());
+  return std::move(*file);
 }
 
 // Keeps what is written in memory up to a limit, then refuses, as a full disk

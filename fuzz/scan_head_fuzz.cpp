@@ -58,9 +58,9 @@ struct PullOutcome {
 };
 
 PullOutcome Pull(const std::uint8_t* data, std::size_t size, std::size_t buffer_size) {
-  const UniqueFile file = fuzz::OpenBytes(data, size);
+  auto file = fuzz::OpenBytes(data, size);
   std::vector<char> buffer(buffer_size);
-  BlockFileReadStream stream(file.get(), buffer);
+  BlockFileReadStream stream(file ? &*file : nullptr, buffer);
   KeyValueHandler handler;
   PullOutcome outcome;
   outcome.end = PullParse(stream, handler, [&](const KeyValueHandler& h) {

@@ -75,31 +75,30 @@ int RunConvert(Arguments args) {
   const std::string in(paths[0]);
   const std::string out(paths[1]);
 
-  UniqueFile file = OpenMeasurementFile(in);
+  auto file = InputFile::Open(in);
   if (!file) return Failure("cannot read " + in + ": missing, unreadable or not a regular file");
-  std::int64_t size = 0;
-  if (std::fseek(file.get(), 0, SEEK_END) == 0) size = std::ftell(file.get());
-  std::rewind(file.get());
+  const std::uint64_t size = file->Size();
 
   TerminalProgress progress;
   NullMessagePump pump;
   progress.SetLabel("Reading " + FileName(in));
   progress.SetPos(0);
   progress.SetStep(1);
-  progress.SetRange(0, static_cast<std::int32_t>(std::max<std::int64_t>(size, 0) >> 16));
+  progress.SetRange(0, static_cast<std::int32_t>(size >> 16));
   progress.Show();
 
   rapidjson::Document document;
+  bool read_failed = false;
   {
     std::vector<char> buffer(kReadBufferSize);
-    ProgressFileReadStream stream(file.get(), buffer, progress, pump);
+    ProgressFileReadStream stream(&*file, buffer, progress, pump);
     ParseMeasurement(stream, document);
+    read_failed = stream.ReadFailed();
   }
-  if (std::ferror(file.get())) {
+  if (read_failed) {
     progress.Hide();
     return Failure("cannot read " + in + ": read error");
   }
-  file.reset();
   if (document.HasParseError()) {
     progress.Hide();
     std::fprintf(stderr,

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/byte_order.h"
+#include "platform/input_file.h"
 
 namespace rqx340 {
 

@@ -419,22 +419,16 @@ bool MemorySource::ReadAt(std::uint64_t offset, std::span<std::byte> out) const 
   return true;
 }
 
-std::optional<FileSource> FileSource::Open(const std::string& path) {
-  UniqueFile file = OpenRegularFile(path);
-  if (!file || std::fseek(file.get(), 0, SEEK_END) != 0) return std::nullopt;
-  const long size = std::ftell(file.get());
-  if (size < 0) return std::nullopt;
-  return FileSource(std::move(file), static_cast<std::uint64_t>(size));
+Result<FileSource> FileSource::Open(const std::string& path) {
+  auto file = InputFile::Open(path);
+  if (!file) return Failure(file.ErrorText());
+  return FileSource(std::move(*file));
 }
 
 bool FileSource::ReadAt(std::uint64_t offset, std::span<std::byte> out) const {
-  if (offset > m_nSize || out.size() > m_nSize - offset) return false;
+  if (offset > Size() || out.size() > Size() - offset) return false;
   if (out.empty()) return true;
-  if (offset > static_cast<std::uint64_t>(std::numeric_limits<long>::max()) ||
-      std::fseek(m_file.get(), static_cast<long>(offset), SEEK_SET) != 0) {
-    return false;
-  }
-  return std::fread(out.data(), 1, out.size(), m_file.get()) == out.size();
+  return m_file.Seek(offset) && m_file.ReadExactly(out);
 }
 
 std::string DescribeReadError(const ExchangeReadError& error) {

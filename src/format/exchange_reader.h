@@ -9,7 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/file_system.h"
+#include "base/result.h"
+#include "platform/input_file.h"
 
 namespace rqx340 {
 
@@ -36,15 +37,15 @@ class MemorySource final : public ExchangeSource {
 // A file on disk, opened for reading only.
 class FileSource final : public ExchangeSource {
  public:
-  // nullopt when `path` is not a regular file that can be read.
-  static std::optional<FileSource> Open(const std::string& path);
-  std::uint64_t Size() const override { return m_nSize; }
+  // Fails when `path` is not a regular file that can be read.
+  static Result<FileSource> Open(const std::string& path);
+  std::uint64_t Size() const override { return m_file.Size(); }
   bool ReadAt(std::uint64_t offset, std::span<std::byte> out) const override;
 
  private:
-  FileSource(UniqueFile file, std::uint64_t size) : m_file(std::move(file)), m_nSize(size) {}
-  UniqueFile m_file;
-  std::uint64_t m_nSize;
+  explicit FileSource(InputFile file) : m_file(std::move(file)) {}
+  // Reading moves the file's position, which is no part of the source's state.
+  mutable InputFile m_file;
 };
 
 struct ExchangeHeader {

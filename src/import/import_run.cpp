@@ -116,13 +116,15 @@ ImportResult RunImport(const ImportRequest& request, ImportServices& services) {
     const std::string folder = WithTrailingSlash(request.items[item].folder);
     std::string raw_path;
     if (record.m_nRaw == 1) raw_path = FindRawFile(folder, record.m_strName);
-    UniqueFile file;
-    if (!record.m_strName.empty()) file = OpenMeasurementFile(folder + record.m_strName);
+    std::optional<InputFile> file;
+    if (!record.m_strName.empty()) {
+      if (auto opened = InputFile::Open(folder + record.m_strName)) file = std::move(*opened);
+    }
     if (file) {
       services.progress.SetRange(
           0, static_cast<std::int32_t>(static_cast<std::uint32_t>(record.m_nSize >> 16)));
       auto document = std::make_unique<rapidjson::Document>();
-      ProgressFileReadStream stream(file.get(), read_buffer, services.progress, services.pump);
+      ProgressFileReadStream stream(&*file, read_buffer, services.progress, services.pump);
       ParseMeasurement(stream, *document);
       if (temp_folder == nullptr) {
         // Without a folder for the hand-over the exchange file cannot be made.

@@ -105,10 +105,10 @@ std::string FindRawFile(std::string_view folder, std::string_view fileName) {
 
 bool ReadSummary(CRQX340Json& record, std::string_view folder, std::string_view fileName,
                  ScanReport* report) {
-  const UniqueFile file = OpenMeasurementFile(WithTrailingSlash(folder) + std::string(fileName));
+  auto file = InputFile::Open(WithTrailingSlash(folder) + std::string(fileName));
   if (!file) return false;
   std::vector<char> buffer(kReadBufferSize);
-  BlockFileReadStream stream(file.get(), buffer);
+  BlockFileReadStream stream(&*file, buffer);
   KeyValueHandler handler;
   std::array<bool, kWantedCount> found{};
   const auto found_all = [&found] {

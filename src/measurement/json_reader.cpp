@@ -5,8 +5,6 @@
 
 namespace rqx340 {
 
-UniqueFile OpenMeasurementFile(const std::string& path) { return OpenRegularFile(path); }
-
 void ParseMeasurement(ProgressFileReadStream& stream, rapidjson::Document& document) {
   stream.Read();
   // A reused document must not keep its old value when this parse fails.

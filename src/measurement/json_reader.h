@@ -6,30 +6,25 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
 #include "base/progress.h"
-#include "platform/file_system.h"
+#include "platform/input_file.h"
 
 namespace rqx340 {
 
 constexpr std::size_t kReadBufferSize = 65536;
 
-// Opens a measurement file for binary reading, the path taken as the file
-// system's bytes. Null when it does not open, or is not a regular file (a FIFO
-// or device is refused without being read).
-UniqueFile OpenMeasurementFile(const std::string& path);
-
 namespace detail {
 
 // RapidJSON's FileReadStream over a caller-owned buffer, shared by the two
-// streams below. `Stream` hears of every fread through its Refilled(). The
-// end-of-input NUL goes at buffer[readCount] only after a short read, so it
-// always lies inside the buffer.
+// streams below; the file is opened with InputFile::Open. `Stream` hears of
+// every read through its Refilled(). The end-of-input NUL goes at
+// buffer[readCount] only after a short read, so it always lies inside the
+// buffer.
 template <typename Stream>
 class RefillingReadStream {
  public:
@@ -52,6 +47,9 @@ class RefillingReadStream {
     static_cast<Stream*>(this)->Refilled();
   }
 
+  // A read failed; the input ended there.
+  bool ReadFailed() const { return m_bReadFailed; }
+
   // Not an output stream; RapidJSON requires the names.
   Ch* PutBegin() { return nullptr; }
   void Put(Ch) {}
@@ -59,7 +57,7 @@ class RefillingReadStream {
   std::size_t PutEnd(Ch*) { return 0; }
 
  protected:
-  RefillingReadStream(std::FILE* file, std::span<char> buffer)
+  RefillingReadStream(InputFile* file, std::span<char> buffer)
       : m_file(file),
         m_buffer(buffer.empty() ? m_emptyBuffer : buffer.data()),
         m_bufferSize(buffer.size()),
@@ -75,7 +73,12 @@ class RefillingReadStream {
   void Refill() {
     m_count += m_readCount;
     // A read error counts as a short read, that is, the end of the file.
-    m_readCount = m_file != nullptr ? std::fread(m_buffer, 1, m_bufferSize, m_file) : 0;
+    m_readCount = 0;
+    if (m_file != nullptr) {
+      const auto got = m_file->Read(std::as_writable_bytes(std::span(m_buffer, m_bufferSize)));
+      m_bReadFailed = !got;
+      m_readCount = got.ValueOr(0);
+    }
     m_current = m_buffer;
     if (m_readCount < m_bufferSize) {
       m_buffer[m_readCount] = '\0';
@@ -86,7 +89,7 @@ class RefillingReadStream {
     }
   }
 
-  std::FILE* m_file;
+  InputFile* m_file;
   Ch* m_buffer;
   std::size_t m_bufferSize;
   Ch* m_bufferLast = nullptr;
@@ -94,6 +97,7 @@ class RefillingReadStream {
   std::size_t m_readCount = 0;
   std::size_t m_count = 0;
   bool m_eof = false;
+  bool m_bReadFailed = false;
   char m_emptyBuffer[1] = {0};  // stands in for an empty caller buffer
 };
 
@@ -105,7 +109,7 @@ class RefillingReadStream {
 // called once before the first Peek() (ParseMeasurement does that).
 class ProgressFileReadStream : public detail::RefillingReadStream<ProgressFileReadStream> {
  public:
-  ProgressFileReadStream(std::FILE* file, std::span<char> buffer, ProgressSink& progress,
+  ProgressFileReadStream(InputFile* file, std::span<char> buffer, ProgressSink& progress,
                          MessagePump& pump)
       : RefillingReadStream(file, buffer), m_progress(progress), m_pump(pump) {}
 
@@ -126,11 +130,11 @@ class ProgressFileReadStream : public detail::RefillingReadStream<ProgressFileRe
 // past it. No progress steps, no pumping.
 class BlockFileReadStream : public detail::RefillingReadStream<BlockFileReadStream> {
  public:
-  BlockFileReadStream(std::FILE* file, std::span<char> buffer) : RefillingReadStream(file, buffer) {
+  BlockFileReadStream(InputFile* file, std::span<char> buffer) : RefillingReadStream(file, buffer) {
     Read();
   }
 
-  // The fread calls made so far.
+  // The reads made so far.
   std::uint64_t BlocksRead() const { return m_nBlocksRead; }
 
  private:

@@ -1,11 +1,8 @@
-// Files and folders as the core reads them: measurement and raw files are only
-// ever opened for reading, and nothing here blocks on a FIFO or a device.
+// Folders as the core finds files in them: a folder's listing and whether a
+// path names a regular file. Files are read through platform/input_file.h.
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
-#include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,18 +10,6 @@
 #include "base/result.h"
 
 namespace rqx340 {
-
-struct FileCloser {
-  void operator()(std::FILE* file) const {
-    if (file != nullptr) std::fclose(file);
-  }
-};
-using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
-
-// Opens `path` (the file system's bytes) for binary reading when it is a regular
-// file after following symlinks; null otherwise. Other kinds of file are refused
-// before a byte is read, so a FIFO never blocks.
-UniqueFile OpenRegularFile(const std::string& path);
 
 // True when `path` names a regular file after following symlinks.
 bool IsRegularFile(const std::string& path);

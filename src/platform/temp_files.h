@@ -41,25 +41,6 @@ class OutputFile {
   UniqueNativeHandle m_file;
 };
 
-// A file open for reading only, with the size it had when it was opened.
-class InputFile {
- public:
-  // Opens `path` (the file system's bytes) read-only when it is a regular file
-  // after following symlinks. A FIFO never blocks.
-  static Result<InputFile> Open(const std::string& path);
-
-  std::uint64_t Size() const { return m_nSize; }
-  // Fills all of `buffer` from the current position; fails on an error or
-  // when the file ends first.
-  Status ReadExactly(std::span<std::byte> buffer);
-
- private:
-  InputFile(UniqueNativeHandle file, std::uint64_t size) : m_file(std::move(file)), m_nSize(size) {}
-
-  UniqueNativeHandle m_file;
-  std::uint64_t m_nSize = 0;
-};
-
 class TempFolder;
 
 // A name in a temporary folder that is removed when its owner goes.

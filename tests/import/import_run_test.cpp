@@ -81,12 +81,12 @@ class ImportRunTest : public test::HostTest {
 
   // The exchange file `rqx340 convert` would write for `name`.
   std::string ExpectedExchangeFile(const std::string& name) {
-    auto file = OpenMeasurementFile((m_folder / name).string());
-    EXPECT_TRUE(file);
+    auto file = InputFile::Open((m_folder / name).string());
+    EXPECT_TRUE(file) << file.ErrorText();
     std::vector<char> buffer(kReadBufferSize + 1);
     NullProgressSink progress;
     NullMessagePump pump;
-    ProgressFileReadStream stream(file.get(), buffer, progress, pump);
+    ProgressFileReadStream stream(&*file, buffer, progress, pump);
     rapidjson::Document document;
     ParseMeasurement(stream, document);
     test::MemorySink sink;

@@ -11,6 +11,7 @@
 #include "exchange/exchange_client.h"
 #include "exchange/handover_files.h"
 #include "platform/code_page.h"
+#include "platform/input_file.h"
 #include "platform/process.h"
 #include "platform/temp_files.h"
 

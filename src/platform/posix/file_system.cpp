@@ -1,5 +1,4 @@
-// Files and folders on POSIX. A file is checked with fstat on the descriptor
-// it is then read through, so it cannot be swapped between check and read.
+// Folders listed through their descriptor, each entry checked relative to it.
 #include "platform/file_system.h"
 
 #include <dirent.h>
@@ -8,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <memory>
 
 #include "platform/posix/posix_util.h"
 
@@ -30,16 +30,6 @@ struct DirCloser {
 };
 
 }  // namespace
-
-UniqueFile OpenRegularFile(const std::string& path) {
-  struct stat st {};
-  auto fd = posix::OpenRegularFd(path.c_str(), st);
-  if (!fd) return nullptr;
-  std::FILE* file = fdopen(posix::FdOf(*fd), "rb");
-  if (file == nullptr) return nullptr;
-  static_cast<void>(fd->Release());  // the FILE owns it now
-  return UniqueFile(file);
-}
 
 bool IsRegularFile(const std::string& path) {
   struct stat st {};

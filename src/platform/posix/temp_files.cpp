@@ -43,26 +43,6 @@ Result<MappedView> OutputFile::Map(std::size_t size) const {
   return MappedView::Map(m_file.Get(), size);
 }
 
-Result<InputFile> InputFile::Open(const std::string& path) {
-  if (path.empty() || path.find('\0') != std::string::npos) return Failure("invalid file name");
-  struct stat info {};
-  auto file = posix::OpenRegularFd(path.c_str(), info);
-  if (!file) return Failure(file.ErrorText());
-  return InputFile(std::move(*file), static_cast<std::uint64_t>(info.st_size));
-}
-
-Status InputFile::ReadExactly(std::span<std::byte> buffer) {
-  if (!m_file.Valid()) return Failure("the file is not open");
-  while (!buffer.empty()) {
-    const ssize_t got = read(FdOf(m_file), buffer.data(), buffer.size());
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return LastError();
-    if (got == 0) return Failure("the file ends early");
-    buffer = buffer.subspan(static_cast<std::size_t>(got));
-  }
-  return {};
-}
-
 Result<TempFolder> TempFolder::Open(std::string_view path) {
   std::string text(path);
   if (text.empty() || text.find('\0') != std::string::npos) {

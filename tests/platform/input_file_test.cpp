@@ -1,0 +1,52 @@
+// The one way the core reads files: regular files only, 64-bit sizes, reads
+// that fill their buffer until the file ends, and seeks.
+#include "platform/input_file.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+
+#include "support/exchange_bytes.h"
+#include "support/fifo.h"
+#include "support/temp_dir.h"
+
+namespace rqx340 {
+namespace {
+
+using test::AsString;
+using test::TempDir;
+
+TEST(InputFileTest, RefusesWhatIsNotARegularFile) {
+  TempDir dir;
+  EXPECT_FALSE(InputFile::Open((dir.Path() / "missing.rqx2").string()));
+  EXPECT_FALSE(InputFile::Open(dir.Path().string()));
+  EXPECT_FALSE(InputFile::Open(""));
+  ASSERT_TRUE(test::MakeFifo((dir.Path() / "fifo.rqx2").string()));
+  const auto fifo = InputFile::Open((dir.Path() / "fifo.rqx2").string());
+  EXPECT_FALSE(fifo);
+  EXPECT_EQ(fifo.ErrorText(), "not a regular file");
+  EXPECT_TRUE(InputFile::Open(dir.Write("m.rqx2", "{}").string()));
+}
+
+TEST(InputFileTest, ReadsFillTheBufferUntilTheEndAndSeekAnywhere) {
+  TempDir dir;
+  auto file = InputFile::Open(dir.Write("f.bin", "0123456789").string());
+  ASSERT_TRUE(file) << file.ErrorText();
+  EXPECT_EQ(file->Size(), 10u);
+  std::array<std::byte, 4> four{};
+  ASSERT_EQ(file->Read(four).ValueOr(0), 4u);
+  EXPECT_EQ(AsString(four), "0123");
+  ASSERT_TRUE(file->Seek(8));
+  EXPECT_EQ(file->Read(four).ValueOr(99), 2u);  // the end of the file
+  EXPECT_EQ(AsString(std::span(four).first(2)), "89");
+  EXPECT_EQ(file->Read(four).ValueOr(99), 0u);
+  ASSERT_TRUE(file->Seek(3));
+  EXPECT_TRUE(file->ReadExactly(four));
+  EXPECT_EQ(AsString(four), "3456");
+  ASSERT_TRUE(file->Seek(7));
+  EXPECT_FALSE(file->ReadExactly(four));
+}
+
+}  // namespace
+}  // namespace rqx340
