@@ -13,6 +13,9 @@
 
 namespace rqx340 {
 
+// U+FFFD, for what a text cannot carry.
+inline constexpr char32_t kReplacementCharacter = 0xFFFD;
+
 class CodePage {
  public:
   // A single-byte Windows code page (1252, 1250, ...) as the system defines it;
