@@ -1,6 +1,5 @@
 // rqx340 convert: writes the exchange file that the import hands to the host,
 // for one measurement file, without a host.
-#include <rapidjson/document.h>
 #include <rapidjson/error/en.h>
 
 #include <cstdio>
@@ -11,9 +10,7 @@
 
 #include "cli/commands.h"
 #include "cli/terminal_progress.h"
-#include "format/exchange_writer.h"
-#include "measurement/json_reader.h"
-#include "platform/replacement_file.h"
+#include "import/convert_file.h"
 
 namespace rqx340::cli {
 namespace {
@@ -49,6 +46,28 @@ std::string FileName(std::string_view path) {
   return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
 
+// The progress bar's label names the step; the parse warning gets a line of its own.
+class ConvertConsole final : public ConvertObserver {
+ public:
+  ConvertConsole(const std::string& in, TerminalProgress& progress)
+      : m_in(in), m_progress(progress) {}
+
+  void Reading() override { m_progress.SetLabel("Reading " + FileName(m_in)); }
+  void NotValidJson(std::size_t offset, rapidjson::ParseErrorCode error) override {
+    m_progress.Interrupt([&] {
+      std::fprintf(stderr,
+                   "rqx340 convert: warning: %s is not valid JSON (offset %zu: %s); converted "
+                   "as an empty measurement\n",
+                   m_in.c_str(), offset, rapidjson::GetParseError_En(error));
+    });
+  }
+  void Converting() override { m_progress.SetLabel("Converting " + FileName(m_in)); }
+
+ private:
+  const std::string& m_in;
+  TerminalProgress& m_progress;
+};
+
 }  // namespace
 
 int RunConvert(Arguments args) {
@@ -75,62 +94,22 @@ int RunConvert(Arguments args) {
   const std::string in(paths[0]);
   const std::string out(paths[1]);
 
-  auto file = InputFile::Open(in);
-  if (!file) return Failure("cannot read " + in + ": missing, unreadable or not a regular file");
-  const std::uint64_t size = file->Size();
-
   TerminalProgress progress;
   NullMessagePump pump;
-  progress.SetLabel("Reading " + FileName(in));
-  progress.SetPos(0);
-  progress.SetStep(1);
-  progress.SetRange(0, static_cast<std::int32_t>(size >> 16));
-  progress.Show();
-
-  rapidjson::Document document;
-  bool read_failed = false;
-  {
-    std::vector<char> buffer(kReadBufferSize);
-    ProgressFileReadStream stream(&*file, buffer, progress, pump);
-    ParseMeasurement(stream, document);
-    read_failed = stream.ReadFailed();
+  ConvertConsole console(in, progress);
+  const ConvertResult result =
+      ConvertFile(in, out, name ? std::string(*name) : FileName(in), progress, pump, console);
+  switch (result.status) {
+    case ConvertStatus::kWritten:
+      return 0;
+    case ConvertStatus::kNotReadable:
+      return Failure("cannot read " + in + ": missing, unreadable or not a regular file");
+    case ConvertStatus::kReadFailed:
+      return Failure("cannot read " + in + ": read error");
+    case ConvertStatus::kNotWritten:
+      break;
   }
-  if (read_failed) {
-    progress.Hide();
-    return Failure("cannot read " + in + ": read error");
-  }
-  if (document.HasParseError()) {
-    progress.Hide();
-    std::fprintf(stderr,
-                 "rqx340 convert: warning: %s is not valid JSON (offset %zu: %s); converted "
-                 "as an empty measurement\n",
-                 in.c_str(), document.GetErrorOffset(),
-                 rapidjson::GetParseError_En(document.GetParseError()));
-    progress.Show();
-  }
-
-  auto replacement = ReplacementFile::Create(out);
-  if (!replacement) {
-    progress.Hide();
-    return Failure("cannot write " + out + ": " + replacement.ErrorText());
-  }
-  // The exchange file's bytes go straight to the replacement of OUT.
-  FileSink<ReplacementFile> sink(*replacement);
-  progress.SetLabel("Converting " + FileName(in));
-  const ExchangeWriteResult result =
-      WriteExchangeFile(sink, document, name ? std::string(*name) : FileName(in), progress, pump);
-  progress.Hide();
-  if (!result.Ok()) {
-    // The file system's reason, when it gave one, says more than the status.
-    std::string reason = sink.ErrorText();
-    if (reason.empty()) reason = DescribeWriteStatus(result.status);
-    replacement->Discard();
-    return Failure("cannot write " + out + ": " + reason);
-  }
-  if (Status committed = replacement->Commit(); !committed) {
-    return Failure("cannot write " + out + ": " + committed.ErrorText());
-  }
-  return 0;
+  return Failure("cannot write " + out + ": " + result.error);
 }
 
 }  // namespace rqx340::cli

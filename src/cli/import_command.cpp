@@ -5,7 +5,6 @@
 // printed as "<file>: <text>", messages about the connection bare.
 #include <charconv>
 #include <cstdio>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,6 +22,9 @@
 namespace rqx340::cli {
 
 namespace {
+
+// How this program names itself in the slot it takes.
+constexpr std::string_view kClientName = "rqx340";
 
 constexpr std::string_view kImportUsage =
     "usage: rqx340 import --host HANDLE [--slot INDEX] [--folder DIR] FILE...\n"
@@ -203,25 +205,18 @@ int RunImport(Arguments args) {
   ImportConsole console(arguments, progress);
   bool failed = false;
   ImportRequest request;
-  request.exe_name = "rqx340";
+  request.exe_name = kClientName;
   request.exchange_index = slot.value_or(-1);
   request.client_window = endpoint->Handle();
   std::vector<std::size_t> file_of_item;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
-    // As the folder scan fills it: name and size from the file system, the rest
-    // from the file's head.
-    CRQX340Json record;
-    record.m_strName = arguments[i].name;
-    std::error_code size_error;
-    const auto size =
-        std::filesystem::file_size(arguments[i].folder + arguments[i].name, size_error);
-    record.m_nSize = size_error ? 0 : static_cast<std::uint64_t>(size);
-    if (arguments[i].name.empty() || !ReadSummary(record, arguments[i].folder, arguments[i].name)) {
+    auto item = ImportItemForFile(arguments[i].folder, arguments[i].name);
+    if (!item) {
       console.Print(arguments[i].label + ": not a measurement file");
       failed = true;
       continue;
     }
-    request.items.push_back({arguments[i].folder, std::move(record)});
+    request.items.push_back(std::move(*item));
     file_of_item.push_back(i);
   }
   if (request.items.empty()) return 1;

@@ -9,6 +9,7 @@
 #include "exchange/raw_signal.h"
 #include "format/exchange_writer.h"
 #include "format/record_blocks.h"
+#include "import/convert_file.h"
 #include "measurement/json_reader.h"
 
 namespace rqx340 {
@@ -21,6 +22,17 @@ void Show(MessageSink& messages, const StringTable& strings, int id,
 }
 
 }  // namespace
+
+std::optional<ImportItem> ImportItemForFile(std::string_view folder, std::string_view name) {
+  ImportItem item{WithTrailingSlash(folder), {}};
+  if (name.empty()) return std::nullopt;
+  item.record.m_strName = name;
+  if (auto file = InputFile::Open(item.folder + item.record.m_strName)) {
+    item.record.m_nSize = file->Size();
+  }
+  if (!ReadSummary(item.record, item.folder, name)) return std::nullopt;
+  return item;
+}
 
 ImportRequest MakeImportRequest(std::string_view folder, std::span<const CRQX340Json> records,
                                 std::span<const std::int32_t> checked) {
@@ -124,8 +136,8 @@ ImportResult RunImport(const ImportRequest& request, ImportServices& services) {
       services.progress.SetRange(
           0, static_cast<std::int32_t>(static_cast<std::uint32_t>(record.m_nSize >> 16)));
       auto document = std::make_unique<rapidjson::Document>();
-      ProgressFileReadStream stream(&*file, read_buffer, services.progress, services.pump);
-      ParseMeasurement(stream, *document);
+      // The result is not examined: what could not be read converts as it parsed.
+      ReadMeasurementFile(*file, read_buffer, services.progress, services.pump, *document);
       if (temp_folder == nullptr) {
         // Without a folder for the hand-over the exchange file cannot be made.
         Show(services.messages, strings, kIdsCannotCreateExchangeFile);

@@ -49,11 +49,16 @@ struct ImportItem {
   CRQX340Json record;
 };
 
+// The measurement file `name` of `folder` as the folder scan lists it: name
+// and size from the file system, the rest from the file's head. nullopt when
+// the scan would leave it out.
+std::optional<ImportItem> ImportItemForFile(std::string_view folder, std::string_view name);
+
 struct ImportRequest {
   std::vector<ImportItem> items;
   // The program's executable name without path and extension: it names the
   // client in its slot (the area's name comes from the executable's directory).
-  std::string exe_name = "rqx340";
+  std::string exe_name;
   std::string exchange_id{kExchangeId};
   int exchange_index = -1;         // -i: the slot to take when several are offered
   WindowHandle client_window = 0;  // the caller's own window

@@ -1,0 +1,64 @@
+// Open, parse, and write into a replacement of the output file.
+#include "import/convert_file.h"
+
+#include <vector>
+
+#include "format/byte_sink.h"
+#include "format/exchange_writer.h"
+#include "measurement/json_reader.h"
+#include "platform/replacement_file.h"
+
+namespace rqx340 {
+
+ReadOutcome ReadMeasurementFile(InputFile& file, std::span<char> buffer, ProgressSink& progress,
+                                MessagePump& pump, rapidjson::Document& document) {
+  ProgressFileReadStream stream(&file, buffer, progress, pump);
+  ParseMeasurement(stream, document);
+  return stream.ReadFailed() ? ReadOutcome::kReadFailed : ReadOutcome::kRead;
+}
+
+ConvertResult ConvertFile(const std::string& in, const std::string& out, std::string_view name,
+                          ProgressSink& progress, MessagePump& pump, ConvertObserver& observer) {
+  auto file = InputFile::Open(in);
+  if (!file) return {ConvertStatus::kNotReadable, file.ErrorText()};
+
+  observer.Reading();
+  progress.SetPos(0);
+  progress.SetStep(1);
+  progress.SetRange(0, static_cast<std::int32_t>(file->Size() >> 16));
+  progress.Show();
+  rapidjson::Document document;
+  {
+    std::vector<char> buffer(kReadBufferSize);
+    if (ReadMeasurementFile(*file, buffer, progress, pump, document) == ReadOutcome::kReadFailed) {
+      progress.Hide();
+      return {ConvertStatus::kReadFailed, {}};
+    }
+  }
+  if (document.HasParseError()) {
+    observer.NotValidJson(document.GetErrorOffset(), document.GetParseError());
+  }
+
+  auto replacement = ReplacementFile::Create(out);
+  if (!replacement) {
+    progress.Hide();
+    return {ConvertStatus::kNotWritten, replacement.ErrorText()};
+  }
+  // The exchange file's bytes go straight to the replacement of OUT.
+  FileSink<ReplacementFile> sink(*replacement);
+  observer.Converting();
+  const ExchangeWriteResult written = WriteExchangeFile(sink, document, name, progress, pump);
+  progress.Hide();
+  if (!written.Ok()) {
+    // The file system's reason, when it gave one, says more than the status.
+    std::string reason = sink.ErrorText();
+    if (reason.empty()) reason = DescribeWriteStatus(written.status);
+    return {ConvertStatus::kNotWritten, std::move(reason)};
+  }
+  if (Status committed = replacement->Commit(); !committed) {
+    return {ConvertStatus::kNotWritten, committed.ErrorText()};
+  }
+  return {};
+}
+
+}  // namespace rqx340

@@ -1,0 +1,60 @@
+// Reading a measurement file whole, and converting one into an exchange file
+// on disk without a host: `rqx340 convert`, and whatever else wants the
+// exchange file of one measurement.
+#pragma once
+
+#include <rapidjson/document.h>
+
+#include <cstddef>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "base/progress.h"
+#include "platform/input_file.h"
+
+namespace rqx340 {
+
+enum class ReadOutcome {
+  kRead,        // the whole file was parsed (a syntax error gives the null document)
+  kReadFailed,  // reading the file failed part way
+};
+
+// The full parse of the open measurement file into `document`, through
+// `buffer` (kReadBufferSize bytes): each block read is one progress step and
+// one pump.
+ReadOutcome ReadMeasurementFile(InputFile& file, std::span<char> buffer, ProgressSink& progress,
+                                MessagePump& pump, rapidjson::Document& document);
+
+enum class ConvertStatus {
+  kWritten,
+  kNotReadable,  // IN is missing, unreadable or not a regular file
+  kReadFailed,   // reading IN failed part way
+  kNotWritten,   // OUT could not be written; the result says why
+};
+
+struct ConvertResult {
+  ConvertStatus status = ConvertStatus::kWritten;
+  std::string error;  // for kNotWritten: the system's reason, or what the writer refused
+};
+
+// Hears the steps of ConvertFile, for labels and messages.
+class ConvertObserver {
+ public:
+  virtual ~ConvertObserver() = default;
+  virtual void Reading() {}
+  // IN is not valid JSON; it is converted as the empty measurement, as the
+  // import converts it.
+  virtual void NotValidJson(std::size_t /*offset*/, rapidjson::ParseErrorCode /*error*/) {}
+  virtual void Converting() {}
+};
+
+// Parses the measurement file `in` and writes its exchange file to `out`,
+// under a temporary name beside it that replaces `out` only when complete.
+// `name` (UTF-8) is the text of record NAME. The progress bar shows the
+// reading (range size / 65536) and then the conversion, and is hidden at the
+// end.
+ConvertResult ConvertFile(const std::string& in, const std::string& out, std::string_view name,
+                          ProgressSink& progress, MessagePump& pump, ConvertObserver& observer);
+
+}  // namespace rqx340
