@@ -53,9 +53,10 @@ void BM_RawSignalHandOver(benchmark::State& state) {
   auto folder = TempFolder::Open((dir.Path() / "temp").string());
   const TempNamer namer;
   int commands = 0;
+  NullMessagePump pump;
   for (auto _ : state) {
-    const RawHandoverResult result =
-        HandOverRawSignal(*folder, "ZURQX340", namer, raw_path, 0, [&] { ++commands; });
+    const RawHandoverResult result = HandOverRawSignal(
+        *folder, "ZURQX340", namer, raw_path, 0, [&] { ++commands; }, pump);
     if (result != RawHandoverResult::kHandedOver) state.SkipWithError("hand-over failed");
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * samples * 12));

@@ -9,8 +9,10 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/console_pump.h"
 #include "cli/terminal_progress.h"
 #include "import/convert_file.h"
+#include "platform/interrupt.h"
 
 namespace rqx340::cli {
 namespace {
@@ -29,7 +31,7 @@ constexpr std::string_view kConvertUsage =
     "import converts it; a warning with the error's offset is printed.\n"
     "\n"
     "Exit status: 0 written, 1 IN cannot be read or OUT cannot be written, 2 usage\n"
-    "error.\n";
+    "error, 130 (SIGINT, Ctrl-C) or 143 (SIGTERM) stopped, OUT left as it was.\n";
 
 int UsageError(const std::string& message) {
   std::fprintf(stderr, "rqx340 convert: %s\n%s", message.c_str(), kConvertUsage.data());
@@ -94,8 +96,11 @@ int RunConvert(Arguments args) {
   const std::string in(paths[0]);
   const std::string out(paths[1]);
 
+  // Ctrl-C or a termination request stops the conversion at the next block or
+  // row; the temporary file goes, and OUT stays as it was.
+  CatchTerminationRequests();
   TerminalProgress progress;
-  NullMessagePump pump;
+  ConsolePump pump;
   ConvertConsole console(in, progress);
   const ConvertResult result =
       ConvertFile(in, out, name ? std::string(*name) : FileName(in), progress, pump, console);
@@ -108,6 +113,8 @@ int RunConvert(Arguments args) {
       return Failure("cannot read " + in + ": read error");
     case ConvertStatus::kNotWritten:
       break;
+    case ConvertStatus::kStopped:
+      return TerminationExitCode();
   }
   return Failure("cannot write " + out + ": " + result.error);
 }

@@ -13,9 +13,11 @@
 #include "base/message_sink.h"
 #include "base/string_table.h"
 #include "cli/commands.h"
+#include "cli/console_pump.h"
 #include "cli/terminal_progress.h"
 #include "import/import_run.h"
 #include "measurement/folder_scan.h"
+#include "platform/interrupt.h"
 #include "platform/session_dir.h"
 #include "platform/window.h"
 
@@ -36,7 +38,9 @@ constexpr std::string_view kImportUsage =
     "  --slot INDEX    the exchange slot to take when the host offers several\n"
     "  --folder DIR    the folder FILE names are relative to (default: the current one)\n"
     "\n"
-    "Exit status: 0 all imported, 1 some measurement or the connection failed, 2 usage.\n";
+    "Exit status: 0 all imported, 1 some measurement or the connection failed, 2 usage,\n"
+    "130 (SIGINT, Ctrl-C) or 143 (SIGTERM) stopped: the transfer in hand is\n"
+    "abandoned, its files are removed and the connection is closed.\n";
 
 int Usage(std::string_view error) {
   std::fprintf(stderr, "rqx340 import: %.*s\n%s", static_cast<int>(error.size()), error.data(),
@@ -121,20 +125,6 @@ class ImportConsole final : public MessageSink, public ImportObserver {
   TerminalProgress& m_progress;
   std::vector<std::size_t> m_fileOfItem;
   const std::string* m_current = nullptr;
-};
-
-// The tool's own window: the host may post to it while an import runs; nothing
-// here acts on such a message, it is only taken off the queue.
-class EndpointPump final : public MessagePump {
- public:
-  explicit EndpointPump(MessageEndpoint& endpoint) : m_endpoint(endpoint) {}
-  bool PumpPendingMessages(std::int32_t*) override {
-    while (auto message = m_endpoint.Peek()) message->Reply(0);
-    return true;
-  }
-
- private:
-  MessageEndpoint& m_endpoint;
 };
 
 }  // namespace
@@ -222,7 +212,11 @@ int RunImport(Arguments args) {
   if (request.items.empty()) return 1;
   console.SetItems(std::move(file_of_item));
 
-  EndpointPump pump(*endpoint);
+  // Ctrl-C or a termination request ends the run at the next block, row or
+  // chunk of the raw signal: the transfer in hand is abandoned (99), the
+  // hand-over files are removed and the connection is closed (4).
+  CatchTerminationRequests();
+  ConsolePump pump(endpoint.get());
   ImportServices services{console, progress, pump};
   services.strings = &strings;
   services.observer = &console;
@@ -231,6 +225,7 @@ int RunImport(Arguments args) {
     console.Print("rqx340 import: the host offers several slots; choose one with --slot INDEX");
   }
   for (const ImportOutcome outcome : result.outcomes) {
+    if (outcome == ImportOutcome::kStopped) return TerminationExitCode();
     if (outcome != ImportOutcome::kImported) failed = true;
   }
   return failed ? 1 : 0;

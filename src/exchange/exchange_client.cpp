@@ -121,9 +121,12 @@ int CQWExchangeClient::EndTransfer() {
   return status;
 }
 
-int CQWExchangeClient::TransferMeasurement(const std::function<void()>& hand_over_raw) {
+int CQWExchangeClient::TransferMeasurement(const std::function<bool()>& hand_over_raw) {
   if (const int status = BeginTransfer(); status != kStatusDone) return status;
-  if (hand_over_raw) hand_over_raw();
+  if (hand_over_raw && !hand_over_raw()) {
+    SendIfWindow(kCmdTransferAbort);
+    return kStatusStopped;
+  }
   return EndTransfer();
 }
 

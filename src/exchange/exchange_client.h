@@ -29,6 +29,7 @@ inline constexpr std::uint32_t kHostMessage = kWmUser + 1;
 
 // Statuses the client makes itself.
 inline constexpr int kStatusDone = 0;
+inline constexpr int kStatusStopped = 252;
 inline constexpr int kStatusChoiceDeclined = 253;
 inline constexpr int kStatusNoSlot = 254;
 inline constexpr int kStatusNoWindow = 255;
@@ -60,12 +61,11 @@ class CQWExchangeClient : public CQWExchange {
   // A measurement's transfer, once its hand-over files are in place: commands
   // 26, 2 and 27, `hand_over_raw` (which sends the commands 20 it needs), then
   // 22. A failure of 26, 2 or 27 is followed by 99 and ReportError; a failure of
-  // 22 by ReportError. Returns the status of the failed command, or 0.
-  int TransferMeasurement(const std::function<void()>& hand_over_raw);
-  // The steps of TransferMeasurement one by one.
-  int BeginTransfer();
+  // 22 by ReportError. Returns the status of the failed command, or 0. When
+  // `hand_over_raw` returns false the transfer is abandoned: 99 instead of 22,
+  // nothing reported, and the result is 252.
+  int TransferMeasurement(const std::function<bool()>& hand_over_raw);
   void SendRawSignalCommand();
-  int EndTransfer();
 
   int SlotIndex() const { return m_slotIndex; }
   int LastReply() const { return m_lastReply; }
@@ -77,6 +77,8 @@ class CQWExchangeClient : public CQWExchange {
   // Sends when the host window is a window; keeps result >> 8 in lastReply (0
   // when not sent). Returns the full result, kSendFailed when not sent.
   std::uint32_t SendIfWindow(std::uint32_t command);
+  int BeginTransfer();
+  int EndTransfer();
 
   int m_slotIndex = -1;
   int m_lastReply = 0;

@@ -63,7 +63,8 @@ std::array<std::byte, kAxisHeaderSize> BuildAxisHeader(std::uint64_t sample_coun
 
 RawHandoverResult HandOverRawSignal(const TempFolder& folder, std::string_view id,
                                     const TempNamer& namer, const std::string& raw_path,
-                                    std::int64_t start_time, const RawSignalCommand& send) {
+                                    std::int64_t start_time, const RawSignalCommand& send,
+                                    MessagePump& pump) {
   auto raw = InputFile::Open(raw_path);
   if (!raw) return RawHandoverResult::kNotOpened;
   const std::uint64_t sample_count = raw->Size() / kRawSampleSize;
@@ -84,6 +85,7 @@ RawHandoverResult HandOverRawSignal(const TempFolder& folder, std::string_view i
   std::array<float, kAxes> means{};
 
   bool first_chunk = true;
+  std::int32_t stop = 0;
   for (std::uint64_t done = 0; done < sample_count;) {
     const auto count =
         static_cast<std::size_t>(std::min<std::uint64_t>(kRawChunkSamples, sample_count - done));
@@ -114,6 +116,8 @@ RawHandoverResult HandOverRawSignal(const TempFolder& folder, std::string_view i
       if (!axes.File(axis).Write(out)) return RawHandoverResult::kFailed;
     }
     done += count;
+    pump.PumpPendingMessages(&stop);
+    if (stop != 0) return RawHandoverResult::kStopped;
   }
 
   for (int axis = 0; axis < kAxes; ++axis) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/progress.h"
 #include "exchange/handover_files.h"
 #include "platform/temp_files.h"
 
@@ -31,6 +32,8 @@ enum class RawHandoverResult {
   kHandedOver,  // the three axis files were offered (command 20 each)
   kNotOpened,   // the raw data file does not open: nothing sent, nothing to show
   kFailed,      // an axis file could not be made (string 204): nothing sent, nothing left
+  kStopped,     // the pump set the stop flag while the axis files were made: nothing
+                // sent, nothing left
 };
 
 // Sends command 20 for the raw signal file now in place; the reply is not used.
@@ -41,9 +44,11 @@ using RawSignalCommand = std::function<void()>;
 // after the exchange identifier `id`), moves
 // the axis file there, calls `send` and removes it again. An axis file that
 // cannot be moved is still announced (the host finds nothing) and is deleted
-// afterwards, so no axis file outlives the call.
+// afterwards, so no axis file outlives the call. Messages are pumped once per
+// chunk of samples, which keeps the window alive through a long signal.
 RawHandoverResult HandOverRawSignal(const TempFolder& folder, std::string_view id,
                                     const TempNamer& namer, const std::string& raw_path,
-                                    std::int64_t start_time, const RawSignalCommand& send);
+                                    std::int64_t start_time, const RawSignalCommand& send,
+                                    MessagePump& pump);
 
 }  // namespace rqx340

@@ -197,6 +197,7 @@ ExchangeWriteResult ExchangeFileWriter::Write(const rapidjson::Value& document,
   for (std::size_t r = 0; r < rows; ++r) {
     progress.StepIt();
     pump.PumpPendingMessages(&stop);
+    if (stop != 0) return Fail(ExchangeWriteStatus::kStopped);
     const RowValues row(history[static_cast<rapidjson::SizeType>(r)]);
     for (const std::int32_t column : column_list) m_out.WriteFloat32(row.At(column));
     if (channels.fullOctave) WriteOctaveSet(m_out, row, full);
@@ -228,6 +229,8 @@ std::string_view DescribeWriteStatus(ExchangeWriteStatus status) {
       return "the exchange file could not be written";
     case ExchangeWriteStatus::kTooLarge:
       return "the measurement is too large for the exchange file";
+    case ExchangeWriteStatus::kStopped:
+      return "the conversion was stopped";
   }
   return "unknown error";
 }

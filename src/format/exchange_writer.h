@@ -18,6 +18,7 @@ enum class ExchangeWriteStatus {
   kOk,
   kWriteFailed,  // the sink refused a write (disk full, I/O error)
   kTooLarge,     // an offset or count would not fit the format's 32-bit fields
+  kStopped,      // the pump set the stop flag
 };
 
 struct ExchangeWriteResult {
@@ -31,6 +32,7 @@ struct ExchangeWriteResult {
 // `name` (UTF-8) is the text of record NAME, the measurement's file name.
 // `document` may be the null document of a file that did not parse. Progress:
 // position 0, step 1, range 0 .. rows, then one step and one pump per row.
+// When the pump sets the stop flag the writing ends there, unfinished.
 ExchangeWriteResult WriteExchangeFile(ByteSink& sink, const rapidjson::Value& document,
                                       std::string_view name, ProgressSink& progress,
                                       MessagePump& pump);

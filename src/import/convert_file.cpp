@@ -14,6 +14,7 @@ ReadOutcome ReadMeasurementFile(InputFile& file, std::span<char> buffer, Progres
                                 MessagePump& pump, rapidjson::Document& document) {
   ProgressFileReadStream stream(&file, buffer, progress, pump);
   ParseMeasurement(stream, document);
+  if (stream.Stopped()) return ReadOutcome::kStopped;
   return stream.ReadFailed() ? ReadOutcome::kReadFailed : ReadOutcome::kRead;
 }
 
@@ -30,9 +31,11 @@ ConvertResult ConvertFile(const std::string& in, const std::string& out, std::st
   rapidjson::Document document;
   {
     std::vector<char> buffer(kReadBufferSize);
-    if (ReadMeasurementFile(*file, buffer, progress, pump, document) == ReadOutcome::kReadFailed) {
+    const ReadOutcome read = ReadMeasurementFile(*file, buffer, progress, pump, document);
+    if (read != ReadOutcome::kRead) {
       progress.Hide();
-      return {ConvertStatus::kReadFailed, {}};
+      return {read == ReadOutcome::kStopped ? ConvertStatus::kStopped : ConvertStatus::kReadFailed,
+              {}};
     }
   }
   if (document.HasParseError()) {
@@ -49,6 +52,7 @@ ConvertResult ConvertFile(const std::string& in, const std::string& out, std::st
   observer.Converting();
   const ExchangeWriteResult written = WriteExchangeFile(sink, document, name, progress, pump);
   progress.Hide();
+  if (written.status == ExchangeWriteStatus::kStopped) return {ConvertStatus::kStopped, {}};
   if (!written.Ok()) {
     // The file system's reason, when it gave one, says more than the status.
     std::string reason = sink.ErrorText();

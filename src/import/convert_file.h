@@ -18,6 +18,7 @@ namespace rqx340 {
 enum class ReadOutcome {
   kRead,        // the whole file was parsed (a syntax error gives the null document)
   kReadFailed,  // reading the file failed part way
+  kStopped,     // the pump set the stop flag; the document is of no use
 };
 
 // The full parse of the open measurement file into `document`, through
@@ -31,6 +32,7 @@ enum class ConvertStatus {
   kNotReadable,  // IN is missing, unreadable or not a regular file
   kReadFailed,   // reading IN failed part way
   kNotWritten,   // OUT could not be written; the result says why
+  kStopped,      // the pump set the stop flag; OUT is as it was and nothing is left
 };
 
 struct ConvertResult {

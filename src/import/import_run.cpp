@@ -60,6 +60,7 @@ ImportOutcome ConvertMeasurement(const rapidjson::Document& document, const CRQX
   if (!written.Ok()) {
     // The file is incomplete: the host must never be told about it.
     handover->Release();
+    if (written.status == ExchangeWriteStatus::kStopped) return ImportOutcome::kStopped;
     Show(context.messages, context.strings, kIdsCannotCreateExchangeFile);
     return ImportOutcome::kFailed;
   }
@@ -73,16 +74,20 @@ ImportOutcome ConvertMeasurement(const rapidjson::Document& document, const CRQX
 
   bool raw_failed = false;
   const int status = context.client.TransferMeasurement([&] {
-    if (raw_path.empty()) return;
+    if (raw_path.empty()) return true;
     const RawHandoverResult result = HandOverRawSignal(
         context.temp_folder, context.exchange_id, context.namer, raw_path,
-        MeasurementStartTime(document), [&] { context.client.SendRawSignalCommand(); });
+        MeasurementStartTime(document), [&] { context.client.SendRawSignalCommand(); },
+        context.pump);
+    if (result == RawHandoverResult::kStopped) return false;
     if (result == RawHandoverResult::kFailed) {
       raw_failed = true;
       Show(context.messages, context.strings, kIdsCannotHandOverRaw, record.m_strName);
     }
+    return true;
   });
   handover->Release();
+  if (status == kStatusStopped) return ImportOutcome::kStopped;
   return status == kStatusDone && !raw_failed ? ImportOutcome::kImported : ImportOutcome::kFailed;
 }
 
@@ -136,9 +141,11 @@ ImportResult RunImport(const ImportRequest& request, ImportServices& services) {
       services.progress.SetRange(
           0, static_cast<std::int32_t>(static_cast<std::uint32_t>(record.m_nSize >> 16)));
       auto document = std::make_unique<rapidjson::Document>();
-      // The result is not examined: what could not be read converts as it parsed.
-      ReadMeasurementFile(*file, read_buffer, services.progress, services.pump, *document);
-      if (temp_folder == nullptr) {
+      // A read error is not examined: what could not be read converts as it parsed.
+      if (ReadMeasurementFile(*file, read_buffer, services.progress, services.pump, *document) ==
+          ReadOutcome::kStopped) {
+        outcome = ImportOutcome::kStopped;
+      } else if (temp_folder == nullptr) {
         // Without a folder for the hand-over the exchange file cannot be made.
         Show(services.messages, strings, kIdsCannotCreateExchangeFile);
         outcome = ImportOutcome::kFailed;
@@ -151,6 +158,7 @@ ImportResult RunImport(const ImportRequest& request, ImportServices& services) {
     }
     result.outcomes[item] = outcome;
     if (services.observer != nullptr) services.observer->EndMeasurement(item, outcome);
+    if (outcome == ImportOutcome::kStopped) break;
   }
   services.progress.Hide();
   client.CloseConnection();

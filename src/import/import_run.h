@@ -30,7 +30,9 @@ enum class ImportOutcome {
   kImported,      // every command of the transfer was answered with 0
   kNotRead,       // the measurement file did not open; nothing was shown
   kFailed,        // a message was shown (exchange file, raw signal or host status)
-  kNotAttempted,  // the run ended before this measurement (no connection)
+  kNotAttempted,  // the run ended before this measurement (no connection, or stopped)
+  kStopped,       // the pump set a stop flag: the run ended here, nothing was shown, and a
+                  // transfer already begun was abandoned with command 99
 };
 
 // Hears which measurement the run is at; the command line labels its messages
@@ -88,6 +90,9 @@ struct ImportResult {
   std::vector<ImportOutcome> outcomes;  // one per item, in order
 };
 
+// A stop flag set by the pump ends the run at the next point that leaves
+// nothing behind: the measurement in hand is abandoned (command 99 once its
+// transfer has begun), its files are removed and the connection is closed.
 ImportResult RunImport(const ImportRequest& request, ImportServices& services);
 
 // The dialog's form: the checked indices into the record array, all from one

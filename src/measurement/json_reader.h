@@ -57,6 +57,14 @@ class RefillingReadStream {
   std::size_t PutEnd(Ch*) { return 0; }
 
  protected:
+  // Ends the input at the start of the block just read.
+  void EndInput() {
+    m_current = m_buffer;
+    m_buffer[0] = '\0';
+    m_bufferLast = m_buffer;
+    m_eof = true;
+  }
+
   RefillingReadStream(InputFile* file, std::span<char> buffer)
       : m_file(file),
         m_buffer(buffer.empty() ? m_emptyBuffer : buffer.data()),
@@ -106,18 +114,24 @@ class RefillingReadStream {
 // A RapidJSON input stream over an open file that steps the progress bar and
 // pumps messages once per 65536-byte refill, before marking the end of input.
 // `buffer` is caller-owned, normally kReadBufferSize bytes. Read() must be
-// called once before the first Peek() (ParseMeasurement does that).
+// called once before the first Peek() (ParseMeasurement does that). When the
+// pump sets the stop flag, the input ends there and the parse fails; the
+// caller asks Stopped() before it uses the document.
 class ProgressFileReadStream : public detail::RefillingReadStream<ProgressFileReadStream> {
  public:
   ProgressFileReadStream(InputFile* file, std::span<char> buffer, ProgressSink& progress,
                          MessagePump& pump)
       : RefillingReadStream(file, buffer), m_progress(progress), m_pump(pump) {}
 
+  // The pump set the stop flag; the input ended there.
+  bool Stopped() const { return m_stop != 0; }
+
  private:
   friend class detail::RefillingReadStream<ProgressFileReadStream>;
   void Refilled() {
     m_progress.StepIt();
     m_pump.PumpPendingMessages(&m_stop);
+    if (m_stop != 0) EndInput();
   }
 
   ProgressSink& m_progress;

@@ -25,11 +25,6 @@ int CurrentProcessId();
 // Ends the process at once: no destructors, no buffers flushed, nothing removed.
 [[noreturn]] void ExitProcessNow(int code);
 
-// After this, an interrupt or termination request from outside only sets a flag
-// that the program polls with TerminationRequested.
-void CatchTerminationRequests();
-bool TerminationRequested();
-
 struct SpawnOptions {
   // Variables set in the child's environment; nullopt removes one.
   std::vector<std::pair<std::string, std::optional<std::string>>> environment;

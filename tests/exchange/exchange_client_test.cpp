@@ -227,6 +227,7 @@ TEST_F(ExchangeClientTest, TransferSequences) {
     int result;
     Commands commands;
     std::vector<int> reported;
+    bool stopped = false;  // the raw hand-over stops after one axis
   };
   const Case cases[] = {
       {"plain", {}, false, 0, {26, 2, 27, 22}, {}},
@@ -237,6 +238,7 @@ TEST_F(ExchangeClientTest, TransferSequences) {
       {"27 fails", {{27, {7}}}, false, 7, {26, 2, 27, 99}, {7}},
       {"22 fails, no 99", {{22, {40}}}, true, 40, {26, 2, 27, 20, 20, 20, 22}, {40}},
       {"raw replies do not count", {{20, {3, 3, 3}}}, true, 0, {26, 2, 27, 20, 20, 20, 22}, {}},
+      {"stopped in the raw signal: 99, not 22", {}, true, 252, {26, 2, 27, 20, 99}, {}, true},
   };
   Offer(0, "Slot 1");
   for (const auto& c : cases) {
@@ -246,8 +248,9 @@ TEST_F(ExchangeClientTest, TransferSequences) {
     m_messenger.sent.clear();
     m_messenger.replies = c.replies;
     const int result = client.TransferMeasurement([&] {
-      if (!c.raw) return;
-      for (int axis = 0; axis < 3; ++axis) client.SendRawSignalCommand();
+      if (!c.raw) return true;
+      for (int axis = 0; axis < (c.stopped ? 1 : 3); ++axis) client.SendRawSignalCommand();
+      return !c.stopped;
     });
     EXPECT_EQ(result, c.result);
     EXPECT_EQ(m_messenger.Commands(), c.commands);

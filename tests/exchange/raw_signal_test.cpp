@@ -11,6 +11,7 @@
 #include "exchange/rqx340_client.h"
 #include "support/faulty_temp_folder.h"
 #include "support/raw_samples.h"
+#include "support/recording_progress.h"
 #include "support/temp_dir.h"
 
 namespace rqx340 {
@@ -71,11 +72,15 @@ class RawSignalTest : public ::testing::Test {
 
   // Runs the hand-over and keeps what the host would find at each command 20.
   RawHandoverResult HandOver(const TempFolder& folder, const std::string& raw_path) {
-    return HandOverRawSignal(folder, kExchangeId, m_namer, raw_path, kStart, [&] {
-      const auto signal = m_temp.Path() / "ZURQX340WAV.$$$";
-      m_received.push_back(std::filesystem::exists(signal) ? ReadFileBytes(signal) : "<missing>");
-      m_seen.push_back(FolderNames(m_temp.Path()));
-    });
+    return HandOverRawSignal(
+        folder, kExchangeId, m_namer, raw_path, kStart,
+        [&] {
+          const auto signal = m_temp.Path() / "ZURQX340WAV.$$$";
+          m_received.push_back(std::filesystem::exists(signal) ? ReadFileBytes(signal)
+                                                               : "<missing>");
+          m_seen.push_back(FolderNames(m_temp.Path()));
+        },
+        m_pump);
   }
 
   std::vector<std::string> Remaining() const { return FolderNames(m_temp.Path()); }
@@ -84,6 +89,8 @@ class RawSignalTest : public ::testing::Test {
   test::TempDir m_input;
   TempFolder m_folder;
   TempNamer m_namer{[] { return 0xABCD0000u; }, 42};
+  test::CallLog m_pumps;
+  test::RecordingMessagePump m_pump{m_pumps};
   std::vector<std::string> m_received;
   std::vector<std::vector<std::string>> m_seen;
 };
@@ -144,6 +151,24 @@ TEST_F(RawSignalTest, MeansComeFromTheFirstChunkOnly) {
     }
     EXPECT_EQ(mismatches, 0);
   }
+  EXPECT_TRUE(Remaining().empty());
+}
+
+TEST_F(RawSignalTest, PumpsOncePerChunkAndAStopLeavesNothing) {
+  const std::string raw = WriteRaw(RawBytes(std::vector<Sample>(2 * kRawChunkSamples + 1)));
+  ASSERT_EQ(HandOver(m_folder, raw), RawHandoverResult::kHandedOver);
+  EXPECT_EQ(m_pumps.Calls(), (std::vector<std::string>{"pump", "pump", "pump"}));
+
+  // Stopped after the second chunk: no command, no axis file, no signal file.
+  m_received.clear();
+  test::CallLog calls;
+  test::StoppingMessagePump stopping(calls, [](std::size_t call) { return call == 2; });
+  int sent = 0;
+  EXPECT_EQ(HandOverRawSignal(
+                m_folder, kExchangeId, m_namer, raw, kStart, [&] { ++sent; }, stopping),
+            RawHandoverResult::kStopped);
+  EXPECT_EQ(calls.Calls(), (std::vector<std::string>{"pump", "pump: stop"}));
+  EXPECT_EQ(sent, 0);
   EXPECT_TRUE(Remaining().empty());
 }
 

@@ -245,6 +245,21 @@ TEST_F(ExchangeWriterTest, ProgressStepsAndPumpsOncePerRow) {
                                                "stepit", "pump", "stepit", "pump"}));
 }
 
+TEST_F(ExchangeWriterTest, AStopFromThePumpEndsTheFileUnfinished) {
+  rapidjson::Document document;
+  test::ParseDocument(document, R"({"TimeHistory":[[1],[2],[3]]})");
+  MemorySink sink;
+  test::CallLog log;
+  test::RecordingProgressSink progress(log);
+  test::StoppingMessagePump pump(log, [](std::size_t call) { return call == 2; });
+  const ExchangeWriteResult result = WriteExchangeFile(sink, document, "m.rqx2", progress, pump);
+  EXPECT_EQ(result.status, ExchangeWriteStatus::kStopped);
+  EXPECT_EQ(result.rowCount, 1);
+  EXPECT_EQ(log.Calls(), (std::vector<std::string>{"pos 0", "step 1", "range 0 3", "stepit", "pump",
+                                                   "stepit", "pump: stop"}));
+  EXPECT_EQ(LeI32(sink.Span(), 4), 0);  // complete stays 0
+}
+
 TEST_F(ExchangeWriterTest, TheFirstHeaderMarksTheFileUnfinished) {
   // Let only the first header through.
   FailingSink sink(8480);

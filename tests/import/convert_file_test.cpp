@@ -126,6 +126,35 @@ TEST_F(ConvertFileTest, FailuresLeaveOutAsItWasAndNoTemporaryFile) {
   }
 }
 
+TEST_F(ConvertFileTest, AStopWhileReadingOrWritingLeavesOutAsItWas) {
+  // Rows longer than a block: the reading takes several blocks, the writing
+  // several rows.
+  std::string row = "[1";
+  for (int i = 0; i < 2000; ++i) row += ",1";
+  row += "]";
+  std::string rows = row;
+  for (int r = 1; r < 40; ++r) rows += "," + row;
+  const fs::path in = m_dir.Write("m.rqx2", R"({"TimeHistory":[)" + rows + "]}");
+  const fs::path out = m_dir.Write("out.xch", "old");
+  struct Case {
+    const char* what;
+    std::size_t stop_at;  // the pump call that stops
+  };
+  // 160 kB: three blocks, then one pump per row.
+  const Case cases[] = {{"first block", 1}, {"third block", 3}, {"third row", 3 + 3}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    test::CallLog calls;
+    test::StoppingMessagePump pump(calls, [&](std::size_t call) { return call == c.stop_at; });
+    const ConvertResult result =
+        ConvertFile(in.string(), out.string(), "N", m_progress, pump, m_observer);
+    EXPECT_EQ(result.status, ConvertStatus::kStopped);
+    EXPECT_EQ(calls.Count("pump: stop"), 1u);
+    EXPECT_TRUE(ReadFileBytes(out) == "old");
+    EXPECT_EQ(FolderNames(m_dir.Path()), (std::vector<std::string>{"m.rqx2", "out.xch"}));
+  }
+}
+
 TEST(ImportItemForFileTest, NameAndSizeFromTheFileSystemTheRestFromTheHead) {
   const fs::path usual = DataFile("scan/usual_head.rqx2");
   const auto item = ImportItemForFile(usual.parent_path().string(), "usual_head.rqx2");

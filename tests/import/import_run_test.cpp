@@ -56,8 +56,9 @@ class ImportRunTest : public test::HostTest {
     return request;
   }
 
-  ImportResult Run(const ImportRequest& request, const TempFolder* temp_folder = nullptr) {
-    ImportServices services{m_sink, m_progress, m_pump};
+  ImportResult Run(const ImportRequest& request, const TempFolder* temp_folder = nullptr,
+                   MessagePump* pump = nullptr) {
+    ImportServices services{m_sink, m_progress, pump != nullptr ? *pump : m_pump};
     services.executable_path = test::ProgramPath("rqx340");
     services.temp_folder = temp_folder;
     ImportResult result = RunImport(request, services);
@@ -266,6 +267,47 @@ TEST_F(ImportRunTest, HostErrorOnAStepAbandonsOnlyThatMeasurement) {
   EXPECT_EQ(Shown(), (Messages{{550, "WARNING! Main application error: Bad channel data."}}));
   EXPECT_EQ(Commands(), (std::vector<std::uint32_t>{5, 26, 2, 99, 26, 2, 27, 22, 4}));
   EXPECT_TRUE(HandoverLeftovers(m_session.Path()).empty());
+}
+
+TEST_F(ImportRunTest, AStopEndsTheRunAndLeavesNothingBehind) {
+  struct Case {
+    const char* what;
+    // Stops on the pump's call of this number, or once the host logged `after`.
+    std::size_t call;
+    std::uint32_t after;
+    std::vector<std::uint32_t> commands;
+  };
+  // Each measurement: one block to read, two rows, one chunk of raw signal.
+  const Case cases[] = {
+      {"while reading the first", 1, 0, {5, 4}},
+      {"while writing the first", 2, 0, {5, 4}},
+      {"in the raw signal of the first: 99, not 22", 0, 27, {5, 26, 2, 27, 99, 4}},
+      {"while reading the second", 5, 0, {5, 26, 2, 27, 20, 20, 20, 22, 4}},
+  };
+  Generate({.count = 2, .rows = 2, .raw = 2, .raw_samples = 10});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove_all(m_inbox);
+    std::filesystem::remove(m_log);
+    test::CallLog calls;
+    test::StoppingMessagePump pump(calls, [&](std::size_t call) {
+      if (c.after == 0) return call == c.call;
+      const auto logged = LoggedCommands();
+      return !logged.empty() && logged.back() == c.after;
+    });
+    StartHost();
+    const ImportResult result = Run(Request({"M0001.rqx2", "M0002.rqx2"}), nullptr, &pump);
+    EXPECT_EQ(result.connection_status, 0);
+    const bool first = c.commands.size() < 9;
+    EXPECT_EQ(result.outcomes,
+              (std::vector<ImportOutcome>{
+                  first ? ImportOutcome::kStopped : ImportOutcome::kImported,
+                  first ? ImportOutcome::kNotAttempted : ImportOutcome::kStopped}));
+    EXPECT_EQ(Commands(), c.commands);
+    EXPECT_TRUE(Shown().empty());
+    EXPECT_EQ(calls.Count("pump: stop"), 1u);
+    EXPECT_TRUE(HandoverLeftovers(m_session.Path()).empty());
+  }
 }
 
 TEST_F(ImportRunTest, NoExchangeAreaEndsTheRun) {

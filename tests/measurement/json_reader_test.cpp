@@ -99,6 +99,28 @@ TEST(ProgressFileReadStreamTest, ReadErrorCountsAsEndOfFile) {
   EXPECT_EQ(log.Calls(), RefillCalls(1));
 }
 
+TEST(ProgressFileReadStreamTest, AStopFromThePumpEndsTheInputAtThatBlock) {
+  TempDir dir;
+  std::string text = "[";
+  while (text.size() < 3 * kReadBufferSize) text += "1,";
+  text += "1]";
+  auto file = InputFile::Open(dir.Write("m.rqx2", text).string());
+  ASSERT_TRUE(file) << file.ErrorText();
+  std::vector<char> buffer(kReadBufferSize);
+  CallLog log;
+  RecordingProgressSink progress(log);
+  test::StoppingMessagePump pump(log, [](std::size_t call) { return call == 2; });
+  ProgressFileReadStream stream(&*file, buffer, progress, pump);
+  rapidjson::Document document;
+  ParseMeasurement(stream, document);
+  EXPECT_TRUE(stream.Stopped());
+  EXPECT_FALSE(stream.ReadFailed());
+  EXPECT_TRUE(document.IsNull());
+  EXPECT_TRUE(document.HasParseError());
+  // Nothing is read after the block whose pump stopped.
+  EXPECT_EQ(log.Calls(), (std::vector<std::string>{"stepit", "pump", "stepit", "pump: stop"}));
+}
+
 TEST(ProgressFileReadStreamTest, EmptyBufferIsEmptyInput) {
   TempDir dir;
   auto file = InputFile::Open(dir.Write("f.rqx2", "{}").string());

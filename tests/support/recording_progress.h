@@ -1,7 +1,9 @@
-// Progress sink and message pump that record their calls, in order, in one log.
+// Progress sink and message pumps that record their calls, in order, in one
+// log, and a pump that stops the work as Ctrl-C on the command line does.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -46,6 +48,27 @@ class RecordingMessagePump final : public MessagePump {
 
  private:
   CallLog& m_log;
+};
+
+// Sets the stop flag from the call on which `stop_now` (asked with the call's
+// number, 1 for the first) first says so, and on every call after. Logs "pump"
+// before that, then "pump: stop".
+class StoppingMessagePump final : public MessagePump {
+ public:
+  StoppingMessagePump(CallLog& log, std::function<bool(std::size_t call)> stop_now)
+      : m_log(log), m_stopNow(std::move(stop_now)) {}
+  bool PumpPendingMessages(std::int32_t* stop) override {
+    m_bStopping = m_bStopping || m_stopNow(++m_nCalls);
+    m_log.Add(m_bStopping ? "pump: stop" : "pump");
+    if (m_bStopping && stop != nullptr) *stop = 1;
+    return !m_bStopping;
+  }
+
+ private:
+  CallLog& m_log;
+  std::function<bool(std::size_t)> m_stopNow;
+  std::size_t m_nCalls = 0;
+  bool m_bStopping = false;
 };
 
 }  // namespace rqx340::test

@@ -3,6 +3,7 @@
 #include "support/run_program.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -22,6 +23,8 @@ std::string ProgramPath(const std::string& program) {
   const char* dir = std::getenv("RQX340_BIN_DIR");
   return std::string(dir != nullptr ? dir : ".") + "/" + program;
 }
+
+void Interrupt(int pid) { kill(pid, SIGINT); }
 
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args,
                          const std::vector<std::string>& env) {

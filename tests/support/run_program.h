@@ -21,4 +21,7 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
 // The full path of `program` in RQX340_BIN_DIR.
 std::string ProgramPath(const std::string& program);
 
+// Sends the process `pid` an interrupt, as Ctrl-C in its terminal would.
+void Interrupt(int pid);
+
 }  // namespace rqx340::test

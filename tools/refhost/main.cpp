@@ -15,6 +15,7 @@
 #include "host.h"
 #include "options.h"
 #include "platform/code_page.h"
+#include "platform/interrupt.h"
 #include "platform/process.h"
 #include "platform/session_dir.h"
 #include "platform/window.h"

@@ -1,5 +1,4 @@
-// Processes on POSIX: posix_spawn with pipes, waitpid, and signal handlers
-// that only set a flag.
+// Processes on POSIX: posix_spawn with pipes and waitpid.
 #include "platform/process.h"
 
 #include <fcntl.h>
@@ -21,10 +20,6 @@ extern char** environ;
 namespace rqx340 {
 
 namespace {
-
-volatile std::sig_atomic_t g_termination_requested = 0;
-
-void OnTerminationSignal(int) { g_termination_requested = 1; }
 
 int ExitCodeOf(int status) {
   if (WIFEXITED(status)) return WEXITSTATUS(status);
@@ -91,16 +86,6 @@ Result<std::string> ExecutableDirectory(std::string_view path) {
 int CurrentProcessId() { return static_cast<int>(getpid()); }
 
 void ExitProcessNow(int code) { _exit(code); }
-
-void CatchTerminationRequests() {
-  struct sigaction action {};
-  action.sa_handler = OnTerminationSignal;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
-}
-
-bool TerminationRequested() { return g_termination_requested != 0; }
 
 Result<ChildProcess> ChildProcess::Spawn(const std::string& program,
                                          const std::vector<std::string>& arguments,

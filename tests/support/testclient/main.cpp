@@ -161,8 +161,10 @@ int Connect(const std::vector<std::string_view>& args) {
     if (args[i] == "transfer" || args[i] == "transfer-raw") {
       const bool raw = args[i] == "transfer-raw";
       const int result = client.TransferMeasurement([&] {
-        if (!raw) return;
-        for (int axis = 0; axis < 3; ++axis) client.SendRawSignalCommand();
+        if (raw) {
+          for (int axis = 0; axis < 3; ++axis) client.SendRawSignalCommand();
+        }
+        return true;
       });
       std::printf("transfer %d %d\n", result, client.LastReply());
     } else {
