@@ -59,9 +59,7 @@ class CQWExchange {
   int Cursor() const { return m_cursor; }
   void SetCursor(int cursor) { m_cursor = cursor; }
   // In the ANSI code page.
-  const std::string& ClientId() const { return m_clientId; }
   void SetClientId(std::string ansi_id) { m_clientId = std::move(ansi_id); }
-  WindowHandle WindowFilter() const { return m_windowFilter; }
   void SetWindowFilter(WindowHandle window) { m_windowFilter = window; }
 
   // The executable whose directory names the area, instead of the running

@@ -37,13 +37,6 @@ void BufferedWriter::StoreFloat32(float value) {
   m_nPosition += 4;
 }
 
-void BufferedWriter::WriteFloats(std::span<const float> values) {
-  for (const float value : values) {
-    if (m_buffer.size() - m_nUsed < 4 && !Flush()) return;
-    StoreFloat32(value);
-  }
-}
-
 bool BufferedWriter::Flush() {
   if (m_bFailed) return false;
   if (m_nUsed == 0) return true;

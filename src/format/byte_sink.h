@@ -64,8 +64,6 @@ class BufferedWriter {
     if (m_buffer.size() - m_nUsed < 4 && !Flush()) return;
     StoreFloat32(value);
   }
-  // Appends `values` as little-endian float32.
-  void WriteFloats(std::span<const float> values);
   // Hands everything buffered to the sink; false when the writer has failed.
   bool Flush();
   // Flushes, then overwrites earlier output at `offset`.

@@ -38,9 +38,4 @@ const rapidjson::Value& JsonMember(const rapidjson::Value& object, std::string_v
   return NullValue();
 }
 
-const rapidjson::Value& JsonElement(const rapidjson::Value& array, std::size_t index) {
-  if (!array.IsArray() || index >= array.Size()) return NullValue();
-  return array[static_cast<rapidjson::SizeType>(index)];
-}
-
 }  // namespace rqx340

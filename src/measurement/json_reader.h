@@ -172,8 +172,4 @@ std::optional<std::string_view> JsonString(const rapidjson::Value& value);
 // `object` is not an object.
 const rapidjson::Value& JsonMember(const rapidjson::Value& object, std::string_view name);
 
-// Element `index` of `array`; a null value when `array` is not an array or is
-// too short.
-const rapidjson::Value& JsonElement(const rapidjson::Value& array, std::size_t index);
-
 }  // namespace rqx340

@@ -1,0 +1,56 @@
+#!/usr/bin/env python3
+"""Checks the layering of src/: every file includes headers of its own layer or of
+earlier layers only; nothing outside the system halves of platform/ includes a system
+header; nothing above platform/ asks which system it is built for.
+
+Layer order: base < platform < measurement < format < exchange < import < app < ui, cli.
+Exit status 0 when the tree keeps to it, 1 with one line per violation otherwise."""
+import re
+import sys
+from pathlib import Path
+
+RANK = {"base": 0, "platform": 1, "measurement": 2, "format": 3, "exchange": 4,
+        "import": 5, "app": 6, "ui": 7, "cli": 7}
+SYSTEM_HALVES = ("posix", "win32")
+INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]')
+SYSTEM_QUESTION = re.compile(r'^\s*#\s*(if|ifdef|ifndef|elif)\b.*\b(_WIN32|_WIN64|__linux__|__unix__|__APPLE__|_MSC_VER)\b')
+
+
+def main() -> int:
+    src = Path(sys.argv[1] if len(sys.argv) > 1 else Path(__file__).parent.parent / "src")
+    problems = []
+    for path in sorted(src.rglob("*")):
+        if path.suffix not in (".h", ".cpp"):
+            continue
+        parts = path.relative_to(src).parts
+        layer = parts[0]
+        if layer not in RANK:
+            problems.append(f"{path}: not in a layer folder")
+            continue
+        system_half = layer == "platform" and len(parts) > 2 and parts[1] in SYSTEM_HALVES
+        for number, line in enumerate(path.read_text(encoding="utf-8").splitlines(), 1):
+            where = f"{path.relative_to(src.parent)}:{number}"
+            if SYSTEM_QUESTION.match(line) and not system_half:
+                problems.append(f"{where}: asks which system it is built for")
+            match = INCLUDE.match(line)
+            if not match:
+                continue
+            kind, header = match.groups()
+            if kind == '"':
+                target = header.split("/")[0]
+                if target not in RANK:
+                    problems.append(f"{where}: includes {header}, which is in no layer")
+                elif RANK[target] > RANK[layer] or (RANK[target] == RANK[layer] and target != layer):
+                    problems.append(f"{where}: {layer} includes {header} of a later layer")
+                elif (target == "platform" and len(header.split("/")) > 2
+                      and header.split("/")[1] in SYSTEM_HALVES and not system_half):
+                    problems.append(f"{where}: includes {header} of a system half")
+            elif header.endswith(".h") and not header.startswith(("rapidjson/",)) and not system_half:
+                problems.append(f"{where}: includes the system header <{header}>")
+    for problem in problems:
+        print(problem)
+    return 1 if problems else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
