@@ -90,10 +90,10 @@ bool ExchangeHandover::WriteNameFile(std::int32_t data_offset) {
   m_pFolder->Remove(name);
   auto file = m_pFolder->CreateNew(name);
   if (!file) return false;
-  std::vector<std::byte> bytes(4 + m_strPath.size());
+  std::vector<std::byte> bytes(4);
   PutInt32(bytes, 0, data_offset);
   const auto path = std::as_bytes(std::span<const char>(m_strPath.data(), m_strPath.size()));
-  std::copy(path.begin(), path.end(), bytes.begin() + 4);
+  bytes.insert(bytes.end(), path.begin(), path.end());
   const bool written = file->Write(bytes).Ok();
   return file->Close() && written;
 }

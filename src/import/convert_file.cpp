@@ -20,16 +20,15 @@ ReadOutcome ReadMeasurementFile(InputFile& file, std::span<char> buffer, Progres
 
 ConvertResult ConvertFile(const std::string& in, const std::string& out, std::string_view name,
                           ProgressSink& progress, MessagePump& pump, ConvertObserver& observer) {
-  auto file = InputFile::Open(in);
-  if (!file) return {ConvertStatus::kNotReadable, file.ErrorText()};
-
-  observer.Reading();
-  progress.SetPos(0);
-  progress.SetStep(1);
-  progress.SetRange(0, static_cast<std::int32_t>(file->Size() >> 16));
-  progress.Show();
   rapidjson::Document document;
   {
+    auto file = InputFile::Open(in);
+    if (!file) return {ConvertStatus::kNotReadable, file.ErrorText()};
+    observer.Reading();
+    progress.SetPos(0);
+    progress.SetStep(1);
+    progress.SetRange(0, static_cast<std::int32_t>(file->Size() >> 16));
+    progress.Show();
     std::vector<char> buffer(kReadBufferSize);
     const ReadOutcome read = ReadMeasurementFile(*file, buffer, progress, pump, document);
     if (read != ReadOutcome::kRead) {
@@ -37,7 +36,7 @@ ConvertResult ConvertFile(const std::string& in, const std::string& out, std::st
       return {read == ReadOutcome::kStopped ? ConvertStatus::kStopped : ConvertStatus::kReadFailed,
               {}};
     }
-  }
+  }  // IN is closed before OUT is written
   if (document.HasParseError()) {
     observer.NotValidJson(document.GetErrorOffset(), document.GetParseError());
   }

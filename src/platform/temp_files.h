@@ -74,7 +74,8 @@ class TempFolder {
   const std::string& Path() const { return m_strPath; }
   std::string PathOf(std::string_view name) const { return m_strPath + std::string(name); }
 
-  // Creates `name` empty (mode 0600), truncating a regular file of that name.
+  // Creates `name` empty and private to the user, truncating a regular file of
+  // that name.
   virtual Result<OutputFile> CreateAlways(std::string_view name) const;
   // Creates `name` only when nothing of that name exists.
   virtual Result<OutputFile> CreateNew(std::string_view name) const;
