@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -71,6 +72,12 @@ class MessageEndpoint {
   std::optional<IncomingMessage> Peek();
   // The next queued message, waiting at most `timeout_ms` (negative: forever).
   std::optional<IncomingMessage> Wait(int timeout_ms);
+
+  // `arrived` runs on the endpoint's own thread after each message it queues, so
+  // an owner that waits in another event loop can be woken; it must not call
+  // into the endpoint. Once this returns, the previous callback is not running
+  // and never runs again. An empty function removes it.
+  void SetArrivalCallback(std::function<void()> arrived);
 
   struct State;
 

@@ -14,19 +14,9 @@ namespace rqx340 {
 namespace {
 
 namespace fs = std::filesystem;
+using test::MakeMessenger;
+using test::MakeWindow;
 using test::TestSession;
-
-std::unique_ptr<MessageEndpoint> MakeWindow(const SessionDir& dir) {
-  auto window = MessageEndpoint::Create(dir);
-  EXPECT_TRUE(window) << window.ErrorText();
-  return window ? std::move(*window) : nullptr;
-}
-
-std::unique_ptr<SessionMessenger> MakeMessenger(const SessionDir& dir) {
-  auto messenger = SessionMessenger::Open(dir);
-  EXPECT_TRUE(messenger) << messenger.ErrorText();
-  return messenger ? std::move(*messenger) : nullptr;
-}
 
 TEST(WindowTest, AWindowIsASocketNamedAfterItsHandleWhileItLives) {
   TestSession session;
@@ -138,6 +128,37 @@ TEST(WindowTest, PostedMessagesAreQueuedWithoutWaiting) {
   EXPECT_EQ(second->Message().wparam, 101u);
   EXPECT_EQ(second->Message().lparam, 2);
   EXPECT_FALSE(window->Wait(0));
+}
+
+TEST(WindowTest, TheArrivalCallbackRunsOnTheEndpointsThreadForEveryQueuedMessage) {
+  TestSession session;
+  const SessionDir dir = session.Open();
+  auto messenger = MakeMessenger(dir);
+  auto window = MakeWindow(dir);
+  ASSERT_TRUE(window);
+  std::atomic<int> calls{0};
+  std::atomic<bool> on_own_thread{true};
+  const auto owner = std::this_thread::get_id();
+  window->SetArrivalCallback([&] {
+    if (std::this_thread::get_id() == owner) on_own_thread = false;
+    ++calls;
+  });
+  EXPECT_TRUE(messenger->Post(window->Handle(), {kWmUser + 1, 1, 0}));
+  std::thread sender([&] { EXPECT_EQ(messenger->Send(window->Handle(), {kWmUser, 2, 0}), 7u); });
+  auto posted = window->Wait(-1);
+  auto sent = window->Wait(-1);
+  ASSERT_TRUE(posted && sent);
+  sent->Reply(7);
+  sender.join();
+  EXPECT_TRUE(messenger->IsWindow(window->Handle()));  // a ping queues nothing
+  EXPECT_EQ(calls.load(), 2);
+  EXPECT_TRUE(on_own_thread.load());
+
+  // Once removed, the callback never runs again.
+  window->SetArrivalCallback({});
+  EXPECT_TRUE(messenger->Post(window->Handle(), {kWmUser + 1, 3, 0}));
+  EXPECT_TRUE(window->Wait(-1));
+  EXPECT_EQ(calls.load(), 2);
 }
 
 TEST(WindowTest, ALeftoverOfADeadWindowIsReplacedALiveOneIsNot) {

@@ -18,6 +18,18 @@ SessionDir TestSession::Open() const {
   return std::move(*dir);
 }
 
+std::unique_ptr<MessageEndpoint> MakeWindow(const SessionDir& dir) {
+  auto window = MessageEndpoint::Create(dir);
+  EXPECT_TRUE(window) << window.ErrorText();
+  return window ? std::move(*window) : nullptr;
+}
+
+std::unique_ptr<SessionMessenger> MakeMessenger(const SessionDir& dir) {
+  auto messenger = SessionMessenger::Open(dir);
+  EXPECT_TRUE(messenger) << messenger.ErrorText();
+  return messenger ? std::move(*messenger) : nullptr;
+}
+
 SpawnOptions TestSession::ChildOptions(bool capture_stdout) const {
   SpawnOptions options;
   options.environment.emplace_back("RQX340_RUNTIME_DIR", m_dir.Path().string());

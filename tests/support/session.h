@@ -3,12 +3,14 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/process.h"
 #include "platform/session_dir.h"
+#include "platform/window.h"
 #include "support/run_program.h"
 #include "support/scoped_env.h"
 #include "support/temp_dir.h"
@@ -28,6 +30,11 @@ class TestSession {
   TempDir m_dir;
   ScopedEnv m_env;
 };
+
+// A window of this process, or null after a test failure.
+std::unique_ptr<MessageEndpoint> MakeWindow(const SessionDir& dir);
+// The windows of a session, or null after a test failure.
+std::unique_ptr<SessionMessenger> MakeMessenger(const SessionDir& dir);
 
 // A running zul-refhost of this build.
 class RefHost {

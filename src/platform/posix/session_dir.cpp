@@ -54,12 +54,6 @@ std::string CheckDirectory(int fd, const std::string& path) {
 
 namespace posix {
 
-std::optional<std::string> GetEnvironment(std::string_view name) {
-  const char* value = std::getenv(std::string(name).c_str());
-  if (value == nullptr) return std::nullopt;
-  return std::string(value);
-}
-
 std::string ChooseSessionDirPath(const EnvironmentLookup& environment, unsigned user_id,
                                  std::string_view current_dir) {
   const auto non_empty = [&](std::string_view name) -> std::optional<std::string> {
@@ -76,7 +70,7 @@ std::string ChooseSessionDirPath(const EnvironmentLookup& environment, unsigned 
 }  // namespace posix
 
 Result<SessionDir> SessionDir::Open() {
-  return OpenPath(posix::ChooseSessionDirPath(posix::GetEnvironment, geteuid(),
+  return OpenPath(posix::ChooseSessionDirPath(GetEnvironment, geteuid(),
                                               CurrentDirectory().ValueOr("/")));
 }
 

@@ -2,18 +2,12 @@
 // the user id, the way runtime folders are chosen there.
 #pragma once
 
-#include <functional>
-#include <optional>
 #include <string>
 #include <string_view>
 
+#include "platform/environment.h"
+
 namespace rqx340::posix {
-
-// Looks up an environment variable; nullopt when it is not set.
-using EnvironmentLookup = std::function<std::optional<std::string>(std::string_view)>;
-
-// The process's real environment.
-std::optional<std::string> GetEnvironment(std::string_view name);
 
 // The directory the environment chooses, made absolute:
 // RQX340_RUNTIME_DIR, else XDG_RUNTIME_DIR + "/zul", else ${TMPDIR:-/tmp} + "/zul-<uid>".

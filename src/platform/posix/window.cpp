@@ -204,6 +204,16 @@ struct MessageEndpoint::State {
   std::mutex mutex;
   std::condition_variable arrived;
   std::deque<Pending> queue;
+
+  // Held while the callback runs, so replacing it waits for a running call.
+  std::mutex callback_mutex;
+  std::function<void()> arrival_callback;
+
+  void NotifyArrival() {
+    arrived.notify_all();
+    std::lock_guard lock(callback_mutex);
+    if (arrival_callback) arrival_callback();
+  }
 };
 
 std::optional<std::string> MessageEndpoint::State::Bind(WindowHandle candidate, bool& in_use) {
@@ -280,8 +290,9 @@ void MessageEndpoint::State::HandleConnection(UniqueFd connection) {
           queued = true;
         }
       }
-      if (queued) arrived.notify_all();
+      // The reply goes first: the callback may take a while to wake its owner.
       WriteReply(FdOf(connection), queued ? 1 : 0);
+      if (queued) NotifyArrival();
       return;
     }
     case kSend: {
@@ -291,7 +302,7 @@ void MessageEndpoint::State::HandleConnection(UniqueFd connection) {
         if (queue.size() >= kMaxQueued) return;
         queue.push_back({message, std::move(connection)});
       }
-      arrived.notify_all();
+      NotifyArrival();
       return;
     }
     default:
@@ -395,6 +406,11 @@ std::optional<IncomingMessage> MessageEndpoint::Wait(int timeout_ms) {
   State::Pending pending = std::move(m_state->queue.front());
   m_state->queue.pop_front();
   return IncomingMessage(pending.message, std::move(pending.reply));
+}
+
+void MessageEndpoint::SetArrivalCallback(std::function<void()> arrived) {
+  std::lock_guard lock(m_state->callback_mutex);
+  m_state->arrival_callback = std::move(arrived);
 }
 
 // ---------------------------------------------------------------------------
