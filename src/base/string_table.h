@@ -16,6 +16,18 @@ inline constexpr int kIdsHostError = 550;
 inline constexpr int kFirstHostStatusText = 1;
 inline constexpr int kLastHostStatusText = 13;
 
+// The dialog's texts: its caption, the controls' texts under their control ids,
+// the list's column titles and the folder chooser's title.
+inline constexpr int kIdsDialogCaption = 129;
+inline constexpr int kIdcClose = 2;
+inline constexpr int kIdcImportSelected = 1002;
+inline constexpr int kIdcFolderLabel = 1004;
+inline constexpr int kIdcNoMeasurements = 1005;
+inline constexpr int kIdcBrowse = 1110;
+inline constexpr int kIdcImportRaw = 1111;
+inline constexpr int kIdsFirstColumnTitle = 208;  // 208 to 213, one per column
+inline constexpr int kIdsBrowseTitle = 220;
+
 class StringTable {
  public:
   virtual ~StringTable() = default;
