@@ -1,0 +1,118 @@
+#include "app/language_table.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <set>
+
+#include "support/temp_dir.h"
+
+namespace rqx340 {
+namespace {
+
+using test::TempDir;
+
+// Every string id the program shows.
+std::set<int> UsedIds() {
+  std::set<int> ids = {2, 129, 202, 203, 204, 207, 220, 1002, 1004, 1005, 1110, 1111};
+  for (int id = 208; id <= 213; ++id) ids.insert(id);
+  for (int id = 550; id <= 563; ++id) ids.insert(id);
+  return ids;
+}
+
+EnvironmentLookup Environment(std::map<std::string, std::string> values) {
+  return [values = std::move(values)](std::string_view name) -> std::optional<std::string> {
+    const auto found = values.find(std::string(name));
+    if (found == values.end()) return std::nullopt;
+    return found->second;
+  };
+}
+
+TEST(LanguageTableTest, TableFilesAreTheLibrariesWithLangForDll) {
+  EXPECT_EQ(TableFileName("ZULRQX340_GER.DLL"), "ZULRQX340_GER.lang");
+  EXPECT_EQ(TableFileName("ZULR.DLL"), "ZULR.lang");
+  EXPECT_EQ(TableFileName("zulr.dll"), "zulr.lang");
+  EXPECT_EQ(TableFileName("ZULRQX340"), "ZULRQX340.lang");
+  EXPECT_EQ(TableFileName(kLanguageLibraries[1]), "ZULRQX340_ITA.lang");
+}
+
+TEST(LanguageTableTest, LinesAreIdTabTextAndTheRestIsSkipped) {
+  const std::string text =
+      "\xEF\xBB\xBF"
+      "129\tRQX340 Import DE\r\n"
+      "# a comment\n"
+      "\n"
+      "1004\tOrdner:\n"
+      "1004\tsecond one of an id is not used\n"
+      "1110\t\n"
+      "x12\tnot an id\n"
+      "-5\tnegative\n"
+      "12 \tblank after the id\n"
+      "204\tmit %1 und\ttab\n"
+      "550\tbroken \xFF utf-8\n"
+      "1111\tlast line without a newline";
+  const LanguageTable table = LanguageTable::Parse(text, &EnglishStrings());
+  EXPECT_EQ(table.Find(129), "RQX340 Import DE");
+  EXPECT_EQ(table.Find(1004), "Ordner:");
+  EXPECT_EQ(table.Find(1110), std::nullopt);
+  EXPECT_EQ(table.Find(12), std::nullopt);
+  EXPECT_EQ(table.Find(-5), std::nullopt);
+  EXPECT_EQ(table.Find(204), "mit %1 und\ttab");
+  EXPECT_EQ(table.Find(550), "broken \xEF\xBF\xBD utf-8");
+  EXPECT_EQ(table.Find(1111), "last line without a newline");
+  // Per string, what the table lacks comes from English.
+  EXPECT_EQ(table.Load(1110), "&Browse...");
+  EXPECT_EQ(table.Load(207), EnglishStrings().Load(207));
+  EXPECT_EQ(table.Load(99999), "");
+  EXPECT_EQ(LanguageTable::Parse(text, nullptr).Load(1110), "");
+}
+
+TEST(LanguageTableTest, FoldersAreTheDataDirTheExecutablesFolderThenShare) {
+  EXPECT_EQ(DataFolders(Environment({{"RQX340_DATA_DIR", "/data"}}), "/opt/bin/"),
+            (std::vector<std::string>{"/data/", "/opt/bin/", "/opt/bin/../share/rqx340-import/"}));
+  EXPECT_EQ(DataFolders(Environment({{"RQX340_DATA_DIR", ""}}), "/opt/bin"),
+            (std::vector<std::string>{"/opt/bin/", "/opt/bin/../share/rqx340-import/"}));
+  EXPECT_EQ(DataFolders(Environment({}), std::nullopt), std::vector<std::string>{});
+}
+
+TEST(LanguageTableTest, TheFirstFolderWithAReadableTableWins) {
+  TempDir dir;
+  std::filesystem::create_directories(dir.Path() / "data");
+  std::filesystem::create_directories(dir.Path() / "bin");
+  std::filesystem::create_directories(dir.Path() / "share/rqx340-import");
+  std::filesystem::create_directories(dir.Path() / "data/T.lang");  // a folder is no table
+  dir.Write("bin/T.lang", "1\tfrom bin\n");
+  dir.Write("share/rqx340-import/T.lang", "1\tfrom share\n");
+  dir.Write("share/rqx340-import/S.lang", "1\tonly in share\n");
+  const auto folders =
+      DataFolders(Environment({{"RQX340_DATA_DIR", (dir.Path() / "data").string()}}),
+                  (dir.Path() / "bin").string() + "/");
+  const auto t = LanguageTable::Open("T.lang", folders, nullptr);
+  ASSERT_TRUE(t);
+  EXPECT_EQ(t->Load(1), "from bin");
+  EXPECT_EQ(t->Path(), (dir.Path() / "bin/T.lang").string());
+  const auto s = LanguageTable::Open("S.lang", folders, nullptr);
+  ASSERT_TRUE(s);
+  EXPECT_EQ(s->Load(1), "only in share");
+  EXPECT_FALSE(LanguageTable::Open("missing.lang", folders, nullptr));
+}
+
+TEST(LanguageTableTest, EnglishAndTheShippedGermanTableCoverEveryIdShown) {
+  const auto german = LanguageTable::Open("ZULRQX340_GER.lang",
+                                          {std::string(RQX340_SOURCE_DIR) + "/res/"}, nullptr);
+  ASSERT_TRUE(german);
+  for (const int id : UsedIds()) {
+    SCOPED_TRACE(id);
+    EXPECT_FALSE(EnglishStrings().Load(id).empty());
+    const auto text = german->Find(id);
+    ASSERT_TRUE(text);
+    // Placeholders survive the translation.
+    EXPECT_EQ(text->find("%1") != std::string::npos,
+              EnglishStrings().Load(id).find("%1") != std::string::npos);
+  }
+  EXPECT_EQ(german->Find(1004), "Ordner:");
+}
+
+}  // namespace
+}  // namespace rqx340

@@ -1,0 +1,344 @@
+#include "app/rqx340_app.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <atomic>
+#include <chrono>
+#include <map>
+#include <thread>
+
+#include "support/memory_profile.h"
+#include "support/recording_sink.h"
+#include "support/session.h"
+#include "support/temp_dir.h"
+
+namespace rqx340 {
+namespace {
+
+using test::MemoryProfile;
+using test::RecordingSink;
+using test::TempDir;
+using test::TestSession;
+
+// Hands the application a profile the test keeps looking at.
+class ProfileView final : public Profile {
+ public:
+  explicit ProfileView(MemoryProfile& profile) : m_profile(profile) {}
+  std::optional<std::string> ReadValue(std::string_view s, std::string_view e) override {
+    return m_profile.ReadValue(s, e);
+  }
+  void WriteValue(std::string_view s, std::string_view e,
+                  const std::optional<std::string>& text) override {
+    m_profile.WriteValue(s, e, text);
+  }
+  void Flush() override { m_profile.Flush(); }
+
+ private:
+  MemoryProfile& m_profile;
+};
+
+// A folder tree with the executable's folder, a data folder and the settings
+// home; the application sees nothing of the real environment but the session.
+class AppTest : public ::testing::Test {
+ protected:
+  AppTest() {
+    std::filesystem::create_directories(root.Path() / "bin");
+    std::filesystem::create_directories(root.Path() / "data");
+    env["XDG_CONFIG_HOME"] = (root.Path() / "config").string();
+    env["RQX340_DATA_DIR"] = (root.Path() / "data").string();
+  }
+
+  std::unique_ptr<CRQX340App> MakeApp() {
+    AppContext context;
+    context.environment = [this](std::string_view name) -> std::optional<std::string> {
+      const auto found = env.find(std::string(name));
+      if (found == env.end()) return std::nullopt;
+      return found->second;
+    };
+    context.executable_dir = (root.Path() / "bin").string() + "/";
+    context.open_profile = [this](const std::string& path) -> std::unique_ptr<Profile> {
+      opened_paths.push_back(path);
+      return std::make_unique<ProfileView>(profile);
+    };
+    return std::make_unique<CRQX340App>(std::move(context));
+  }
+
+  TempDir root;
+  std::map<std::string, std::string> env;
+  MemoryProfile profile;
+  std::vector<std::string> opened_paths;
+};
+
+std::unique_ptr<MessageEndpoint> MakeWindow(const SessionDir& dir) {
+  auto window = MessageEndpoint::Create(dir);
+  EXPECT_TRUE(window) << window.ErrorText();
+  return window ? std::move(*window) : nullptr;
+}
+
+std::vector<std::string> HostArguments(WindowHandle host) {
+  char text[16];
+  std::snprintf(text, sizeof text, "-h%08X", host);
+  return {text, "-l3", "-k0", "-i2"};
+}
+
+TEST_F(AppTest, WithALiveHostStartUpGoesOnWithTheCommandLinesValues) {
+  TestSession session;
+  auto host = MakeWindow(session.Open());
+  ASSERT_TRUE(host);
+  auto app = MakeApp();
+  std::int32_t language = -9;
+  EXPECT_TRUE(app->InitInstance(HostArguments(host->Handle()), language));
+  EXPECT_EQ(app->HostWindow(), host->Handle());
+  EXPECT_EQ(language, 3);
+  EXPECT_EQ(app->ExchangeIndex(), 2);
+  EXPECT_EQ(app->ExchangeId(), "ZURQX340");
+  EXPECT_EQ(app->ClassName(), "ZULRQX340ZUL");
+  EXPECT_EQ(app->ExitInstance(), 0);
+  EXPECT_TRUE(opened_paths.empty());  // nothing read, nothing written
+}
+
+TEST_F(AppTest, WithoutALiveHostStartUpEndsAtTheHostCheck) {
+  TestSession session;
+  WindowHandle gone = 0;
+  {
+    auto window = MakeWindow(session.Open());
+    gone = window->Handle();
+  }
+  TempDir open_to_all;
+  chmod(open_to_all.Path().c_str(), 0777);
+  struct Case {
+    const char* name;
+    std::vector<std::string> arguments;
+    std::optional<std::string> runtime_dir;  // replaces the test session's
+  };
+  const Case cases[] = {
+      {"no arguments", {}, std::nullopt},
+      {"the program's path first", {"/usr/bin/rqx340-import", "-h00000A1C"}, std::nullopt},
+      {"-l first", {"-l0", "-h00000A1C"}, std::nullopt},
+      {"a window that went away", HostArguments(gone), std::nullopt},
+      {"a window that never was", {"-h00000A1C"}, std::nullopt},
+      {"session directory refused", {"-h00000A1C"}, open_to_all.Path().string()},
+      {"session directory missing", {"-h00000A1C"}, "/nonexistent/rqx340/zul"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    test::ScopedEnv runtime("RQX340_RUNTIME_DIR",
+                            c.runtime_dir ? c.runtime_dir->c_str() : session.Path().c_str());
+    auto app = MakeApp();
+    std::int32_t language = 0;
+    EXPECT_FALSE(app->InitInstance(c.arguments, language));
+    EXPECT_EQ(app->ExitInstance(), 0);
+    EXPECT_FALSE(app->LanguageLoaded());
+  }
+  EXPECT_FALSE(std::filesystem::exists("/nonexistent/rqx340"));
+  EXPECT_TRUE(opened_paths.empty());
+}
+
+TEST_F(AppTest, TheSettingsLiveWhereTheHostsResourceTableSays) {
+  struct Case {
+    const char* name;
+    std::optional<std::string> host_table;  // ZULR.lang in the executable's folder
+    std::string path;                       // under XDG_CONFIG_HOME
+  };
+  const Case cases[] = {
+      {"no host table", std::nullopt, "/rqx340-import.ini"},
+      {"no string 2021", "2020\tOther\n", "/rqx340-import.ini"},
+      {"string 2021", "2021\tSuite\n", "/Corvantis/Suite.ini"},
+      {"separators", "2021\tZUL4/Suite\\RQX\n", "/Corvantis/ZUL4_Suite_RQX.ini"},
+      {"at most 259 characters", "2021\t" + std::string(300, 'x') + "\n",
+       "/Corvantis/" + std::string(259, 'x') + ".ini"},
+      {"characters, not bytes", "2021\t" + std::string(258, 'x') + "\xC3\xA4\xC3\xA4\n",
+       "/Corvantis/" + std::string(258, 'x') + "\xC3\xA4.ini"},
+      {"a character outside the BMP is two units",
+       "2021\t" + std::string(258, 'x') + "\xF0\x9F\x98\x80\n",
+       "/Corvantis/" + std::string(258, 'x') + ".ini"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove(root.Path() / "bin/ZULR.lang");
+    if (c.host_table) root.Write("bin/ZULR.lang", *c.host_table);
+    auto app = MakeApp();
+    app->LocateSettings();
+    EXPECT_EQ(app->SettingsPath(), env["XDG_CONFIG_HOME"] + c.path);
+  }
+}
+
+TEST_F(AppTest, TheSettingsAreWrittenOnceAtExitAndOnlyWhatWasWritten) {
+  auto app = MakeApp();
+  app->LocateSettings();
+  profile.values[{"RQX340Import", "Height"}] = "400";
+  EXPECT_EQ(app->CachedGetProfileInt("RQX340Import", "Height", 300), 400);
+  for (int width = 600; width < 700; ++width) {
+    app->CachedWriteProfileInt("RQX340Import", "Width", width);
+  }
+  EXPECT_TRUE(profile.writes.empty());
+  EXPECT_EQ(app->ExitInstance(), 0);
+  EXPECT_EQ(opened_paths, std::vector<std::string>{env["XDG_CONFIG_HOME"] + "/rqx340-import.ini"});
+  EXPECT_EQ(profile.writes, (std::vector<MemoryProfile::Write>{{"RQX340Import", "Width", "699"}}));
+  EXPECT_EQ(profile.flushes, 1);
+}
+
+TEST_F(AppTest, WithoutAnywhereToKeepThemSettingsStayInMemory) {
+  AppContext context;
+  context.environment = [](std::string_view) { return std::nullopt; };
+  context.executable_dir = (root.Path() / "bin").string() + "/";
+  CRQX340App app(std::move(context));  // no profile to open
+  app.LocateSettings();
+  app.CachedWriteProfileInt("RQX340Import", "Width", 5);
+  EXPECT_EQ(app.CachedGetProfileInt("RQX340Import", "Width", 1), 5);
+  EXPECT_EQ(app.ExitInstance(), 0);
+}
+
+TEST_F(AppTest, AMissingLanguageTableIsReportedOnceAndEnglishStays) {
+  struct Case {
+    std::int32_t index;
+    const char* message;  // nullptr: none
+  };
+  const Case cases[] = {
+      {1, "ZULRQX340_ITA.lang WARNING! Language DLL not found."},
+      {2, "ZULRQX340_FRA.lang WARNING! Language DLL not found."},
+      {3, "ZULRQX340_GER.lang WARNING! Language DLL not found."},
+      {4, "ZULRQX340_JAP.lang WARNING! Language DLL not found."},
+      {5, "ZULRQX340_ESP.lang WARNING! Language DLL not found."},
+      {0, nullptr},
+      {-1, nullptr},
+      {6, nullptr},  // no table entry: the built-in language
+      {2147483647, nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.index);
+    auto app = MakeApp();
+    RecordingSink sink;
+    app->LoadLanguageLibrary(c.index, sink);
+    if (c.message != nullptr) {
+      ASSERT_EQ(sink.messages.size(), 1u);
+      EXPECT_EQ(sink.messages[0].text, c.message);
+      EXPECT_EQ(sink.messages[0].id, kLanguageWarningId);
+    } else {
+      EXPECT_TRUE(sink.messages.empty());
+    }
+    EXPECT_FALSE(app->LanguageLoaded());
+    EXPECT_EQ(app->Strings().Load(kIdsDialogCaption), "RQX340 Import");
+  }
+}
+
+TEST_F(AppTest, ALanguageTableReplacesTheStringsItHasUntilShutdown) {
+  root.Write("data/ZULRQX340_GER.lang", "129\tRQX340 Importieren\n");
+  auto app = MakeApp();
+  RecordingSink sink;
+  app->LoadLanguageLibrary(3, sink);
+  EXPECT_TRUE(sink.messages.empty());
+  ASSERT_TRUE(app->LanguageLoaded());
+  EXPECT_EQ(app->Strings().Load(kIdsDialogCaption), "RQX340 Importieren");
+  EXPECT_EQ(app->Strings().Load(kIdcClose), "Close");
+  app->ExitInstance();
+  EXPECT_FALSE(app->LanguageLoaded());
+  EXPECT_EQ(app->Strings().Load(kIdsDialogCaption), "RQX340 Import");
+}
+
+// Stands for the GUI: counts its turns and can act during one.
+class FakeUserInterface final : public UserInterfaceEvents {
+ public:
+  void ProcessPendingEvents() override {
+    ++turns;
+    if (during_turn) during_turn();
+  }
+  int turns = 0;
+  std::function<void()> during_turn;
+};
+
+class PumpTest : public AppTest {
+ protected:
+  void SetUp() override {
+    host = MakeWindow(session.Open());
+    ASSERT_TRUE(host);
+    app = MakeApp();
+    std::int32_t language = 0;
+    ASSERT_TRUE(app->InitInstance(HostArguments(host->Handle()), language));
+    ASSERT_TRUE(app->CreateClientWindow());
+    auto opened = SessionMessenger::Open(session.Open());
+    ASSERT_TRUE(opened) << opened.ErrorText();
+    messenger = std::move(*opened);
+    app->SetUserInterface(&ui);
+  }
+
+  bool Post(std::uint32_t message, std::uint32_t wparam) {
+    return messenger->Post(app->ClientWindow(), {message, wparam, 0});
+  }
+
+  TestSession session;
+  std::unique_ptr<MessageEndpoint> host;
+  std::unique_ptr<CRQX340App> app;
+  std::unique_ptr<SessionMessenger> messenger;
+  FakeUserInterface ui;
+};
+
+TEST_F(PumpTest, AnEmptyQueueReturnsZeroAfterOneTurnOfTheUserInterface) {
+  EXPECT_NE(app->ClientWindow(), 0u);
+  EXPECT_NE(app->ClientWindow(), host->Handle());
+  std::int32_t stop = 0;
+  EXPECT_EQ(app->PumpPendingMessages(&stop), 0);
+  EXPECT_EQ(ui.turns, 1);
+  EXPECT_TRUE(app->Pump().PumpPendingMessages(&stop));
+  EXPECT_EQ(ui.turns, 2);
+}
+
+TEST_F(PumpTest, TheHostsStopRequestIsRemovedUndispatchedAndReturnsOne) {
+  ASSERT_TRUE(Post(kHostMessage, 5));  // any other message is handled on the way
+  ASSERT_TRUE(Post(kHostMessage, kHostStopRequest));
+  ASSERT_TRUE(Post(kHostMessage, 6));
+  std::int32_t stop = 0;
+  EXPECT_EQ(app->PumpPendingMessages(&stop), 1);
+  EXPECT_EQ(ui.turns, 0);
+  EXPECT_TRUE(app->Pump().PumpPendingMessages(&stop));  // 6 is an ordinary one
+  EXPECT_EQ(ui.turns, 1);
+  ASSERT_TRUE(Post(kWmUser, kHostStopRequest));  // not the host's message
+  ASSERT_TRUE(Post(kHostMessage, kHostStopRequest + 1));
+  EXPECT_EQ(app->PumpPendingMessages(&stop), 0);
+}
+
+TEST_F(PumpTest, ASetStopFlagIsReturnedWithoutTouchingAnything) {
+  ASSERT_TRUE(Post(kHostMessage, kHostStopRequest));
+  std::int32_t stop = 7;
+  EXPECT_EQ(app->PumpPendingMessages(&stop), 7);
+  EXPECT_EQ(ui.turns, 0);
+  stop = 0;
+  EXPECT_EQ(app->PumpPendingMessages(&stop), 1);  // still queued
+}
+
+TEST_F(PumpTest, AStopRequestArrivingDuringTheUserInterfacesTurnIsSeenByThePump) {
+  ui.during_turn = [&] {
+    ASSERT_TRUE(Post(kHostMessage, kHostStopRequest));
+    app->DispatchClientMessages();  // what the GUI's arrival event does; the pump owns the queue
+  };
+  std::int32_t stop = 0;
+  EXPECT_EQ(app->PumpPendingMessages(&stop), 1);
+  EXPECT_EQ(ui.turns, 1);
+}
+
+TEST_F(PumpTest, SentMessagesAreAnsweredOutsideAndInsideThePump) {
+  std::atomic<std::uint32_t> reply{1234};
+  std::thread sender([&] { reply = messenger->Send(app->ClientWindow(), {kHostMessage, 26, 0}); });
+  while (true) {
+    app->DispatchClientMessages();
+    if (reply != 1234) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  sender.join();
+  EXPECT_EQ(reply.load(), 0u);
+
+  reply = 1234;
+  std::thread stop_sender([&] {
+    reply = messenger->Send(app->ClientWindow(), {kHostMessage, kHostStopRequest, 0});
+  });
+  std::int32_t stop = 0;
+  while (app->PumpPendingMessages(&stop) == 0) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  stop_sender.join();
+  EXPECT_EQ(reply.load(), 0u);
+}
+
+}  // namespace
+}  // namespace rqx340
