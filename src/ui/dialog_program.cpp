@@ -1,0 +1,42 @@
+// Start-up after the host check, and shutdown.
+#include "ui/dialog_program.h"
+
+#include <QGuiApplication>
+#include <QIcon>
+
+#include "ui/client_window_relay.h"
+#include "ui/placeholder_dialog.h"
+
+namespace rqx340 {
+
+bool RegisterApplicationClass(CRQX340App& app) {
+  QGuiApplication::setApplicationName(
+      QString::fromUtf8(kApplicationName.data(), static_cast<qsizetype>(kApplicationName.size())));
+  QGuiApplication::setDesktopFileName(QStringLiteral("rqx340-import"));
+  QIcon icon;
+  for (const int size : {16, 32, 48, 256}) {
+    icon.addFile(QStringLiteral(":/rqx340/icon128-%1.png").arg(size), QSize(size, size));
+  }
+  if (icon.availableSizes().isEmpty()) return false;
+  QGuiApplication::setWindowIcon(icon);
+  app.SetClassRegistered(true);
+  return true;
+}
+
+int RunDialogProgram(CRQX340App& app, std::int32_t languageIndex, MessageSink& messages,
+                     DialogRunner& runner) {
+  app.LoadLanguageLibrary(languageIndex, messages);
+  // Without the tool's identity or its own window the host cannot be served:
+  // start-up ends as it does for a failed class registration, without a message.
+  if (RegisterApplicationClass(app) && app.CreateClientWindow()) {
+    ClientWindowRelay relay(app);
+    CRQX340PlaceholderDlg dialog(app);
+    // The host's window is an endpoint, not a window of this display: the dialog
+    // is a top-level window of its own, modal for the whole application.
+    dialog.setWindowModality(Qt::ApplicationModal);
+    runner.RunModal(dialog);
+  }
+  return app.ExitInstance();
+}
+
+}  // namespace rqx340
