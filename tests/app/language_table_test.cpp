@@ -6,6 +6,7 @@
 #include <map>
 #include <set>
 
+#include "support/fixed_environment.h"
 #include "support/temp_dir.h"
 
 namespace rqx340 {
@@ -19,14 +20,6 @@ std::set<int> UsedIds() {
   for (int id = 208; id <= 213; ++id) ids.insert(id);
   for (int id = 550; id <= 563; ++id) ids.insert(id);
   return ids;
-}
-
-EnvironmentLookup Environment(std::map<std::string, std::string> values) {
-  return [values = std::move(values)](std::string_view name) -> std::optional<std::string> {
-    const auto found = values.find(std::string(name));
-    if (found == values.end()) return std::nullopt;
-    return found->second;
-  };
 }
 
 TEST(LanguageTableTest, TableFilesAreTheLibrariesWithLangForDll) {
@@ -69,11 +62,11 @@ TEST(LanguageTableTest, LinesAreIdTabTextAndTheRestIsSkipped) {
 }
 
 TEST(LanguageTableTest, FoldersAreTheDataDirTheExecutablesFolderThenShare) {
-  EXPECT_EQ(DataFolders(Environment({{"RQX340_DATA_DIR", "/data"}}), "/opt/bin/"),
+  EXPECT_EQ(DataFolders(test::FixedEnvironment({{"RQX340_DATA_DIR", "/data"}}), "/opt/bin/"),
             (std::vector<std::string>{"/data/", "/opt/bin/", "/opt/bin/../share/rqx340-import/"}));
-  EXPECT_EQ(DataFolders(Environment({{"RQX340_DATA_DIR", ""}}), "/opt/bin"),
+  EXPECT_EQ(DataFolders(test::FixedEnvironment({{"RQX340_DATA_DIR", ""}}), "/opt/bin"),
             (std::vector<std::string>{"/opt/bin/", "/opt/bin/../share/rqx340-import/"}));
-  EXPECT_EQ(DataFolders(Environment({}), std::nullopt), std::vector<std::string>{});
+  EXPECT_EQ(DataFolders(test::FixedEnvironment({}), std::nullopt), std::vector<std::string>{});
 }
 
 TEST(LanguageTableTest, TheFirstFolderWithAReadableTableWins) {
@@ -86,7 +79,7 @@ TEST(LanguageTableTest, TheFirstFolderWithAReadableTableWins) {
   dir.Write("share/rqx340-import/T.lang", "1\tfrom share\n");
   dir.Write("share/rqx340-import/S.lang", "1\tonly in share\n");
   const auto folders =
-      DataFolders(Environment({{"RQX340_DATA_DIR", (dir.Path() / "data").string()}}),
+      DataFolders(test::FixedEnvironment({{"RQX340_DATA_DIR", (dir.Path() / "data").string()}}),
                   (dir.Path() / "bin").string() + "/");
   const auto t = LanguageTable::Open("T.lang", folders, nullptr);
   ASSERT_TRUE(t);

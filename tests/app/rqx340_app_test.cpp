@@ -8,7 +8,7 @@
 #include <map>
 #include <thread>
 
-#include "support/memory_profile.h"
+#include "support/app_context.h"
 #include "support/recording_sink.h"
 #include "support/session.h"
 #include "support/temp_dir.h"
@@ -16,27 +16,11 @@
 namespace rqx340 {
 namespace {
 
+using test::MakeWindow;
 using test::MemoryProfile;
 using test::RecordingSink;
 using test::TempDir;
 using test::TestSession;
-
-// Hands the application a profile the test keeps looking at.
-class ProfileView final : public Profile {
- public:
-  explicit ProfileView(MemoryProfile& profile) : m_profile(profile) {}
-  std::optional<std::string> ReadValue(std::string_view s, std::string_view e) override {
-    return m_profile.ReadValue(s, e);
-  }
-  void WriteValue(std::string_view s, std::string_view e,
-                  const std::optional<std::string>& text) override {
-    m_profile.WriteValue(s, e, text);
-  }
-  void Flush() override { m_profile.Flush(); }
-
- private:
-  MemoryProfile& m_profile;
-};
 
 // A folder tree with the executable's folder, a data folder and the settings
 // home; the application sees nothing of the real environment but the session.
@@ -50,18 +34,8 @@ class AppTest : public ::testing::Test {
   }
 
   std::unique_ptr<CRQX340App> MakeApp() {
-    AppContext context;
-    context.environment = [this](std::string_view name) -> std::optional<std::string> {
-      const auto found = env.find(std::string(name));
-      if (found == env.end()) return std::nullopt;
-      return found->second;
-    };
-    context.executable_dir = (root.Path() / "bin").string() + "/";
-    context.open_profile = [this](const std::string& path) -> std::unique_ptr<Profile> {
-      opened_paths.push_back(path);
-      return std::make_unique<ProfileView>(profile);
-    };
-    return std::make_unique<CRQX340App>(std::move(context));
+    return std::make_unique<CRQX340App>(
+        test::TestAppContext(env, (root.Path() / "bin").string() + "/", profile, &opened_paths));
   }
 
   TempDir root;
@@ -70,16 +44,8 @@ class AppTest : public ::testing::Test {
   std::vector<std::string> opened_paths;
 };
 
-std::unique_ptr<MessageEndpoint> MakeWindow(const SessionDir& dir) {
-  auto window = MessageEndpoint::Create(dir);
-  EXPECT_TRUE(window) << window.ErrorText();
-  return window ? std::move(*window) : nullptr;
-}
-
 std::vector<std::string> HostArguments(WindowHandle host) {
-  char text[16];
-  std::snprintf(text, sizeof text, "-h%08X", host);
-  return {text, "-l3", "-k0", "-i2"};
+  return {test::HostSwitch(host), "-l3", "-k0", "-i2"};
 }
 
 TEST_F(AppTest, WithALiveHostStartUpGoesOnWithTheCommandLinesValues) {
@@ -180,10 +146,9 @@ TEST_F(AppTest, TheSettingsAreWrittenOnceAtExitAndOnlyWhatWasWritten) {
 }
 
 TEST_F(AppTest, WithoutAnywhereToKeepThemSettingsStayInMemory) {
-  AppContext context;
-  context.environment = [](std::string_view) { return std::nullopt; };
-  context.executable_dir = (root.Path() / "bin").string() + "/";
-  CRQX340App app(std::move(context));  // no profile to open
+  AppContext context = test::TestAppContext({}, (root.Path() / "bin").string() + "/", profile);
+  context.open_profile = nullptr;  // and no profile to open
+  CRQX340App app(std::move(context));
   app.LocateSettings();
   app.CachedWriteProfileInt("RQX340Import", "Width", 5);
   EXPECT_EQ(app.CachedGetProfileInt("RQX340Import", "Width", 1), 5);
@@ -257,9 +222,8 @@ class PumpTest : public AppTest {
     std::int32_t language = 0;
     ASSERT_TRUE(app->InitInstance(HostArguments(host->Handle()), language));
     ASSERT_TRUE(app->CreateClientWindow());
-    auto opened = SessionMessenger::Open(session.Open());
-    ASSERT_TRUE(opened) << opened.ErrorText();
-    messenger = std::move(*opened);
+    messenger = test::MakeMessenger(session.Open());
+    ASSERT_TRUE(messenger);
     app->SetUserInterface(&ui);
   }
 

@@ -61,4 +61,21 @@ class MemoryProfile final : public Profile {
   }
 };
 
+// Hands code that owns its profile a view of a MemoryProfile the test keeps.
+class MemoryProfileView final : public Profile {
+ public:
+  explicit MemoryProfileView(MemoryProfile& profile) : m_profile(profile) {}
+  std::optional<std::string> ReadValue(std::string_view section, std::string_view entry) override {
+    return m_profile.ReadValue(section, entry);
+  }
+  void WriteValue(std::string_view section, std::string_view entry,
+                  const std::optional<std::string>& text) override {
+    m_profile.WriteValue(section, entry, text);
+  }
+  void Flush() override { m_profile.Flush(); }
+
+ private:
+  MemoryProfile& m_profile;
+};
+
 }  // namespace rqx340::test

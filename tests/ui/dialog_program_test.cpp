@@ -15,7 +15,7 @@
 
 #include "app/ini_profile.h"
 #include "scripted_dialog_runner.h"
-#include "support/memory_profile.h"
+#include "support/app_context.h"
 #include "support/recording_sink.h"
 #include "support/session.h"
 #include "support/temp_dir.h"
@@ -32,22 +32,6 @@ using test::TempDir;
 using test::TestSession;
 using Write = MemoryProfile::Write;
 
-class ProfileView final : public Profile {
- public:
-  explicit ProfileView(MemoryProfile& profile) : m_profile(profile) {}
-  std::optional<std::string> ReadValue(std::string_view s, std::string_view e) override {
-    return m_profile.ReadValue(s, e);
-  }
-  void WriteValue(std::string_view s, std::string_view e,
-                  const std::optional<std::string>& text) override {
-    m_profile.WriteValue(s, e, text);
-  }
-  void Flush() override { m_profile.Flush(); }
-
- private:
-  MemoryProfile& m_profile;
-};
-
 // A started application with a live host in a session of its own, its tables
 // looked for in a temporary data folder only.
 class DialogProgramTest : public ::testing::Test {
@@ -60,24 +44,18 @@ class DialogProgramTest : public ::testing::Test {
   }
 
   std::unique_ptr<CRQX340App> Start(const char* language = "-l0") {
-    AppContext context;
-    const std::string data = (root.Path() / "data").string();
-    const std::string config = (root.Path() / "config").string();
-    context.environment = [data, config](std::string_view name) -> std::optional<std::string> {
-      if (name == "RQX340_DATA_DIR") return data;
-      if (name == "XDG_CONFIG_HOME") return config;
-      return std::nullopt;
-    };
-    context.executable_dir = (root.Path() / "bin").string() + "/";
-    context.open_profile = [this](const std::string&) -> std::unique_ptr<Profile> {
-      return std::make_unique<ProfileView>(profile);
-    };
-    auto app = std::make_unique<CRQX340App>(std::move(context));
-    char host_text[16];
-    std::snprintf(host_text, sizeof host_text, "-h%08X", host->Handle());
-    const std::vector<std::string> arguments = {host_text, language, "-k0", "-i0"};
+    auto app = std::make_unique<CRQX340App>(Context());
+    const std::vector<std::string> arguments = {test::HostSwitch(host->Handle()), language, "-k0",
+                                                "-i0"};
     EXPECT_TRUE(app->InitInstance(arguments, language_index));
     return app;
+  }
+
+  // Tables in root/data, settings under root/config.
+  AppContext Context() {
+    return test::TestAppContext({{"RQX340_DATA_DIR", (root.Path() / "data").string()},
+                                 {"XDG_CONFIG_HOME", (root.Path() / "config").string()}},
+                                (root.Path() / "bin").string() + "/", profile);
   }
 
   TestSession session;
@@ -287,20 +265,11 @@ TEST_F(DialogProgramTest, ThePumpRepaintsAndTakesTheHostsStopRequest) {
 
 TEST_F(DialogProgramTest, SettingsGoToTheIniFileUnderXdgConfigHome) {
   const auto config = root.Path() / "config";
-  AppContext context;
-  const std::string data = (root.Path() / "data").string();
-  context.environment = [&](std::string_view name) -> std::optional<std::string> {
-    if (name == "RQX340_DATA_DIR") return data;
-    if (name == "XDG_CONFIG_HOME") return config.string();
-    return std::nullopt;
-  };
-  context.executable_dir = (root.Path() / "bin").string() + "/";
+  AppContext context = Context();
   context.open_profile = [](const std::string& path) { return std::make_unique<IniProfile>(path); };
   root.Write("data/ZULR.lang", "2021\tSuite\n");
   CRQX340App app(std::move(context));
-  char host_text[16];
-  std::snprintf(host_text, sizeof host_text, "-h%08X", host->Handle());
-  const std::vector<std::string> arguments = {host_text};
+  const std::vector<std::string> arguments = {test::HostSwitch(host->Handle())};
   ASSERT_TRUE(app.InitInstance(arguments, language_index));
   QSize size;
   runner.script = [&](QDialog& dialog) {

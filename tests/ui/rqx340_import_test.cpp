@@ -7,6 +7,7 @@
 
 #include "platform/process.h"
 #include "platform/window.h"
+#include "support/app_context.h"
 #include "support/run_program.h"
 #include "support/session.h"
 #include "support/temp_dir.h"
@@ -60,8 +61,7 @@ TEST(Rqx340ImportTest, WithoutALiveHostItExitsZeroAndPrintsNothing) {
     ASSERT_TRUE(window);
     gone = window->Handle();
   }
-  char gone_text[16];
-  std::snprintf(gone_text, sizeof gone_text, "-h%08X", gone);
+  const std::string gone_text = test::HostSwitch(gone);
   TempDir open_to_all;
   chmod(open_to_all.Path().c_str(), 0777);
   const std::string live = session.Path().string();

@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "support/fixed_environment.h"
+
 namespace rqx340::posix {
 namespace {
 
@@ -35,12 +37,8 @@ TEST(SessionDirPathTest, EnvironmentChoosesTheDirectory) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    const auto lookup = [&](std::string_view name) -> std::optional<std::string> {
-      const auto found = c.environment.find(std::string(name));
-      if (found == c.environment.end()) return std::nullopt;
-      return found->second;
-    };
-    EXPECT_EQ(ChooseSessionDirPath(lookup, 5, "/home/u"), c.expected);
+    EXPECT_EQ(ChooseSessionDirPath(rqx340::test::FixedEnvironment(c.environment), 5, "/home/u"),
+              c.expected);
   }
 }
 

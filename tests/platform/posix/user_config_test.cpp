@@ -5,6 +5,8 @@
 #include <map>
 #include <string>
 
+#include "support/fixed_environment.h"
+
 namespace rqx340 {
 namespace {
 
@@ -26,17 +28,12 @@ TEST(UserConfigTest, TheXdgRuleChoosesTheFolder) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    const auto lookup = [&](std::string_view name) -> std::optional<std::string> {
-      const auto found = c.env.find(std::string(name));
-      if (found == c.env.end()) return std::nullopt;
-      return found->second;
-    };
-    EXPECT_EQ(UserConfigFolder(lookup), c.folder);
+    EXPECT_EQ(UserConfigFolder(test::FixedEnvironment(c.env)), c.folder);
   }
 }
 
 TEST(UserConfigTest, WithoutHomeTheUserDatabaseNamesTheHomeFolder) {
-  const auto folder = UserConfigFolder([](std::string_view) { return std::nullopt; });
+  const auto folder = UserConfigFolder(test::FixedEnvironment({}));
   // Every user of this machine, root included, has a home folder in the database.
   ASSERT_TRUE(folder);
   EXPECT_TRUE(folder->ends_with("/.config"));
