@@ -14,6 +14,11 @@ class MessageSink {
   // Why something failed, for whoever looks into it (a refused session
   // directory, a missing exchange area); not a message box of its own.
   virtual void ShowDetail(std::string_view text) = 0;
+  // The message for a status of the host (or of the connection to it), built
+  // from string `id`; shown as any other message unless the sink adds to it.
+  virtual void ShowHostError(int /*status*/, int id, std::string_view text) {
+    ShowMessage(id, text);
+  }
 };
 
 }  // namespace rqx340

@@ -11,6 +11,7 @@
 
 #include "base/progress.h"
 #include "cli/commands.h"
+#include "cli/terminal_text.h"
 #include "measurement/date_time.h"
 #include "measurement/folder_scan.h"
 #include "platform/code_page.h"
@@ -25,12 +26,14 @@ constexpr std::string_view kListUsage =
     "Lists the measurement files (*.rqx2) of FOLDER that carry a start time, a\n"
     "serial number, an operating mode and a raw-data flag, sorted by file name.\n"
     "\n"
-    "  (default)  an aligned table: Name, Start time, S/N, Size, Mode, Raw\n"
+    "  (default)  an aligned table: Name, Start time, S/N, Size, Mode, Raw;\n"
+    "             a backslash is shown as \\\\, a control character as \\xNN\n"
     "  --tsv      one line per measurement, no header, fields separated by TAB:\n"
     "             name, start (seconds since 1970 UTC, 0 unknown, -1 out of range),\n"
     "             serial number, size in bytes, mode (Vib, HA, WB), raw flag\n"
     "             (0 none, 1 raw file found, 2 announced but missing);\n"
-    "             \\ TAB LF CR in a field are written as \\\\ \\t \\n \\r\n"
+    "             \\ TAB LF CR in a field are written as \\\\ \\t \\n \\r, other\n"
+    "             control characters as \\xNN\n"
     "  --json     a compact JSON array of objects with the keys name, start,\n"
     "             startText, serial, size, mode, raw\n"
     "  --help     this text\n"
@@ -55,41 +58,17 @@ std::string RawText(std::int32_t raw) {
   return "YES";
 }
 
-std::string EscapeTsv(std::string_view field) {
-  std::string escaped;
-  escaped.reserve(field.size());
-  for (const char c : field) {
-    switch (c) {
-      case '\\':
-        escaped += "\\\\";
-        break;
-      case '\t':
-        escaped += "\\t";
-        break;
-      case '\n':
-        escaped += "\\n";
-        break;
-      case '\r':
-        escaped += "\\r";
-        break;
-      default:
-        escaped += c;
-    }
-  }
-  return escaped;
-}
-
 void PrintTsv(const std::vector<CRQX340Json>& records) {
   for (const auto& r : records) {
-    std::string line = EscapeTsv(r.m_strName);
+    std::string line = EscapeTsvField(r.m_strName);
     line += '\t';
     line += std::to_string(r.m_tStart);
     line += '\t';
-    line += EscapeTsv(r.m_strSerialNum);
+    line += EscapeTsvField(r.m_strSerialNum);
     line += '\t';
     line += std::to_string(r.m_nSize);
     line += '\t';
-    line += EscapeTsv(r.m_strMode);
+    line += EscapeTsvField(r.m_strMode);
     line += '\t';
     line += std::to_string(r.m_nRaw);
     line += '\n';
@@ -125,14 +104,9 @@ void PrintJson(const std::vector<CRQX340Json>& records) {
     writer.EndObject();
   }
   writer.EndArray();
-  std::fwrite(buffer.GetString(), 1, buffer.GetSize(), stdout);
+  const std::string json = EscapeDelInJson(std::string_view(buffer.GetString(), buffer.GetSize()));
+  std::fwrite(json.data(), 1, json.size(), stdout);
   std::fputc('\n', stdout);
-}
-
-// Characters a terminal shows for valid UTF-8 text (one per code point).
-std::size_t DisplayWidth(std::string_view utf8) {
-  return static_cast<std::size_t>(
-      std::count_if(utf8.begin(), utf8.end(), [](char c) { return (c & 0xC0) != 0x80; }));
 }
 
 void PrintTable(const std::vector<CRQX340Json>& records) {
@@ -142,11 +116,10 @@ void PrintTable(const std::vector<CRQX340Json>& records) {
   std::vector<std::array<std::string, kColumns>> rows;
   rows.push_back({"Name", "Start time", "S/N", "Size", "Mode", "Raw"});
   for (const auto& r : records) {
-    // Control characters would break the layout; show them as the TSV does.
-    rows.push_back({SanitizeUtf8(EscapeTsv(r.m_strName)),
-                    SanitizeUtf8(StartText(r.m_tStart, locale)),
-                    SanitizeUtf8(EscapeTsv(r.m_strSerialNum)), std::to_string(r.m_nSize),
-                    r.m_strMode, RawText(r.m_nRaw)});
+    rows.push_back({SanitizeUtf8(EscapeTableCell(r.m_strName)),
+                    SanitizeUtf8(EscapeTableCell(StartText(r.m_tStart, locale))),
+                    SanitizeUtf8(EscapeTableCell(r.m_strSerialNum)), std::to_string(r.m_nSize),
+                    SanitizeUtf8(EscapeTableCell(r.m_strMode)), RawText(r.m_nRaw)});
   }
   std::array<std::size_t, kColumns> widths{};
   for (const auto& row : rows) {
@@ -203,8 +176,8 @@ int RunList(Arguments args) {
   ScanReport report;
   std::vector<CRQX340Json> records = ScanFolder(folder, progress, &report);
   if (!report.m_bListed) {
-    std::fprintf(stderr, "rqx340 list: cannot read folder '%s': %s\n", EscapeTsv(folder).c_str(),
-                 report.m_strError.c_str());
+    std::fprintf(stderr, "rqx340 list: cannot read folder '%s': %s\n",
+                 EscapeControls(folder).c_str(), EscapeControls(report.m_strError).c_str());
     return 1;
   }
   // std::string orders its bytes as unsigned char: byte order.

@@ -24,7 +24,7 @@ CRQX340Client::CRQX340Client(MessageSink& sink, int exchange_index, const String
 void CRQX340Client::ReportError(int status) {
   const HostErrorMessage message = MessageForStatus(m_strings, status);
   if (status == kStatusNoSlot && !LastError().empty()) m_sink.ShowDetail(LastError());
-  m_sink.ShowMessage(message.id, message.text);
+  m_sink.ShowHostError(status, message.id, message.text);
 }
 
 int CRQX340Client::ChooseSlot(int, std::span<const std::string>) { return m_nExchangeIndex; }

@@ -212,6 +212,79 @@ TEST(ListCommandTest, TableIsAlignedAndShowsRawAsTheListDoes) {
   EXPECT_EQ(Lines(table.out), expected);
 }
 
+// A name or serial number cannot reach the terminal raw: every control
+// character shows as \xNN in the table and the TSV (which keeps its four
+// escapes), and JSON escapes DEL as it escapes the others.
+TEST(ListCommandTest, ControlCharactersAreShownNotSent) {
+  struct Case {
+    std::string name;
+    std::string serial;  // as the JSON file writes it
+    std::string tsv;     // name, start and serial fields of the TSV line
+    std::string cell;    // the serial number's cell in the table
+    std::string json;    // name and serial members of the JSON object
+  };
+  const Case cases[] = {
+      {"c1.rqx2", R"(\u001b]0;title\u0007)", "c1.rqx2\t0\t\\x1B]0;title\\x07", "\\x1B]0;title\\x07",
+       R"("name":"c1.rqx2","start":0,"startText":"N/A","serial":"\u001B]0;title\u0007")"},
+      {"c2.rqx2", R"(bs\b del\u007f)", "c2.rqx2\t0\tbs\\x08 del\\x7F", "bs\\x08 del\\x7F",
+       R"("name":"c2.rqx2","start":0,"startText":"N/A","serial":"bs\b del\u007F")"},
+      {"c3.rqx2", R"(tab\there)", "c3.rqx2\t0\ttab\\there", "tab\\x09here",
+       R"("name":"c3.rqx2","start":0,"startText":"N/A","serial":"tab\there")"},
+      {"c4.rqx2", R"(back\\slash)", "c4.rqx2\t0\tback\\\\slash", "back\\\\slash",
+       R"("name":"c4.rqx2","start":0,"startText":"N/A","serial":"back\\slash")"},
+      {"c5\x1b\x7f.rqx2", "S", "c5\\x1B\\x7F.rqx2\t0\tS", "S",
+       R"("name":"c5\u001B\u007F.rqx2","start":0,"startText":"N/A","serial":"S")"},
+  };
+  TempDir dir;
+  for (const Case& c : cases) dir.Write(c.name, Head(c.serial, 0, 0, 0));
+  const std::string folder = dir.Path().string();
+  const ProgramResult tsv = List({"--tsv", folder});
+  const ProgramResult table = List({folder});
+  const ProgramResult json = List({"--json", folder});
+  for (const ProgramResult* result : {&tsv, &table, &json}) {
+    EXPECT_EQ(result->exit_code, 0);
+    // Only the line ends and the TSV's own separators are controls.
+    EXPECT_EQ(std::count_if(result->out.begin(), result->out.end(),
+                            [](char c) {
+                              return (c >= 0 && c < 0x20 && c != '\n' && c != '\t') || c == 0x7F;
+                            }),
+              0);
+  }
+  const std::vector<std::string> tsv_lines = Lines(tsv.out);
+  const std::vector<std::string> table_lines = Lines(table.out);
+  ASSERT_EQ(tsv_lines.size(), std::size(cases));
+  ASSERT_EQ(table_lines.size(), std::size(cases) + 1);
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(cases[i].tsv);
+    EXPECT_EQ(tsv_lines[i].rfind(cases[i].tsv + "\t", 0), 0u) << tsv_lines[i];
+    EXPECT_NE(table_lines[i + 1].find("  " + cases[i].cell + "  "), std::string::npos)
+        << table_lines[i + 1];
+    EXPECT_NE(json.out.find(cases[i].json), std::string::npos) << json.out;
+  }
+}
+
+// Columns line up by what the terminal shows: a wide character takes two
+// columns, a combining accent none.
+TEST(ListCommandTest, TableAlignsByDisplayWidth) {
+  TempDir dir;
+  const std::string head = Head("S", 0, 0, 0);
+  const std::string size = std::to_string(head.size());
+  for (const char* name : {"abcdefghi.rqx2", "e\xcc\x81.rqx2", "\xe6\x97\xa5\xe6\x9c\xac.rqx2"}) {
+    dir.Write(name, head);
+  }
+  const ProgramResult table = List({dir.Path().string()});
+  EXPECT_EQ(table.exit_code, 0);
+  const std::string rest =
+      "N/A         S    " + std::string(4 - size.size(), ' ') + size + "  Vib   NO";
+  const std::vector<std::string> expected = {
+      "Name            Start time  S/N  Size  Mode  Raw",
+      "abcdefghi.rqx2  " + rest,
+      "e\xcc\x81.rqx2          " + rest,
+      "\xe6\x97\xa5\xe6\x9c\xac.rqx2       " + rest,
+  };
+  EXPECT_EQ(Lines(table.out), expected);
+}
+
 TEST(ListCommandTest, ExitCodesAndMessages) {
   TempDir dir;
   const std::string folder = dir.Path().string();
