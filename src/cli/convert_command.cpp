@@ -11,6 +11,7 @@
 #include "cli/commands.h"
 #include "cli/console_pump.h"
 #include "cli/terminal_progress.h"
+#include "cli/terminal_text.h"
 #include "import/convert_file.h"
 #include "platform/interrupt.h"
 
@@ -21,8 +22,11 @@ constexpr std::string_view kConvertUsage =
     "usage: rqx340 convert IN.rqx2 OUT [--name NAME]\n"
     "\n"
     "Converts the measurement file IN into the exchange file the import hands to\n"
-    "the host, and writes it to OUT (under a temporary name, renamed into place\n"
-    "when complete).\n"
+    "the host, and writes it to OUT under a temporary name, renamed into place\n"
+    "when complete. A symbolic link at OUT is followed and the file it leads to\n"
+    "replaced; an existing file keeps its permissions. A FIFO or a character\n"
+    "device is written straight through (a failure there may leave part of the\n"
+    "output written); a folder, a socket or a block device is refused.\n"
     "\n"
     "  --name NAME  the text of the NAME record (default: IN's file name)\n"
     "  --help       this text\n"
@@ -39,7 +43,7 @@ int UsageError(const std::string& message) {
 }
 
 int Failure(const std::string& message) {
-  std::fprintf(stderr, "rqx340 convert: %s\n", message.c_str());
+  std::fprintf(stderr, "rqx340 convert: %s\n", EscapeControls(message).c_str());
   return 1;
 }
 
@@ -60,7 +64,7 @@ class ConvertConsole final : public ConvertObserver {
       std::fprintf(stderr,
                    "rqx340 convert: warning: %s is not valid JSON (offset %zu: %s); converted "
                    "as an empty measurement\n",
-                   m_in.c_str(), offset, rapidjson::GetParseError_En(error));
+                   EscapeControls(m_in).c_str(), offset, rapidjson::GetParseError_En(error));
     });
   }
   void Converting() override { m_progress.SetLabel("Converting " + FileName(m_in)); }

@@ -51,8 +51,9 @@ class ConvertObserver {
   virtual void Converting() {}
 };
 
-// Parses the measurement file `in` and writes its exchange file to `out`,
-// under a temporary name beside it that replaces `out` only when complete.
+// Parses the measurement file `in` and writes its exchange file to `out` as a
+// replacement file: complete or not at all, a link followed, a FIFO or a
+// device written through, anything else that is not a file refused.
 // `name` (UTF-8) is the text of record NAME. The progress bar shows the
 // reading (range size / 65536) and then the conversion, and is hidden at the
 // end.

@@ -1,6 +1,16 @@
 // A file that replaces another as a whole: written under a temporary name in
 // the same folder and renamed over the target only when it is complete, so a
 // failure or a crash leaves the old file or the new one, never half of one.
+//
+// What the target is decides how it is replaced:
+// - a symbolic link is followed (a dangling one too), and the file it leads to
+//   is the target, replaced in its own folder;
+// - a regular file is replaced and keeps its permission bits;
+// - nothing there: a new file with the usual mode (0666 less the umask);
+// - a FIFO or a character device is not replaced but written straight through
+//   on Commit, after the whole output has been put together; a failure there
+//   can leave part of the output written;
+// - anything else (a folder, a socket, a block device) is refused.
 #pragma once
 
 #include <cstdint>
@@ -15,7 +25,8 @@ namespace rqx340 {
 
 class ReplacementFile {
  public:
-  // Creates the temporary file beside `path` (the file system's bytes).
+  // Prepares the replacement of `path` (the file system's bytes); fails, saying
+  // why, for a target that is refused or cannot be written.
   static Result<ReplacementFile> Create(const std::string& path);
 
   // Appends all of `bytes`. After a failure nothing more is written.
@@ -23,13 +34,17 @@ class ReplacementFile {
   // Overwrites bytes already written from `offset`.
   Status WriteAt(std::uint64_t offset, std::span<const std::byte> bytes);
 
-  // Closes the file and renames it over the target. Fails when that or an
-  // earlier write failed; the temporary file is then removed and the target
-  // left as it was.
+  // Puts the output in place: renames it over the target, or writes it
+  // through to a FIFO or a device. Fails when that or an earlier write failed;
+  // a renamed target is then left as it was.
   Status Commit();
 
-  // Gives up: removes the temporary file. So does the owner's end without Commit.
+  // Gives up: removes the temporary file, writes nothing to the target. So does
+  // the owner's end without Commit.
   void Discard();
+
+  // True when the target is written straight through rather than replaced.
+  bool WritesInPlace() const { return m_target.Valid(); }
 
  private:
   // The temporary file's path, removed unless the file was committed.
@@ -39,14 +54,19 @@ class ReplacementFile {
     static void Close(const Value& path) noexcept;
   };
 
-  ReplacementFile(UniqueNativeHandle file, std::string temp_path, std::string path)
-      : m_tempPath(std::move(temp_path)), m_file(std::move(file)), m_strPath(std::move(path)) {}
+  ReplacementFile(UniqueNativeHandle file, std::string temp_path, std::string path,
+                  UniqueNativeHandle target)
+      : m_tempPath(std::move(temp_path)),
+        m_file(std::move(file)),
+        m_strPath(std::move(path)),
+        m_target(std::move(target)) {}
 
   // The file is closed before its temporary name is removed.
-  UniqueHandle<TempPathTraits> m_tempPath;
-  UniqueNativeHandle m_file;
-  std::string m_strPath;
-  Status m_firstFailure;  // of a write
+  UniqueHandle<TempPathTraits> m_tempPath;  // none when the target is written in place
+  UniqueNativeHandle m_file;                // where the output is put together
+  std::string m_strPath;                    // the target, links resolved
+  UniqueNativeHandle m_target;              // the FIFO or device written in place
+  Status m_firstFailure;                    // of a write
 };
 
 }  // namespace rqx340

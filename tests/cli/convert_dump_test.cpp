@@ -2,12 +2,21 @@
 // generated measurements.
 #include <gtest/gtest.h>
 #include <rapidjson/document.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "support/fifo.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
 
@@ -20,6 +29,7 @@ using test::ProgramResult;
 using test::ReadFileBytes;
 using test::RunProgram;
 using test::TempDir;
+using test::WriteFileBytes;
 
 const std::vector<std::string> kEnv = {"TZ=UTC", "RQX340_SHORTDATE=yyyy-MM-dd",
                                        "RQX340_TIMEFORMAT=HH:mm:ss"};
@@ -239,6 +249,168 @@ TEST(ConvertDumpTest, UnreadableInputOrUnwritableOutputFails) {
   }
   // No temporary file is left behind.
   EXPECT_TRUE(fs::is_empty(dir.Path()));
+}
+
+// What OUT is decides how it is written: a link is followed, a file keeps its
+// mode, a FIFO or device is written through, anything else is refused.
+TEST(ConvertDumpTest, OutIsWrittenAsWhatItIs) {
+  TempDir reference;
+  const std::string expected = ConvertedFixture(reference.Path() / "out.bin");
+  ASSERT_FALSE(expected.empty());
+  const std::string in = DataFile("conversion/broadband-notes-summary.rqx2").string();
+
+  struct Case {
+    const char* what;
+    // Makes what stands at OUT inside `dir`; returns OUT, or nothing to skip.
+    std::optional<fs::path> (*make)(const fs::path& dir);
+    int exit_code;
+    const char* message;  // part of the error, for a refusal
+    const char* written;  // the file that receives the bytes, relative to the folder
+    unsigned mode;        // its permission bits afterwards; 0 not checked
+  };
+  const Case cases[] = {
+      {"a 0600 file keeps its mode",
+       [](const fs::path& dir) -> std::optional<fs::path> {
+         WriteFileBytes(dir / "out", "old");
+         fs::permissions(dir / "out", fs::perms::owner_read | fs::perms::owner_write,
+                         fs::perm_options::replace);
+         return dir / "out";
+       },
+       0, "", "out", 0600},
+      {"a link to a file in another folder, relative to the link's folder",
+       [](const fs::path& dir) -> std::optional<fs::path> {
+         fs::create_directories(dir / "a");
+         fs::create_directories(dir / "b");
+         WriteFileBytes(dir / "b" / "target", "old");
+         fs::permissions(dir / "b" / "target", fs::perms(0640), fs::perm_options::replace);
+         fs::create_symlink("../b/target", dir / "a" / "link");
+         return dir / "a" / "link";
+       },
+       0, "", "b/target", 0640},
+      {"a dangling link creates its target",
+       [](const fs::path& dir) -> std::optional<fs::path> {
+         fs::create_directories(dir / "a");
+         fs::create_directories(dir / "b");
+         fs::create_symlink("../b/new", dir / "a" / "link");
+         return dir / "a" / "link";
+       },
+       0, "", "b/new", 0},
+      {"a chain of links",
+       [](const fs::path& dir) -> std::optional<fs::path> {
+         WriteFileBytes(dir / "target", "old");
+         fs::create_symlink("target", dir / "second");
+         fs::create_symlink(dir / "second", dir / "first");
+         return dir / "first";
+       },
+       0, "", "target", 0},
+      {"a character device is written through",
+       [](const fs::path& dir) -> std::optional<fs::path> {
+         // A private node of the null device: nothing on the system is at stake.
+         if (mknod((dir / "null").c_str(), S_IFCHR | 0600, makedev(1, 3)) != 0) return {};
+         return dir / "null";
+       },
+       0, "", "", 0},
+      {"a folder is refused",
+       [](const fs::path& dir) -> std::optional<fs::path> {
+         fs::create_directories(dir / "sub");
+         return dir / "sub";
+       },
+       1, "it is a folder; only a regular file, a FIFO or a character device is written", "", 0},
+      {"a link to a folder is refused",
+       [](const fs::path& dir) -> std::optional<fs::path> {
+         fs::create_directories(dir / "sub");
+         fs::create_directory_symlink("sub", dir / "link");
+         return dir / "link";
+       },
+       1, "it is a folder", "", 0},
+      {"a socket is refused",
+       [](const fs::path& dir) -> std::optional<fs::path> {
+         const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+         sockaddr_un address{};
+         address.sun_family = AF_UNIX;
+         const std::string path = (dir / "sock").string();
+         if (fd < 0 || path.size() >= sizeof address.sun_path) return {};
+         path.copy(address.sun_path, path.size());
+         const bool bound = bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+         close(fd);
+         if (!bound) return {};
+         return dir / "sock";
+       },
+       1, "it is a socket", "", 0},
+      {"a loop of links is refused",
+       [](const fs::path& dir) -> std::optional<fs::path> {
+         fs::create_symlink("b", dir / "a");
+         fs::create_symlink("a", dir / "b");
+         return dir / "a";
+       },
+       1, "Too many levels of symbolic links", "", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    const auto out = c.make(dir.Path());
+    if (!out) {
+      std::printf("skipped: %s\n", c.what);
+      continue;
+    }
+    const auto before = fs::symlink_status(*out).type();
+    const ProgramResult result = Convert({in, out->string()});
+    EXPECT_EQ(result.exit_code, c.exit_code) << result.err;
+    EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+    // Whatever stood at OUT is still of its kind.
+    EXPECT_EQ(fs::symlink_status(*out).type(), before);
+    if (*c.written != '\0') {
+      EXPECT_EQ(ReadFileBytes(dir.Path() / c.written), expected);
+      if (c.mode != 0) {
+        EXPECT_EQ(test::ModeOf(dir.Path() / c.written), c.mode);
+      }
+    }
+    // No temporary file is left anywhere under the folder.
+    for (const auto& entry : fs::recursive_directory_iterator(dir.Path())) {
+      EXPECT_NE(entry.path().filename().string().front(), '.') << entry.path();
+    }
+  }
+}
+
+// A FIFO gets the whole output when its reader stays, and the message says that
+// part of it may be written when the reader goes away. The output is larger
+// than a pipe holds, so the writer sees the reader leave.
+TEST(ConvertDumpTest, AFifoAtOutIsWrittenThrough) {
+  TempDir data;
+  const ProgramResult generated = RunProgram(
+      "rqx340-gen", {"--count", "1", "--rows", "4000", "--octaves", "both", data.Path().string()});
+  ASSERT_EQ(generated.exit_code, 0) << generated.err;
+  const std::string in = (data.Path() / "M0001.rqx2").string();
+  ASSERT_EQ(Convert({in, (data.Path() / "reference").string()}).exit_code, 0);
+  const std::string expected = ReadFileBytes(data.Path() / "reference");
+  ASSERT_GT(expected.size(), 1u << 20);
+  for (const bool reader_stays : {true, false}) {
+    SCOPED_TRACE(reader_stays ? "reader stays" : "reader leaves");
+    TempDir dir;
+    const fs::path fifo = dir.Path() / "fifo";
+    ASSERT_TRUE(test::MakeFifo(fifo.string()));
+    std::string received;
+    std::thread reader([&] {
+      std::ifstream stream(fifo, std::ios::binary);
+      if (reader_stays) {
+        received.assign(std::istreambuf_iterator<char>(stream), {});
+      } else {
+        received.resize(100);
+        stream.read(received.data(), 100);
+      }
+    });
+    const ProgramResult result = Convert({in, fifo.string()});
+    reader.join();
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    if (reader_stays) {
+      EXPECT_EQ(result.exit_code, 0) << result.err;
+      EXPECT_EQ(received, expected);
+    } else {
+      EXPECT_EQ(result.exit_code, 1) << result.err;
+      EXPECT_NE(result.err.find("part of the output may be there"), std::string::npos)
+          << result.err;
+    }
+  }
 }
 
 TEST(ConvertDumpTest, DumpRefusesMalformedFiles) {
