@@ -1,11 +1,17 @@
 #include "platform/window.h"
 
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <filesystem>
 #include <thread>
+#include <vector>
 
 #include "platform/process.h"
 #include "support/session.h"
@@ -206,6 +212,64 @@ TEST(WindowTest, AWindowThatDiesMidMessageFailsTheSender) {
   child->Wait();
   sender.join();
   EXPECT_EQ(result, kSendFailed);
+}
+
+// A raw connection to a window's socket, as a misbehaving peer makes one.
+int ConnectRaw(const fs::path& socket_path) {
+  const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const std::string path = socket_path.string();
+  path.copy(address.sun_path, std::min(path.size(), sizeof address.sun_path - 1));
+  if (fd >= 0 && connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+// True when the endpoint has closed `fd`, waiting at most `timeout_ms`.
+bool ClosedByEndpoint(int fd, int timeout_ms) {
+  pollfd entry{fd, POLLIN, 0};
+  if (poll(&entry, 1, timeout_ms) <= 0) return false;
+  char byte = 0;
+  return recv(fd, &byte, 1, MSG_DONTWAIT) == 0;
+}
+
+// Idle peers cannot make a window look dead: every connection is served from
+// one poll set, the oldest idle ones go when there are too many, and a peer
+// that does not finish its request within a second is dropped.
+TEST(WindowTest, IdlePeersNeitherHideTheWindowNorStay) {
+  TestSession session;
+  const SessionDir dir = session.Open();
+  auto messenger = MakeMessenger(dir);
+  auto window = MakeWindow(dir);
+  ASSERT_TRUE(window);
+  const fs::path socket_path = session.Path() / WindowEndpointName(window->Handle());
+
+  std::vector<int> idle;
+  for (int i = 0; i < 200; ++i) {
+    const int fd = ConnectRaw(socket_path);
+    ASSERT_GE(fd, 0) << i;
+    idle.push_back(fd);
+  }
+  // Half a request, then nothing.
+  const char partial[10] = {'Z', 'W', 'M', '1', 1, 0, 0, 0, 0, 0};
+  ASSERT_EQ(send(idle.back(), partial, sizeof partial, MSG_NOSIGNAL), 10);
+
+  EXPECT_TRUE(messenger->IsWindow(window->Handle()));
+  // The ping came after them all: the oldest idle peers had to make room for
+  // it, the newest are still waiting for their request.
+  EXPECT_TRUE(ClosedByEndpoint(idle.front(), 0));
+  EXPECT_FALSE(ClosedByEndpoint(idle[idle.size() - 2], 0));
+  // Within its second and a little, every idle peer is gone.
+  for (const int fd : idle) EXPECT_TRUE(ClosedByEndpoint(fd, 5000));
+  for (const int fd : idle) close(fd);
+
+  // The window still answers as before.
+  std::thread owner([&] { window->Wait(-1)->Reply(9); });
+  EXPECT_EQ(messenger->Send(window->Handle(), {kWmUser + 1, 1, 0}), 9u);
+  owner.join();
 }
 
 TEST(WindowTest, LongSessionPathsWork) {

@@ -1,7 +1,8 @@
 // Windows as Unix-domain sockets. One connection carries one request and its
-// reply (docs/protocol.md). A thread per endpoint accepts connections: it answers
-// pings itself and queues sent and posted messages for the owner, so a ping never
-// waits for the owner or for any lock the owner holds.
+// reply (docs/protocol.md). A thread per endpoint serves all its connections
+// from one poll set: it answers pings itself and queues sent and posted
+// messages for the owner, so a ping never waits for the owner, for any lock the
+// owner holds, or for another peer.
 #include "platform/window.h"
 
 #include <fcntl.h>
@@ -11,6 +12,7 @@
 #include <sys/stat.h>
 #include <sys/un.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <condition_variable>
@@ -20,6 +22,7 @@
 #include <random>
 #include <system_error>
 #include <thread>
+#include <vector>
 
 #include "base/byte_order.h"
 #include "platform/posix/posix_util.h"
@@ -41,6 +44,13 @@ enum RequestKind : std::uint32_t { kPing = 1, kSend = 2, kPost = 3 };
 
 constexpr int kAnswerTimeoutMs = 1000;
 constexpr std::size_t kMaxQueued = 1024;
+// Connections an endpoint keeps open at once: peers still sending their
+// request and senders whose message waits in the queue. Beyond it the oldest
+// peer still sending is dropped, so idle connections cannot use up the
+// process's descriptors or crowd out a ping.
+constexpr std::size_t kMaxConnections = 128;
+// How long the endpoint stops accepting when the process has no descriptor left.
+constexpr int kAcceptPauseMs = 100;
 constexpr int kBindAttempts = 64;
 
 int RemainingMs(Clock::time_point deadline) {
@@ -189,8 +199,21 @@ struct MessageEndpoint::State {
   // Binds the endpoint of `candidate`. nullopt when a live window already has
   // the handle; an error text when binding failed for another reason.
   std::optional<std::string> Bind(WindowHandle candidate, bool& in_use);
+  // A connection whose request has not all arrived yet.
+  struct Peer {
+    UniqueFd connection;
+    std::array<std::byte, kRequestSize> request{};
+    std::size_t received = 0;
+    Clock::time_point deadline;
+  };
+
   void Serve();
-  void HandleConnection(UniqueFd connection);
+  // Reads what `peer` has sent; false when it is done with (answered, queued,
+  // or dropped).
+  bool ReadFrom(Peer& peer);
+  void Dispatch(UniqueFd connection, std::span<const std::byte> request);
+  void Accept(std::vector<Peer>& peers, Clock::time_point& paused_until);
+  std::size_t QueuedSenders();
   void Stop();
 
   SessionDir dir;
@@ -254,27 +277,100 @@ std::optional<std::string> MessageEndpoint::State::Bind(WindowHandle candidate, 
   return "cannot bind " + dir.PathOf(candidate_name) + ": it keeps coming back";
 }
 
+// Every connection is served from one poll set: a peer that connects and says
+// nothing only holds a place in it until its second is up, and never delays a
+// ping from anyone else.
 void MessageEndpoint::State::Serve() {
+  // Accept takes every waiting connection and must not block once they are taken.
+  const int listener_flags = fcntl(FdOf(listener), F_GETFL);
+  if (listener_flags != -1) fcntl(FdOf(listener), F_SETFL, listener_flags | O_NONBLOCK);
+  std::vector<Peer> peers;  // oldest first
+  Clock::time_point paused_until{};
+  std::vector<pollfd> entries;
   for (;;) {
-    pollfd entries[2] = {{FdOf(listener), POLLIN, 0}, {FdOf(wake), POLLIN, 0}};
-    const int ready = poll(entries, 2, -1);
-    if (ready < 0) {
-      if (errno == EINTR) continue;
-      return;
+    const auto now = Clock::now();
+    const bool accepting = now >= paused_until;
+    entries.assign({{FdOf(wake), POLLIN, 0}, {accepting ? FdOf(listener) : -1, POLLIN, 0}});
+    int timeout = accepting ? -1 : RemainingMs(paused_until) + 1;
+    for (const Peer& peer : peers) {
+      entries.push_back({FdOf(peer.connection), POLLIN, 0});
+      const int left = RemainingMs(peer.deadline);
+      timeout = timeout < 0 ? left : std::min(timeout, left);
     }
-    if (entries[1].revents != 0) return;
-    if (entries[0].revents & POLLIN) {
-      UniqueFd connection = OwnFd(accept4(FdOf(listener), nullptr, nullptr, SOCK_CLOEXEC));
-      if (connection.Valid()) HandleConnection(std::move(connection));
+    const int ready = poll(entries.data(), entries.size(), timeout);
+    if (ready < 0 && errno != EINTR) return;
+    if (entries[0].revents != 0) return;
+
+    // Peers first, by index into the set as it was polled; new ones come after.
+    std::vector<Peer> kept;
+    kept.reserve(peers.size());
+    const auto checked = Clock::now();
+    for (std::size_t i = 0; i < peers.size(); ++i) {
+      Peer& peer = peers[i];
+      const bool readable = ready > 0 && entries[i + 2].revents != 0;
+      if (readable && !ReadFrom(peer)) continue;
+      if (checked >= peer.deadline) continue;  // too slow: dropped
+      kept.push_back(std::move(peer));
+    }
+    peers = std::move(kept);
+    if (ready > 0 && (entries[1].revents & POLLIN) != 0) Accept(peers, paused_until);
+  }
+}
+
+void MessageEndpoint::State::Accept(std::vector<Peer>& peers, Clock::time_point& paused_until) {
+  for (;;) {
+    UniqueFd connection =
+        OwnFd(accept4(FdOf(listener), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
+    if (!connection.Valid()) {
+      if (errno == EINTR || errno == ECONNABORTED) continue;
+      if (errno == EMFILE || errno == ENFILE) {
+        // Make room by the oldest idle peer, or wait a moment for some.
+        if (!peers.empty()) {
+          peers.erase(peers.begin());
+          continue;
+        }
+        paused_until = Clock::now() + std::chrono::milliseconds(kAcceptPauseMs);
+      }
+      return;  // EAGAIN: every waiting connection is taken
+    }
+    if (!SameUserPeer(FdOf(connection))) continue;
+    if (peers.size() + QueuedSenders() >= kMaxConnections) {
+      if (peers.empty()) continue;  // every place holds a sender: the newcomer goes
+      peers.erase(peers.begin());
+    }
+    Peer peer;
+    peer.connection = std::move(connection);
+    peer.deadline = Clock::now() + std::chrono::milliseconds(kAnswerTimeoutMs);
+    // A request that is already there is served at once.
+    if (ReadFrom(peer)) peers.push_back(std::move(peer));
+  }
+}
+
+std::size_t MessageEndpoint::State::QueuedSenders() {
+  std::lock_guard lock(mutex);
+  return static_cast<std::size_t>(std::count_if(
+      queue.begin(), queue.end(), [](const Pending& pending) { return pending.reply.Valid(); }));
+}
+
+bool MessageEndpoint::State::ReadFrom(Peer& peer) {
+  for (;;) {
+    const ssize_t got = recv(FdOf(peer.connection), peer.request.data() + peer.received,
+                             peer.request.size() - peer.received, 0);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return true;
+    if (got <= 0) return false;  // closed or failed before the request was whole
+    peer.received += static_cast<std::size_t>(got);
+    if (peer.received == peer.request.size()) {
+      // The reply is written as one small blocking write, like every other.
+      const int flags = fcntl(FdOf(peer.connection), F_GETFL);
+      if (flags != -1) fcntl(FdOf(peer.connection), F_SETFL, flags & ~O_NONBLOCK);
+      Dispatch(std::move(peer.connection), peer.request);
+      return false;
     }
   }
 }
 
-void MessageEndpoint::State::HandleConnection(UniqueFd connection) {
-  if (!SameUserPeer(FdOf(connection))) return;
-  std::array<std::byte, kRequestSize> request{};
-  const auto deadline = Clock::now() + std::chrono::milliseconds(kAnswerTimeoutMs);
-  if (!ReadExact(FdOf(connection), request, deadline)) return;
+void MessageEndpoint::State::Dispatch(UniqueFd connection, std::span<const std::byte> request) {
   if (GetUint32(request, 0) != kRequestMagic) return;
   const WindowMessage message{GetUint32(request, 8), GetUint32(request, 12), GetInt32(request, 16)};
   switch (GetUint32(request, 4)) {
