@@ -14,6 +14,10 @@ namespace rqx340 {
 // True when `path` names a regular file after following symlinks.
 bool IsRegularFile(const std::string& path);
 
+// True when something is at `path` after following symlinks, also when it
+// cannot be examined; false only when nothing is there.
+bool PathExists(const std::string& path);
+
 struct FileEntry {
   std::string name;  // without the folder
   std::uint64_t size = 0;

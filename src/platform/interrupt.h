@@ -13,7 +13,8 @@ void CatchTerminationRequests();
 bool TerminationRequested();
 
 // The exit status that reports the first request: 130 for an interrupt, 143
-// for a termination request; 0 while none came.
+// for a termination request, 129 for a hang-up (the terminal went away); 0
+// while none came.
 int TerminationExitCode();
 
 }  // namespace rqx340

@@ -19,7 +19,12 @@ class NamedMutex {
   // Waits as long as it takes. Two NamedMutex objects exclude each other even
   // inside one process.
   void Lock();
+  // Takes the mutex only when that needs no wait.
   bool TryLock();
+  // Waits at most `timeout_ms` for the mutex; false when it is still held by
+  // another then. A caller that must keep a user interface alive waits in
+  // short slices and pumps its messages between them.
+  bool LockFor(int timeout_ms);
   void Unlock();
 
  private:

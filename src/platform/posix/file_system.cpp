@@ -36,6 +36,11 @@ bool IsRegularFile(const std::string& path) {
   return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+bool PathExists(const std::string& path) {
+  struct stat st {};
+  return stat(path.c_str(), &st) == 0 || (errno != ENOENT && errno != ENOTDIR);
+}
+
 Result<std::vector<FileEntry>> ListFiles(const std::string& folder, std::string_view suffix) {
   UniqueNativeHandle dir_handle =
       posix::OwnFd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));

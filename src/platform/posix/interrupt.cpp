@@ -1,10 +1,11 @@
-// SIGINT and SIGTERM handlers that only record the first signal: a
+// SIGINT, SIGTERM and SIGHUP handlers that only record the first signal: a
 // sig_atomic_t is all a handler may safely touch.
 #include "platform/interrupt.h"
 
 #include <signal.h>
 
 #include <csignal>
+#include <initializer_list>
 
 namespace rqx340 {
 
@@ -23,10 +24,8 @@ void CatchTerminationRequests() {
   action.sa_handler = OnTerminationSignal;
   sigemptyset(&action.sa_mask);
   // One handler at a time, so the first signal is the one that stays.
-  sigaddset(&action.sa_mask, SIGINT);
-  sigaddset(&action.sa_mask, SIGTERM);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
+  for (const int number : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&action.sa_mask, number);
+  for (const int number : {SIGINT, SIGTERM, SIGHUP}) sigaction(number, &action, nullptr);
 }
 
 bool TerminationRequested() { return g_signal != 0; }

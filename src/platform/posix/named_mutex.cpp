@@ -7,6 +7,10 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
 #include "platform/posix/posix_util.h"
 
 namespace rqx340 {
@@ -29,6 +33,20 @@ bool NamedMutex::TryLock() {
   while ((result = flock(posix::FdOf(m_lock), LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
   }
   return result == 0;
+}
+
+bool NamedMutex::LockFor(int timeout_ms) {
+  // flock cannot wait with a limit; a few milliseconds between tries cost
+  // nothing next to what the holder is doing.
+  constexpr auto kPause = std::chrono::milliseconds(5);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+  for (;;) {
+    if (TryLock()) return true;
+    const auto now = std::chrono::steady_clock::now();
+    if (now >= deadline) return false;
+    std::this_thread::sleep_for(
+        std::min<std::chrono::steady_clock::duration>(kPause, deadline - now));
+  }
 }
 
 void NamedMutex::Unlock() { flock(posix::FdOf(m_lock), LOCK_UN); }
