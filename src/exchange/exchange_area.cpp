@@ -95,6 +95,39 @@ int CQWExchange::Create(std::string_view exeName) {
   return 1;
 }
 
+int CQWExchange::OpenOrCreate(std::string_view exeName) {
+  Close();
+  if (!MakeName(exeName)) return Fail(m_strLastError);
+  if (!OpenSession()) return Fail(m_strLastError);
+  auto mapping = SharedMemory::OpenOrCreate(*m_session, m_name, kAreaSize);
+  if (!mapping) return Fail(mapping.ErrorText());
+  m_mapping = std::move(*mapping);
+  if (!MapView()) return 0;
+  m_strLastError.clear();
+  return 1;
+}
+
+bool CQWExchange::RemoveIfUnused() {
+  if (!m_view || !m_mutex || !m_mapping || !m_session) return false;
+  WindowMessenger* messenger = Messenger();
+  bool removed = false;
+  {
+    NamedMutexLock lock(*m_mutex);
+    bool in_use = false;
+    if (HasWholeArea()) {
+      for (int index = 0; index < kSlotCount && !in_use; ++index) {
+        const Slot slot = ReadSlot(SlotBytes(m_view->Bytes(), index));
+        in_use = slot.inUse != 0 && messenger != nullptr && messenger->IsWindow(slot.hostWindow);
+      }
+    }
+    // Under the mutex, so that a host that is just offering its slots finds
+    // either the area with them or no area at all.
+    if (!in_use) removed = m_mapping->RemoveName(*m_session).Ok();
+  }
+  Close();
+  return removed;
+}
+
 bool CQWExchange::MapView() {
   if (!m_mapping || !m_session) return Fail("the exchange area is not open") != 0;
   auto view = m_mapping->Map(kAreaSize);
@@ -117,11 +150,27 @@ WindowMessenger* CQWExchange::Messenger() const {
   return m_messenger ? m_messenger : m_sessionMessenger.get();
 }
 
+bool CQWExchange::HasWholeArea() {
+  const auto size = m_mapping ? m_mapping->Size() : Result<std::uint64_t>(Failure("not open"));
+  if (size && *size >= kAreaSize) return true;
+  m_strLastError = "exchange area " + m_name +
+                   (size ? " has shrunk to " + std::to_string(*size) + " bytes"
+                         : " cannot be examined: " + size.ErrorText());
+  return false;
+}
+
 bool CQWExchange::WithLockedArea(const std::function<void(std::span<std::byte>)>& access) {
   if (!m_view || !m_mutex) return false;
   NamedMutexLock lock(*m_mutex);
+  if (!HasWholeArea()) return false;
   access(m_view->Bytes());
   return true;
+}
+
+bool CQWExchange::IsIntact() {
+  if (!m_view || !m_mutex) return false;
+  NamedMutexLock lock(*m_mutex);
+  return HasWholeArea();
 }
 
 int CQWExchange::FindNextSlot() {
@@ -132,6 +181,10 @@ int CQWExchange::FindNextSlot() {
   }
   WindowMessenger* messenger = Messenger();
   NamedMutexLock lock(*m_mutex);
+  if (!HasWholeArea()) {
+    m_cursor = -1;
+    return -1;
+  }
   while (m_cursor < kSlotCount) {
     const int index = m_cursor++;
     const Slot slot = ReadSlot(SlotBytes(m_view->Bytes(), index));

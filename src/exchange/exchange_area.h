@@ -35,6 +35,14 @@ class CQWExchange {
   virtual int Create(std::string_view exeName);
   virtual void Close();
 
+  // For a host that shares the area with others: opens it as it is, or
+  // creates it (all zero) when it is missing. 1 when the area is open after.
+  int OpenOrCreate(std::string_view exeName);
+  // For a host that goes: removes the area's name when no slot is offered by
+  // a live host any more (or the area has shrunk), then closes the area.
+  // Whoever still has it open keeps it. True when the name was removed.
+  bool RemoveIfUnused();
+
   // Names the area after the directory of the program's executable. On POSIX
   // `exeName` does not take part: the directory is that of the running program,
   // or of the one given to SetExecutablePath. False, with no name formed, when
@@ -70,9 +78,13 @@ class CQWExchange {
   // The session directory of the open area.
   const SessionDir* Session() const { return m_session ? &*m_session : nullptr; }
 
-  // Runs `access` on the whole area while holding its mutex; false when the area
-  // is not mapped.
+  // Runs `access` on the whole area while holding its mutex; false, without
+  // touching it, when the area is not mapped or its file has shrunk below the
+  // area's size (LastError then says so).
   bool WithLockedArea(const std::function<void(std::span<std::byte>)>& access);
+  // False, saying why in LastError, when the area's file has shrunk since it
+  // was mapped: touching the view would fault.
+  bool IsIntact();
 
  protected:
   WindowMessenger* Messenger() const;
@@ -81,6 +93,8 @@ class CQWExchange {
  private:
   int Fail(std::string reason);
   bool OpenSession();
+  // Under the mutex: whether the file still holds the whole area.
+  bool HasWholeArea();
 
   std::optional<MappedView> m_view;
   std::optional<NamedMutex> m_mutex;

@@ -1,6 +1,7 @@
 // zul-refhost and a client as separate processes.
 #include <gtest/gtest.h>
 #include <rapidjson/document.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -133,8 +134,8 @@ TEST(RefhostTest, OffersSlotsWhileItRunsAndWithdrawsThem) {
     EXPECT_EQ(slot.clientWindow, 0u);
   }
   EXPECT_EQ(host.Stop(), 0);
-  EXPECT_EQ(ReadAreaSlot(session, 0).inUse, 0u);
-  EXPECT_EQ(ReadAreaSlot(session, 0).hostWindow, 0u);
+  // The last host of an area removes it with its socket.
+  EXPECT_FALSE(fs::exists(session.Path() / AreaName()));
   EXPECT_FALSE(fs::exists(session.Path() / WindowEndpointName(host.Window())));
 }
 
@@ -356,8 +357,9 @@ TEST(RefhostTest, AHostThatVanishesGives255) {
     ASSERT_FALSE(entries.empty());
     EXPECT_EQ(entries.back().status, "exit");
     EXPECT_FALSE(entries.back().reply);
-    // The dead host's leftovers: its socket stays, but no client finds its slot.
-    EXPECT_TRUE(fs::exists(session.Path() / WindowEndpointName(host.Window())));
+    // Even a host that ends inside a command leaves neither its socket nor the area.
+    EXPECT_FALSE(fs::exists(session.Path() / WindowEndpointName(host.Window())));
+    EXPECT_FALSE(fs::exists(session.Path() / AreaName()));
     const ClientRun late = RunClient(session, {});
     EXPECT_TRUE(HasLine(late.lines, "open 254 0 -1")) << ::testing::PrintToString(late.lines);
   }
@@ -462,6 +464,170 @@ TEST(RefhostTest, TwoClientsClaimTheirSlotsAtOnce) {
     }
     EXPECT_EQ(per_slot, (Commands{5, 99, 4})) << slot;
   }
+}
+
+// A second host in the same session directory offers slots nobody else
+// offers, takes over the slots of a host that died, and refuses to start when
+// too few are left; a live host's slots are never touched.
+TEST(RefhostTest, AHostOffersOnlyFreeSlotsOrThoseOfADeadHost) {
+  TestSession session;
+  RefHost first(session, HostArguments({"--slots", "2"}));
+  ASSERT_TRUE(first.Started()) << first.FirstLine();
+  RefHost second(session, HostArguments({"--slots", "29"}));
+  ASSERT_TRUE(second.Started()) << second.FirstLine();
+  for (int i = 0; i < kSlotCount; ++i) {
+    SCOPED_TRACE(i);
+    const Slot slot = ReadAreaSlot(session, i);
+    EXPECT_EQ(slot.hostWindow, i < 2 ? first.Window() : i < 31 ? second.Window() : 0u);
+    EXPECT_EQ(slot.slotName, i < 31 ? "Slot " + std::to_string(i + 1) : "");
+  }
+
+  // Two slots wanted, one free: refused, and nothing of it is left.
+  SpawnOptions options = session.ChildOptions();
+  options.merge_stderr = true;
+  auto refused = ChildProcess::Spawn(test::ProgramPath("zul-refhost"),
+                                     HostArguments({"--slots", "2"}), options);
+  ASSERT_TRUE(refused) << refused.ErrorText();
+  const std::string out = refused->ReadRest();
+  EXPECT_EQ(refused->Wait(), 1);
+  EXPECT_NE(out.find("has 1 free slots, 2 wanted"), std::string::npos) << out;
+  EXPECT_EQ(ReadAreaSlot(session, 31).inUse, 0u);
+
+  // The first host dies without withdrawing its slots: they can be had again.
+  first.Process().Kill();
+  first.Process().Wait();
+  RefHost third(session, HostArguments({"--slots", "3"}));
+  ASSERT_TRUE(third.Started()) << third.FirstLine();
+  EXPECT_EQ(ReadAreaSlot(session, 0).hostWindow, third.Window());
+  EXPECT_EQ(ReadAreaSlot(session, 1).hostWindow, third.Window());
+  EXPECT_EQ(ReadAreaSlot(session, 2).hostWindow, second.Window());
+  EXPECT_EQ(ReadAreaSlot(session, 31).hostWindow, third.Window());
+
+  // A client finds the live hosts' slots only; the area stays while one lives.
+  EXPECT_EQ(second.Stop(), 0);
+  EXPECT_EQ(ReadAreaSlot(session, 2).inUse, 0u);
+  EXPECT_TRUE(fs::exists(session.Path() / AreaName()));
+  EXPECT_EQ(third.Stop(), 0);
+  EXPECT_FALSE(fs::exists(session.Path() / AreaName()));
+}
+
+// However the host ends, it leaves neither its window's socket nor an area
+// that no live host offers slots in.
+TEST(RefhostTest, EveryWayOutRemovesTheSocketAndTheArea) {
+  enum class End { kTerminate, kHangUp, kToolEnds, kExitOn, kBadLog };
+  struct Case {
+    const char* what;
+    std::vector<std::string> args;
+    End end;
+    int exit_code;
+  };
+  const Case cases[] = {
+      {"SIGTERM", {}, End::kTerminate, 0},
+      {"SIGHUP", {}, End::kHangUp, 0},
+      {"the launched tool ends", {"--launch", "connect"}, End::kToolEnds, 0},
+      {"--exit-on", {"--exit-on", "5"}, End::kExitOn, 3},
+      {"the log cannot be opened", {"--log", "/nonexistent/log"}, End::kBadLog, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TestSession session;
+    SpawnOptions options = session.ChildOptions();
+    options.merge_stderr = true;
+    auto host =
+        ChildProcess::Spawn(test::ProgramPath("zul-refhost"), HostArguments(c.args), options);
+    ASSERT_TRUE(host) << host.ErrorText();
+    if (c.end != End::kBadLog) {
+      const auto line = host->ReadLine(30000);
+      ASSERT_TRUE(line && line->rfind("window ", 0) == 0) << line.value_or("");
+    }
+    switch (c.end) {
+      case End::kTerminate:
+        host->Terminate();
+        break;
+      case End::kHangUp:
+        kill(host->Id(), SIGHUP);
+        break;
+      case End::kExitOn:
+        RunClient(session, {});
+        break;
+      case End::kToolEnds:
+      case End::kBadLog:
+        break;
+    }
+    host->ReadRest();
+    EXPECT_EQ(host->Wait(), c.exit_code);
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(session.Path())) {
+      const std::string name = entry.path().filename().string();
+      // The mutex's lock file stays: removing a lock file races with its users.
+      if (name != AreaName() + "MUX") left.push_back(name);
+    }
+    EXPECT_EQ(left, std::vector<std::string>{});
+  }
+}
+
+// A full file system is reported when the host makes the area, not found out
+// by a SIGBUS when it first touches it.
+TEST(RefhostTest, AFullFileSystemIsReportedNotFaultedOn) {
+  TestSession session;
+  const fs::path mount = session.Path() / "full";
+  fs::create_directory(mount);
+  // A small file system of its own, filled up, in a mount namespace of its own.
+  const std::string script =
+      "mount -t tmpfs -o size=64k,mode=0700 tmpfs \"$1\" 2>/dev/null || exit 77\n"
+      "cat /dev/zero > \"$1/fill\" 2>/dev/null\n"
+      "RQX340_RUNTIME_DIR=\"$1\" \"$2\" --tool \"$3\" 2>&1\n"
+      "echo \"exit $?\"\n"
+      "rm \"$1/fill\"\n"
+      "ls -A \"$1\"\n";
+  SpawnOptions options;
+  options.capture_stdout = true;
+  options.merge_stderr = true;
+  auto shell =
+      ChildProcess::Spawn("/usr/bin/unshare",
+                          {"--mount", "--propagation", "private", "/bin/sh", "-c", script, "sh",
+                           mount.string(), test::ProgramPath("zul-refhost"), ClientProgram()},
+                          options);
+  ASSERT_TRUE(shell) << shell.ErrorText();
+  const std::string out = shell->ReadRest();
+  const int code = shell->Wait();
+  if (code == 77 || (code != 0 && out.find("exit ") == std::string::npos)) {
+    GTEST_SKIP() << "cannot mount a file system here: " << out;
+  }
+  EXPECT_NE(out.find("No space left on device"), std::string::npos) << out;
+  // Not 135 (SIGBUS), and nothing is left in the full directory.
+  EXPECT_EQ(out.substr(out.find("exit ")), "exit 1\n") << out;
+}
+
+// An area file that shrinks under a mapping would fault on the next touch:
+// the host stops with a message and cleans up, a client that already holds a
+// slot closes without touching it.
+TEST(RefhostTest, AnAreaThatShrinksIsNeverTouched) {
+  TestSession session;
+  SpawnOptions options = session.ChildOptions();
+  options.merge_stderr = true;
+  auto host = ChildProcess::Spawn(test::ProgramPath("zul-refhost"), HostArguments(), options);
+  ASSERT_TRUE(host) << host.ErrorText();
+  const auto line = host->ReadLine(30000);
+  ASSERT_TRUE(line && line->rfind("window ", 0) == 0) << line.value_or("");
+  auto client =
+      ChildProcess::Spawn(ClientProgram(), {"connect", "--hold", "99"}, session.ChildOptions());
+  ASSERT_TRUE(client) << client.ErrorText();
+  ASSERT_EQ(client->ReadLine(30000), "open 0 0 0");
+
+  fs::resize_file(session.Path() / AreaName(), 100);
+  const std::string out = host->ReadRest();
+  EXPECT_EQ(host->Wait(), 1);
+  EXPECT_NE(out.find("exchange area " + AreaName() + " has shrunk to 100 bytes; stopping"),
+            std::string::npos)
+      << out;
+  EXPECT_FALSE(fs::exists(session.Path() / AreaName()));
+
+  // The client's area is the shrunk file it still has open.
+  client->CloseStdin();
+  EXPECT_EQ(client->ReadLine(30000), "cmd 99 255 0");
+  EXPECT_EQ(client->ReadLine(30000), "closed 0");
+  EXPECT_EQ(client->Wait(), 0);
 }
 
 TEST(RefhostTest, AnUnsafeSessionDirectoryIsRefused) {

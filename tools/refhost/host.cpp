@@ -3,6 +3,7 @@
 // in the inbox.
 #include "host.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -12,7 +13,6 @@
 #include "exchange/handover_files.h"
 #include "platform/code_page.h"
 #include "platform/input_file.h"
-#include "platform/process.h"
 #include "platform/temp_files.h"
 
 namespace rqx340::refhost {
@@ -74,7 +74,11 @@ std::string InboxName(std::string_view utf8_name) {
   return name;
 }
 
-std::uint32_t Host::HandleCommand(std::uint32_t command, std::int32_t slot) {
+bool Host::Offers(std::int32_t slot) const {
+  return std::find(m_slots.begin(), m_slots.end(), slot) != m_slots.end();
+}
+
+std::optional<std::uint32_t> Host::HandleCommand(std::uint32_t command, std::int32_t slot) {
   const std::uint64_t count = ++m_counts[command];
   LogEntry entry;
   entry.command = command;
@@ -83,8 +87,12 @@ std::uint32_t Host::HandleCommand(std::uint32_t command, std::int32_t slot) {
     if (rule.Matches(command, count)) {
       entry.checks.push_back("exit on occurrence " + std::to_string(count));
       m_log.Write(entry);
-      ExitProcessNow(kExitOnCommandCode);
+      return std::nullopt;
     }
+  }
+  // Every command 20 takes the next axis, whether it is refused or not.
+  if (command == kCmdRawSignal && Offers(slot)) {
+    ++m_transfers[static_cast<std::size_t>(slot)].raw_signals;
   }
   const FailRule* forced = nullptr;
   for (const auto& rule : m_options.fails) {
@@ -113,9 +121,7 @@ std::uint32_t Host::HandleCommand(std::uint32_t command, std::int32_t slot) {
 }
 
 Host::Work Host::DoCommand(std::uint32_t command, std::int32_t slot) {
-  if (slot < 0 || slot >= m_options.slots) {
-    return {12, {"slot " + std::to_string(slot) + " is not offered"}};
-  }
+  if (!Offers(slot)) return {12, {"slot " + std::to_string(slot) + " is not offered"}};
   Transfer& transfer = m_transfers[static_cast<std::size_t>(slot)];
   switch (command) {
     case kCmdOpen:
@@ -155,8 +161,10 @@ Host::Work Host::DoCommand(std::uint32_t command, std::int32_t slot) {
 
 Host::Work Host::Open(std::int32_t slot) {
   Slot fields;
-  m_area.WithLockedArea(
-      [&](std::span<std::byte> area) { fields = ReadSlot(SlotBytes(area, slot)); });
+  if (!m_area.WithLockedArea(
+          [&](std::span<std::byte> area) { fields = ReadSlot(SlotBytes(area, slot)); })) {
+    return {12, {m_area.LastError()}};
+  }
   char window[16];
   std::snprintf(window, sizeof window, "%08X", static_cast<unsigned>(fields.clientWindow));
   return {0,
@@ -210,14 +218,15 @@ Host::Work Host::CheckTime(Transfer& transfer) {
 }
 
 Host::Work Host::TakeRawSignal(Transfer& transfer) {
-  if (transfer.axes.size() >= std::size(kAxisNames)) return {12, {"more than three raw signals"}};
+  const std::size_t position = transfer.raw_signals - 1;
+  if (position >= std::size(kAxisNames)) return {12, {"more than three raw signals"}};
   const std::string name = RawSignalName(m_options.client_id);
   auto content = m_session.ReadFile(name, kMaxHandoverFile);
   if (!content) return {1, {"raw signal: " + content.ErrorText()}};
-  const char axis = kAxisNames[transfer.axes.size()];
+  const char axis = kAxisNames[position];
   const std::string check =
       std::string("raw signal ") + axis + ": " + std::to_string(content->size()) + " bytes";
-  transfer.axes.push_back(std::move(*content));
+  transfer.axes[position] = std::move(*content);
   return {0, {check}};
 }
 
@@ -240,7 +249,9 @@ Host::Work Host::Store(Transfer& transfer) {
   };
   bool stored = write(inbox / (base + ".bin"), transfer.content);
   for (std::size_t i = 0; stored && i < transfer.axes.size(); ++i) {
-    stored = write(inbox / (base + "-" + kAxisNames[i] + ".raw"), transfer.axes[i]);
+    if (transfer.axes[i]) {
+      stored = write(inbox / (base + "-" + kAxisNames[i] + ".raw"), *transfer.axes[i]);
+    }
   }
   if (!stored) {
     for (const auto& path : written) fs::remove(path, error);

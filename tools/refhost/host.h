@@ -24,12 +24,18 @@ inline constexpr int kExitOnCommandCode = 3;
 
 class Host {
  public:
-  Host(const Options& options, CQWExchange& area, const SessionDir& session, CommandLog& log)
-      : m_options(options), m_area(area), m_session(session), m_log(log) {}
+  // `slots` are the indices of the slots this host offers.
+  Host(const Options& options, CQWExchange& area, const SessionDir& session, CommandLog& log,
+       std::vector<int> slots)
+      : m_options(options),
+        m_area(area),
+        m_session(session),
+        m_log(log),
+        m_slots(std::move(slots)) {}
 
-  // Logs the command and returns the reply. For an --exit-on match the process
-  // ends here, after the log line.
-  std::uint32_t HandleCommand(std::uint32_t command, std::int32_t slot);
+  // Logs the command and returns the reply; nullopt, after the log line, for
+  // an --exit-on match: the host is to end at once without answering.
+  std::optional<std::uint32_t> HandleCommand(std::uint32_t command, std::int32_t slot);
 
  private:
   // The status of a command and what the host found doing it.
@@ -42,9 +48,12 @@ class Host {
     bool structure_ok = false;  // 2 succeeded
     std::string content;        // the exchange file as the mapping showed it
     bool time_ok = false;       // 27 succeeded
-    std::vector<std::string> axes;
+    // Axis files by the position of their command 20, refused ones included.
+    std::size_t raw_signals = 0;
+    std::array<std::optional<std::string>, 3> axes;
   };
 
+  bool Offers(std::int32_t slot) const;
   Work DoCommand(std::uint32_t command, std::int32_t slot);
   Work Open(std::int32_t slot);
   Work OpenExchangeFile(Transfer& transfer);
@@ -57,6 +66,7 @@ class Host {
   CQWExchange& m_area;
   const SessionDir& m_session;
   CommandLog& m_log;
+  std::vector<int> m_slots;
   std::map<std::uint32_t, std::uint64_t> m_counts;
   std::array<Transfer, kSlotCount> m_transfers;
 };

@@ -1,6 +1,7 @@
 // zul-refhost: a reference host. It creates the exchange area of the tool at
 // --tool, offers slots in it, answers the tool's commands as a careful host
 // would and keeps every measurement it receives in its inbox.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "base/byte_order.h"
+#include "base/result.h"
 #include "command_log.h"
 #include "exchange/exchange_area.h"
 #include "exchange/exchange_client.h"
@@ -33,11 +35,23 @@ int Fail(const std::string& text) {
   return 1;
 }
 
-void OfferSlots(CQWExchange& area, const Options& options, WindowHandle window) {
+// Claims `count` slots under the area's mutex: slots nobody offers, and slots
+// of a host that is gone. A live host's slots are never touched. Fails, saying
+// how many were free, when fewer are left.
+Result<std::vector<int>> OfferSlots(CQWExchange& area, WindowMessenger& messenger,
+                                    const Options& options, WindowHandle window) {
   const std::string client_id = ToAnsi(options.client_id);
-  area.WithLockedArea([&](std::span<std::byte> bytes) {
-    for (int i = 0; i < options.slots; ++i) {
+  std::vector<int> free;
+  const bool locked = area.WithLockedArea([&](std::span<std::byte> bytes) {
+    for (int i = 0; i < kSlotCount; ++i) {
+      const Slot slot = ReadSlot(SlotBytes(bytes, i));
+      if (slot.inUse == 0 || !messenger.IsWindow(slot.hostWindow)) free.push_back(i);
+    }
+    if (free.size() < static_cast<std::size_t>(options.slots)) return;
+    free.resize(static_cast<std::size_t>(options.slots));
+    for (const int i : free) {
       const auto slot = SlotBytes(bytes, i);
+      std::fill(slot.begin(), slot.end(), std::byte{0});
       PutUint32(slot, kInUseOffset, 1);
       PutUint32(slot, kHostWindowOffset, window);
       PutText(slot, kClientIdOffset, kClientIdSize, client_id, kClientIdSize);
@@ -45,37 +59,59 @@ void OfferSlots(CQWExchange& area, const Options& options, WindowHandle window) 
               kSlotNameSize - 1);
     }
   });
+  if (!locked) return Failure(area.LastError());
+  if (free.size() < static_cast<std::size_t>(options.slots)) {
+    return Failure("exchange area " + area.Name() + " has " + std::to_string(free.size()) +
+                   " free slots, " + std::to_string(options.slots) +
+                   " wanted: other hosts offer the rest");
+  }
+  return free;
 }
 
-// Takes back the slots this host still offers, as a host that goes away does.
-void WithdrawSlots(CQWExchange& area, const Options& options, WindowHandle window) {
-  area.WithLockedArea([&](std::span<std::byte> bytes) {
-    for (int i = 0; i < options.slots; ++i) {
-      const auto slot = SlotBytes(bytes, i);
-      if (GetUint32(slot, kHostWindowOffset) != window) continue;
-      PutUint32(slot, kInUseOffset, 0);
-      PutUint32(slot, kHostWindowOffset, 0);
-      PutText(slot, kClientIdOffset, kClientIdSize, {}, 0);
-      PutText(slot, kSlotNameOffset, kSlotNameSize, {}, 0);
-    }
-  });
-}
+// What a host that goes leaves behind: nothing. Its slots are withdrawn and the
+// area is removed when no other host offers a slot in it; the window's socket
+// goes with the window. Held for the whole run, so every way out cleans up.
+class AreaLease {
+ public:
+  AreaLease(CQWExchange& area, WindowHandle window) : m_area(area), m_window(window) {}
+  ~AreaLease() {
+    m_area.WithLockedArea([&](std::span<std::byte> bytes) {
+      for (int i = 0; i < kSlotCount; ++i) {
+        const auto slot = SlotBytes(bytes, i);
+        if (GetUint32(slot, kHostWindowOffset) != m_window) continue;
+        std::fill(slot.begin(), slot.end(), std::byte{0});
+      }
+    });
+    m_area.RemoveIfUnused();
+  }
+  AreaLease(const AreaLease&) = delete;
+  AreaLease& operator=(const AreaLease&) = delete;
+
+ private:
+  CQWExchange& m_area;
+  WindowHandle m_window;
+};
 
 int Run(const Options& options) {
   auto session = SessionDir::Open();
   if (!session) return Fail(session.ErrorText());
+  auto messenger = SessionMessenger::Open(*session);
+  if (!messenger) return Fail(messenger.ErrorText());
   auto created = MessageEndpoint::Create(*session);
   if (!created) return Fail(created.ErrorText());
   std::unique_ptr<MessageEndpoint> window = std::move(*created);
 
-  CQWExchange area;
+  CQWExchange area(messenger->get());
   area.SetExecutablePath(options.tool);
-  if (!area.Create(std::filesystem::path(options.tool).stem().string())) {
+  // Another host may already offer slots in the area: it is opened as it is.
+  if (!area.OpenOrCreate(std::filesystem::path(options.tool).stem().string())) {
     return Fail("cannot create the exchange area: " + area.LastError());
   }
+  const AreaLease lease(area, window->Handle());
+  auto slots = OfferSlots(area, **messenger, options, window->Handle());
+  if (!slots) return Fail(slots.ErrorText());
   auto log = CommandLog::Open(options.log);
   if (!log) return Fail(log.ErrorText());
-  OfferSlots(area, options, window->Handle());
 
   char window_text[16];
   std::snprintf(window_text, sizeof window_text, "%08X", window->Handle());
@@ -87,30 +123,30 @@ int Run(const Options& options) {
     std::vector<std::string> arguments = options.launch_arguments;
     if (arguments.empty()) arguments = {std::string("-h") + window_text, "-l0", "-k0", "-i0"};
     auto spawned = ChildProcess::Spawn(options.tool, arguments, {});
-    if (!spawned) {
-      WithdrawSlots(area, options, window->Handle());
-      return Fail(spawned.ErrorText());
-    }
+    if (!spawned) return Fail(spawned.ErrorText());
     tool = std::move(*spawned);
   }
 
-  Host host(options, area, *session, *log);
-  int exit_code = 0;
+  Host host(options, area, *session, *log, std::move(*slots));
   for (;;) {
     if (auto message = window->Wait(kPollMs); message && message->IsSent()) {
       const WindowMessage& m = message->Message();
-      message->Reply(m.message == kHostMessage ? host.HandleCommand(m.wparam, m.lparam) : 0);
-    }
-    if (tool) {
-      if (const auto code = tool->TryWait()) {
-        exit_code = *code;
-        break;
+      if (m.message != kHostMessage) {
+        message->Reply(0);
+      } else if (const auto reply = host.HandleCommand(m.wparam, m.lparam)) {
+        message->Reply(*reply);
+      } else {
+        // --exit-on: the sender sees the host go without an answer.
+        return kExitOnCommandCode;
       }
     }
-    if (TerminationRequested()) break;
+    if (tool) {
+      if (const auto code = tool->TryWait()) return *code;
+    }
+    if (TerminationRequested()) return 0;
+    // A file that shrank under the mapping would fault at the next touch.
+    if (!area.IsIntact()) return Fail(area.LastError() + "; stopping");
   }
-  WithdrawSlots(area, options, window->Handle());
-  return exit_code;
 }
 
 }  // namespace
