@@ -56,7 +56,12 @@ void BM_RawSignalHandOver(benchmark::State& state) {
   NullMessagePump pump;
   for (auto _ : state) {
     const RawHandoverResult result = HandOverRawSignal(
-        *folder, "ZURQX340", namer, raw_path, 0, [&] { ++commands; }, pump);
+        *folder, "ZURQX340", namer, raw_path, 0,
+        [&] {
+          ++commands;
+          return true;
+        },
+        pump);
     if (result != RawHandoverResult::kHandedOver) state.SkipWithError("hand-over failed");
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * samples * 12));

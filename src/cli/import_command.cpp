@@ -15,6 +15,7 @@
 #include "cli/commands.h"
 #include "cli/console_pump.h"
 #include "cli/terminal_progress.h"
+#include "cli/terminal_text.h"
 #include "import/import_run.h"
 #include "measurement/folder_scan.h"
 #include "platform/interrupt.h"
@@ -97,25 +98,38 @@ class ImportConsole final : public MessageSink, public ImportObserver {
   void SetItems(std::vector<std::size_t> file_of_item) { m_fileOfItem = std::move(file_of_item); }
 
   void ShowMessage(int, std::string_view text) override { Print(text); }
+  // A status without a text of its own would leave the message saying nothing.
+  void ShowHostError(int status, int, std::string_view text) override {
+    const bool has_text = (status >= kFirstHostStatusText && status <= kLastHostStatusText) ||
+                          status == kStatusNoSlot || status == kStatusNoWindow;
+    if (has_text) {
+      Print(text);
+    } else {
+      Print(std::string(text) + " (status " + std::to_string(status) + ")");
+    }
+  }
   void ShowDetail(std::string_view text) override { Print(text); }
 
   void BeginMeasurement(std::size_t item, const CRQX340Json&) override {
     m_current = &m_files[m_fileOfItem[item]].label;
     m_progress.SetLabel(*m_current);
   }
+  void WaitingForTransferLock() override {
+    Print("rqx340 import: another import of this session is running; waiting for it to end");
+  }
   void EndMeasurement(std::size_t, ImportOutcome outcome) override {
     if (outcome == ImportOutcome::kNotRead) Print("cannot be read");
     m_current = nullptr;
   }
 
+  // Names come from the command line, the file system and the measurement
+  // files: their control characters are shown, never sent to the terminal.
   void Print(std::string_view text) {
+    std::string line = m_current != nullptr ? *m_current + ": " : std::string();
+    line += text;
+    line = EscapeControls(line) + "\n";
     m_progress.Interrupt([&] {
-      if (m_current != nullptr) {
-        std::fprintf(stderr, "%s: %.*s\n", m_current->c_str(), static_cast<int>(text.size()),
-                     text.data());
-      } else {
-        std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
-      }
+      std::fwrite(line.data(), 1, line.size(), stderr);
       std::fflush(stderr);
     });
   }
@@ -198,6 +212,9 @@ int RunImport(Arguments args) {
   request.exe_name = kClientName;
   request.exchange_index = slot.value_or(-1);
   request.client_window = endpoint->Handle();
+  // Only the host the user named: another host's slots in the same area never
+  // take the measurements.
+  request.host_window = *host;
   std::vector<std::size_t> file_of_item;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     auto item = ImportItemForFile(arguments[i].folder, arguments[i].name);
@@ -221,8 +238,15 @@ int RunImport(Arguments args) {
   services.strings = &strings;
   services.observer = &console;
   const ImportResult result = RunImport(request, services);
+  if (result.connection_status == kStatusStopped) return TerminationExitCode();
   if (result.connection_status == kStatusChoiceDeclined) {
-    console.Print("rqx340 import: the host offers several slots; choose one with --slot INDEX");
+    if (slot) {
+      console.Print("rqx340 import: --slot " + std::to_string(*slot) + " is not one of the " +
+                    std::to_string(result.offered_slots) + " slots the host offers (0 to " +
+                    std::to_string(result.offered_slots - 1) + ")");
+    } else {
+      console.Print("rqx340 import: the host offers several slots; choose one with --slot INDEX");
+    }
   }
   for (const ImportOutcome outcome : result.outcomes) {
     if (outcome == ImportOutcome::kStopped) return TerminationExitCode();

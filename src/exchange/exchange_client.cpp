@@ -37,10 +37,10 @@ std::uint32_t CQWExchangeClient::SendIfWindow(std::uint32_t command) {
 }
 
 int CQWExchangeClient::OpenConnection(std::string_view exeName, std::string_view clientId,
-                                      WindowHandle clientWindow) {
+                                      WindowHandle clientWindow, WindowHandle windowFilter) {
   CloseConnection();
   SetCursor(0);
-  SetWindowFilter(0);
+  SetWindowFilter(windowFilter);
   SetClientId(ToAnsi(clientId));
 
   std::vector<int> candidates;
@@ -49,11 +49,15 @@ int CQWExchangeClient::OpenConnection(std::string_view exeName, std::string_view
     candidates.push_back(index);
     names.push_back(GetSlotName(index));
   }
+  m_candidateCount = static_cast<int>(candidates.size());
   if (candidates.empty()) {
     const std::string area = Name();
+    // A shrunk area says so; anything else means no slot was offered.
+    const std::string reason = IsIntact() ? "no usable slot for client " + std::string(clientId) +
+                                                " in exchange area " + area
+                                          : LastError();
     Close();
-    SetLastError("no usable slot for client " + std::string(clientId) + " in exchange area " +
-                 area);
+    SetLastError(reason);
     return kStatusNoSlot;
   }
   std::size_t chosen = 0;
@@ -113,7 +117,7 @@ int CQWExchangeClient::BeginTransfer() {
   return kStatusDone;
 }
 
-void CQWExchangeClient::SendRawSignalCommand() { SendIfWindow(kCmdRawSignal); }
+int CQWExchangeClient::SendRawSignalCommand() { return SendCommand(kCmdRawSignal); }
 
 int CQWExchangeClient::EndTransfer() {
   const int status = SendCommand(kCmdTransferEnd);

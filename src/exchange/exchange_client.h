@@ -50,9 +50,10 @@ class CQWExchangeClient : public CQWExchange {
   // command 5. Returns the status: 0 connected; 253 the choice gave up, 254 no
   // usable slot (both close the area); 255 the slot's host is not a window; else
   // the host's refusal, which leaves the slot claimed. An empty `exeName` leaves
-  // the slot's client name empty; a longer one is cut to 30 bytes.
-  int OpenConnection(std::string_view exeName, std::string_view clientId,
-                     WindowHandle clientWindow);
+  // the slot's client name empty; a longer one is cut to 30 bytes. A
+  // `windowFilter` other than 0 limits the search to that host window's slots.
+  int OpenConnection(std::string_view exeName, std::string_view clientId, WindowHandle clientWindow,
+                     WindowHandle windowFilter = 0);
   // 255 without sending when the host window is not a window.
   int SendCommand(std::uint32_t command);
   // Announces the end with command 4 and releases the slot.
@@ -65,9 +66,13 @@ class CQWExchangeClient : public CQWExchange {
   // `hand_over_raw` returns false the transfer is abandoned: 99 instead of 22,
   // nothing reported, and the result is 252.
   int TransferMeasurement(const std::function<bool()>& hand_over_raw);
-  void SendRawSignalCommand();
+  // Command 20; returns its status (255 without sending when the host window
+  // is not a window).
+  int SendRawSignalCommand();
 
   int SlotIndex() const { return m_slotIndex; }
+  // How many usable slots the latest OpenConnection found.
+  int CandidateCount() const { return m_candidateCount; }
   int LastReply() const { return m_lastReply; }
   int OpenReply() const { return m_openReply; }
   WindowHandle HostWindow() const { return m_hostWindow; }
@@ -81,6 +86,7 @@ class CQWExchangeClient : public CQWExchange {
   int EndTransfer();
 
   int m_slotIndex = -1;
+  int m_candidateCount = 0;
   int m_lastReply = 0;
   int m_openReply = 0;
   WindowHandle m_hostWindow = 0;

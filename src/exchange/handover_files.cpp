@@ -28,6 +28,7 @@ std::string ExchangeFileName(std::string_view id) { return std::string(id) + ".$
 std::string NameFileName(std::string_view id) { return std::string(id) + "FNM.$$$"; }
 std::string MappingName(std::string_view id) { return std::string(id) + "MAP"; }
 std::string RawSignalName(std::string_view id) { return std::string(id) + "WAV.$$$"; }
+std::string TransferLockName(std::string_view id) { return std::string(id) + "LCK"; }
 
 TempNamer::TempNamer()
     : m_ticks(&TickCount), m_nProcessId(static_cast<std::uint32_t>(CurrentProcessId())) {}

@@ -21,6 +21,9 @@ std::string ExchangeFileName(std::string_view id);  // id + ".$$$"
 std::string NameFileName(std::string_view id);      // id + "FNM.$$$"
 std::string MappingName(std::string_view id);       // id + "MAP"
 std::string RawSignalName(std::string_view id);     // id + "WAV.$$$"
+// id + "LCK": the session-wide lock held while a run uses the names above. It
+// is a lock, not a hand-over file, and stays where it is.
+std::string TransferLockName(std::string_view id);
 
 // Forms temporary names "<prefix>_<pid>_<ticks>" + suffix, ticks as 8
 // upper-case hex digits, counting up from the clock's value past names taken.

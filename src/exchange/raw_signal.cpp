@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/byte_order.h"
+#include "platform/file_system.h"
 #include "platform/input_file.h"
 
 namespace rqx340 {
@@ -66,7 +67,9 @@ RawHandoverResult HandOverRawSignal(const TempFolder& folder, std::string_view i
                                     std::int64_t start_time, const RawSignalCommand& send,
                                     MessagePump& pump) {
   auto raw = InputFile::Open(raw_path);
-  if (!raw) return RawHandoverResult::kNotOpened;
+  // A file gone since the scan is passed over; one that is there but does not
+  // open would be lost without a word.
+  if (!raw) return PathExists(raw_path) ? RawHandoverResult::kFailed : RawHandoverResult::kGone;
   const std::uint64_t sample_count = raw->Size() / kRawSampleSize;
 
   AxisFiles axes(folder);
@@ -131,14 +134,19 @@ RawHandoverResult HandOverRawSignal(const TempFolder& folder, std::string_view i
   for (auto& buffer : axis_buffers) buffer = {};
 
   const std::string signal_name = RawSignalName(id);
+  bool whole = true;
   for (int axis = 0; axis < kAxes; ++axis) {
     folder.Remove(signal_name);
-    if (folder.Rename(axes.Name(axis), signal_name)) axes.Name(axis).clear();
-    send();
+    if (folder.Rename(axes.Name(axis), signal_name)) {
+      axes.Name(axis).clear();
+    } else {
+      whole = false;
+    }
+    if (!send()) whole = false;
     folder.Remove(signal_name);
     if (!axes.Name(axis).empty() && folder.Remove(axes.Name(axis))) axes.Name(axis).clear();
   }
-  return RawHandoverResult::kHandedOver;
+  return whole ? RawHandoverResult::kHandedOver : RawHandoverResult::kFailed;
 }
 
 }  // namespace rqx340

@@ -29,23 +29,26 @@ std::array<std::byte, kAxisHeaderSize> BuildAxisHeader(std::uint64_t sample_coun
                                                        std::int64_t start_time, float peak);
 
 enum class RawHandoverResult {
-  kHandedOver,  // the three axis files were offered (command 20 each)
-  kNotOpened,   // the raw data file does not open: nothing sent, nothing to show
-  kFailed,      // an axis file could not be made (string 204): nothing sent, nothing left
+  kHandedOver,  // the three axis files were offered (command 20 each) and taken
+  kGone,        // nothing is at the raw data path any more: nothing sent, nothing to show
+  kFailed,      // the raw signal did not reach the host whole (string 204): the raw data
+                // file could not be opened or read, an axis file could not be made (nothing
+                // sent then), or one could not be put in place or the host refused it
   kStopped,     // the pump set the stop flag while the axis files were made: nothing
                 // sent, nothing left
 };
 
-// Sends command 20 for the raw signal file now in place; the reply is not used.
-using RawSignalCommand = std::function<void()>;
+// Sends command 20 for the raw signal file now in place; false when the host
+// refused it.
+using RawSignalCommand = std::function<bool()>;
 
 // Splits `raw_path` into axis files under unique "~" ... "tmp" names in
 // `folder`, then for X, Y and Z in turn removes a stale raw signal file (named
-// after the exchange identifier `id`), moves
-// the axis file there, calls `send` and removes it again. An axis file that
-// cannot be moved is still announced (the host finds nothing) and is deleted
-// afterwards, so no axis file outlives the call. Messages are pumped once per
-// chunk of samples, which keeps the window alive through a long signal.
+// after the exchange identifier `id`), moves the axis file there, calls `send`
+// and removes it again. An axis file that cannot be moved is still announced,
+// so the host counts the axes right, and is deleted afterwards: no axis file
+// outlives the call. Messages are pumped once per chunk of samples, which
+// keeps the window alive through a long signal.
 RawHandoverResult HandOverRawSignal(const TempFolder& folder, std::string_view id,
                                     const TempNamer& namer, const std::string& raw_path,
                                     std::int64_t start_time, const RawSignalCommand& send,

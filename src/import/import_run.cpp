@@ -16,12 +16,27 @@ namespace rqx340 {
 
 namespace {
 
+// How long one wait for the transfer lock lasts before messages are pumped.
+constexpr int kLockWaitSliceMs = 50;
+
 void Show(MessageSink& messages, const StringTable& strings, int id,
           std::string_view argument = {}) {
   messages.ShowMessage(id, FormatString(strings.Load(id), argument));
 }
 
 }  // namespace
+
+bool WaitForTransferLock(NamedMutex& lock, MessagePump& pump,
+                         const std::function<void()>& waiting) {
+  if (lock.TryLock()) return true;
+  if (waiting) waiting();
+  std::int32_t stop = 0;
+  for (;;) {
+    pump.PumpPendingMessages(&stop);
+    if (stop != 0) return false;
+    if (lock.LockFor(kLockWaitSliceMs)) return true;
+  }
+}
 
 std::optional<ImportItem> ImportItemForFile(std::string_view folder, std::string_view name) {
   ImportItem item{WithTrailingSlash(folder), {}};
@@ -77,7 +92,12 @@ ImportOutcome ConvertMeasurement(const rapidjson::Document& document, const CRQX
     if (raw_path.empty()) return true;
     const RawHandoverResult result = HandOverRawSignal(
         context.temp_folder, context.exchange_id, context.namer, raw_path,
-        MeasurementStartTime(document), [&] { context.client.SendRawSignalCommand(); },
+        MeasurementStartTime(document),
+        [&] {
+          // A host that is gone is reported once, by the command 22 that follows.
+          const int status = context.client.SendRawSignalCommand();
+          return status == kStatusDone || status == kStatusNoWindow;
+        },
         context.pump);
     if (result == RawHandoverResult::kStopped) return false;
     if (result == RawHandoverResult::kFailed) {
@@ -96,6 +116,9 @@ ImportResult RunImport(const ImportRequest& request, ImportServices& services) {
   result.outcomes.assign(request.items.size(), ImportOutcome::kNotAttempted);
   const StringTable& strings = services.strings != nullptr ? *services.strings : EnglishStrings();
 
+  // Before the client, so that it is released only after the client's end has
+  // sent command 4 on every way out.
+  std::optional<NamedMutex> transfer_lock;
   CRQX340Client client(services.messages, request.exchange_index, strings, services.messenger);
   if (!services.executable_path.empty()) client.SetExecutablePath(services.executable_path);
   if (!client.MakeName(request.exe_name) || !client.OpenMapping()) {
@@ -103,8 +126,24 @@ ImportResult RunImport(const ImportRequest& request, ImportServices& services) {
     client.ReportError(kStatusNoSlot);
     return result;
   }
-  const int status =
-      client.OpenConnection(request.exe_name, request.exchange_id, request.client_window);
+  auto lock = NamedMutex::Open(*client.Session(), TransferLockName(request.exchange_id));
+  if (!lock) {
+    result.connection_status = kStatusNoSlot;
+    services.messages.ShowDetail(lock.ErrorText());
+    client.ReportError(kStatusNoSlot);
+    return result;
+  }
+  transfer_lock = std::move(*lock);
+  if (!WaitForTransferLock(*transfer_lock, services.pump, [&] {
+        if (services.observer != nullptr) services.observer->WaitingForTransferLock();
+      })) {
+    result.connection_status = kStatusStopped;
+    transfer_lock.reset();
+    return result;
+  }
+  const int status = client.OpenConnection(request.exe_name, request.exchange_id,
+                                           request.client_window, request.host_window);
+  result.offered_slots = client.CandidateCount();
   if (status != kStatusDone) {
     result.connection_status = status;
     if (status != kStatusChoiceDeclined) client.ReportError(status);

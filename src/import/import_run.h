@@ -9,6 +9,7 @@
 #include <rapidjson/document.h>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -21,6 +22,7 @@
 #include "exchange/handover_files.h"
 #include "exchange/rqx340_client.h"
 #include "measurement/folder_scan.h"
+#include "platform/named_mutex.h"
 #include "platform/temp_files.h"
 #include "platform/window.h"
 
@@ -42,6 +44,9 @@ class ImportObserver {
   virtual ~ImportObserver() = default;
   virtual void BeginMeasurement(std::size_t /*item*/, const CRQX340Json& /*record*/) {}
   virtual void EndMeasurement(std::size_t /*item*/, ImportOutcome /*outcome*/) {}
+  // Another run of the session holds the transfer lock; this one waits for it,
+  // pumping messages. Heard once per run at most.
+  virtual void WaitingForTransferLock() {}
 };
 
 // One measurement to import: its folder (with or without the trailing "/") and
@@ -64,6 +69,8 @@ struct ImportRequest {
   std::string exchange_id{kExchangeId};
   int exchange_index = -1;         // -i: the slot to take when several are offered
   WindowHandle client_window = 0;  // the caller's own window
+  // Only slots of this host window are taken; 0 (the dialog's choice) any host's.
+  WindowHandle host_window = 0;
 };
 
 // What the run reports through and talks through. Only the first three are
@@ -85,15 +92,27 @@ struct ImportServices {
 
 struct ImportResult {
   // 0 when the connection was opened; else the status it failed with (254 no
-  // area or slot, 255 no host window, 253 the slot choice gave up, or the host's).
+  // area or slot, 255 no host window, 253 the slot choice gave up, 252 stopped
+  // while waiting for the transfer lock, or the host's).
   int connection_status = 0;
+  int offered_slots = 0;                // the usable slots the connection found
   std::vector<ImportOutcome> outcomes;  // one per item, in order
 };
 
+// The hand-over files have fixed names in the session directory, so one run
+// at a time may use them: the run holds the session's transfer lock from
+// before it claims a slot until after command 4, waiting for it (and pumping
+// messages) while another run has it.
+//
 // A stop flag set by the pump ends the run at the next point that leaves
 // nothing behind: the measurement in hand is abandoned (command 99 once its
 // transfer has begun), its files are removed and the connection is closed.
 ImportResult RunImport(const ImportRequest& request, ImportServices& services);
+
+// Takes `lock`, pumping messages between short waits while another holds it;
+// `waiting` is called once when the lock is not free at once. False, without
+// the lock, when the pump sets the stop flag first.
+bool WaitForTransferLock(NamedMutex& lock, MessagePump& pump, const std::function<void()>& waiting);
 
 // The dialog's form: the checked indices into the record array, all from one
 // folder. An index outside the array is passed over like a file that does not open.

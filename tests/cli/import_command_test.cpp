@@ -6,12 +6,14 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/command_log_reader.h"
 #include "support/host_test.h"
 #include "support/raw_samples.h"
 #include "support/run_program.h"
+#include "support/session.h"
 
 namespace rqx340 {
 namespace {
@@ -198,7 +200,8 @@ TEST_F(ImportCommandTest, HostErrorOnTheLastStepSendsNoAbort) {
   StartHost({"--fail", "22=40"});
   const ProgramResult result = Import({"M0001.rqx2"});
   EXPECT_EQ(result.exit_code, 1);
-  EXPECT_EQ(result.err, "M0001.rqx2: WARNING! Main application error: .\n");
+  // A status without a text of its own says its number.
+  EXPECT_EQ(result.err, "M0001.rqx2: WARNING! Main application error: . (status 40)\n");
   EXPECT_EQ(StopHostAndReadLog(), (Commands{5, 26, 2, 27, 22, 4}));
 }
 
@@ -224,6 +227,7 @@ TEST_F(ImportCommandTest, ConnectionFailuresEndTheRun) {
     std::vector<std::string> host;
     std::string last_line;
     Commands commands;
+    std::vector<std::string> client = {};
   };
   const Case cases[] = {
       {"no exchange area", {"--tool", (elsewhere.Path() / "rqx340").string()}, kNoConnection, {}},
@@ -233,10 +237,19 @@ TEST_F(ImportCommandTest, ConnectionFailuresEndTheRun) {
        {"--fail", "5=3"},
        "WARNING! Main application error: Invalid exchange file version.",
        {5, 4}},
+      {"host refuses the connection with a status that has no text",
+       {"--fail", "5=40"},
+       "WARNING! Main application error: . (status 40)",
+       {5, 4}},
       {"two slots and no --slot",
        {"--slots", "2"},
        "rqx340 import: the host offers several slots; choose one with --slot INDEX",
        {}},
+      {"two slots and a --slot that names neither",
+       {"--slots", "2"},
+       "rqx340 import: --slot 32 is not one of the 2 slots the host offers (0 to 1)",
+       {},
+       {"--slot", "32"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -246,7 +259,9 @@ TEST_F(ImportCommandTest, ConnectionFailuresEndTheRun) {
       args.insert(args.begin(), {"--tool", test::ProgramPath("rqx340")});
     m_host.emplace(m_session, args);
     ASSERT_TRUE(m_host->Started());
-    const ProgramResult result = Import({"M0001.rqx2"});
+    std::vector<std::string> import_args = c.client;
+    import_args.push_back("M0001.rqx2");
+    const ProgramResult result = Import(import_args);
     EXPECT_EQ(result.exit_code, 1);
     // Messages about the connection are bare; a reason may come first.
     ASSERT_FALSE(result.err.empty());
@@ -288,6 +303,174 @@ TEST_F(ImportCommandTest, FileThatIsNotAMeasurementIsReportedAndTheRestImported)
             "sub/: not a measurement file\n");
   EXPECT_EQ(StopHostAndReadLog(), (Commands{5, 26, 2, 27, 22, 26, 2, 27, 22, 4}));
   EXPECT_EQ(FolderNames(m_inbox), (Names{"001-M0001.rqx2.bin", "002-M0002.rqx2.bin"}));
+}
+
+// The raw signal never goes missing without a word: the measurement is still
+// stored (command 22 is sent), but it counts as failed and string 204 says why.
+// The host names the axes it keeps by their position.
+TEST_F(ImportCommandTest, ARawSignalThatDoesNotArriveWholeIsReported) {
+  Generate({"--count", "1", "--rows", "3", "--raw", "1", "--raw-samples", "4"});
+  struct Case {
+    const char* what;
+    std::vector<std::string> host;
+    bool folder_at_signal_name;
+    Names inbox;
+  };
+  const Case cases[] = {
+      {"the host refuses the Y axis",
+       {"--fail", "20@2=1"},
+       false,
+       {"001-M0001.rqx2-X.raw", "001-M0001.rqx2-Z.raw", "001-M0001.rqx2.bin"}},
+      {"a folder stands at the raw signal's name", {}, true, {"001-M0001.rqx2.bin"}},
+  };
+  const fs::path signal = m_session.Path() / "ZURQX340WAV.$$$";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove_all(m_inbox);
+    fs::remove(m_log);
+    if (c.folder_at_signal_name) fs::create_directory(signal);
+    StartHost(c.host);
+    const ProgramResult result = Import({"M0001.rqx2"});
+    EXPECT_EQ(result.exit_code, 1);
+    EXPECT_EQ(result.err, "M0001.rqx2: WARNING! Cannot hand over the raw signal of M0001.rqx2.\n");
+    EXPECT_EQ(StopHostAndReadLog(), (Commands{5, 26, 2, 27, 20, 20, 20, 22, 4}));
+    EXPECT_EQ(FolderNames(m_inbox), c.inbox);
+    fs::remove(signal);
+  }
+}
+
+// Names from the file system and the measurement reach standard error with
+// their control characters shown, so they cannot fake a line or retitle the
+// terminal.
+TEST_F(ImportCommandTest, MessagesShowControlCharacters) {
+  Generate({"--count", "1", "--rows", "3"});
+  const std::string name = "M\x1b]0;owned\x07\x7f.rqx2";
+  fs::rename(m_folder / "M0001.rqx2", m_folder / name);
+  StartHost({"--fail", "2=6"});
+  const ProgramResult result = Import({name, "gone\x1b[2J.rqx2"});
+  EXPECT_EQ(result.exit_code, 1);
+  EXPECT_EQ(result.err,
+            "gone\\x1B[2J.rqx2: not a measurement file\n"
+            "M\\x1B]0;owned\\x07\\x7F.rqx2: WARNING! Main application error: Bad channel data.\n");
+}
+
+// Two hosts in one session directory: the second offers only slots nobody
+// else offers, and `import --host` reaches the host it names and no other.
+TEST_F(ImportCommandTest, EachHostKeepsItsSlotsAndImportReachesTheOneNamed) {
+  Generate({"--count", "2", "--rows", "3"});
+  StartHost();
+  const fs::path other_inbox = m_data.Path() / "other-inbox";
+  test::RefHost other(m_session,
+                      {"--tool", test::ProgramPath("rqx340"), "--inbox", other_inbox.string()});
+  ASSERT_TRUE(other.Started()) << other.FirstLine();
+
+  const ProgramResult to_other = RunProgram(
+      "rqx340",
+      {"import", "--host", Hex(other.Window()), "--folder", m_folder.string(), "M0002.rqx2"}, kEnv);
+  EXPECT_EQ(to_other.exit_code, 0) << to_other.err;
+  EXPECT_EQ(other.Stop(), 0);
+  // The first host is untouched by the second's end and still takes imports.
+  const ProgramResult to_first = Import({"M0001.rqx2"});
+  EXPECT_EQ(to_first.exit_code, 0) << to_first.err;
+  EXPECT_EQ(StopHostAndReadLog(), (Commands{5, 26, 2, 27, 22, 4}));
+  EXPECT_EQ(FolderNames(m_inbox), (Names{"001-M0001.rqx2.bin"}));
+  EXPECT_EQ(FolderNames(other_inbox), (Names{"001-M0002.rqx2.bin"}));
+}
+
+// One run at a time uses the hand-over names of a session: a second run waits,
+// says so once, and goes on when the first ends or dies; Ctrl-C stops the wait.
+TEST_F(ImportCommandTest, ASecondRunWaitsForTheTransferLock) {
+  Generate({"--count", "1", "--rows", "3"});
+  enum class Release { kEnds, kDies, kInterrupt };
+  struct Case {
+    const char* what;
+    Release release;
+    int exit_code;
+    Commands commands;
+  };
+  const Case cases[] = {
+      {"the holder ends", Release::kEnds, 0, {5, 26, 2, 27, 22, 4}},
+      {"the holder dies", Release::kDies, 0, {5, 26, 2, 27, 22, 4}},
+      {"Ctrl-C while waiting", Release::kInterrupt, 130, {}},
+  };
+  const std::string waiting =
+      "rqx340 import: another import of this session is running; waiting for it to end";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove_all(m_inbox);
+    fs::remove(m_log);
+    StartHost();
+    auto holder = ChildProcess::Spawn(test::ProgramPath("rqx340-testclient"),
+                                      {"hold-lock", "ZURQX340LCK"}, m_session.ChildOptions());
+    ASSERT_TRUE(holder) << holder.ErrorText();
+    ASSERT_EQ(holder->ReadLine(30000), "locked");
+
+    SpawnOptions options = m_session.ChildOptions();
+    options.merge_stderr = true;
+    for (const auto& entry : kEnv) {
+      options.environment.emplace_back(entry.substr(0, entry.find('=')),
+                                       entry.substr(entry.find('=') + 1));
+    }
+    auto import = ChildProcess::Spawn(
+        test::ProgramPath("rqx340"),
+        {"import", "--host", Hex(m_host->Window()), "--folder", m_folder.string(), "M0001.rqx2"},
+        options);
+    ASSERT_TRUE(import) << import.ErrorText();
+    EXPECT_EQ(import->ReadLine(30000), waiting);
+    // Nothing reaches the host while the other run holds the lock.
+    EXPECT_FALSE(import->TryWait());
+    switch (c.release) {
+      case Release::kEnds:
+        holder->CloseStdin();
+        break;
+      case Release::kDies:
+        holder->Kill();
+        break;
+      case Release::kInterrupt:
+        test::Interrupt(import->Id());
+        break;
+    }
+    EXPECT_EQ(import->ReadRest(), "");
+    EXPECT_EQ(import->Wait(), c.exit_code);
+    holder->CloseStdin();
+    holder->Wait();
+    EXPECT_EQ(StopHostAndReadLog(), c.commands);
+  }
+}
+
+// Two runs at once against one host: each measurement arrives whole, and the
+// runs follow each other.
+TEST_F(ImportCommandTest, TwoRunsAtOnceDoNotMixTheirHandOvers) {
+  Generate({"--count", "8", "--rows", "20", "--raw", "8", "--raw-samples", "1000"});
+  StartHost();
+  const auto run = [&](std::vector<std::string> files) {
+    std::vector<std::string> args = {"import", "--host", Hex(m_host->Window()), "--folder",
+                                     m_folder.string()};
+    args.insert(args.end(), files.begin(), files.end());
+    return RunProgram("rqx340", args, kEnv);
+  };
+  ProgramResult second;
+  std::thread other([&] {
+    second = run({"M0005.rqx2", "M0006.rqx2", "M0007.rqx2", "M0008.rqx2"});
+  });
+  const ProgramResult first = run({"M0001.rqx2", "M0002.rqx2", "M0003.rqx2", "M0004.rqx2"});
+  other.join();
+  EXPECT_EQ(first.exit_code, 0) << first.err;
+  EXPECT_EQ(second.exit_code, 0) << second.err;
+  Commands one_run = {5};
+  for (int i = 0; i < 4; ++i) one_run.insert(one_run.end(), {26, 2, 27, 20, 20, 20, 22});
+  one_run.push_back(4);
+  Commands both = one_run;
+  both.insert(both.end(), one_run.begin(), one_run.end());
+  EXPECT_EQ(StopHostAndReadLog(), both);
+  const Names inbox = FolderNames(m_inbox);
+  EXPECT_EQ(inbox.size(), 32u);
+  for (const std::string& name : inbox) {
+    if (name.size() < 4 || name.substr(name.size() - 4) != ".bin") continue;
+    // "NNN-M000k.rqx2.bin" holds what convert writes for M000k.
+    const std::string measurement = name.substr(4, name.size() - 8);
+    EXPECT_EQ(ReadFileBytes(m_inbox / name), Converted(measurement)) << name;
+  }
 }
 
 TEST_F(ImportCommandTest, UsageErrors) {

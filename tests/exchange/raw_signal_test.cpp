@@ -10,6 +10,7 @@
 
 #include "exchange/rqx340_client.h"
 #include "support/faulty_temp_folder.h"
+#include "support/fifo.h"
 #include "support/raw_samples.h"
 #include "support/recording_progress.h"
 #include "support/temp_dir.h"
@@ -79,6 +80,7 @@ class RawSignalTest : public ::testing::Test {
           m_received.push_back(std::filesystem::exists(signal) ? ReadFileBytes(signal)
                                                                : "<missing>");
           m_seen.push_back(FolderNames(m_temp.Path()));
+          return static_cast<int>(m_received.size()) != m_refusedAxis;
         },
         m_pump);
   }
@@ -93,6 +95,7 @@ class RawSignalTest : public ::testing::Test {
   test::RecordingMessagePump m_pump{m_pumps};
   std::vector<std::string> m_received;
   std::vector<std::vector<std::string>> m_seen;
+  int m_refusedAxis = 0;  // 1-based: the command 20 the host refuses; 0 none
 };
 
 TEST_F(RawSignalTest, EmptyRawFileStillSendsThreeHeaders) {
@@ -165,7 +168,12 @@ TEST_F(RawSignalTest, PumpsOncePerChunkAndAStopLeavesNothing) {
   test::StoppingMessagePump stopping(calls, [](std::size_t call) { return call == 2; });
   int sent = 0;
   EXPECT_EQ(HandOverRawSignal(
-                m_folder, kExchangeId, m_namer, raw, kStart, [&] { ++sent; }, stopping),
+                m_folder, kExchangeId, m_namer, raw, kStart,
+                [&] {
+                  ++sent;
+                  return true;
+                },
+                stopping),
             RawHandoverResult::kStopped);
   EXPECT_EQ(calls.Calls(), (std::vector<std::string>{"pump", "pump: stop"}));
   EXPECT_EQ(sent, 0);
@@ -196,12 +204,23 @@ TEST_F(RawSignalTest, StaleSignalFileIsReplacedAndAxisFilesWaitUnderUniqueNames)
   EXPECT_TRUE(Remaining().empty());
 }
 
+// A raw data file gone since the scan is passed over; one that is there but
+// does not open is a failure the user hears of.
 TEST_F(RawSignalTest, RawFileThatDoesNotOpenSendsNothing) {
-  const std::string cases[] = {"", (m_input.Path() / "missing.raw").string(),
-                               m_input.Path().string()};
-  for (const std::string& path : cases) {
-    SCOPED_TRACE(path);
-    EXPECT_EQ(HandOver(m_folder, path), RawHandoverResult::kNotOpened);
+  ASSERT_TRUE(test::MakeFifo((m_input.Path() / "fifo.raw").string()));
+  const struct {
+    std::string path;
+    RawHandoverResult result;
+  } cases[] = {
+      {"", RawHandoverResult::kGone},
+      {(m_input.Path() / "missing.raw").string(), RawHandoverResult::kGone},
+      {(m_input.Path() / "missing" / "m.raw").string(), RawHandoverResult::kGone},
+      {m_input.Path().string(), RawHandoverResult::kFailed},
+      {(m_input.Path() / "fifo.raw").string(), RawHandoverResult::kFailed},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    EXPECT_EQ(HandOver(m_folder, c.path), c.result);
   }
   EXPECT_TRUE(m_received.empty());
   EXPECT_TRUE(Remaining().empty());
@@ -232,12 +251,22 @@ TEST_F(RawSignalTest, AxisFileFailuresSkipTheHandOver) {
   }
 }
 
-TEST_F(RawSignalTest, FailedMoveStillSendsAndDeletesTheAxisFile) {
-  test::FaultyTempFolder folder(*TempFolder::Open(m_temp.Path().string()));
-  folder.fail_rename = true;
-  ASSERT_EQ(HandOver(folder, WriteRaw(RawBytes({{1, 2, 3}}))), RawHandoverResult::kHandedOver);
-  EXPECT_EQ(m_received, (std::vector<std::string>(3, "<missing>")));
-  EXPECT_TRUE(Remaining().empty());
+// A signal that does not reach the host whole fails, but every axis is still
+// announced, so the host counts the axes by their position.
+TEST_F(RawSignalTest, AFailedMoveOrARefusedAxisFailsAfterAllThreeAreSent) {
+  for (const bool refuse : {false, true}) {
+    SCOPED_TRACE(refuse ? "host refuses Y" : "move fails");
+    m_received.clear();
+    test::FaultyTempFolder folder(*TempFolder::Open(m_temp.Path().string()));
+    folder.fail_rename = !refuse;
+    m_refusedAxis = refuse ? 2 : 0;
+    ASSERT_EQ(HandOver(folder, WriteRaw(RawBytes({{1, 2, 3}}))), RawHandoverResult::kFailed);
+    ASSERT_EQ(m_received.size(), 3u);
+    for (const std::string& received : m_received) {
+      EXPECT_EQ(received == "<missing>", !refuse);
+    }
+    EXPECT_TRUE(Remaining().empty());
+  }
 }
 
 }  // namespace

@@ -47,6 +47,8 @@ std::vector<std::uint32_t> CommandsOf(const std::vector<LoggedCommand>& log) {
 std::vector<std::string> HandoverLeftovers(const std::filesystem::path& session) {
   std::vector<std::string> left;
   for (const auto& name : FolderNames(session)) {
+    // The transfer lock is not a hand-over file: it stays, as the area's mutex does.
+    if (name == "ZURQX340LCK") continue;
     if (name.rfind("ZURQX340", 0) == 0 || name.rfind("~_", 0) == 0) left.push_back(name);
   }
   return left;
