@@ -6,7 +6,8 @@
 namespace rqx340 {
 
 // From now on an interrupt or a termination request sets the flag instead of
-// ending the process.
+// ending the process, and a write past the file size limit fails instead of
+// ending it.
 void CatchTerminationRequests();
 
 // True once a request came.

@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/process.h"
 #include "support/fifo.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
@@ -410,6 +411,35 @@ TEST(ConvertDumpTest, AFifoAtOutIsWrittenThrough) {
       EXPECT_NE(result.err.find("part of the output may be there"), std::string::npos)
           << result.err;
     }
+  }
+}
+
+// A file size limit is a write error like any other: OUT stays as it was and
+// the temporary file goes, wherever the limit falls.
+TEST(ConvertDumpTest, AFileSizeLimitIsAWriteError) {
+  const std::string in = DataFile("conversion/broadband-notes-summary.rqx2").string();
+  for (const char* limit : {"0", "8480", "20000"}) {
+    SCOPED_TRACE(limit);
+    TempDir dir;
+    WriteFileBytes(dir.Path() / "out", "old");
+    SpawnOptions options;
+    options.capture_stdout = true;
+    options.merge_stderr = true;
+    for (const auto& entry : kEnv) {
+      options.environment.emplace_back(entry.substr(0, entry.find('=')),
+                                       entry.substr(entry.find('=') + 1));
+    }
+    auto convert =
+        ChildProcess::Spawn("/usr/bin/prlimit",
+                            {std::string("--fsize=") + limit, test::ProgramPath("rqx340"),
+                             "convert", in, (dir.Path() / "out").string()},
+                            options);
+    ASSERT_TRUE(convert) << convert.ErrorText();
+    const std::string out = convert->ReadRest();
+    EXPECT_EQ(convert->Wait(), 1) << out;
+    EXPECT_NE(out.find("File too large"), std::string::npos) << out;
+    EXPECT_EQ(ReadFileBytes(dir.Path() / "out"), "old");
+    EXPECT_EQ(test::FolderNames(dir.Path()), std::vector<std::string>{"out"});
   }
 }
 

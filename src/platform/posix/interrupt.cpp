@@ -26,6 +26,10 @@ void CatchTerminationRequests() {
   // One handler at a time, so the first signal is the one that stays.
   for (const int number : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&action.sa_mask, number);
   for (const int number : {SIGINT, SIGTERM, SIGHUP}) sigaction(number, &action, nullptr);
+  // A file size limit (ulimit -f) then fails the write with EFBIG, which every
+  // writer reports and cleans up after, instead of ending the process with a
+  // temporary file left behind.
+  signal(SIGXFSZ, SIG_IGN);
 }
 
 bool TerminationRequested() { return g_signal != 0; }
