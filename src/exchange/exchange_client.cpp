@@ -53,9 +53,10 @@ int CQWExchangeClient::OpenConnection(std::string_view exeName, std::string_view
   if (candidates.empty()) {
     const std::string area = Name();
     // A shrunk area says so; anything else means no slot was offered.
-    const std::string reason = IsIntact() ? "no usable slot for client " + std::string(clientId) +
-                                                " in exchange area " + area
-                                          : LastError();
+    std::string reason = IsIntact() ? std::string() : LastError();
+    if (reason.empty()) {
+      reason = "no usable slot for client " + std::string(clientId) + " in exchange area " + area;
+    }
     Close();
     SetLastError(reason);
     return kStatusNoSlot;
