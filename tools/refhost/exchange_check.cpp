@@ -51,32 +51,36 @@ std::span<const std::byte> BytesOf(std::string_view file) {
   return std::as_bytes(std::span<const char>(file.data(), file.size()));
 }
 
-std::optional<ExchangeFile> Read(std::string_view file, ExchangeReadError& error) {
-  const MemorySource source(BytesOf(file));
-  return ReadExchangeFile(source, &error);
-}
-
 }  // namespace
 
-CheckOutcome CheckStructure(std::string_view file, std::int32_t name_file_data_offset) {
-  ExchangeReadError error;
-  const auto decoded = Read(file, error);
-  if (!decoded) {
-    if (const auto status = StructureStatus(error)) return {*status, {DescribeReadError(error)}};
+DecodedExchange DecodeExchange(std::string_view bytes) {
+  DecodedExchange decoded;
+  const MemorySource source(BytesOf(bytes));
+  decoded.file = ReadExchangeFile(source, &decoded.error);
+  return decoded;
+}
+
+CheckOutcome CheckStructure(std::string_view bytes, const DecodedExchange& decoded,
+                            std::int32_t name_file_data_offset) {
+  if (!decoded.file) {
+    if (const auto status = StructureStatus(decoded.error)) {
+      return {*status, {DescribeReadError(decoded.error)}};
+    }
   }
   CheckOutcome outcome;
   outcome.checks.push_back("version 5, complete 1");
   std::int32_t data_offset = 0;
-  if (decoded) {
-    data_offset = decoded->header.dataOffset;
-    outcome.checks.push_back(std::to_string(decoded->chan.value) + " channels, " +
-                             std::to_string(decoded->quantityBlocks.size()) + " quantity blocks");
+  if (decoded.file) {
+    data_offset = decoded.file->header.dataOffset;
+    outcome.checks.push_back(std::to_string(decoded.file->chan.value) + " channels, " +
+                             std::to_string(decoded.file->quantityBlocks.size()) +
+                             " quantity blocks");
   } else {
     // The header itself was read; only what command 27 looks at is wrong.
-    if (file.size() < layout::header::kDataOffset + 4) return {kStatusBadVersion, {"no header"}};
-    data_offset = GetInt32(BytesOf(file), layout::header::kDataOffset);
+    if (bytes.size() < layout::header::kDataOffset + 4) return {kStatusBadVersion, {"no header"}};
+    data_offset = GetInt32(BytesOf(bytes), layout::header::kDataOffset);
     outcome.checks.push_back("channels and quantity blocks not reached: " +
-                             DescribeReadError(error));
+                             DescribeReadError(decoded.error));
   }
   if (data_offset != name_file_data_offset) {
     return {kStatusBadVersion,
@@ -86,23 +90,19 @@ CheckOutcome CheckStructure(std::string_view file, std::int32_t name_file_data_o
   return outcome;
 }
 
-CheckOutcome CheckTimeAndData(std::string_view file) {
-  ExchangeReadError error;
-  const auto decoded = Read(file, error);
-  if (!decoded) return {kStatusNoTimeData, {DescribeReadError(error)}};
+CheckOutcome CheckTimeAndData(const DecodedExchange& decoded) {
+  if (!decoded.file) return {kStatusNoTimeData, {DescribeReadError(decoded.error)}};
   bool has_time = false;
-  for (const auto& record : decoded->timeRecords) has_time = has_time || record.tag == "TIME";
+  for (const auto& record : decoded.file->timeRecords) has_time = has_time || record.tag == "TIME";
   if (!has_time) return {kStatusNoTimeData, {"no TIME record"}};
   return {0,
-          {"TIME record present", std::to_string(decoded->header.rowCount) + " rows of " +
-                                      std::to_string(decoded->rowLength) + " values"}};
+          {"TIME record present", std::to_string(decoded.file->header.rowCount) + " rows of " +
+                                      std::to_string(decoded.file->rowLength) + " values"}};
 }
 
-std::string MeasurementName(std::string_view file) {
-  ExchangeReadError error;
-  const auto decoded = Read(file, error);
-  if (!decoded) return {};
-  for (const auto& record : decoded->headerRecords) {
+std::string MeasurementName(const DecodedExchange& decoded) {
+  if (!decoded.file) return {};
+  for (const auto& record : decoded.file->headerRecords) {
     if (record.tag == "NAME") return FromAnsi(record.text);
   }
   return {};

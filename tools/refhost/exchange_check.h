@@ -3,9 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "format/exchange_reader.h"
 
 namespace rqx340::refhost {
 
@@ -14,15 +17,24 @@ struct CheckOutcome {
   std::vector<std::string> checks;  // what was found, for the log
 };
 
+// An exchange file as the mapping showed it, decoded once: the reader's result,
+// or what it found wrong.
+struct DecodedExchange {
+  std::optional<ExchangeFile> file;
+  ExchangeReadError error;
+};
+DecodedExchange DecodeExchange(std::string_view bytes);
+
 // Command 2: version 5 and complete 1 (else 3), the data offset of the name file
 // (else 3), the channel list (4 empty, 5 unknown id) and the quantity blocks (6).
-CheckOutcome CheckStructure(std::string_view file, std::int32_t name_file_data_offset);
+CheckOutcome CheckStructure(std::string_view bytes, const DecodedExchange& decoded,
+                            std::int32_t name_file_data_offset);
 
 // Command 27: the TIME record, and a data area of rowCount x row length x 4
 // bytes (else 7).
-CheckOutcome CheckTimeAndData(std::string_view file);
+CheckOutcome CheckTimeAndData(const DecodedExchange& decoded);
 
 // The text of record NAME, decoded from the ANSI code page; empty without one.
-std::string MeasurementName(std::string_view file);
+std::string MeasurementName(const DecodedExchange& decoded);
 
 }  // namespace rqx340::refhost

@@ -201,18 +201,20 @@ Host::Work Host::CheckMapping(Transfer& transfer) {
             {"mapping " + mapping + ": " + std::to_string(content->size()) +
              " bytes, the exchange file has " + std::to_string(transfer.file_size)}};
   }
-  Work work = CheckStructure(*content, transfer.data_offset);
+  DecodedExchange decoded = DecodeExchange(*content);
+  Work work = CheckStructure(*content, decoded, transfer.data_offset);
   work.checks.insert(work.checks.begin(),
                      "mapping " + mapping + ": " + std::to_string(content->size()) + " bytes");
   if (work.status == 0) {
     transfer.content = std::move(*content);
+    transfer.decoded = std::move(decoded);
     transfer.structure_ok = true;
   }
   return work;
 }
 
 Host::Work Host::CheckTime(Transfer& transfer) {
-  Work work = CheckTimeAndData(transfer.content);
+  Work work = CheckTimeAndData(transfer.decoded);
   transfer.time_ok = work.status == 0;
   return work;
 }
@@ -234,7 +236,7 @@ Host::Work Host::Store(Transfer& transfer) {
   char number[24];
   std::snprintf(number, sizeof number, "%03llu-",
                 static_cast<unsigned long long>(NextInboxNumber(m_options.inbox)));
-  const std::string base = number + InboxName(MeasurementName(transfer.content));
+  const std::string base = number + InboxName(MeasurementName(transfer.decoded));
   const fs::path inbox(m_options.inbox);
   std::error_code error;
   fs::create_directories(inbox, error);

@@ -120,6 +120,7 @@ Result<std::string> SessionDir::ReadFile(std::string_view name, std::size_t max_
     return Failure(PathOf(text) + " is larger than " + std::to_string(max_size) + " bytes");
   }
   std::string content;
+  content.reserve(static_cast<std::size_t>(info.st_size));  // one allocation, no regrowth
   char buffer[65536];
   for (;;) {
     const ssize_t got = read(FdOf(*fd), buffer, sizeof buffer);

@@ -489,7 +489,15 @@ Result<std::unique_ptr<MessageEndpoint>> MessageEndpoint::CreateWithHandle(const
 
 WindowHandle MessageEndpoint::Handle() const { return m_state->handle; }
 
-std::optional<IncomingMessage> MessageEndpoint::Peek() { return Wait(0); }
+// Never a timed wait: the import pumps once per row, and even a wait of 0 ms
+// sleeps for the timer slack.
+std::optional<IncomingMessage> MessageEndpoint::Peek() {
+  std::lock_guard lock(m_state->mutex);
+  if (m_state->queue.empty()) return std::nullopt;
+  State::Pending pending = std::move(m_state->queue.front());
+  m_state->queue.pop_front();
+  return IncomingMessage(pending.message, std::move(pending.reply));
+}
 
 std::optional<IncomingMessage> MessageEndpoint::Wait(int timeout_ms) {
   std::unique_lock lock(m_state->mutex);
