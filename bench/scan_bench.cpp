@@ -12,6 +12,7 @@
 #include "base/progress.h"
 #include "gen/measurement_generator.h"
 #include "measurement/folder_scan.h"
+#include "format/packed_rows.h"
 #include "measurement/json_reader.h"
 
 namespace {
@@ -120,7 +121,8 @@ void BM_ParseMeasurement(benchmark::State& state) {
     auto file = rqx340::InputFile::Open(path);
     rqx340::ProgressFileReadStream stream(&*file, buffer, progress, pump);
     rapidjson::Document document;
-    rqx340::ParseMeasurement(stream, document);
+    rqx340::PackedRows rows;
+    rqx340::ParseMeasurement(stream, document, rows);
     if (!document.IsObject()) {
       state.SkipWithError("the measurement did not parse");
       return;

@@ -1,15 +1,20 @@
-// The import's road for one measurement file: the full parse, then the
-// exchange-file writer into memory, then the reader on what was written. The
-// reader must accept every file the writer finished.
+// The import's road for one measurement file: the full parse with its streamed
+// rows, checked against a plain parse into one document, then the
+// exchange-file writer into memory (or its refusal of a file too large for the
+// format), then the reader on what was written. The reader must accept every
+// file the writer finished.
 #include <rapidjson/document.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "base/progress.h"
 #include "format/exchange_reader.h"
 #include "format/exchange_writer.h"
+#include "format/packed_rows.h"
 #include "fuzz_support.h"
 #include "measurement/json_reader.h"
 
@@ -18,7 +23,8 @@ namespace {
 using namespace rqx340;
 
 // Far beyond what a legitimate input of the fuzzer's length writes; a larger
-// output comes from band counts read from the file and must end as a write error.
+// output comes from band counts read from the file and must end as a write
+// error, or be refused before any write when it would not fit the format.
 constexpr std::size_t kSinkLimit = 8u << 20;
 
 // Checks the writer's progress protocol: position 0, step 1, range 0 .. rows,
@@ -43,44 +49,112 @@ class CheckingProgress final : public ProgressSink {
   std::int32_t m_nHigh = -1;
 };
 
-void Parse(const std::uint8_t* data, std::size_t size, std::size_t buffer_size,
-           rapidjson::Document& document) {
+struct Parsed {
+  rapidjson::Document document;
+  PackedRows rows;
+  rapidjson::ParseResult result;
+};
+
+void Parse(const std::uint8_t* data, std::size_t size, std::size_t buffer_size, Parsed& parsed) {
   auto file = fuzz::OpenBytes(data, size);
   NullProgressSink progress;
   NullMessagePump pump;
   std::vector<char> buffer(buffer_size);
   ProgressFileReadStream stream(file ? &*file : nullptr, buffer, progress, pump);
-  ParseMeasurement(stream, document);
+  parsed.result = ParseMeasurement(stream, parsed.document, parsed.rows);
+}
+
+// What the conversion reads of one time-history element, taken from a whole
+// document the way the writer once read it.
+float ElementValue(const rapidjson::Value& element) {
+  return element.IsNumber() ? static_cast<float>(element.GetDouble()) : 0.0f;
+}
+
+// The streamed parse must agree with a plain parse of the whole file into one
+// document: the same error at the same offset, the same rows, and everything
+// else the same document with a null in the rows' place.
+void CheckAgainstWholeDocument(const std::uint8_t* data, std::size_t size, const Parsed& parsed) {
+  // A NUL ends the input, as in a file.
+  const char* text = reinterpret_cast<const char*>(data);
+  const std::size_t length = std::find(text, text + size, '\0') - text;
+  rapidjson::Document whole;
+  whole.Parse<rapidjson::kParseDefaultFlags | rapidjson::kParseIterativeFlag>(text, length);
+  // Inputs of the fuzzer's length cannot reach the nesting limit.
+  FUZZ_CHECK(whole.HasParseError() == parsed.result.IsError());
+  if (whole.HasParseError()) {
+    FUZZ_CHECK(whole.GetParseError() == parsed.result.Code());
+    FUZZ_CHECK(whole.GetErrorOffset() == parsed.result.Offset());
+    FUZZ_CHECK(parsed.document.IsNull());
+    FUZZ_CHECK(parsed.rows.RowCount() == 0);
+    return;
+  }
+  rapidjson::Value* history = nullptr;
+  if (whole.IsObject()) {
+    for (auto it = whole.MemberBegin(); it != whole.MemberEnd(); ++it) {
+      if (JsonString(it->name) == "TimeHistory") {
+        history = &it->value;
+        break;
+      }
+    }
+  }
+  if (history == nullptr || !history->IsArray()) {
+    FUZZ_CHECK(parsed.rows.RowCount() == 0);
+  } else {
+    FUZZ_CHECK(parsed.rows.RowCount() == history->Size());
+    rapidjson::SizeType r = 0;
+    parsed.rows.ForEachRow([&](const RowView& row) {
+      const rapidjson::Value& expected = (*history)[r++];
+      FUZZ_CHECK(row.isArray == expected.IsArray());
+      const std::size_t elements = expected.IsArray() ? expected.Size() : 0;
+      FUZZ_CHECK(row.values.size() == elements);
+      for (std::size_t i = 0; i < elements; ++i) {
+        const float value = ElementValue(expected[static_cast<rapidjson::SizeType>(i)]);
+        FUZZ_CHECK(std::memcmp(&value, &row.values[i], sizeof value) == 0);
+      }
+      return true;
+    });
+    history->SetNull();
+  }
+  FUZZ_CHECK(whole == parsed.document);
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  rapidjson::Document document;
-  Parse(data, size, kReadBufferSize, document);
+  Parsed parsed;
+  Parse(data, size, kReadBufferSize, parsed);
   {
     // The block size must not change what the parse sees.
-    rapidjson::Document tiny;
+    Parsed tiny;
     Parse(data, size, 1 + size % 7, tiny);
-    FUZZ_CHECK(tiny.HasParseError() == document.HasParseError());
-    FUZZ_CHECK(tiny.GetParseError() == document.GetParseError());
-    FUZZ_CHECK(tiny.GetErrorOffset() == document.GetErrorOffset());
+    FUZZ_CHECK(tiny.result.IsError() == parsed.result.IsError());
+    FUZZ_CHECK(tiny.result.Code() == parsed.result.Code());
+    FUZZ_CHECK(tiny.result.Offset() == parsed.result.Offset());
+    FUZZ_CHECK(tiny.rows.RowCount() == parsed.rows.RowCount());
+    FUZZ_CHECK(tiny.rows.PackedBytes() == parsed.rows.PackedBytes());
   }
-  if (document.HasParseError()) {
-    FUZZ_CHECK(document.IsNull());
-  }
+  CheckAgainstWholeDocument(data, size, parsed);
 
+  const ExchangeFilePlan plan(parsed.document, parsed.rows, "input.rqx2");
   fuzz::CappedSink sink(kSinkLimit);
   CheckingProgress progress;
   NullMessagePump pump;
-  const ExchangeWriteResult written =
-      WriteExchangeFile(sink, document, "input.rqx2", progress, pump);
+  const ExchangeWriteResult written = WriteExchangeFile(sink, plan, progress, pump);
+  if (!plan.Fits()) {
+    // Refused before a single byte.
+    FUZZ_CHECK(written.status == ExchangeWriteStatus::kTooLarge);
+    FUZZ_CHECK(sink.Bytes().empty());
+    FUZZ_CHECK(plan.FileSize() > kMaxExchangeFileSize);
+    return 0;
+  }
   if (!written.Ok()) {
     FUZZ_CHECK(written.status == ExchangeWriteStatus::kWriteFailed && sink.Refused());
+    FUZZ_CHECK(plan.FileSize() > kSinkLimit);
     return 0;
   }
   FUZZ_CHECK(progress.High() == written.rowCount);
   FUZZ_CHECK(progress.Steps() == written.rowCount);
+  FUZZ_CHECK(sink.Bytes().size() == plan.FileSize());
 
   const MemorySource source(sink.Bytes());
   ExchangeReadError error;

@@ -1,7 +1,6 @@
 // rqx340 convert: writes the exchange file that the import hands to the host,
 // for one measurement file, without a host.
-#include <rapidjson/error/en.h>
-
+#include <cstdint>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -13,6 +12,7 @@
 #include "cli/terminal_progress.h"
 #include "cli/terminal_text.h"
 #include "import/convert_file.h"
+#include "measurement/json_reader.h"
 #include "platform/interrupt.h"
 
 namespace rqx340::cli {
@@ -34,8 +34,9 @@ constexpr std::string_view kConvertUsage =
     "A file that is not valid JSON converts like an empty measurement, as the\n"
     "import converts it; a warning with the error's offset is printed.\n"
     "\n"
-    "Exit status: 0 written, 1 IN cannot be read or OUT cannot be written, 2 usage\n"
-    "error, 130 (SIGINT, Ctrl-C) or 143 (SIGTERM) stopped, OUT left as it was.\n";
+    "Exit status: 0 written, 1 IN cannot be read, its exchange file would be larger\n"
+    "than the format's 2147483647 bytes, or OUT cannot be written, 2 usage error,\n"
+    "130 (SIGINT, Ctrl-C) or 143 (SIGTERM) stopped, OUT left as it was.\n";
 
 int UsageError(const std::string& message) {
   std::fprintf(stderr, "rqx340 convert: %s\n%s", message.c_str(), kConvertUsage.data());
@@ -64,7 +65,7 @@ class ConvertConsole final : public ConvertObserver {
       std::fprintf(stderr,
                    "rqx340 convert: warning: %s is not valid JSON (offset %zu: %s); converted "
                    "as an empty measurement\n",
-                   EscapeControls(m_in).c_str(), offset, rapidjson::GetParseError_En(error));
+                   EscapeControls(m_in).c_str(), offset, std::string(DescribeParseError(error)).c_str());
     });
   }
   void Converting() override { m_progress.SetLabel("Converting " + FileName(m_in)); }
@@ -117,6 +118,13 @@ int RunConvert(Arguments args) {
       return Failure("cannot read " + in + ": read error");
     case ConvertStatus::kNotWritten:
       break;
+    case ConvertStatus::kTooLarge: {
+      const std::string size = result.exchangeFileSize == ~std::uint64_t{0}
+                                   ? std::string("more than 2^64")
+                                   : std::to_string(result.exchangeFileSize);
+      return Failure("cannot convert " + in + ": its exchange file would have " + size +
+                     " bytes, more than the 2147483647 the format can hold; nothing was written");
+    }
     case ConvertStatus::kStopped:
       return TerminationExitCode();
   }

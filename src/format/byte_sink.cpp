@@ -31,6 +31,12 @@ void BufferedWriter::Write(std::span<const std::byte> bytes) {
   m_nPosition += bytes.size();
 }
 
+std::span<std::byte> BufferedWriter::Reserve(std::size_t size) {
+  if (m_bFailed || size > m_buffer.size()) return {};
+  if (m_buffer.size() - m_nUsed < size && !Flush()) return {};
+  return std::span<std::byte>(m_buffer).subspan(m_nUsed, size);
+}
+
 void BufferedWriter::StoreFloat32(float value) {
   PutFloat32(m_buffer, m_nUsed, value);
   m_nUsed += 4;

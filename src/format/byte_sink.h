@@ -64,6 +64,14 @@ class BufferedWriter {
     if (m_buffer.size() - m_nUsed < 4 && !Flush()) return;
     StoreFloat32(value);
   }
+  // Room for `size` bytes (at most the capacity) at the end of the buffer,
+  // flushing first when there is not enough; empty once the writer has failed.
+  // Commit(size) after filling it.
+  std::span<std::byte> Reserve(std::size_t size);
+  void Commit(std::size_t size) {
+    m_nUsed += size;
+    m_nPosition += size;
+  }
   // Hands everything buffered to the sink; false when the writer has failed.
   bool Flush();
   // Flushes, then overwrites earlier output at `offset`.

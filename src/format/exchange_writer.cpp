@@ -1,44 +1,40 @@
 // One pass over the file: an unfinished header, the record blocks, the rows
-// streamed from the document, then the finished header written over the first.
+// expanded from the packed time history, then the finished header written over
+// the first. The size of the whole file is known before the first byte.
 #include "format/exchange_writer.h"
 
-#include <array>
 #include <cmath>
-#include <limits>
 #include <string>
 
 #include "base/byte_order.h"
 #include "format/exchange_layout.h"
 #include "format/json_access.h"
-#include "format/record_blocks.h"
 #include "format/record_tables.h"
 
 namespace rqx340 {
+
 namespace {
 
 namespace hdr = layout::header;
 namespace vr = layout::value_record;
 
-constexpr std::uint64_t kMaxOffset = std::numeric_limits<std::int32_t>::max();
+constexpr std::uint64_t kNoSize = ~std::uint64_t{0};
 
-// The values of one time-history row; whatever is not a number inside the row
-// reads as 0.0, so no column index or octave range can read past a row.
-class RowValues {
- public:
-  explicit RowValues(const rapidjson::Value& row)
-      : m_elements(row.IsArray() ? row.Begin() : nullptr),
-        m_nSize(row.IsArray() ? row.Size() : 0) {}
+// a + b and a * b, or kNoSize when they do not fit.
+std::uint64_t AddSizes(std::uint64_t a, std::uint64_t b) {
+  return a > kNoSize - b ? kNoSize : a + b;
+}
+std::uint64_t MultiplySizes(std::uint64_t a, std::uint64_t b) {
+  return b != 0 && a > kNoSize / b ? kNoSize : a * b;
+}
 
-  float At(std::int64_t index) const {
-    if (index < 0 || static_cast<std::uint64_t>(index) >= m_nSize) return 0.0f;
-    const rapidjson::Value& value = m_elements[index];
-    return value.IsNumber() ? static_cast<float>(value.GetDouble()) : 0.0f;
-  }
-
- private:
-  const rapidjson::Value* m_elements;
-  std::uint64_t m_nSize;
-};
+// Element `index` of a row as the conversion reads it; whatever lies outside
+// the row reads as 0.0, so no column index or octave range can read past it.
+float ValueAt(std::span<const float> row, std::int64_t index) {
+  return index >= 0 && static_cast<std::uint64_t>(index) < row.size()
+             ? row[static_cast<std::size_t>(index)]
+             : 0.0f;
+}
 
 // The vector sum of one octave band, in the host's arithmetic: squares and sums
 // in single precision, (x² + y²) + z², the root in double precision.
@@ -46,37 +42,6 @@ float BandSum(float x, float y, float z) {
   float squares = x * x + y * y;
   squares = squares + z * z;
   return static_cast<float>(std::sqrt(static_cast<double>(squares)));
-}
-
-struct OctaveSet {
-  std::int64_t start = 0;
-  std::int64_t bands = 0;  // below 0 counts as none
-};
-
-OctaveSet ReadOctaveSet(const rapidjson::Value& columns, std::string_view start_key,
-                        std::string_view count_key) {
-  return {json::GetInt(json::Member(columns, start_key)),
-          std::max<std::int64_t>(0, json::GetInt(json::Member(columns, count_key)))};
-}
-
-// Band j of a set occupies the six values from start + 6j: X, Y, Z rms, then X,
-// Y, Z peak. The file takes them axis by axis: X rms of every band, Y rms, Z
-// rms, SUM rms, then the same for peak. The bands are streamed, never
-// collected, so a band count however large costs no memory.
-void WriteOctaveSet(BufferedWriter& out, const RowValues& row, const OctaveSet& set) {
-  constexpr std::int64_t kCheckEvery = 4096;
-  for (int statistic = 0; statistic < 2; ++statistic) {
-    const std::int64_t first = set.start + 3 * statistic;
-    for (int axis = 0; axis < 4; ++axis) {
-      for (std::int64_t j = 0; j < set.bands; ++j) {
-        const std::int64_t base = first + 6 * j;
-        out.WriteFloat32(axis < 3 ? row.At(base + axis)
-                                  : BandSum(row.At(base), row.At(base + 1), row.At(base + 2)));
-        if (j % kCheckEvery == kCheckEvery - 1 && out.Failed()) return;
-      }
-      if (out.Failed()) return;
-    }
-  }
 }
 
 // The time-history column of each broadband value, in row order: for the axes
@@ -96,56 +61,133 @@ std::array<std::int32_t, kBroadbandValues> ReadColumnList(const rapidjson::Value
   return list;
 }
 
+// The block size a builder returned, or kNoSize for a block it refused.
+std::uint64_t BlockBytes(std::int32_t size) {
+  return size < 0 ? kNoSize : static_cast<std::uint64_t>(size);
+}
+
+}  // namespace
+
+ExchangeFilePlan::ExchangeFilePlan(const rapidjson::Value& document, const RowSource& rows,
+                                   std::string_view name)
+    : m_rows(rows) {
+  m_channels = ReadChannelLayout(document);
+  const auto& columns = json::Member(document, "TimeHistoryColumns");
+  m_columns = ReadColumnList(columns);
+  const auto octave_set = [&](std::string_view start_key, std::string_view count_key) {
+    return OctaveSet{json::GetInt(json::Member(columns, start_key)),
+                     std::max<std::int64_t>(0, json::GetInt(json::Member(columns, count_key)))};
+  };
+  if (m_channels.fullOctave) m_full = octave_set("OBA1_1_Start", "OBA1_1_Count");
+  if (m_channels.thirdOctave) m_third = octave_set("OBA1_3_Start", "OBA1_3_Count");
+  // Each band takes 8 values: X, Y, Z and SUM, for rms and for peak.
+  m_nRowValues = kBroadbandValues + 8 * static_cast<std::uint64_t>(m_full.bands) +
+                 8 * static_cast<std::uint64_t>(m_third.bands);
+
+  std::uint64_t size = hdr::kSize;
+  size = AddSizes(size, BlockBytes(BuildHeaderBlock(m_headerBlock, document, name)));
+  size = AddSizes(size, BlockBytes(BuildTimeBlock(m_timeBlock, document)));
+  size = AddSizes(size, BlockBytes(BuildSummaryBlock(m_summaryBlock, document, rows)));
+  size = AddSizes(size, BlockBytes(BuildChannelBlock(m_channelBlock, document)));
+  size = AddSizes(size, 2 * layout::kChanBlockSize);  // CHAN and DTIM
+  BlockBuffer quantities;
+  for (int group = 0; group < m_channels.Groups(); ++group) {
+    for (int axis = 0; axis < 4; ++axis) {
+      size = AddSizes(size, BlockBytes(BuildQuantityBlock(quantities, group, axis)));
+    }
+  }
+  m_nFileSize =
+      AddSizes(size, MultiplySizes(rows.RowCount(), MultiplySizes(m_nRowValues, sizeof(float))));
+}
+
 class ExchangeFileWriter {
  public:
-  ExchangeFileWriter(ByteSink& sink) : m_out(sink) {}
+  ExchangeFileWriter(ByteSink& sink, const ExchangeFilePlan& plan) : m_out(sink), m_plan(plan) {}
 
-  ExchangeWriteResult Write(const rapidjson::Value& document, std::string_view name,
-                            ProgressSink& progress, MessagePump& pump);
+  ExchangeWriteResult Write(ProgressSink& progress, MessagePump& pump);
 
  private:
   // Notes where the next block starts in `field` and writes it.
-  bool WriteBlock(std::size_t field, std::int32_t size);
+  bool WriteBlock(std::size_t field, std::span<const std::byte> block);
   bool NoteOffset(std::size_t field);
+  // One data row: the broadband values, then each octave set present.
+  void WriteRow(std::span<const float> row);
+  template <typename Put>
+  void ExpandRow(std::span<const float> row, Put&& put) const;
   ExchangeWriteResult Fail(ExchangeWriteStatus status) {
     m_result.status = status;
     return m_result;
   }
 
   BufferedWriter m_out;
+  const ExchangeFilePlan& m_plan;
   std::array<std::byte, hdr::kSize> m_header{};
-  BlockBuffer m_block;
-  bool m_bTooLarge = false;
   ExchangeWriteResult m_result;
 };
 
 bool ExchangeFileWriter::NoteOffset(std::size_t field) {
-  if (m_out.Position() > kMaxOffset) {
-    m_bTooLarge = true;
-    return false;
-  }
+  // The plan has checked the size; this only keeps a wrong plan from wrapping.
+  if (m_out.Position() > kMaxExchangeFileSize) return false;
   PutInt32(m_header, field, static_cast<std::int32_t>(m_out.Position()));
   return true;
 }
 
-bool ExchangeFileWriter::WriteBlock(std::size_t field, std::int32_t size) {
-  if (size < 0) {
-    m_bTooLarge = true;
-    return false;
-  }
+bool ExchangeFileWriter::WriteBlock(std::size_t field, std::span<const std::byte> block) {
   if (!NoteOffset(field)) return false;
-  m_out.Write(m_block);
+  m_out.Write(block);
   return !m_out.Failed();
 }
 
-ExchangeWriteResult ExchangeFileWriter::Write(const rapidjson::Value& document,
-                                              std::string_view name, ProgressSink& progress,
-                                              MessagePump& pump) {
-  const ChannelLayout channels = ReadChannelLayout(document);
-  const auto& history = json::Member(document, "TimeHistory");
-  const std::size_t rows = json::ArraySize(history);
-  if (rows > kMaxOffset) return Fail(ExchangeWriteStatus::kTooLarge);
+// Band j of a set occupies the six values from start + 6j: X, Y, Z rms, then X,
+// Y, Z peak. The file takes them axis by axis: X rms of every band, Y rms, Z
+// rms, SUM rms, then the same for peak. `put` takes the values one by one.
+template <typename Put>
+void ExchangeFileWriter::ExpandRow(std::span<const float> row, Put&& put) const {
+  for (const std::int32_t column : m_plan.m_columns) put(ValueAt(row, column));
+  for (const ExchangeFilePlan::OctaveSet* set : {&m_plan.m_full, &m_plan.m_third}) {
+    for (int statistic = 0; statistic < 2; ++statistic) {
+      const std::int64_t first = set->start + 3 * statistic;
+      for (int axis = 0; axis < 4; ++axis) {
+        for (std::int64_t j = 0; j < set->bands; ++j) {
+          const std::int64_t base = first + 6 * j;
+          if (!put(axis < 3 ? ValueAt(row, base + axis)
+                            : BandSum(ValueAt(row, base), ValueAt(row, base + 1),
+                                      ValueAt(row, base + 2)))) {
+            return;
+          }
+        }
+      }
+    }
+  }
+}
 
+void ExchangeFileWriter::WriteRow(std::span<const float> row) {
+  const std::uint64_t bytes = m_plan.m_nRowValues * sizeof(float);
+  if (bytes <= BufferedWriter::kDefaultCapacity) {
+    // The usual row goes into the output buffer in one piece.
+    const std::span<std::byte> out = m_out.Reserve(static_cast<std::size_t>(bytes));
+    if (out.empty()) return;
+    std::size_t offset = 0;
+    ExpandRow(row, [&](float value) {
+      PutFloat32(out, offset, value);
+      offset += 4;
+      return true;
+    });
+    m_out.Commit(out.size());
+    return;
+  }
+  // A row longer than the buffer (a huge band count) is streamed, and ends
+  // early once the output has failed.
+  std::uint64_t count = 0;
+  ExpandRow(row, [&](float value) {
+    m_out.WriteFloat32(value);
+    return ++count % 4096 != 0 || !m_out.Failed();
+  });
+}
+
+ExchangeWriteResult ExchangeFileWriter::Write(ProgressSink& progress, MessagePump& pump) {
+  if (!m_plan.Fits()) return Fail(ExchangeWriteStatus::kTooLarge);
+  const std::uint64_t rows = m_plan.m_rows.RowCount();
   progress.SetPos(0);
   progress.SetStep(1);
   progress.SetRange(0, static_cast<std::int32_t>(rows));
@@ -155,56 +197,55 @@ ExchangeWriteResult ExchangeFileWriter::Write(const rapidjson::Value& document,
   m_out.Write(m_header);
   if (!m_out.Flush()) return Fail(ExchangeWriteStatus::kWriteFailed);
 
-  const auto& columns = json::Member(document, "TimeHistoryColumns");
-  bool ok = WriteBlock(hdr::kHeaderRecordsOffset, BuildHeaderBlock(m_block, document, name)) &&
-            WriteBlock(hdr::kTimeRecordsOffset, BuildTimeBlock(m_block, document));
-  const auto column_list = ReadColumnList(columns);
-  ok = ok && WriteBlock(hdr::kSummaryRecordsOffset, BuildSummaryBlock(m_block, document)) &&
-       WriteBlock(hdr::kChannelRecordsOffset, BuildChannelBlock(m_block, document));
+  bool ok = WriteBlock(hdr::kHeaderRecordsOffset, m_plan.m_headerBlock) &&
+            WriteBlock(hdr::kTimeRecordsOffset, m_plan.m_timeBlock) &&
+            WriteBlock(hdr::kSummaryRecordsOffset, m_plan.m_summaryBlock) &&
+            WriteBlock(hdr::kChannelRecordsOffset, m_plan.m_channelBlock);
 
   // CHAN: the number of channels; DTIM: the time step, always 1.0.
-  const int groups = channels.Groups();
-  const auto put_value_block = [&](std::string_view tag, auto value) {
-    m_block.assign(layout::kChanBlockSize, std::byte{0});
-    PutInt32(m_block, layout::block::kCount, 1);
-    PutText(m_block, layout::block::kFirstRecord + layout::kTag, layout::kTagSize, tag);
+  const int groups = m_plan.m_channels.Groups();
+  BlockBuffer block;
+  const auto value_block = [&](std::string_view tag, auto value) -> std::span<const std::byte> {
+    block.assign(layout::kChanBlockSize, std::byte{0});
+    PutInt32(block, layout::block::kCount, 1);
+    PutText(block, layout::block::kFirstRecord + layout::kTag, layout::kTagSize, tag);
     if constexpr (std::is_same_v<decltype(value), float>) {
-      PutFloat32(m_block, layout::block::kFirstRecord + vr::kValue, value);
+      PutFloat32(block, layout::block::kFirstRecord + vr::kValue, value);
     } else {
-      PutInt32(m_block, layout::block::kFirstRecord + vr::kValue, value);
+      PutInt32(block, layout::block::kFirstRecord + vr::kValue, value);
     }
-    return static_cast<std::int32_t>(m_block.size());
+    return block;
   };
-  ok = ok && WriteBlock(hdr::kChanBlockOffset, put_value_block("CHAN", 4 * groups)) &&
-       WriteBlock(hdr::kDtimBlockOffset, put_value_block("DTIM", 1.0f));
+  ok = ok && WriteBlock(hdr::kChanBlockOffset, value_block("CHAN", 4 * groups)) &&
+       WriteBlock(hdr::kDtimBlockOffset, value_block("DTIM", 1.0f));
   for (int group = 0; ok && group < groups; ++group) {
     for (int axis = 0; ok && axis < 4; ++axis) {
-      ok = WriteBlock(hdr::QuantityEntry(static_cast<std::size_t>(4 * group + axis)),
-                      BuildQuantityBlock(m_block, group, axis));
+      BuildQuantityBlock(block, group, axis);
+      ok = WriteBlock(hdr::QuantityEntry(static_cast<std::size_t>(4 * group + axis)), block);
     }
   }
   ok = ok && NoteOffset(hdr::kDataOffset);
-  if (!ok)
-    return Fail(m_bTooLarge ? ExchangeWriteStatus::kTooLarge : ExchangeWriteStatus::kWriteFailed);
+  if (!ok) return Fail(ExchangeWriteStatus::kWriteFailed);
   m_result.dataOffset = GetInt32(m_header, hdr::kDataOffset);
-  m_block = BlockBuffer();
 
-  const OctaveSet full =
-      channels.fullOctave ? ReadOctaveSet(columns, "OBA1_1_Start", "OBA1_1_Count") : OctaveSet{};
-  const OctaveSet third =
-      channels.thirdOctave ? ReadOctaveSet(columns, "OBA1_3_Start", "OBA1_3_Count") : OctaveSet{};
   std::int32_t stop = 0;
-  for (std::size_t r = 0; r < rows; ++r) {
+  ExchangeWriteStatus status = ExchangeWriteStatus::kOk;
+  m_plan.m_rows.ForEachRow([&](const RowView& row) {
     progress.StepIt();
     pump.PumpPendingMessages(&stop);
-    if (stop != 0) return Fail(ExchangeWriteStatus::kStopped);
-    const RowValues row(history[static_cast<rapidjson::SizeType>(r)]);
-    for (const std::int32_t column : column_list) m_out.WriteFloat32(row.At(column));
-    if (channels.fullOctave) WriteOctaveSet(m_out, row, full);
-    if (channels.thirdOctave) WriteOctaveSet(m_out, row, third);
-    if (m_out.Failed()) return Fail(ExchangeWriteStatus::kWriteFailed);
+    if (stop != 0) {
+      status = ExchangeWriteStatus::kStopped;
+      return false;
+    }
+    WriteRow(row.values);
+    if (m_out.Failed()) {
+      status = ExchangeWriteStatus::kWriteFailed;
+      return false;
+    }
     ++m_result.rowCount;
-  }
+    return true;
+  });
+  if (status != ExchangeWriteStatus::kOk) return Fail(status);
 
   PutInt32(m_header, hdr::kComplete, 1);
   PutInt32(m_header, hdr::kRowCount, m_result.rowCount);
@@ -212,13 +253,17 @@ ExchangeWriteResult ExchangeFileWriter::Write(const rapidjson::Value& document,
   return m_result;
 }
 
-}  // namespace
+ExchangeWriteResult WriteExchangeFile(ByteSink& sink, const ExchangeFilePlan& plan,
+                                      ProgressSink& progress, MessagePump& pump) {
+  ExchangeFileWriter writer(sink, plan);
+  return writer.Write(progress, pump);
+}
 
 ExchangeWriteResult WriteExchangeFile(ByteSink& sink, const rapidjson::Value& document,
-                                      std::string_view name, ProgressSink& progress,
-                                      MessagePump& pump) {
-  ExchangeFileWriter writer(sink);
-  return writer.Write(document, name, progress, pump);
+                                      const RowSource& rows, std::string_view name,
+                                      ProgressSink& progress, MessagePump& pump) {
+  const ExchangeFilePlan plan(document, rows, name);
+  return WriteExchangeFile(sink, plan, progress, pump);
 }
 
 std::string_view DescribeWriteStatus(ExchangeWriteStatus status) {

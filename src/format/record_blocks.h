@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "format/row_source.h"
+
 namespace rqx340 {
 
 using BlockBuffer = std::vector<std::byte>;
@@ -32,8 +34,9 @@ std::int32_t BuildTimeBlock(BlockBuffer& buffer, const rapidjson::Value& documen
 // cannot be represented. The raw signal hand-over carries the same value.
 std::int64_t MeasurementStartTime(const rapidjson::Value& document);
 
-// The row count, the per-axis settings and every real summary value.
-std::int32_t BuildSummaryBlock(BlockBuffer& buffer, const rapidjson::Value& document);
+// The row count of `rows`, the per-axis settings and every real summary value.
+std::int32_t BuildSummaryBlock(BlockBuffer& buffer, const rapidjson::Value& document,
+                               const RowSource& rows);
 
 // The eight per-channel lists (always 4356 bytes).
 std::int32_t BuildChannelBlock(BlockBuffer& buffer, const rapidjson::Value& document);

@@ -41,7 +41,8 @@ std::optional<std::size_t> AeqAxis(std::string_view name) {
 
 }  // namespace
 
-std::int32_t BuildSummaryBlock(BlockBuffer& buffer, const rapidjson::Value& document) {
+std::int32_t BuildSummaryBlock(BlockBuffer& buffer, const rapidjson::Value& document,
+                               const RowSource& rows) {
   const auto& props = json::MeasProperties(document);
   const auto& summary = json::Member(document, "Summary");
   std::size_t reals = 0;
@@ -59,8 +60,7 @@ std::int32_t BuildSummaryBlock(BlockBuffer& buffer, const rapidjson::Value& docu
     PutText(buffer, offset + layout::kTag, layout::kTagSize, tag);
     PutFloat32(buffer, offset + vr::kValue, value);
   };
-  const double rows = static_cast<double>(json::ArraySize(json::Member(document, "TimeHistory")));
-  put("RTIM", static_cast<float>(rows));
+  put("RTIM", static_cast<float>(static_cast<double>(rows.RowCount())));
   for (std::size_t i = 0; i < kSettingKeys.size(); ++i) {
     const auto& value = json::Member(props, kSettingKeys[i]);
     if (i == kDbReference) {

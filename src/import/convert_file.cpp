@@ -11,16 +11,16 @@
 namespace rqx340 {
 
 ReadOutcome ReadMeasurementFile(InputFile& file, std::span<char> buffer, ProgressSink& progress,
-                                MessagePump& pump, rapidjson::Document& document) {
+                                MessagePump& pump, MeasurementContent& content) {
   ProgressFileReadStream stream(&file, buffer, progress, pump);
-  ParseMeasurement(stream, document);
+  content.parse = ParseMeasurement(stream, content.document, content.rows);
   if (stream.Stopped()) return ReadOutcome::kStopped;
   return stream.ReadFailed() ? ReadOutcome::kReadFailed : ReadOutcome::kRead;
 }
 
 ConvertResult ConvertFile(const std::string& in, const std::string& out, std::string_view name,
                           ProgressSink& progress, MessagePump& pump, ConvertObserver& observer) {
-  rapidjson::Document document;
+  MeasurementContent content;
   {
     auto file = InputFile::Open(in);
     if (!file) return {ConvertStatus::kNotReadable, file.ErrorText()};
@@ -30,15 +30,22 @@ ConvertResult ConvertFile(const std::string& in, const std::string& out, std::st
     progress.SetRange(0, static_cast<std::int32_t>(file->Size() >> 16));
     progress.Show();
     std::vector<char> buffer(kReadBufferSize);
-    const ReadOutcome read = ReadMeasurementFile(*file, buffer, progress, pump, document);
+    const ReadOutcome read = ReadMeasurementFile(*file, buffer, progress, pump, content);
     if (read != ReadOutcome::kRead) {
       progress.Hide();
       return {read == ReadOutcome::kStopped ? ConvertStatus::kStopped : ConvertStatus::kReadFailed,
               {}};
     }
   }  // IN is closed before OUT is written
-  if (document.HasParseError()) {
-    observer.NotValidJson(document.GetErrorOffset(), document.GetParseError());
+  if (content.parse.IsError()) observer.NotValidJson(content.parse.Offset(), content.parse.Code());
+
+  // Nothing is created or written for a file the format cannot hold.
+  const ExchangeFilePlan plan(content.document, content.rows, name);
+  if (!plan.Fits()) {
+    progress.Hide();
+    ConvertResult too_large{ConvertStatus::kTooLarge, {}};
+    too_large.exchangeFileSize = plan.FileSize();
+    return too_large;
   }
 
   auto replacement = ReplacementFile::Create(out);
@@ -49,7 +56,7 @@ ConvertResult ConvertFile(const std::string& in, const std::string& out, std::st
   // The exchange file's bytes go straight to the replacement of OUT.
   FileSink<ReplacementFile> sink(*replacement);
   observer.Converting();
-  const ExchangeWriteResult written = WriteExchangeFile(sink, document, name, progress, pump);
+  const ExchangeWriteResult written = WriteExchangeFile(sink, plan, progress, pump);
   progress.Hide();
   if (written.status == ExchangeWriteStatus::kStopped) return {ConvertStatus::kStopped, {}};
   if (!written.Ok()) {

@@ -6,38 +6,49 @@
 #include <rapidjson/document.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
 
 #include "base/progress.h"
+#include "format/packed_rows.h"
 #include "platform/input_file.h"
 
 namespace rqx340 {
 
-enum class ReadOutcome {
-  kRead,        // the whole file was parsed (a syntax error gives the null document)
-  kReadFailed,  // reading the file failed part way
-  kStopped,     // the pump set the stop flag; the document is of no use
+// One measurement file read whole: everything but the time history as a
+// document, and the rows packed.
+struct MeasurementContent {
+  rapidjson::Document document;
+  PackedRows rows;
+  rapidjson::ParseResult parse;  // the syntax error and its offset, when there was one
 };
 
-// The full parse of the open measurement file into `document`, through
-// `buffer` (kReadBufferSize bytes): each block read is one progress step and
-// one pump.
+enum class ReadOutcome {
+  kRead,        // the whole file was parsed (a syntax error gives the null document, no rows)
+  kReadFailed,  // reading the file failed part way
+  kStopped,     // the pump set the stop flag; the content is of no use
+};
+
+// The full parse of the open measurement file into `content`, through `buffer`
+// (kReadBufferSize bytes): each block read is one progress step and one pump.
 ReadOutcome ReadMeasurementFile(InputFile& file, std::span<char> buffer, ProgressSink& progress,
-                                MessagePump& pump, rapidjson::Document& document);
+                                MessagePump& pump, MeasurementContent& content);
 
 enum class ConvertStatus {
   kWritten,
   kNotReadable,  // IN is missing, unreadable or not a regular file
   kReadFailed,   // reading IN failed part way
   kNotWritten,   // OUT could not be written; the result says why
+  kTooLarge,     // the exchange file would not fit the format; nothing was written
   kStopped,      // the pump set the stop flag; OUT is as it was and nothing is left
 };
 
 struct ConvertResult {
   ConvertStatus status = ConvertStatus::kWritten;
   std::string error;  // for kNotWritten: the system's reason, or what the writer refused
+  std::uint64_t exchangeFileSize = 0;  // for kTooLarge: the bytes it would have had
 };
 
 // Hears the steps of ConvertFile, for labels and messages.

@@ -62,16 +62,21 @@ ImportRequest MakeImportRequest(std::string_view folder, std::span<const CRQX340
   return request;
 }
 
-ImportOutcome ConvertMeasurement(const rapidjson::Document& document, const CRQX340Json& record,
-                                 const std::string& raw_path, ConversionContext& context) {
+ImportOutcome ConvertMeasurement(const rapidjson::Document& document, const RowSource& rows,
+                                 const CRQX340Json& record, const std::string& raw_path,
+                                 ConversionContext& context) {
+  const ExchangeFilePlan plan(document, rows, record.m_strName);
+  if (!plan.Fits()) {
+    Show(context.messages, context.strings, kIdsCannotCreateExchangeFile);
+    return ImportOutcome::kFailed;
+  }
   auto handover = ExchangeHandover::Create(context.temp_folder, context.exchange_id);
   if (!handover) {
     Show(context.messages, context.strings, kIdsCannotCreateExchangeFile);
     return ImportOutcome::kFailed;
   }
   FileSink<OutputFile> sink(handover->File());
-  const ExchangeWriteResult written =
-      WriteExchangeFile(sink, document, record.m_strName, context.progress, context.pump);
+  const ExchangeWriteResult written = WriteExchangeFile(sink, plan, context.progress, context.pump);
   if (!written.Ok()) {
     // The file is incomplete: the host must never be told about it.
     handover->Release();
@@ -179,9 +184,9 @@ ImportResult RunImport(const ImportRequest& request, ImportServices& services) {
     if (file) {
       services.progress.SetRange(
           0, static_cast<std::int32_t>(static_cast<std::uint32_t>(record.m_nSize >> 16)));
-      auto document = std::make_unique<rapidjson::Document>();
+      auto content = std::make_unique<MeasurementContent>();
       // A read error is not examined: what could not be read converts as it parsed.
-      if (ReadMeasurementFile(*file, read_buffer, services.progress, services.pump, *document) ==
+      if (ReadMeasurementFile(*file, read_buffer, services.progress, services.pump, *content) ==
           ReadOutcome::kStopped) {
         outcome = ImportOutcome::kStopped;
       } else if (temp_folder == nullptr) {
@@ -191,7 +196,7 @@ ImportResult RunImport(const ImportRequest& request, ImportServices& services) {
       } else {
         ConversionContext context{client,  *temp_folder,      namer,         services.messages,
                                   strings, services.progress, services.pump, request.exchange_id};
-        outcome = ConvertMeasurement(*document, record, raw_path, context);
+        outcome = ConvertMeasurement(content->document, content->rows, record, raw_path, context);
       }
       file.reset();
     }

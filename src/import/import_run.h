@@ -21,6 +21,7 @@
 #include "base/string_table.h"
 #include "exchange/handover_files.h"
 #include "exchange/rqx340_client.h"
+#include "format/row_source.h"
 #include "measurement/folder_scan.h"
 #include "platform/named_mutex.h"
 #include "platform/temp_files.h"
@@ -132,8 +133,11 @@ struct ConversionContext {
 };
 
 // Converts one parsed measurement into the exchange file, hands it and its raw
-// signal (when `raw_path` is not empty) to the host and cleans up.
-ImportOutcome ConvertMeasurement(const rapidjson::Document& document, const CRQX340Json& record,
-                                 const std::string& raw_path, ConversionContext& context);
+// signal (when `raw_path` is not empty) to the host and cleans up. A
+// measurement whose exchange file would not fit the format is refused with
+// string 202 before the file is created.
+ImportOutcome ConvertMeasurement(const rapidjson::Document& document, const RowSource& rows,
+                                 const CRQX340Json& record, const std::string& raw_path,
+                                 ConversionContext& context);
 
 }  // namespace rqx340

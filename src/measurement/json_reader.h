@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "base/progress.h"
+#include "measurement/row_sink.h"
 #include "platform/input_file.h"
 
 namespace rqx340 {
@@ -158,9 +159,21 @@ class BlockFileReadStream : public detail::RefillingReadStream<BlockFileReadStre
   std::uint64_t m_nBlocksRead = 0;
 };
 
-// The full parse: the first Read(), then the whole file into `document`. On a
-// parse error the document stays null and holds the error and its offset.
-void ParseMeasurement(ProgressFileReadStream& stream, rapidjson::Document& document);
+// The full parse: the first Read(), then the whole file into `document`, with
+// the rows of its time history going to `rows` (see MeasurementHandler). On a
+// parse error anywhere, even after the rows, the document is null, `rows` is
+// told to discard what it got, and the result holds the error and its offset.
+// Input nested deeper than kMaxNestingDepth fails with kParseErrorTermination.
+rapidjson::ParseResult ParseMeasurement(ProgressFileReadStream& stream,
+                                        rapidjson::Document& document, RowSink& rows);
+
+// The same full parse of a measurement held in memory; a NUL byte ends the
+// input as it does in a file.
+rapidjson::ParseResult ParseMeasurementText(std::string_view text, rapidjson::Document& document,
+                                            RowSink& rows);
+
+// A parse error in words, for messages.
+std::string_view DescribeParseError(rapidjson::ParseErrorCode error);
 
 // The text of a JSON string up to its first NUL; nullopt for a value that is
 // not a string. Every text taken from a measurement is read this way.

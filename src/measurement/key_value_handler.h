@@ -11,6 +11,8 @@
 #include <type_traits>
 #include <utility>
 
+#include "measurement/nesting_limit.h"
+
 namespace rqx340 {
 
 // The event sink of the pull parse. Texts are the UTF-8 bytes the reader
@@ -78,6 +80,7 @@ enum class PullParseEnd {
   kStoppedByCaller,
   kStoppedAtLiteral,  // a null, true or false literal
   kSyntaxError,       // including text after the root value
+  kTooDeep,           // arrays and objects nested deeper than kMaxNestingDepth
 };
 
 namespace detail {
@@ -93,6 +96,7 @@ class SteppingHandler {
       : m_handler(handler), m_onEvent(on_event) {}
 
   bool StoppedByCaller() const { return m_stoppedByCaller; }
+  bool TooDeep() const { return m_tooDeep; }
 
   bool Null() { return After(m_handler.Null()); }
   bool Bool(bool b) { return After(m_handler.Bool(b)); }
@@ -103,13 +107,28 @@ class SteppingHandler {
   bool Double(double d) { return After(m_handler.Double(d)); }
   bool RawNumber(const Ch* s, SizeType n, bool c) { return After(m_handler.RawNumber(s, n, c)); }
   bool String(const Ch* s, SizeType n, bool c) { return After(m_handler.String(s, n, c)); }
-  bool StartObject() { return After(m_handler.StartObject()); }
+  bool StartObject() { return Enter() && After(m_handler.StartObject()); }
   bool Key(const Ch* s, SizeType n, bool c) { return After(m_handler.Key(s, n, c)); }
-  bool EndObject(SizeType n) { return After(m_handler.EndObject(n)); }
-  bool StartArray() { return After(m_handler.StartArray()); }
-  bool EndArray(SizeType n) { return After(m_handler.EndArray(n)); }
+  bool EndObject(SizeType n) {
+    --m_nDepth;
+    return After(m_handler.EndObject(n));
+  }
+  bool StartArray() { return Enter() && After(m_handler.StartArray()); }
+  bool EndArray(SizeType n) {
+    --m_nDepth;
+    return After(m_handler.EndArray(n));
+  }
 
  private:
+  bool Enter() {
+    if (m_nDepth >= kMaxNestingDepth) {
+      m_tooDeep = true;
+      return false;
+    }
+    ++m_nDepth;
+    return true;
+  }
+
   bool After(bool go_on) {
     if (!go_on) return false;
     if (!m_onEvent(static_cast<const KeyValueHandler&>(m_handler))) {
@@ -122,6 +141,8 @@ class SteppingHandler {
   KeyValueHandler& m_handler;
   OnEvent& m_onEvent;
   bool m_stoppedByCaller = false;
+  bool m_tooDeep = false;
+  std::uint32_t m_nDepth = 0;
 };
 
 }  // namespace detail
@@ -129,7 +150,7 @@ class SteppingHandler {
 // Pull-parses `stream` into `handler`. After every event `on_event(handler)`
 // is called; it returns false once the caller wants no more. Numbers reach the
 // handler as their text; the nesting lives on the heap, so deep input cannot
-// overflow the stack.
+// overflow the stack, and it ends past kMaxNestingDepth.
 template <typename InputStream, typename OnEvent>
 PullParseEnd PullParse(InputStream& stream, KeyValueHandler& handler, OnEvent&& on_event) {
   detail::SteppingHandler<std::remove_reference_t<OnEvent>> stepping(handler, on_event);
@@ -139,6 +160,7 @@ PullParseEnd PullParse(InputStream& stream, KeyValueHandler& handler, OnEvent&& 
           stream, stepping);
   if (result) return PullParseEnd::kEndOfInput;
   if (result.Code() != rapidjson::kParseErrorTermination) return PullParseEnd::kSyntaxError;
+  if (stepping.TooDeep()) return PullParseEnd::kTooDeep;
   return stepping.StoppedByCaller() ? PullParseEnd::kStoppedByCaller
                                     : PullParseEnd::kStoppedAtLiteral;
 }

@@ -443,6 +443,48 @@ TEST(ConvertDumpTest, AFileSizeLimitIsAWriteError) {
   }
 }
 
+TEST(ConvertDumpTest, HostileSizesAndNestingEndCleanly) {
+  TempDir dir;
+  const auto nested = [](std::size_t depth) {
+    return R"({"Header":{"SerialNum":"N"},"x":)" + std::string(depth, '[') +
+           std::string(depth, ']') + "}";
+  };
+  struct Case {
+    const char* name;
+    fs::path in;
+    int exit_code;
+    std::string err;             // a part of the one line on stderr; empty for none
+    std::uintmax_t out_size;     // 0: OUT keeps its old contents
+  };
+  const Case cases[] = {
+      // A band count that once wrote 49 GB until the disk was full.
+      {"exchange file larger than the format", DataFile("conversion/oversize-band-count.rqx2"), 1,
+       "would have 68719496524 bytes, more than the 2147483647 the format can hold", 0},
+      {"depth 10000 parses", dir.Write("deep.rqx2", nested(9999)), 0, "", 19264},
+      {"depth 100001 is the null document", dir.Write("deeper.rqx2", nested(100000)), 0,
+       "nested more than 100000 deep", 19264},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto out = dir.Path() / "out.bin";
+    dir.Write("out.bin", "old contents");
+    const ProgramResult converted = Convert({c.in.string(), out.string()});
+    EXPECT_EQ(converted.exit_code, c.exit_code);
+    EXPECT_EQ(std::count(converted.err.begin(), converted.err.end(), '\n'), c.err.empty() ? 0 : 1)
+        << converted.err;
+    EXPECT_NE(converted.err.find(c.err), std::string::npos) << converted.err;
+    if (c.out_size == 0) {
+      EXPECT_EQ(ReadFileBytes(out), "old contents");
+    } else {
+      EXPECT_EQ(fs::file_size(out), c.out_size);
+    }
+  }
+  // Nothing but the inputs and OUT is left in the folder.
+  std::size_t entries = 0;
+  for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir.Path())) ++entries;
+  EXPECT_EQ(entries, 3u);
+}
+
 TEST(ConvertDumpTest, DumpRefusesMalformedFiles) {
   TempDir dir;
   const auto out = dir.Path() / "out.bin";

@@ -18,6 +18,7 @@
 #include "support/command_log_reader.h"
 #include "support/exchange_bytes.h"
 #include "support/memory_sink.h"
+#include "support/parsed_measurement.h"
 #include "support/session.h"
 
 namespace rqx340 {
@@ -64,12 +65,11 @@ ClientRun RunClient(const TestSession& session, std::vector<std::string> args) {
 // The exchange file the tool writes for `json` (empty: the null document).
 std::string ExchangeBytes(const std::string& json, std::string_view name,
                           std::int32_t& data_offset) {
-  rapidjson::Document document;
-  if (!json.empty()) document.Parse(json.c_str());
+  const test::ParsedMeasurement parsed(json);
   test::MemorySink sink;
   NullProgressSink progress;
   NullMessagePump pump;
-  const auto result = WriteExchangeFile(sink, document, name, progress, pump);
+  const auto result = WriteExchangeFile(sink, parsed.document, parsed.rows, name, progress, pump);
   EXPECT_TRUE(result.Ok());
   data_offset = result.dataOffset;
   return test::AsString(sink.Span());

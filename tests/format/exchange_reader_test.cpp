@@ -10,6 +10,7 @@
 #include "format/exchange_writer.h"
 #include "support/exchange_bytes.h"
 #include "support/memory_sink.h"
+#include "support/parsed_measurement.h"
 #include "support/scoped_env.h"
 #include "support/temp_dir.h"
 
@@ -28,15 +29,14 @@ void PutLe(Bytes& bytes, std::size_t offset, std::uint32_t value) {
 // blocks from 18760 (284, 284, 284, 228, then 8 x 60), data at 20320.
 Bytes ValidFile() {
   test::ScopedEnv tz("TZ", "UTC");
-  rapidjson::Document document;
-  test::ParseDocument(document,
-                      R"({"MeasurementProperties":{"MeasProperties":{"TAG_FULL_OCTAVE_54":1}},)"
-                      R"("TimeHistoryColumns":{"OBA1_1_Start":19,"OBA1_1_Count":2},)"
-                      R"("Notes":[{"1s":"n"}],"TimeHistory":[[1],[2],[3]]})");
+  const test::ParsedMeasurement parsed(
+      R"({"MeasurementProperties":{"MeasProperties":{"TAG_FULL_OCTAVE_54":1}},)"
+      R"("TimeHistoryColumns":{"OBA1_1_Start":19,"OBA1_1_Count":2},)"
+      R"("Notes":[{"1s":"n"}],"TimeHistory":[[1],[2],[3]]})");
   test::MemorySink sink;
   NullProgressSink progress;
   NullMessagePump pump;
-  EXPECT_TRUE(WriteExchangeFile(sink, document, "v.rqx2", progress, pump).Ok());
+  EXPECT_TRUE(WriteExchangeFile(sink, parsed.document, parsed.rows, "v.rqx2", progress, pump).Ok());
   return sink.Bytes();
 }
 

@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
 #include "format/exchange_reader.h"
 #include "support/exchange_bytes.h"
 #include "support/memory_sink.h"
+#include "support/parsed_measurement.h"
 #include "support/recording_progress.h"
 #include "support/scoped_env.h"
 
@@ -30,15 +32,14 @@ struct Written {
 };
 
 Written Write(std::string_view json, ByteSink* sink = nullptr, std::string_view name = "m.rqx2") {
-  rapidjson::Document document;
-  test::ParseDocument(document, json);
+  const test::ParsedMeasurement parsed(json);
   MemorySink memory;
   ByteSink& target = sink != nullptr ? *sink : memory;
   test::CallLog log;
   test::RecordingProgressSink progress(log);
   test::RecordingMessagePump pump(log);
   Written written;
-  written.result = WriteExchangeFile(target, document, name, progress, pump);
+  written.result = WriteExchangeFile(target, parsed.document, parsed.rows, name, progress, pump);
   written.bytes = (sink != nullptr ? static_cast<MemorySink&>(*sink) : memory).Bytes();
   written.calls = log.Calls();
   return written;
@@ -246,13 +247,13 @@ TEST_F(ExchangeWriterTest, ProgressStepsAndPumpsOncePerRow) {
 }
 
 TEST_F(ExchangeWriterTest, AStopFromThePumpEndsTheFileUnfinished) {
-  rapidjson::Document document;
-  test::ParseDocument(document, R"({"TimeHistory":[[1],[2],[3]]})");
+  const test::ParsedMeasurement parsed(R"({"TimeHistory":[[1],[2],[3]]})");
   MemorySink sink;
   test::CallLog log;
   test::RecordingProgressSink progress(log);
   test::StoppingMessagePump pump(log, [](std::size_t call) { return call == 2; });
-  const ExchangeWriteResult result = WriteExchangeFile(sink, document, "m.rqx2", progress, pump);
+  const ExchangeWriteResult result =
+      WriteExchangeFile(sink, parsed.document, parsed.rows, "m.rqx2", progress, pump);
   EXPECT_EQ(result.status, ExchangeWriteStatus::kStopped);
   EXPECT_EQ(result.rowCount, 1);
   EXPECT_EQ(log.Calls(), (std::vector<std::string>{"pos 0", "step 1", "range 0 3", "stepit", "pump",
@@ -296,16 +297,86 @@ TEST_F(ExchangeWriterTest, AWriteErrorAnywhereIsReportedAndLeavesTheFileUnfinish
   EXPECT_EQ(enough.Bytes(), whole.bytes);
 }
 
-TEST_F(ExchangeWriterTest, AHugeBandCountEndsInTheWriteErrorNotInMemory) {
-  // 2000000000 bands x 8 values per row would be 64 GB: the values are streamed,
-  // so the full disk (here after 4 MiB) stops the writer.
-  FailingSink sink(4 << 20);
+TEST_F(ExchangeWriterTest, AFileLargerThanTheFormatIsRefusedBeforeAnyWrite) {
+  // With the 1/1 flag, no notes and no summary, everything before the rows takes
+  // 19744 bytes, and a row 4 x (19 + 8 x bands).
+  const auto measurement = [](std::int64_t bands, std::string_view rows) {
+    return "{" + Props(R"("TAG_FULL_OCTAVE_54":1)") + R"(,"TimeHistoryColumns":{"OBA1_1_Count":)" +
+           std::to_string(bands) + R"(},"TimeHistory":)" + std::string(rows) + "}";
+  };
+  struct Case {
+    const char* name;
+    std::string json;
+    std::uint64_t size;
+    bool fits;
+  };
+  const Case cases[] = {
+      // The 138-byte file that once wrote 49 GB.
+      {"2147483647 bands, one row", measurement(2147483647, "[[]]"),
+       19744 + 4 * (19 + 8 * std::uint64_t{2147483647}), false},
+      {"the largest band count that fits", measurement(67108244, "[[]]"), 2147483628, true},
+      {"one band more", measurement(67108245, "[[]]"), 2147483660, false},
+      {"the same bands without rows", measurement(67108245, "[]"), 19744, true},
+      {"a parse error after the rows", measurement(2147483647, "[[]]") + ",", 19264, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const test::ParsedMeasurement parsed(c.json);
+    const ExchangeFilePlan plan(parsed.document, parsed.rows, "m.rqx2");
+    EXPECT_EQ(plan.FileSize(), c.size);
+    EXPECT_EQ(plan.Fits(), c.fits);
+    if (c.fits) continue;
+    MemorySink sink;
+    test::CallLog log;
+    test::RecordingProgressSink progress(log);
+    test::RecordingMessagePump pump(log);
+    EXPECT_EQ(WriteExchangeFile(sink, plan, progress, pump).status, ExchangeWriteStatus::kTooLarge);
+    EXPECT_TRUE(sink.Bytes().empty());
+    EXPECT_TRUE(log.Calls().empty());
+  }
+}
+
+TEST_F(ExchangeWriterTest, ThePlannedSizeIsTheWrittenSize) {
+  const char* const cases[] = {
+      R"({})",
+      R"({"Notes":[{"1s":"a"},{"2s":"b"}],"Summary":{"A":1,"B":2.5,"AeqX":1.5},"TimeHistory":[[1]]})",
+      R"({"MeasurementProperties":{"MeasProperties":{"TAG_FULL_OCTAVE_54":1,"TAG_THIRD_OCTAVE_55":1}},)"
+      R"("TimeHistoryColumns":{"OBA1_1_Count":3,"OBA1_3_Count":-4},"TimeHistory":[[1,2],"x",[]]})",
+  };
+  for (const char* json : cases) {
+    SCOPED_TRACE(json);
+    const test::ParsedMeasurement parsed(json);
+    const ExchangeFilePlan plan(parsed.document, parsed.rows, "m.rqx2");
+    const Written w = Write(json);
+    ASSERT_TRUE(w.result.Ok());
+    EXPECT_EQ(plan.FileSize(), w.bytes.size());
+  }
+}
+
+TEST_F(ExchangeWriterTest, ARowLongerThanTheOutputBufferIsStreamed) {
+  // 40000 bands: 320019 values, 1.28 MB per row, more than the writer's buffer.
+  std::string row = "[0";
+  for (int i = 1; i < 19 + 6 * 40000; ++i) {
+    row += ',';
+    row += std::to_string(i % 7);
+  }
+  row += "]";
   const Written w = Write("{" + Props(R"("TAG_FULL_OCTAVE_54":1)") +
-                              R"(,"TimeHistoryColumns":{"OBA1_1_Count":2000000000},)"
-                              R"("TimeHistory":[[1,2,3],[4]]})",
-                          &sink);
-  EXPECT_EQ(w.result.status, ExchangeWriteStatus::kWriteFailed);
-  EXPECT_EQ(w.bytes.size(), std::size_t{4} << 20);
+                          R"(,"TimeHistoryColumns":{"OBA1_1_Start":19,"OBA1_1_Count":40000},)"
+                          R"("TimeHistory":[)" +
+                          row + "," + row + "]}");
+  ASSERT_TRUE(w.result.Ok());
+  const std::size_t data = static_cast<std::size_t>(LeI32(w.bytes, 0x454));
+  const std::size_t values = 19 + 8 * 40000;
+  ASSERT_EQ(w.bytes.size(), data + 2 * 4 * values);
+  for (std::size_t r = 0; r < 2; ++r) {
+    const std::size_t start = data + r * 4 * values;
+    // X rms of band j is element 19 + 6j; SUM rms of band 0 from 19, 20, 21.
+    EXPECT_EQ(LeF32(w.bytes, start + 4 * 19), 19 % 7);
+    EXPECT_EQ(LeF32(w.bytes, start + 4 * (19 + 1)), (19 + 6) % 7);
+    const float x = 19 % 7, y = 20 % 7, z = 21 % 7;
+    EXPECT_EQ(LeF32(w.bytes, start + 4 * (19 + 3 * 40000)), std::sqrt(x * x + y * y + z * z));
+  }
 }
 
 TEST_F(ExchangeWriterTest, FewWritesReachTheSink) {

@@ -7,6 +7,7 @@
 
 #include "format/record_blocks.h"
 #include "support/exchange_bytes.h"
+#include "support/parsed_measurement.h"
 
 namespace rqx340 {
 namespace {
@@ -27,10 +28,9 @@ struct Values {
 };
 
 Values BuildSummary(std::string_view json) {
-  rapidjson::Document document;
-  test::ParseDocument(document, json);
+  const test::ParsedMeasurement parsed(json);
   Values values;
-  values.size = BuildSummaryBlock(values.bytes, document);
+  values.size = BuildSummaryBlock(values.bytes, parsed.document, parsed.rows);
   return values;
 }
 

@@ -45,10 +45,11 @@ std::string WrittenInMemory(const fs::path& in, std::string_view name) {
   std::vector<char> buffer(kReadBufferSize);
   NullProgressSink progress;
   NullMessagePump pump;
-  rapidjson::Document document;
-  EXPECT_EQ(ReadMeasurementFile(*file, buffer, progress, pump, document), ReadOutcome::kRead);
+  MeasurementContent content;
+  EXPECT_EQ(ReadMeasurementFile(*file, buffer, progress, pump, content), ReadOutcome::kRead);
   test::MemorySink sink;
-  EXPECT_TRUE(WriteExchangeFile(sink, document, name, progress, pump).Ok());
+  EXPECT_TRUE(
+      WriteExchangeFile(sink, content.document, content.rows, name, progress, pump).Ok());
   return test::AsString(sink.Span());
 }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "format/exchange_writer.h"
+#include "format/packed_rows.h"
 #include "gen/measurement_generator.h"
 #include "measurement/json_reader.h"
 #include "support/command_log_reader.h"
@@ -89,9 +90,10 @@ class ImportRunTest : public test::HostTest {
     NullMessagePump pump;
     ProgressFileReadStream stream(&*file, buffer, progress, pump);
     rapidjson::Document document;
-    ParseMeasurement(stream, document);
+    PackedRows rows;
+    ParseMeasurement(stream, document, rows);
     test::MemorySink sink;
-    EXPECT_TRUE(WriteExchangeFile(sink, document, name, progress, pump).Ok());
+    EXPECT_TRUE(WriteExchangeFile(sink, document, rows, name, progress, pump).Ok());
     return test::AsString(sink.Span());
   }
 
@@ -237,6 +239,35 @@ TEST_F(ImportRunTest, ExchangeFileThatCannotBeMadeIsReportedAndSkipped) {
     EXPECT_EQ(FolderNames(m_inbox), (std::vector<std::string>{"001-M0002.rqx2.bin"}));
     EXPECT_TRUE(HandoverLeftovers(m_session.Path()).empty());
   }
+}
+
+TEST_F(ImportRunTest, HostileSizesAndNestingNeverStopTheRun) {
+  Generate({.count = 1, .rows = 2});
+  // The scan's four keys first, then what the full parse meets.
+  const auto measurement = [](const std::string& rest) {
+    return R"({"Header":{"SerialNum":"S","StartDateTime":1500000000},"MeasurementProperties":)"
+           R"({"MeasProperties":{"TAG_OPERATING_MODE_20":0,"TAG_STORE_RAW_53":0,)"
+           R"("TAG_FULL_OCTAVE_54":1}},)" +
+           rest + "}";
+  };
+  std::ofstream(m_folder / "huge.rqx2")
+      << measurement(R"("TimeHistoryColumns":{"OBA1_1_Count":2147483647},"TimeHistory":[[1]])");
+  std::ofstream(m_folder / "deep.rqx2")
+      << measurement(R"("x":)" + std::string(100000, '[') + std::string(100000, ']'));
+  StartHost();
+  const ImportResult result = Run(Request({"huge.rqx2", "deep.rqx2", "M0001.rqx2"}));
+
+  // The file too large for the format is refused before its exchange file
+  // exists; the one nested too deep is the null document, as if it did not parse.
+  EXPECT_EQ(result.outcomes, (std::vector<ImportOutcome>{ImportOutcome::kFailed,
+                                                         ImportOutcome::kImported,
+                                                         ImportOutcome::kImported}));
+  EXPECT_EQ(Shown(), (Messages{{202, kCannotOpen}}));
+  EXPECT_EQ(Commands(), (std::vector<std::uint32_t>{5, 26, 2, 27, 22, 26, 2, 27, 22, 4}));
+  EXPECT_EQ(FolderNames(m_inbox),
+            (std::vector<std::string>{"001-deep.rqx2.bin", "002-M0001.rqx2.bin"}));
+  EXPECT_EQ(ReadFileBytes(m_inbox / "001-deep.rqx2.bin").size(), 19264u);
+  EXPECT_TRUE(HandoverLeftovers(m_session.Path()).empty());
 }
 
 TEST_F(ImportRunTest, RawSignalThatCannotBeHandedOverFailsTheMeasurement) {

@@ -142,8 +142,12 @@ TEST(ReadSummaryTest, ReadsTheFourKeysWhereverTheyStand) {
        R"({"SerialNum":"A","StartDateTime":5,"TAG_OPERATING_MODE_20":0})",
        false,
        {}},
-      {"deep nesting before the keys", std::string(100000, '[') + Head() + std::string(100000, ']'),
-       true, Record(1500000000, "RQ340-0042", "HA", 0)},
+      // The head nests 3 deep: MeasProperties is at depth 100000, then 100001.
+      {"keys at the deepest nesting that parses",
+       std::string(99997, '[') + Head() + std::string(99997, ']'), true,
+       Record(1500000000, "RQ340-0042", "HA", 0)},
+      {"nesting past the limit before the keys",
+       std::string(99998, '[') + Head() + std::string(99998, ']'), false, {}},
   };
   TempDir dir;
   for (const auto& c : cases) {

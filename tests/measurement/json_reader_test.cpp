@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "support/recording_progress.h"
+#include "support/recording_rows.h"
 #include "support/temp_dir.h"
 
 namespace rqx340 {
@@ -30,6 +31,7 @@ std::vector<std::string> RefillCalls(std::size_t fills) {
 // Parses `text` written to a file through the progress stream.
 struct ParsedFile {
   rapidjson::Document document;
+  test::RecordingRowSink rows;
   rapidjson::ParseErrorCode error = rapidjson::kParseErrorNone;
   std::vector<std::string> calls;
 };
@@ -46,8 +48,7 @@ ParsedFile ParseText(const std::string& text) {
   RecordingProgressSink progress(log);
   RecordingMessagePump pump(log);
   ProgressFileReadStream stream(&*file, buffer, progress, pump);
-  ParseMeasurement(stream, parsed.document);
-  parsed.error = parsed.document.GetParseError();
+  parsed.error = ParseMeasurement(stream, parsed.document, parsed.rows).Code();
   parsed.calls = log.Calls();
   return parsed;
 }
@@ -92,10 +93,11 @@ TEST(ProgressFileReadStreamTest, ReadErrorCountsAsEndOfFile) {
   RecordingMessagePump pump(log);
   ProgressFileReadStream stream(&*file, buffer, progress, pump);
   rapidjson::Document document;
-  ParseMeasurement(stream, document);
+  test::RecordingRowSink rows;
+  const rapidjson::ParseResult result = ParseMeasurement(stream, document, rows);
   EXPECT_TRUE(stream.ReadFailed());
   EXPECT_TRUE(document.IsNull());
-  EXPECT_EQ(document.GetParseError(), rapidjson::kParseErrorDocumentEmpty);
+  EXPECT_EQ(result.Code(), rapidjson::kParseErrorDocumentEmpty);
   EXPECT_EQ(log.Calls(), RefillCalls(1));
 }
 
@@ -112,11 +114,12 @@ TEST(ProgressFileReadStreamTest, AStopFromThePumpEndsTheInputAtThatBlock) {
   test::StoppingMessagePump pump(log, [](std::size_t call) { return call == 2; });
   ProgressFileReadStream stream(&*file, buffer, progress, pump);
   rapidjson::Document document;
-  ParseMeasurement(stream, document);
+  test::RecordingRowSink rows;
+  const rapidjson::ParseResult result = ParseMeasurement(stream, document, rows);
   EXPECT_TRUE(stream.Stopped());
   EXPECT_FALSE(stream.ReadFailed());
   EXPECT_TRUE(document.IsNull());
-  EXPECT_TRUE(document.HasParseError());
+  EXPECT_TRUE(result.IsError());
   // Nothing is read after the block whose pump stopped.
   EXPECT_EQ(log.Calls(), (std::vector<std::string>{"stepit", "pump", "stepit", "pump: stop"}));
 }
@@ -130,7 +133,8 @@ TEST(ProgressFileReadStreamTest, EmptyBufferIsEmptyInput) {
   RecordingMessagePump pump(log);
   ProgressFileReadStream stream(&*file, std::span<char>(), progress, pump);
   rapidjson::Document document;
-  ParseMeasurement(stream, document);
+  test::RecordingRowSink rows;
+  ParseMeasurement(stream, document, rows);
   EXPECT_TRUE(document.IsNull());
   EXPECT_TRUE(log.Calls().empty());
 }
@@ -208,9 +212,10 @@ TEST(ParseMeasurementTest, FailedParseRecordsOffsetAndClearsReusedDocument) {
   NullProgressSink progress;
   NullMessagePump pump;
   ProgressFileReadStream stream(&*file, buffer, progress, pump);
-  ParseMeasurement(stream, document);
+  test::RecordingRowSink rows;
+  const rapidjson::ParseResult result = ParseMeasurement(stream, document, rows);
   EXPECT_TRUE(document.IsNull());
-  EXPECT_EQ(document.GetErrorOffset(), 8u);
+  EXPECT_EQ(result.Offset(), 8u);
 }
 
 TEST(ParseMeasurementTest, DeepNestingDoesNotOverflowTheStack) {
@@ -232,6 +237,10 @@ TEST(ParseMeasurementTest, DeepNestingDoesNotOverflowTheStack) {
   }
   // Unbalanced: fails cleanly.
   EXPECT_TRUE(ParseText(std::string(kDepth, '[')).document.IsNull());
+  // One level more than the limit: the null document.
+  const ParsedFile deeper = ParseText(std::string(kDepth + 1, '[') + std::string(kDepth + 1, ']'));
+  EXPECT_TRUE(deeper.document.IsNull());
+  EXPECT_EQ(deeper.error, rapidjson::kParseErrorTermination);
 }
 
 TEST(ParseMeasurementTest, StoresValuesAsTheLibraryReadsThem) {

@@ -128,26 +128,41 @@ TEST(PullParseTest, LiteralEndsTheParseWithoutAnotherCallback) {
   EXPECT_EQ(pulled.events.size(), 2u);  // start of the object and key f
 }
 
-TEST(PullParseTest, DeepNestingDoesNotOverflowTheStack) {
-  constexpr std::size_t kDepth = 100000;
-  std::string text;
-  for (std::size_t i = 0; i < kDepth; ++i) text += "{\"k\":[";
-  text += "\"v\"";
-  for (std::size_t i = 0; i < kDepth; ++i) text += "]}";
-  std::size_t pairs = 0;
-  rapidjson::MemoryStream stream(text.data(), text.size());
-  KeyValueHandler handler;
-  const PullParseEnd end = PullParse(stream, handler, [&](const KeyValueHandler& h) {
-    pairs += h.HasPair() && h.m_strValue == "v";
-    return true;
-  });
-  EXPECT_EQ(end, PullParseEnd::kEndOfInput);
-  EXPECT_GT(pairs, 0u);
-  // Unbalanced nesting ends with a syntax error, not a crash.
-  const std::string open(kDepth, '[');
-  rapidjson::MemoryStream open_stream(open.data(), open.size());
-  EXPECT_EQ(PullParse(open_stream, handler, [](const KeyValueHandler&) { return true; }),
-            PullParseEnd::kSyntaxError);
+TEST(PullParseTest, NestingParsesToItsLimitAndStopsPastIt) {
+  // Pairs of an object and an array: 2 x levels deep.
+  const auto nested = [](std::size_t levels) {
+    std::string text;
+    for (std::size_t i = 0; i < levels; ++i) text += "{\"k\":[";
+    text += "\"v\"";
+    for (std::size_t i = 0; i < levels; ++i) text += "]}";
+    return text;
+  };
+  struct Case {
+    const char* name;
+    std::string text;
+    PullParseEnd end;
+    bool sees_value;
+  };
+  const Case cases[] = {
+      {"depth 10000", nested(5000), PullParseEnd::kEndOfInput, true},
+      {"depth 100000, the limit", nested(50000), PullParseEnd::kEndOfInput, true},
+      {"one level more", "[" + nested(50000) + "]", PullParseEnd::kTooDeep, false},
+      {"unbalanced within the limit", std::string(100000, '['), PullParseEnd::kSyntaxError, false},
+      {"unbalanced past the limit", std::string(500000, '['), PullParseEnd::kTooDeep, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    bool seen = false;
+    rapidjson::MemoryStream stream(c.text.data(), c.text.size());
+    KeyValueHandler handler;
+    EXPECT_EQ(PullParse(stream, handler,
+                        [&](const KeyValueHandler& h) {
+                          seen = seen || (h.HasPair() && h.m_strValue == "v");
+                          return true;
+                        }),
+              c.end);
+    EXPECT_EQ(seen, c.sees_value);
+  }
 }
 
 TEST(KeyValueHandlerTest, TypedNumbersBecomeTextToo) {

@@ -1,0 +1,54 @@
+// The time history of one measurement held in memory at 4 bytes per value, the
+// form in which the full parse hands it over and the writer reads it back.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <vector>
+
+#include "format/row_source.h"
+#include "measurement/row_sink.h"
+
+namespace rqx340 {
+
+// Values live in chunks that are never reallocated, so memory grows with the
+// rows and nothing else: no buffer doubles and copies itself on the way. Every
+// row stays in one piece within a chunk.
+class PackedRows final : public RowSink, public RowSource {
+ public:
+  PackedRows() = default;
+  PackedRows(const PackedRows&) = delete;
+  PackedRows& operator=(const PackedRows&) = delete;
+
+  void AddValues(std::span<const float> values) override;
+  void EndRow(bool is_array) override;
+  void Discard() override;
+
+  std::uint64_t RowCount() const override { return m_nRows; }
+  bool ForEachRow(const std::function<bool(const RowView&)>& visit) const override;
+
+  // The bytes the rows take: their values and one length per row.
+  std::uint64_t PackedBytes() const;
+
+ private:
+  template <typename T>
+  struct Chunk {
+    std::unique_ptr<T[]> data;
+    std::size_t capacity = 0;
+    std::size_t used = 0;
+
+    // Left uninitialised: a page is touched only when a value is stored in it.
+    explicit Chunk(std::size_t size)
+        : data(std::make_unique_for_overwrite<T[]>(size)), capacity(size) {}
+  };
+  static constexpr std::uint64_t kNotArray = ~std::uint64_t{0};
+
+  std::vector<Chunk<float>> m_values;
+  std::vector<Chunk<std::uint64_t>> m_lengths;  // per row: its value count, or kNotArray
+  std::size_t m_nRowStart = 0;  // where the row in hand starts in the last value chunk
+  std::uint64_t m_nRows = 0;
+};
+
+}  // namespace rqx340
