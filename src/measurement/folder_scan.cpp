@@ -4,12 +4,15 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
+#include <span>
 #include <vector>
 
 #include "measurement/decimal_text.h"
 #include "measurement/json_reader.h"
 #include "measurement/key_value_handler.h"
 #include "platform/file_system.h"
+#include "platform/input_file.h"
 #include "platform/local_time.h"
 
 namespace rqx340 {
@@ -103,12 +106,13 @@ std::string FindRawFile(std::string_view folder, std::string_view fileName) {
   return {};
 }
 
-bool ReadSummary(CRQX340Json& record, std::string_view folder, std::string_view fileName,
-                 ScanReport* report) {
-  auto file = InputFile::Open(WithTrailingSlash(folder) + std::string(fileName));
-  if (!file) return false;
-  std::vector<char> buffer(kReadBufferSize);
-  BlockFileReadStream stream(&*file, buffer);
+namespace {
+
+// ReadSummary on a file already open, through a caller's buffer of
+// kReadBufferSize bytes that the scan reuses for every file.
+bool ReadOpenSummary(CRQX340Json& record, InputFile& file, std::span<char> buffer,
+                     std::string_view folder, std::string_view fileName, ScanReport* report) {
+  BlockFileReadStream stream(&file, buffer);
   KeyValueHandler handler;
   std::array<bool, kWantedCount> found{};
   const auto found_all = [&found] {
@@ -144,6 +148,16 @@ bool ReadSummary(CRQX340Json& record, std::string_view folder, std::string_view 
   return found_all();
 }
 
+}  // namespace
+
+bool ReadSummary(CRQX340Json& record, std::string_view folder, std::string_view fileName,
+                 ScanReport* report) {
+  auto file = InputFile::Open(WithTrailingSlash(folder) + std::string(fileName));
+  if (!file) return false;
+  std::vector<char> buffer(kReadBufferSize);
+  return ReadOpenSummary(record, *file, buffer, folder, fileName, report);
+}
+
 std::vector<CRQX340Json> ScanFolder(std::string_view folder, ProgressSink& progress,
                                     ScanReport* report) {
   progress.Show();
@@ -159,12 +173,21 @@ std::vector<CRQX340Json> ScanFolder(std::string_view folder, ProgressSink& progr
     report->m_strError = files.ErrorText();
   }
   if (files) {
+    // One buffer for the whole scan; each file is opened once, and the opened
+    // file is what is checked to be a regular file and gives its size.
+    const auto buffer = std::make_unique_for_overwrite<char[]>(kReadBufferSize);
+    std::string path = folder_text;
     for (const FileEntry& entry : *files) {
       progress.StepIt();
+      path.resize(folder_text.size());
+      path += entry.name;
+      auto file = InputFile::Open(path);
+      if (!file) continue;
       CRQX340Json record;
       record.m_strName = entry.name;
-      record.m_nSize = entry.size;
-      if (ReadSummary(record, folder_text, record.m_strName, report)) {
+      record.m_nSize = entry.size.value_or(file->Size());
+      if (ReadOpenSummary(record, *file, std::span<char>(buffer.get(), kReadBufferSize),
+                          folder_text, record.m_strName, report)) {
         records.push_back(std::move(record));
       }
     }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,12 +21,15 @@ bool PathExists(const std::string& path);
 
 struct FileEntry {
   std::string name;  // without the folder
-  std::uint64_t size = 0;
+  // As the listing gives it; none where finding it would take a call per file
+  // (POSIX, for an entry the listing marks as a regular file).
+  std::optional<std::uint64_t> size;
 };
 
 // The regular files (after following symlinks) of `folder` whose names end in
 // `suffix`, ASCII letters compared without case, dotfiles included, in the order
-// the system lists them. Fails when the folder cannot be listed.
+// the system lists them. Fails when the folder cannot be listed. Whoever opens
+// an entry checks the opened file again: it may have been replaced since.
 Result<std::vector<FileEntry>> ListFiles(const std::string& folder, std::string_view suffix);
 
 // The current working directory.

@@ -59,6 +59,13 @@ Result<std::vector<FileEntry>> ListFiles(const std::string& folder, std::string_
     }
     const std::string_view name(entry->d_name);
     if (!EndsWithIgnoringAsciiCase(name, suffix)) continue;
+    // The entry's type comes with the listing; only a link, or a file system
+    // that does not give types, costs a lookup.
+    if (entry->d_type == DT_REG) {
+      files.push_back({std::string(name), std::nullopt});
+      continue;
+    }
+    if (entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN) continue;
     struct stat st {};
     if (fstatat(dir_fd, entry->d_name, &st, 0) != 0 || !S_ISREG(st.st_mode)) continue;
     files.push_back({std::string(name), static_cast<std::uint64_t>(st.st_size)});

@@ -2,6 +2,7 @@
 // descriptor that is then read, so the file cannot be swapped in between.
 #include "platform/input_file.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -29,6 +30,14 @@ Result<std::size_t> InputFile::Read(std::span<std::byte> buffer) {
   while (done < buffer.size()) {
     const ssize_t got = read(FdOf(m_file), buffer.data() + done, buffer.size() - done);
     if (got < 0 && errno == EINTR) continue;
+    if (got < 0 && errno == EAGAIN) {
+      // A file system that honours O_NONBLOCK for regular files: wait after all.
+      const int flags = fcntl(FdOf(m_file), F_GETFL);
+      if (flags != -1 && (flags & O_NONBLOCK) != 0 &&
+          fcntl(FdOf(m_file), F_SETFL, flags & ~O_NONBLOCK) == 0) {
+        continue;
+      }
+    }
     if (got < 0) return Failure(ErrnoText(errno));
     if (got == 0) break;
     done += static_cast<std::size_t>(got);
