@@ -162,6 +162,25 @@ TEST(GenCommandTest, WritesTheDocumentedLayout) {
   }
 }
 
+TEST(GenCommandTest, ColumnsLastMovesOnlyTheColumnsAfterTheRows) {
+  TempDir dir;
+  const std::vector<std::string> options = {"--count", "1", "--rows", "5", "--octaves", "both"};
+  auto last = options;
+  last.insert(last.end(), {"--columns", "last"});
+  ASSERT_EQ(Gen(options, dir.Path() / "first").exit_code, 0);
+  ASSERT_EQ(Gen(last, dir.Path() / "last").exit_code, 0);
+  const std::string first_text = ReadFileBytes(dir.Path() / "first" / "M0001.rqx2");
+  const std::string last_text = ReadFileBytes(dir.Path() / "last" / "M0001.rqx2");
+  EXPECT_LT(first_text.find("\"TimeHistoryColumns\""), first_text.find("\"TimeHistory\""));
+  EXPECT_GT(last_text.find("\"TimeHistoryColumns\""), last_text.find("\"TimeHistory\""));
+  rapidjson::Document a;
+  rapidjson::Document b;
+  a.Parse(first_text.c_str());
+  b.Parse(last_text.c_str());
+  ASSERT_TRUE(a.IsObject());
+  EXPECT_TRUE(a == b);
+}
+
 TEST(GenCommandTest, RawFilesBesideOrInTheSiblingFolder) {
   TempDir dir;
   ASSERT_EQ(Gen({"--count", "4", "--rows", "1", "--raw", "2", "--raw-missing", "1", "--raw-samples",

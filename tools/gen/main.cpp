@@ -27,6 +27,8 @@ constexpr std::string_view kUsage =
     "                    (default 7162, one second)\n"
     "  --raw-dir WHERE   beside: next to the measurement (default); raw: in the\n"
     "                    sibling folder named raw\n"
+    "  --columns WHERE   first: TimeHistoryColumns before TimeHistory, as the meter\n"
+    "                    writes them (default); last: after it\n"
     "  --seed S          seed of the generator (default 1)\n"
     "  --prefix P        file names are P0001.rqx2, P0002.rqx2, ... (default M)\n"
     "  --help            this text\n";
@@ -89,6 +91,14 @@ int main(int argc, char** argv) {
         options.octaves = Octaves::kThird;
       } else if (value == "both") {
         options.octaves = Octaves::kBoth;
+      } else {
+        return bad();
+      }
+    } else if (arg == "--columns") {
+      if (value == "first") {
+        options.columns_last = false;
+      } else if (value == "last") {
+        options.columns_last = true;
       } else {
         return bad();
       }

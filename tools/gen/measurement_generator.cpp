@@ -377,9 +377,9 @@ void WriteMeasurement(const GeneratorOptions& options, std::uint32_t index, Outp
   }
   out.Append('}');
 
-  root.Key("TimeHistoryColumns");
-  out.Append('{');
-  {
+  const auto write_columns = [&] {
+    root.Key("TimeHistoryColumns");
+    out.Append('{');
     Member m{out};
     const char* quantities[] = {"rms", "peak", "vdv", "min", "max"};
     const char* axes[] = {"_x", "_y", "_z"};
@@ -406,24 +406,34 @@ void WriteMeasurement(const GeneratorOptions& options, std::uint32_t index, Outp
       m.Key("OBA1_3_Count");
       AppendInteger(out, kThirdOctaveBands);
     }
-  }
-  out.Append('}');
-
-  root.Key("TimeHistory");
-  out.Append('[');
-  sum4 = {};
-  drift = {1.0, 1.0, 1.0};
-  Random r(row_seed);
-  for (std::uint32_t i = 0; i < options.rows; ++i) {
-    make_row(r);
-    out.Append(i == 0 ? "\n[" : ",\n[");
-    for (std::size_t c = 0; c < row.size(); ++c) {
-      if (c > 0) out.Append(',');
-      AppendReal(out, row[c]);
+    out.Append('}');
+  };
+  const auto write_history = [&] {
+    root.Key("TimeHistory");
+    out.Append('[');
+    sum4 = {};
+    drift = {1.0, 1.0, 1.0};
+    Random r(row_seed);
+    for (std::uint32_t i = 0; i < options.rows; ++i) {
+      make_row(r);
+      out.Append(i == 0 ? "\n[" : ",\n[");
+      for (std::size_t c = 0; c < row.size(); ++c) {
+        if (c > 0) out.Append(',');
+        AppendReal(out, row[c]);
+      }
+      out.Append(']');
     }
     out.Append(']');
+  };
+  // The meter writes the columns first.
+  if (options.columns_last) {
+    write_history();
+    write_columns();
+  } else {
+    write_columns();
+    write_history();
   }
-  out.Append("]}\n");
+  out.Append("}\n");
 }
 
 }  // namespace

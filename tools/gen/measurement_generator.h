@@ -23,6 +23,8 @@ struct GeneratorOptions {
   RawPlacement raw_placement = RawPlacement::kBeside;
   std::uint64_t seed = 1;
   std::string prefix = "M";
+  // "TimeHistoryColumns" after "TimeHistory" instead of before it.
+  bool columns_last = false;
 };
 
 // What the generator decides for measurement `index` (0-based).
