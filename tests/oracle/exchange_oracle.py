@@ -59,6 +59,8 @@ class ParseError(Exception):
 
 
 _WS = b" \t\n\r"
+# Arrays and objects nest at most this deep; one level more fails the parse.
+MAX_DEPTH = 100000
 _POW10 = [float("1e%d" % n) for n in range(309)]
 _HEX = {c: int(chr(c), 16) for c in b"0123456789abcdefABCDEF"}
 
@@ -91,6 +93,8 @@ class _Parser:
         while True:
             # Parse one value start.
             c = self.Peek()
+            if c in (0x7B, 0x5B) and len(stack) + 1 > MAX_DEPTH:
+                self.Fail("nested too deep")
             if c == 0x7B:  # {
                 self.i += 1
                 self.SkipWs()
@@ -930,10 +934,13 @@ def DataRow(row, column_list, sets):
 
 
 HEADER_SIZE = 8480
+# The format's offsets are signed 32-bit: no exchange file may be larger.
+MAX_FILE_SIZE = (1 << 31) - 1
 
 
 def Convert(data, name, st):
-    """The exchange file of one measurement file's bytes, with NAME given as UTF-8 bytes."""
+    """The exchange file of one measurement file's bytes, with NAME given as UTF-8 bytes;
+    None when the file would be larger than the format allows (nothing is written then)."""
     doc, _error = ParseJson(data)
     sets = OctaveSets(doc)
     groups = 1 + 2 * len(sets)
@@ -959,6 +966,9 @@ def Convert(data, name, st):
         for a in range(4):
             place(0x060 + 16 * (4 * g + a), QuantityBlock(g, a))
     put(0x454, HEADER_SIZE + len(body))
+    row_values = len(column_list) + sum(8 * max(count, 0) for _start, count, _third in sets)
+    if HEADER_SIZE + len(body) + 4 * row_values * len(rows) > MAX_FILE_SIZE:
+        return None
     for row in rows:
         body.extend(DataRow(row, column_list, sets))
     put(0x000, 5)
@@ -1049,6 +1059,10 @@ def main(argv):
     with open(src, "rb") as f:
         data = f.read()
     out = Convert(data, name, st)
+    if out is None:
+        sys.stderr.write("exchange_oracle.py: the exchange file would be larger than %d bytes\n"
+                         % MAX_FILE_SIZE)
+        return 1
     with open(dst, "wb") as f:
         f.write(out)
     return 0

@@ -162,6 +162,19 @@ def Columns(rng, layout):
     return cols, top
 
 
+# Member orders of the root, taken in turn: the time history before or after its columns
+# (the meter writes the columns first), and sometimes the settings after the rows.
+ROOT_ORDERS = [
+    ("Header", "MeasurementProperties", "Notes", "Summary", "TimeHistoryColumns", "TimeHistory"),
+    ("Header", "MeasurementProperties", "Notes", "Summary", "TimeHistory", "TimeHistoryColumns"),
+    ("Header", "Notes", "Summary", "TimeHistoryColumns", "TimeHistory", "MeasurementProperties"),
+    ("Header", "MeasurementProperties", "Notes", "Summary", "TimeHistoryColumns", "TimeHistory"),
+    ("Header", "MeasurementProperties", "Notes", "Summary", "TimeHistory", "TimeHistoryColumns"),
+    ("Header", "Notes", "Summary", "TimeHistory", "TimeHistoryColumns", "MeasurementProperties"),
+]
+_next_order = [0]
+
+
 def BaseMeasurement(rng, rows=None, full=None, third=None, n1=None, n3=None):
     full = rng.random() < 0.5 if full is None else full
     third = rng.random() < 0.5 if third is None else third
@@ -201,10 +214,12 @@ def BaseMeasurement(rng, rows=None, full=None, third=None, n1=None, n3=None):
                    ("AeqZ", Raw(repr(rng.uniform(0, 3)))), ("Duration", rng.randint(1, 100000)),
                    ("PeakX", Raw(RandomNumberText(rng)))])
     history = [[RandomElement(rng) for _ in range(width)] for _ in range(rows)]
-    root = Obj([("Header", header), ("MeasurementProperties", Obj([("MeasProperties", props)])),
-                ("Notes", notes), ("Summary", summary), ("TimeHistory", history),
-                ("TimeHistoryColumns", cols)])
-    return root
+    members = {"Header": header, "MeasurementProperties": Obj([("MeasProperties", props)]),
+               "Notes": notes, "Summary": summary, "TimeHistory": history,
+               "TimeHistoryColumns": cols}
+    order = ROOT_ORDERS[_next_order[0] % len(ROOT_ORDERS)]
+    _next_order[0] += 1
+    return Obj([(key, members[key]) for key in order])
 
 
 def Props(root):
@@ -577,6 +592,40 @@ def FamilyDuplicates(c):
     c.Add("texts/c1-and-escapes", root)
 
 
+def FamilyLimits(c):
+    """Exchange files too large for the format's 32-bit offsets, and nesting at its limit."""
+    rng = c.rng
+    oversize = (b'{"MeasurementProperties":{"MeasProperties":{"TAG_FULL_OCTAVE_54":1}},'
+                b'"TimeHistoryColumns":{"OBA1_1_Count":2147483647},"TimeHistory":[[1]]}')
+    c.Add("limits/oversize-138-bytes", oversize)
+    c.Add("limits/oversize-no-rows", oversize.replace(b"[[1]]", b"[]"))
+    c.Add("limits/oversize-flag-unset", oversize.replace(b'_54":1', b'_54":0'))
+    c.Add("limits/oversize-parse-error-after-rows", oversize[:-1] + b",}")
+    # With the 1/1 flag and nothing else, 19744 bytes come before the rows: the largest band
+    # count that fits with one row is 67108244 (2147483628 bytes, too large to compare here).
+    for bands, rows in [(67108245, 1), (33554123, 2), (2147483647, 0), (5000, 3)]:
+        root = BaseMeasurement(rng, rows=rows, full=True, third=rng.random() < 0.5, n1=3, n3=3)
+        root.Get("TimeHistoryColumns").Set("OBA1_1_Count", bands)
+        c.Add("limits/band-count-%d-rows-%d" % (bands, rows), root)
+    root = BaseMeasurement(rng, rows=2, full=True, third=True, n1=3, n3=3)
+    root.Get("TimeHistoryColumns").Set("OBA1_1_Count", 1 << 30).Set("OBA1_3_Count", 1 << 30)
+    c.Add("limits/both-sets-oversize", root)
+
+    def nested(depth):
+        return b"[" * depth + b"1" + b"]" * depth
+
+    for label, depth, in_row in [("10000", 9999, False), ("100000", 99999, False),
+                                 ("100001", 100000, False), ("100000-in-row", 99997, True),
+                                 ("100001-in-row", 99998, True)]:
+        # The root takes one level; a row's elements stand at depth 3.
+        root = BaseMeasurement(rng, rows=2)
+        if in_row:
+            root.Set("TimeHistory", [[Raw(nested(depth).decode()), 2.5], [1.5]])
+        else:
+            root.Add("deep", Raw(nested(depth).decode()))
+        c.Add("limits/depth-" + label, Emit(root))
+
+
 def FamilyRandom(c, count):
     rng = c.rng
     for k in range(count):
@@ -606,6 +655,7 @@ def FamilyRandom(c, count):
 
 def Generate(seed=340, random_count=150):
     rng = random.Random(seed)
+    _next_order[0] = 0
     c = Cases(rng)
     FamilyParse(c)
     FamilyTexts(c)
@@ -617,6 +667,7 @@ def Generate(seed=340, random_count=150):
     FamilyRows(c)
     FamilyLarge(c)
     FamilyDuplicates(c)
+    FamilyLimits(c)
     FamilyRandom(c, random_count)
     return c.items
 
