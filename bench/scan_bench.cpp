@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "base/progress.h"
+#include "format/packed_rows.h"
 #include "gen/measurement_generator.h"
 #include "measurement/folder_scan.h"
-#include "format/packed_rows.h"
 #include "measurement/json_reader.h"
 
 namespace {

@@ -24,7 +24,7 @@ rapidjson::ParseResult ParseInto(InputStream& stream, rapidjson::Document& docum
   const auto generate = [&](rapidjson::Document&) {
     rapidjson::Reader reader;
     result = reader.Parse<rapidjson::kParseDefaultFlags | rapidjson::kParseIterativeFlag>(stream,
-                                                                                         handler);
+                                                                                          handler);
     return !result.IsError();
   };
   document.Populate(generate);

@@ -33,11 +33,17 @@ class MeasurementHandler {
   // The parse ended because the input nested deeper than kMaxNestingDepth.
   bool TooDeep() const { return m_bTooDeep; }
 
-  bool Null() { return Scalar(0.0f, [this] { return m_document.Null(); }); }
-  bool Bool(bool b) { return Scalar(0.0f, [this, b] { return m_document.Bool(b); }); }
+  bool Null() {
+    return Scalar(0.0f, [this] { return m_document.Null(); });
+  }
+  bool Bool(bool b) {
+    return Scalar(0.0f, [this, b] { return m_document.Bool(b); });
+  }
   // A row keeps what the conversion makes of a number: its value as a double,
   // rounded to float32.
-  bool Int(int i) { return Number(static_cast<double>(i), [this, i] { return m_document.Int(i); }); }
+  bool Int(int i) {
+    return Number(static_cast<double>(i), [this, i] { return m_document.Int(i); });
+  }
   bool Uint(unsigned u) {
     return Number(static_cast<double>(u), [this, u] { return m_document.Uint(u); });
   }
@@ -47,7 +53,9 @@ class MeasurementHandler {
   bool Uint64(std::uint64_t u) {
     return Number(static_cast<double>(u), [this, u] { return m_document.Uint64(u); });
   }
-  bool Double(double d) { return Number(d, [this, d] { return m_document.Double(d); }); }
+  bool Double(double d) {
+    return Number(d, [this, d] { return m_document.Double(d); });
+  }
   bool RawNumber(const Ch* text, SizeType length, bool copy) {
     return Scalar(0.0f, [=, this] { return m_document.RawNumber(text, length, copy); });
   }

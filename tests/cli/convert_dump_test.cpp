@@ -453,8 +453,8 @@ TEST(ConvertDumpTest, HostileSizesAndNestingEndCleanly) {
     const char* name;
     fs::path in;
     int exit_code;
-    std::string err;             // a part of the one line on stderr; empty for none
-    std::uintmax_t out_size;     // 0: OUT keeps its old contents
+    std::string err;          // a part of the one line on stderr; empty for none
+    std::uintmax_t out_size;  // 0: OUT keeps its old contents
   };
   const Case cases[] = {
       // A band count that once wrote 49 GB until the disk was full.

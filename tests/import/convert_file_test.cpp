@@ -48,8 +48,7 @@ std::string WrittenInMemory(const fs::path& in, std::string_view name) {
   MeasurementContent content;
   EXPECT_EQ(ReadMeasurementFile(*file, buffer, progress, pump, content), ReadOutcome::kRead);
   test::MemorySink sink;
-  EXPECT_TRUE(
-      WriteExchangeFile(sink, content.document, content.rows, name, progress, pump).Ok());
+  EXPECT_TRUE(WriteExchangeFile(sink, content.document, content.rows, name, progress, pump).Ok());
   return test::AsString(sink.Span());
 }
 

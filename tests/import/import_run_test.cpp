@@ -259,9 +259,9 @@ TEST_F(ImportRunTest, HostileSizesAndNestingNeverStopTheRun) {
 
   // The file too large for the format is refused before its exchange file
   // exists; the one nested too deep is the null document, as if it did not parse.
-  EXPECT_EQ(result.outcomes, (std::vector<ImportOutcome>{ImportOutcome::kFailed,
-                                                         ImportOutcome::kImported,
-                                                         ImportOutcome::kImported}));
+  EXPECT_EQ(result.outcomes,
+            (std::vector<ImportOutcome>{ImportOutcome::kFailed, ImportOutcome::kImported,
+                                        ImportOutcome::kImported}));
   EXPECT_EQ(Shown(), (Messages{{202, kCannotOpen}}));
   EXPECT_EQ(Commands(), (std::vector<std::uint32_t>{5, 26, 2, 27, 22, 26, 2, 27, 22, 4}));
   EXPECT_EQ(FolderNames(m_inbox),

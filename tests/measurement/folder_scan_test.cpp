@@ -147,7 +147,9 @@ TEST(ReadSummaryTest, ReadsTheFourKeysWhereverTheyStand) {
        std::string(99997, '[') + Head() + std::string(99997, ']'), true,
        Record(1500000000, "RQ340-0042", "HA", 0)},
       {"nesting past the limit before the keys",
-       std::string(99998, '[') + Head() + std::string(99998, ']'), false, {}},
+       std::string(99998, '[') + Head() + std::string(99998, ']'),
+       false,
+       {}},
   };
   TempDir dir;
   for (const auto& c : cases) {

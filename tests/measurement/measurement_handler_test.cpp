@@ -57,32 +57,38 @@ TEST(MeasurementHandlerTest, RowsOfTheFirstTimeHistoryOfTheRoot) {
     const char* history_in_document;  // what the document keeps under "TimeHistory"
   };
   const Case cases[] = {
-      {"numbers of every kind", R"({"TimeHistory":[[1,-2,3000000000,-0,1.5,2e-1]]})",
+      {"numbers of every kind",
+       R"({"TimeHistory":[[1,-2,3000000000,-0,1.5,2e-1]]})",
        {Values({1, -2, 3e9f, 0, 1.5f, 0.2f})},
        "null"},
       {"elements that are no number read 0",
        R"({"TimeHistory":[["1",true,null,[5,[6]],{"a":[7]},8]]})",
        {Values({0, 0, 0, 0, 0, 8})},
        "null"},
-      {"rows that are no array", R"({"TimeHistory":["x",5,null,false,{"a":[1]},[],[2]]})",
+      {"rows that are no array",
+       R"({"TimeHistory":["x",5,null,false,{"a":[1]},[],[2]]})",
        {NotArray(), NotArray(), NotArray(), NotArray(), NotArray(), Values({}), Values({2})},
        "null"},
       {"empty time history", R"({"TimeHistory":[]})", {}, "null"},
       {"time history that is no array", R"({"TimeHistory":{"rows":[[1]]}})", {}, "object"},
       {"time history that is a number", R"({"TimeHistory":5})", {}, "number"},
-      {"the first of two counts", R"({"TimeHistory":[[1]],"TimeHistory":[[2],[3]]})",
+      {"the first of two counts",
+       R"({"TimeHistory":[[1]],"TimeHistory":[[2],[3]]})",
        {Values({1})},
        "null"},
-      {"a first that is no array still counts", R"({"TimeHistory":"x","TimeHistory":[[2]]})",
+      {"a first that is no array still counts",
+       R"({"TimeHistory":"x","TimeHistory":[[2]]})",
        {},
        "string"},
       {"a name ends at its first NUL", R"({"TimeHistory\u0000x":[[4]]})", {Values({4})}, "null"},
       {"names differing in case do not count", R"({"timehistory":[[4]]})", {}, "missing"},
-      {"only the root's member", R"({"a":{"TimeHistory":[[1]]},"b":[{"TimeHistory":[[2]]}]})",
+      {"only the root's member",
+       R"({"a":{"TimeHistory":[[1]]},"b":[{"TimeHistory":[[2]]}]})",
        {},
        "missing"},
       {"a root that is an array", R"([{"TimeHistory":[[1]]}])", {}, "missing"},
-      {"members after the rows", R"({"TimeHistory":[[1],[2]],"Summary":{"A":1}})",
+      {"members after the rows",
+       R"({"TimeHistory":[[1],[2]],"Summary":{"A":1}})",
        {Values({1}), Values({2})},
        "null"},
   };
@@ -153,10 +159,10 @@ TEST(MeasurementHandlerTest, ALongRowComesInPartsAndWhole) {
 TEST(MeasurementHandlerTest, AParseErrorAnywhereLeavesNoRows) {
   const std::string rows = R"({"TimeHistory":[[1,2],[3]])";
   const std::string cases[] = {
-      rows + "}x",                  // text after the root
-      rows + R"(,"Summary":{"A":})",  // after the rows
-      rows + ",",                   // truncated after the rows
-      R"({"TimeHistory":[[1,2],[3,)",  // inside a row
+      rows + "}x",                                     // text after the root
+      rows + R"(,"Summary":{"A":})",                   // after the rows
+      rows + ",",                                      // truncated after the rows
+      R"({"TimeHistory":[[1,2],[3,)",                  // inside a row
       R"({"Summary":{"A":NaN},"TimeHistory":[[1]]})",  // before the rows
   };
   for (const auto& text : cases) {
@@ -186,8 +192,7 @@ TEST(MeasurementHandlerTest, NestingStopsPastTheLimitWhereverItIs) {
       {"depth 100001 in a member", R"({"a":)" + nested(100000) + "}", false},
       {"depth 100000 inside a row", R"({"TimeHistory":[[)" + nested(99997) + "]]}", true},
       {"depth 100001 inside a row", R"({"TimeHistory":[[)" + nested(99998) + "]]}", false},
-      {"depth 100001 after the rows",
-       R"({"TimeHistory":[[1]],"a":)" + nested(100000) + "}", false},
+      {"depth 100001 after the rows", R"({"TimeHistory":[[1]],"a":)" + nested(100000) + "}", false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
