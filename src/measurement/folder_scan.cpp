@@ -176,6 +176,7 @@ std::vector<CRQX340Json> ScanFolder(std::string_view folder, ProgressSink& progr
     // One buffer for the whole scan; each file is opened once, and the opened
     // file is what is checked to be a regular file and gives its size.
     const auto buffer = std::make_unique_for_overwrite<char[]>(kReadBufferSize);
+    records.reserve(files->size());
     std::string path = folder_text;
     for (const FileEntry& entry : *files) {
       progress.StepIt();

@@ -3,7 +3,10 @@
 
 #include <time.h>
 
+#include <chrono>
+#include <cstdlib>
 #include <limits>
+#include <string>
 
 #include "platform/calendar.h"
 
@@ -40,13 +43,39 @@ std::int64_t LocalFieldsToTime(const struct tm& requested) {
   }
 }
 
+// tzset() reads the zone again on every call: with TZ unset that is a lookup
+// of /etc/localtime per converted time, one per file of a folder scan. The zone
+// is taken again whenever TZ changes, and otherwise at most once a second, so a
+// change of the system's zone still shows within a second. Per thread, as
+// nothing here is shared.
+void RefreshTimeZone() {
+  struct Seen {
+    bool valid = false;
+    bool has_tz = false;
+    std::string tz;
+    std::chrono::steady_clock::time_point at;
+  };
+  thread_local Seen seen;
+  const char* tz = std::getenv("TZ");
+  const auto now = std::chrono::steady_clock::now();
+  if (seen.valid && seen.has_tz == (tz != nullptr) && (tz == nullptr || seen.tz == tz) &&
+      now - seen.at < std::chrono::seconds(1)) {
+    return;
+  }
+  tzset();
+  seen.valid = true;
+  seen.has_tz = tz != nullptr;
+  seen.tz = tz != nullptr ? tz : "";
+  seen.at = now;
+}
+
 }  // namespace
 
 std::int64_t ConvertStartTime(std::int64_t seconds) {
   const time_t utc = static_cast<time_t>(seconds);
   struct tm fields {};
   if (gmtime_r(&utc, &fields) == nullptr) return -1;
-  tzset();  // localtime_r alone may keep a stale zone
+  RefreshTimeZone();  // localtime_r alone may keep a stale zone
   const std::int64_t local = LocalFieldsToTime(fields);
   if (local < 0 || local > std::numeric_limits<std::int32_t>::max()) return -1;
   return local;
@@ -57,7 +86,7 @@ bool TimeToLocalTm(std::int64_t time, std::tm& tm) {
   struct tm utc {};
   const bool have_utc = gmtime_r(&value, &utc) != nullptr;
   if (have_utc) tm = utc;
-  tzset();
+  RefreshTimeZone();
   struct tm local {};
   if (localtime_r(&value, &local) != nullptr) {
     tm = local;
