@@ -2,6 +2,7 @@
 // field it finds wrong; the field tells which command's status it is.
 #include "exchange_check.h"
 
+#include <array>
 #include <optional>
 
 #include "base/byte_order.h"
@@ -47,20 +48,15 @@ std::optional<int> StructureStatus(const ExchangeReadError& error) {
   return kStatusBadVersion;
 }
 
-std::span<const std::byte> BytesOf(std::string_view file) {
-  return std::as_bytes(std::span<const char>(file.data(), file.size()));
-}
-
 }  // namespace
 
-DecodedExchange DecodeExchange(std::string_view bytes) {
+DecodedExchange DecodeExchange(const ExchangeSource& source) {
   DecodedExchange decoded;
-  const MemorySource source(BytesOf(bytes));
   decoded.file = ReadExchangeFile(source, &decoded.error);
   return decoded;
 }
 
-CheckOutcome CheckStructure(std::string_view bytes, const DecodedExchange& decoded,
+CheckOutcome CheckStructure(const ExchangeSource& source, const DecodedExchange& decoded,
                             std::int32_t name_file_data_offset) {
   if (!decoded.file) {
     if (const auto status = StructureStatus(decoded.error)) {
@@ -77,8 +73,11 @@ CheckOutcome CheckStructure(std::string_view bytes, const DecodedExchange& decod
                              " quantity blocks");
   } else {
     // The header itself was read; only what command 27 looks at is wrong.
-    if (bytes.size() < layout::header::kDataOffset + 4) return {kStatusBadVersion, {"no header"}};
-    data_offset = GetInt32(BytesOf(bytes), layout::header::kDataOffset);
+    std::array<std::byte, 4> field{};
+    if (!source.ReadAt(layout::header::kDataOffset, field)) {
+      return {kStatusBadVersion, {"no header"}};
+    }
+    data_offset = GetInt32(field, 0);
     outcome.checks.push_back("channels and quantity blocks not reached: " +
                              DescribeReadError(decoded.error));
   }

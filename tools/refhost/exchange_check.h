@@ -17,17 +17,17 @@ struct CheckOutcome {
   std::vector<std::string> checks;  // what was found, for the log
 };
 
-// An exchange file as the mapping showed it, decoded once: the reader's result,
-// or what it found wrong.
+// An exchange file decoded once: the reader's result, or what it found wrong.
+// The reader reads the header and the blocks, never the data rows.
 struct DecodedExchange {
   std::optional<ExchangeFile> file;
   ExchangeReadError error;
 };
-DecodedExchange DecodeExchange(std::string_view bytes);
+DecodedExchange DecodeExchange(const ExchangeSource& source);
 
 // Command 2: version 5 and complete 1 (else 3), the data offset of the name file
 // (else 3), the channel list (4 empty, 5 unknown id) and the quantity blocks (6).
-CheckOutcome CheckStructure(std::string_view bytes, const DecodedExchange& decoded,
+CheckOutcome CheckStructure(const ExchangeSource& source, const DecodedExchange& decoded,
                             std::int32_t name_file_data_offset);
 
 // Command 27: the TIME record, and a data area of rowCount x row length x 4

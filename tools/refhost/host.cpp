@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 #include "base/byte_order.h"
 #include "exchange/exchange_client.h"
@@ -21,10 +22,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Hand-over files larger than this are refused rather than read into memory.
+// Raw signal files larger than this are refused rather than read into memory.
 constexpr std::size_t kMaxHandoverFile = std::size_t{1} << 30;
 constexpr std::size_t kMaxNameFile = 4 + 4096;
 constexpr std::size_t kMaxInboxName = 200;
+constexpr std::size_t kCopyPiece = std::size_t{1} << 20;
 constexpr char kAxisNames[] = {'X', 'Y', 'Z'};
 
 std::string Hex32(std::uint32_t value) {
@@ -36,6 +38,23 @@ std::string Hex32(std::uint32_t value) {
 bool WriteWholeFile(const fs::path& path, std::string_view content) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(content.data(), static_cast<std::streamsize>(content.size()));
+  out.close();
+  return out.good();
+}
+
+// Copies all of `source` to `path` in pieces, so that no copy of a large file
+// is ever held in memory.
+bool CopyWholeFile(const ExchangeSource& source, const fs::path& path) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  std::vector<std::byte> piece(kCopyPiece);
+  for (std::uint64_t done = 0; out && done < source.Size();) {
+    const auto size =
+        static_cast<std::size_t>(std::min<std::uint64_t>(kCopyPiece, source.Size() - done));
+    const std::span<std::byte> part(piece.data(), size);
+    if (!source.ReadAt(done, part)) return false;
+    out.write(reinterpret_cast<const char*>(part.data()), static_cast<std::streamsize>(size));
+    done += size;
+  }
   out.close();
   return out.good();
 }
@@ -192,21 +211,23 @@ Host::Work Host::OpenExchangeFile(Transfer& transfer) {
            "exchange file " + path + ": " + std::to_string(transfer.file_size) + " bytes"}};
 }
 
+// The mapping stays open until the transfer ends: its header and blocks are
+// decoded here, and its bytes are read once, by Store, straight into the inbox.
 Host::Work Host::CheckMapping(Transfer& transfer) {
   const std::string mapping = MappingName(m_options.client_id);
-  auto content = m_session.ReadFile(mapping, kMaxHandoverFile);
-  if (!content) return {2, {"mapping: " + content.ErrorText()}};
-  if (content->size() != transfer.file_size) {
+  auto source = FileSource::Open(m_session.PathOf(mapping));
+  if (!source) return {2, {"mapping: cannot open " + m_session.PathOf(mapping)}};
+  if (source->Size() != transfer.file_size) {
     return {2,
-            {"mapping " + mapping + ": " + std::to_string(content->size()) +
+            {"mapping " + mapping + ": " + std::to_string(source->Size()) +
              " bytes, the exchange file has " + std::to_string(transfer.file_size)}};
   }
-  DecodedExchange decoded = DecodeExchange(*content);
-  Work work = CheckStructure(*content, decoded, transfer.data_offset);
+  DecodedExchange decoded = DecodeExchange(*source);
+  Work work = CheckStructure(*source, decoded, transfer.data_offset);
   work.checks.insert(work.checks.begin(),
-                     "mapping " + mapping + ": " + std::to_string(content->size()) + " bytes");
+                     "mapping " + mapping + ": " + std::to_string(source->Size()) + " bytes");
   if (work.status == 0) {
-    transfer.content = std::move(*content);
+    transfer.mapping = std::move(*source);
     transfer.decoded = std::move(decoded);
     transfer.structure_ok = true;
   }
@@ -243,13 +264,17 @@ Host::Work Host::Store(Transfer& transfer) {
 
   Work work;
   std::vector<fs::path> written;
-  const auto write = [&](const fs::path& path, std::string_view content) {
-    if (!WriteWholeFile(path, content)) return false;
+  const auto note = [&](const fs::path& path, bool ok) {
+    if (!ok) return false;
     written.push_back(path);
     work.checks.push_back("stored " + path.string());
     return true;
   };
-  bool stored = write(inbox / (base + ".bin"), transfer.content);
+  const auto write = [&](const fs::path& path, std::string_view content) {
+    return note(path, WriteWholeFile(path, content));
+  };
+  const fs::path exchange_path = inbox / (base + ".bin");
+  bool stored = note(exchange_path, CopyWholeFile(*transfer.mapping, exchange_path));
   for (std::size_t i = 0; stored && i < transfer.axes.size(); ++i) {
     if (transfer.axes[i]) {
       stored = write(inbox / (base + "-" + kAxisNames[i] + ".raw"), *transfer.axes[i]);

@@ -45,10 +45,10 @@ class Host {
     bool file_opened = false;  // 26 succeeded
     std::int32_t data_offset = 0;
     std::uint64_t file_size = 0;
-    bool structure_ok = false;  // 2 succeeded
-    std::string content;        // the exchange file as the mapping showed it, read once
-    DecodedExchange decoded;    // `content` decoded once, for commands 2, 27 and 22
-    bool time_ok = false;       // 27 succeeded
+    bool structure_ok = false;          // 2 succeeded
+    std::optional<FileSource> mapping;  // the exchange file through its mapping, open from 2
+    DecodedExchange decoded;            // its blocks, decoded once for commands 2, 27 and 22
+    bool time_ok = false;               // 27 succeeded
     // Axis files by the position of their command 20, refused ones included.
     std::size_t raw_signals = 0;
     std::array<std::optional<std::string>, 3> axes;
