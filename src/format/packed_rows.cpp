@@ -12,8 +12,8 @@ namespace {
 // Small measurements take little; large ones go in chunks of 4 MiB.
 constexpr std::size_t kFirstValueChunk = std::size_t{1} << 12;
 constexpr std::size_t kLargestValueChunk = std::size_t{1} << 20;
-constexpr std::size_t kFirstLengthChunk = std::size_t{1} << 10;
-constexpr std::size_t kLargestLengthChunk = std::size_t{1} << 16;
+constexpr std::size_t kFirstRunChunk = std::size_t{1} << 6;
+constexpr std::size_t kLargestRunChunk = std::size_t{1} << 16;
 
 template <typename Chunk>
 std::size_t NextCapacity(const std::vector<Chunk>& chunks, std::size_t first, std::size_t largest) {
@@ -51,18 +51,21 @@ void PackedRows::AddValues(std::span<const float> values) {
 void PackedRows::EndRow(bool is_array) {
   std::uint64_t length = kNotArray;
   if (is_array) length = m_values.empty() ? 0 : m_values.back().used - m_nRowStart;
-  if (m_lengths.empty() || m_lengths.back().used == m_lengths.back().capacity) {
-    m_lengths.emplace_back(NextCapacity(m_lengths, kFirstLengthChunk, kLargestLengthChunk));
+  if (!m_runs.empty() && m_runs.back().data[m_runs.back().used - 1].length == length) {
+    ++m_runs.back().data[m_runs.back().used - 1].rows;
+  } else {
+    if (m_runs.empty() || m_runs.back().used == m_runs.back().capacity) {
+      m_runs.emplace_back(NextCapacity(m_runs, kFirstRunChunk, kLargestRunChunk));
+    }
+    m_runs.back().data[m_runs.back().used++] = Run{length, 1};
   }
-  Chunk<std::uint64_t>& lengths = m_lengths.back();
-  lengths.data[lengths.used++] = length;
   if (!m_values.empty()) m_nRowStart = m_values.back().used;
   ++m_nRows;
 }
 
 void PackedRows::Discard() {
   m_values.clear();
-  m_lengths.clear();
+  m_runs.clear();
   m_nRowStart = 0;
   m_nRows = 0;
 }
@@ -70,31 +73,34 @@ void PackedRows::Discard() {
 bool PackedRows::ForEachRow(const std::function<bool(const RowView&)>& visit) const {
   std::size_t chunk = 0;
   std::size_t position = 0;
-  for (const auto& lengths : m_lengths) {
-    for (std::size_t i = 0; i < lengths.used; ++i) {
-      const std::uint64_t length = lengths.data[i];
-      RowView row;
-      if (length == kNotArray) {
-        row.isArray = false;
-      } else if (length > 0) {
-        // A row that did not fit the rest of a chunk starts the next one.
-        while (chunk < m_values.size() && position + length > m_values[chunk].used) {
-          ++chunk;
-          position = 0;
+  for (const auto& runs : m_runs) {
+    for (std::size_t i = 0; i < runs.used; ++i) {
+      const std::uint64_t length = runs.data[i].length;
+      for (std::uint64_t n = 0; n < runs.data[i].rows; ++n) {
+        RowView row;
+        if (length == kNotArray) {
+          row.isArray = false;
+        } else if (length > 0) {
+          // A row that did not fit the rest of a chunk starts the next one.
+          while (chunk < m_values.size() && position + length > m_values[chunk].used) {
+            ++chunk;
+            position = 0;
+          }
+          if (chunk == m_values.size()) return false;  // cannot happen: every row was stored
+          row.values = std::span<const float>(m_values[chunk].data.get() + position,
+                                              static_cast<std::size_t>(length));
+          position += static_cast<std::size_t>(length);
         }
-        if (chunk == m_values.size()) return false;  // cannot happen: every row was stored
-        row.values = std::span<const float>(m_values[chunk].data.get() + position,
-                                            static_cast<std::size_t>(length));
-        position += static_cast<std::size_t>(length);
+        if (!visit(row)) return false;
       }
-      if (!visit(row)) return false;
     }
   }
   return true;
 }
 
 std::uint64_t PackedRows::PackedBytes() const {
-  std::uint64_t bytes = m_nRows * sizeof(std::uint64_t);
+  std::uint64_t bytes = 0;
+  for (const auto& runs : m_runs) bytes += runs.used * sizeof(Run);
   for (const auto& chunk : m_values) bytes += chunk.used * sizeof(float);
   return bytes;
 }

@@ -15,7 +15,9 @@ namespace rqx340 {
 
 // Values live in chunks that are never reallocated, so memory grows with the
 // rows and nothing else: no buffer doubles and copies itself on the way. Every
-// row stays in one piece within a chunk.
+// row stays in one piece within a chunk. Row lengths are kept as runs: the
+// rows of a measurement are nearly always of one length, which is then kept
+// once.
 class PackedRows final : public RowSink, public RowSource {
  public:
   PackedRows() = default;
@@ -29,7 +31,7 @@ class PackedRows final : public RowSink, public RowSource {
   std::uint64_t RowCount() const override { return m_nRows; }
   bool ForEachRow(const std::function<bool(const RowView&)>& visit) const override;
 
-  // The bytes the rows take: their values and one length per row.
+  // The bytes the rows take: their values and their runs of lengths.
   std::uint64_t PackedBytes() const;
 
  private:
@@ -44,9 +46,14 @@ class PackedRows final : public RowSink, public RowSource {
         : data(std::make_unique_for_overwrite<T[]>(size)), capacity(size) {}
   };
   static constexpr std::uint64_t kNotArray = ~std::uint64_t{0};
+  // `rows` rows in a row of `length` values each (kNotArray: rows that are no array).
+  struct Run {
+    std::uint64_t length;
+    std::uint64_t rows;
+  };
 
   std::vector<Chunk<float>> m_values;
-  std::vector<Chunk<std::uint64_t>> m_lengths;  // per row: its value count, or kNotArray
+  std::vector<Chunk<Run>> m_runs;
   std::size_t m_nRowStart = 0;  // where the row in hand starts in the last value chunk
   std::uint64_t m_nRows = 0;
 };

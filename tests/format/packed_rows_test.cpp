@@ -62,10 +62,26 @@ TEST(PackedRowsTest, RowsComeBackAsTheyWentInAcrossChunks) {
     Store(packed, rows, part);
     EXPECT_EQ(packed.RowCount(), rows.size());
     ExpectSame(ReadBack(packed), rows);
-    std::uint64_t values = 0;
-    for (const auto& row : rows) values += row.values.size();
-    EXPECT_EQ(packed.PackedBytes(), 4 * values + 8 * rows.size());
+    // 4 bytes a value, and 16 for each run of rows of one length.
+    std::uint64_t bytes = 0;
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+      bytes += 4 * rows[r].values.size();
+      const auto shape = [&](std::size_t i) {
+        return rows[i].isArray ? static_cast<std::int64_t>(rows[i].values.size()) : -1;
+      };
+      if (r == 0 || shape(r) != shape(r - 1)) bytes += 16;
+    }
+    EXPECT_EQ(packed.PackedBytes(), bytes);
   }
+}
+
+TEST(PackedRowsTest, RowsOfOneLengthKeepTheirLengthOnce) {
+  PackedRows packed;
+  std::vector<Expected> rows(10000, Expected{{1, 2, 3}});
+  rows[5000] = {{}, false};
+  Store(packed, rows, 1024);
+  EXPECT_EQ(packed.PackedBytes(), 4 * 3 * 9999 + 3 * 16);
+  ExpectSame(ReadBack(packed), rows);
 }
 
 TEST(PackedRowsTest, DiscardForgetsEveryRow) {
