@@ -167,7 +167,10 @@ std::vector<CRQX340Json> ScanFolder(std::string_view folder, ProgressSink& progr
 
   std::vector<CRQX340Json> records;
   const std::string folder_text = MakeFolderAbsolute(folder);
-  const auto files = ListFiles(folder_text, kExtension);
+  // The folder stays open: each file is opened within it, not by its full path.
+  auto open_folder = OpenFolder::Open(folder_text);
+  const auto files = open_folder ? open_folder->ListFiles(kExtension)
+                                 : Result<std::vector<FileEntry>>(Failure(open_folder.ErrorText()));
   if (report != nullptr) {
     report->m_bListed = files.Ok();
     report->m_strError = files.ErrorText();
@@ -177,12 +180,9 @@ std::vector<CRQX340Json> ScanFolder(std::string_view folder, ProgressSink& progr
     // file is what is checked to be a regular file and gives its size.
     const auto buffer = std::make_unique_for_overwrite<char[]>(kReadBufferSize);
     records.reserve(files->size());
-    std::string path = folder_text;
     for (const FileEntry& entry : *files) {
       progress.StepIt();
-      path.resize(folder_text.size());
-      path += entry.name;
-      auto file = InputFile::Open(path);
+      auto file = open_folder->OpenFile(entry.name);
       if (!file) continue;
       CRQX340Json record;
       record.m_strName = entry.name;

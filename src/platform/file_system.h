@@ -6,9 +6,12 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "base/result.h"
+#include "platform/input_file.h"
+#include "platform/native_handle.h"
 
 namespace rqx340 {
 
@@ -31,6 +34,28 @@ struct FileEntry {
 // the system lists them. Fails when the folder cannot be listed. Whoever opens
 // an entry checks the opened file again: it may have been replaced since.
 Result<std::vector<FileEntry>> ListFiles(const std::string& folder, std::string_view suffix);
+
+// A folder held open while its files are listed and opened. Each name is
+// looked up in the folder itself, so the folder's own path is walked once and
+// not once per file: the folder scan opens thousands.
+class OpenFolder {
+ public:
+  // `path` names the folder (with or without a trailing separator).
+  static Result<OpenFolder> Open(const std::string& path);
+
+  // As ListFiles of the folder's path.
+  Result<std::vector<FileEntry>> ListFiles(std::string_view suffix) const;
+  // As InputFile::Open of the file `name` of the folder; a name is one path
+  // component.
+  Result<InputFile> OpenFile(std::string_view name) const;
+
+ private:
+  OpenFolder(std::string path, UniqueNativeHandle handle)
+      : m_strPath(std::move(path)), m_handle(std::move(handle)) {}
+
+  std::string m_strPath;
+  UniqueNativeHandle m_handle;  // the folder itself, where the system can hold one
+};
 
 // The current working directory.
 Result<std::string> CurrentDirectory();

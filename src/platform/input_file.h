@@ -32,6 +32,7 @@ class InputFile {
   Status Seek(std::uint64_t offset);
 
  private:
+  friend class OpenFolder;
   InputFile(UniqueNativeHandle file, std::uint64_t size) : m_file(std::move(file)), m_nSize(size) {}
 
   UniqueNativeHandle m_file;

@@ -7,6 +7,7 @@
 #include <array>
 #include <string>
 
+#include "platform/file_system.h"
 #include "support/exchange_bytes.h"
 #include "support/fifo.h"
 #include "support/temp_dir.h"
@@ -27,6 +28,32 @@ TEST(InputFileTest, RefusesWhatIsNotARegularFile) {
   EXPECT_FALSE(fifo);
   EXPECT_EQ(fifo.ErrorText(), "not a regular file");
   EXPECT_TRUE(InputFile::Open(dir.Write("m.rqx2", "{}").string()));
+}
+
+TEST(OpenFolderTest, OpensAndListsItsFilesByName) {
+  TempDir dir;
+  dir.Write("m.rqx2", "{}");
+  dir.Write("other.txt", "x");
+  ASSERT_TRUE(test::MakeFifo((dir.Path() / "fifo.rqx2").string()));
+  const auto folder = OpenFolder::Open(dir.Path().string());
+  ASSERT_TRUE(folder) << folder.ErrorText();
+  const auto listed = folder->ListFiles(".RQX2");
+  ASSERT_TRUE(listed) << listed.ErrorText();
+  ASSERT_EQ(listed->size(), 1u);
+  EXPECT_EQ((*listed)[0].name, "m.rqx2");
+  // Listing again starts from the beginning.
+  EXPECT_EQ(folder->ListFiles(".rqx2")->size(), 1u);
+
+  const auto file = folder->OpenFile("m.rqx2");
+  ASSERT_TRUE(file) << file.ErrorText();
+  EXPECT_EQ(file->Size(), 2u);
+  // The same refusals as InputFile::Open, and one path component only.
+  for (const char* name : {"missing.rqx2", "fifo.rqx2", "", ".", "..", "../m.rqx2", "a/b"}) {
+    SCOPED_TRACE(name);
+    EXPECT_FALSE(folder->OpenFile(name));
+  }
+  EXPECT_FALSE(OpenFolder::Open((dir.Path() / "m.rqx2").string()));
+  EXPECT_FALSE(OpenFolder::Open((dir.Path() / "missing").string()));
 }
 
 TEST(InputFileTest, ReadsFillTheBufferUntilTheEndAndSeekAnywhere) {

@@ -41,14 +41,17 @@ bool PathExists(const std::string& path) {
   return stat(path.c_str(), &st) == 0 || (errno != ENOENT && errno != ENOTDIR);
 }
 
-Result<std::vector<FileEntry>> ListFiles(const std::string& folder, std::string_view suffix) {
-  UniqueNativeHandle dir_handle =
-      posix::OwnFd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+namespace {
+
+// Lists the folder open at `folder_fd`, which stays open and is not moved.
+Result<std::vector<FileEntry>> ListFolder(int folder_fd, std::string_view suffix) {
+  UniqueNativeHandle dir_handle = posix::OwnFd(fcntl(folder_fd, F_DUPFD_CLOEXEC, 0));
   if (!dir_handle.Valid()) return Failure(posix::ErrnoText(errno));
   const int dir_fd = posix::FdOf(dir_handle);
   std::unique_ptr<DIR, DirCloser> dir(fdopendir(dir_fd));
   if (!dir) return Failure(posix::ErrnoText(errno));
   static_cast<void>(dir_handle.Release());  // the DIR owns it now
+  rewinddir(dir.get());
   std::vector<FileEntry> files;
   for (;;) {
     errno = 0;
@@ -71,6 +74,32 @@ Result<std::vector<FileEntry>> ListFiles(const std::string& folder, std::string_
     files.push_back({std::string(name), static_cast<std::uint64_t>(st.st_size)});
   }
   return files;
+}
+
+}  // namespace
+
+Result<std::vector<FileEntry>> ListFiles(const std::string& folder, std::string_view suffix) {
+  auto open = OpenFolder::Open(folder);
+  if (!open) return Failure(open.ErrorText());
+  return open->ListFiles(suffix);
+}
+
+Result<OpenFolder> OpenFolder::Open(const std::string& path) {
+  UniqueNativeHandle handle = posix::OwnFd(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!handle.Valid()) return Failure(posix::ErrnoText(errno));
+  return OpenFolder(path, std::move(handle));
+}
+
+Result<std::vector<FileEntry>> OpenFolder::ListFiles(std::string_view suffix) const {
+  return ListFolder(posix::FdOf(m_handle), suffix);
+}
+
+Result<InputFile> OpenFolder::OpenFile(std::string_view name) const {
+  if (!posix::IsObjectName(name)) return Failure("invalid file name");
+  struct stat info {};
+  auto file = posix::OpenRegularFd(std::string(name).c_str(), info, posix::FdOf(m_handle));
+  if (!file) return Failure(file.ErrorText());
+  return InputFile(std::move(*file), static_cast<std::uint64_t>(info.st_size));
 }
 
 Result<std::string> CurrentDirectory() {

@@ -38,13 +38,14 @@ inline bool IsObjectName(std::string_view name) {
          name.find_first_of(std::string_view("/\0", 2)) == std::string_view::npos;
 }
 
-// Opens `path` read-only when it is a regular file after following symlinks,
-// and fills `info`. O_NONBLOCK keeps open() itself from waiting for a FIFO
-// writer; everything that is not a regular file is then refused unread. The
-// flag stays: it means nothing for a regular file, and clearing it would cost
-// two more calls per file of a folder scan.
-inline Result<UniqueNativeHandle> OpenRegularFd(const char* path, struct stat& info) {
-  UniqueNativeHandle fd = OwnFd(open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+// Opens `path` (relative to `folder` when it is not absolute) read-only when it
+// is a regular file after following symlinks, and fills `info`. O_NONBLOCK keeps open() itself from
+// waiting for a FIFO writer; everything that is not a regular file is then refused unread. The flag
+// stays: it means nothing for a regular file, and clearing it would cost two more calls per file of
+// a folder scan.
+inline Result<UniqueNativeHandle> OpenRegularFd(const char* path, struct stat& info,
+                                                int folder = AT_FDCWD) {
+  UniqueNativeHandle fd = OwnFd(openat(folder, path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
   if (!fd.Valid()) return Failure(ErrnoText(errno));
   if (fstat(FdOf(fd), &info) != 0) return Failure(ErrnoText(errno));
   if (!S_ISREG(info.st_mode)) return Failure("not a regular file");
