@@ -123,17 +123,17 @@ bool ReadOpenSummary(CRQX340Json& record, InputFile& file, std::span<char> buffe
     if (!h.HasPair()) return true;
     const std::string& key = h.m_strKey;
     const std::string& value = h.m_strValue;
-    if (key == "StartDateTime") {
+    if (key == std::string_view("StartDateTime")) {
       record.m_tStart = ConvertStartTime(ReadDecimal64(value));
       found[kStart] = true;
-    } else if (key == "SerialNum") {
+    } else if (key == std::string_view("SerialNum")) {
       record.m_strSerialNum = value;
       found[kSerial] = true;
-    } else if (key == "TAG_OPERATING_MODE_20") {
+    } else if (key == std::string_view("TAG_OPERATING_MODE_20")) {
       const std::int32_t mode = std::clamp(ReadDecimal32(value), 0, 2);
       record.m_strMode = kModeNames[static_cast<std::size_t>(mode)];
       found[kMode] = true;
-    } else if (key == "TAG_STORE_RAW_53") {
+    } else if (key == std::string_view("TAG_STORE_RAW_53")) {
       record.m_nRaw = ReadDecimal32(value);
       found[kRaw] = true;
     }

@@ -34,8 +34,12 @@ inline std::string ErrnoText(int error) { return std::strerror(error); }
 
 // A name of an object inside the session directory: one path component.
 inline bool IsObjectName(std::string_view name) {
-  return !name.empty() && name != "." && name != ".." &&
-         name.find_first_of(std::string_view("/\0", 2)) == std::string_view::npos;
+  if (name.empty() || name == "." || name == "..") return false;
+  // A loop, not find_first_of: that calls memchr once per character.
+  for (const char c : name) {
+    if (c == '/' || c == '\0') return false;
+  }
+  return true;
 }
 
 // Opens `path` (relative to `folder` when it is not absolute) read-only when it
