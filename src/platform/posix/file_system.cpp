@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <memory>
 
@@ -53,6 +54,16 @@ Result<std::vector<FileEntry>> ListFolder(int folder_fd, std::string_view suffix
   static_cast<void>(dir_handle.Release());  // the DIR owns it now
   rewinddir(dir.get());
   std::vector<FileEntry> files;
+  // Room for as many entries as the folder's size could hold, so that the
+  // list is never copied as it grows: fresh memory costs a page fault a page.
+  // Room that is not used is never touched.
+  struct stat folder_info {};
+  if (fstat(folder_fd, &folder_info) == 0 && folder_info.st_size > 0) {
+    constexpr std::uint64_t kSmallestEntry = 16;  // a directory record with a short name
+    constexpr std::uint64_t kMostReserved = std::uint64_t{1} << 20;
+    files.reserve(static_cast<std::size_t>(
+        std::min(static_cast<std::uint64_t>(folder_info.st_size) / kSmallestEntry, kMostReserved)));
+  }
   for (;;) {
     errno = 0;
     const dirent* entry = readdir(dir.get());
