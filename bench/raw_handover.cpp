@@ -25,6 +25,6 @@ int main(int argc, char** argv) {
   const TempNamer namer;
   NullMessagePump pump;
   const RawHandoverResult result = HandOverRawSignal(
-      *folder, kExchangeId, namer, argv[1], 0, [] {}, pump);
+      *folder, kExchangeId, namer, argv[1], 0, [] { return true; }, pump);
   return result == RawHandoverResult::kHandedOver ? 0 : 1;
 }
