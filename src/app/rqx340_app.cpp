@@ -186,7 +186,8 @@ void CRQX340App::FlushProfileCache() {
 }
 
 int CRQX340App::ExitInstance() {
-  // The folder-browser worker joins here, first, once the dialog has one.
+  // The folder-browser worker first.
+  if (m_pShellThread) m_pShellThread->Stop();
   m_clientWindow.reset();
   m_hLanguageDll.reset();
   m_bClassRegistered = false;

@@ -17,6 +17,7 @@
 #include "app/language_table.h"
 #include "app/profile.h"
 #include "app/profile_cache.h"
+#include "app/thin_thread.h"
 #include "base/message_sink.h"
 #include "base/progress.h"
 #include "base/string_table.h"
@@ -89,6 +90,10 @@ class CRQX340App {
   void DispatchClientMessages();
 
   void SetUserInterface(UserInterfaceEvents* events) { m_pUserInterface = events; }
+  // The folder-browser worker; the user interface makes it, the application
+  // owns it and stops it first at shutdown.
+  void SetShellThread(std::unique_ptr<CThinThread> thread) { m_pShellThread = std::move(thread); }
+  CThinThread* ShellThread() const { return m_pShellThread.get(); }
   // Takes the messages waiting at the tool's window, then the user interface's
   // pending events, without waiting. A kHostMessage with wParam kHostStopRequest
   // is removed undispatched and gives 1; otherwise the value of `*stop`.
@@ -160,6 +165,7 @@ class CRQX340App {
   std::unique_ptr<Profile> m_profile;
   CQWProfileSectionList m_profileCache;
 
+  std::unique_ptr<CThinThread> m_pShellThread;
   std::optional<SessionDir> m_session;
   std::unique_ptr<MessageEndpoint> m_clientWindow;
   UserInterfaceEvents* m_pUserInterface = nullptr;
