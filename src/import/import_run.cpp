@@ -176,7 +176,7 @@ ImportResult RunImport(const ImportRequest& request, ImportServices& services) {
 
     const std::string folder = WithTrailingSlash(request.items[item].folder);
     std::string raw_path;
-    if (record.m_nRaw == 1) raw_path = FindRawFile(folder, record.m_strName);
+    if (record.m_nRaw == 1 && request.import_raw) raw_path = FindRawFile(folder, record.m_strName);
     std::optional<InputFile> file;
     if (!record.m_strName.empty()) {
       if (auto opened = InputFile::Open(folder + record.m_strName)) file = std::move(*opened);

@@ -72,6 +72,8 @@ struct ImportRequest {
   WindowHandle client_window = 0;  // the caller's own window
   // Only slots of this host window are taken; 0 (the dialog's choice) any host's.
   WindowHandle host_window = 0;
+  // The dialog's "Import Raw": false keeps every raw signal back.
+  bool import_raw = true;
 };
 
 // What the run reports through and talks through. Only the first three are

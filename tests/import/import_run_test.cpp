@@ -124,6 +124,19 @@ TEST_F(ImportRunTest, TransfersEveryMeasurementAndLeavesNoHandOverFile) {
   EXPECT_TRUE(HandoverLeftovers(m_session.Path()).empty());
 }
 
+TEST_F(ImportRunTest, WithoutImportRawNoRawSignalIsHandedOver) {
+  Generate({.count = 1, .rows = 4, .raw = 1, .raw_samples = 10});
+  StartHost();
+  ImportRequest request = Request({"M0001.rqx2"});
+  request.import_raw = false;
+  const ImportResult result = Run(request);
+  EXPECT_EQ(result.outcomes, std::vector<ImportOutcome>{ImportOutcome::kImported});
+  EXPECT_TRUE(Shown().empty());
+  EXPECT_EQ(Commands(), (std::vector<std::uint32_t>{5, 26, 2, 27, 22, 4}));
+  EXPECT_EQ(FolderNames(m_inbox), std::vector<std::string>{"001-M0001.rqx2.bin"});
+  EXPECT_TRUE(HandoverLeftovers(m_session.Path()).empty());
+}
+
 TEST_F(ImportRunTest, ProgressShowsReadingThenConversionPerMeasurement) {
   Generate({.count = 2, .rows = 3});
   // The second file grows to exactly two 65536-byte blocks: a reading range of
