@@ -21,6 +21,7 @@
 #include "base/message_sink.h"
 #include "base/progress.h"
 #include "base/string_table.h"
+#include "exchange/rqx340_client.h"
 #include "platform/environment.h"
 #include "platform/session_dir.h"
 #include "platform/window.h"
@@ -29,9 +30,9 @@ namespace rqx340 {
 
 // The caption of every message box, and the application's name.
 inline constexpr std::string_view kApplicationName = "ZUL4 RQX340";
-inline constexpr std::string_view kExchangeId = "ZURQX340";
-// The host asks a busy tool to stop with this message, wParam kHostStopRequest.
-inline constexpr std::uint32_t kHostMessage = kWmUser + 1;
+// The exchange identifier (kExchangeId) and the host's message (kHostMessage)
+// are the exchange layer's. The host asks a busy tool to stop with
+// kHostMessage, wParam kHostStopRequest.
 inline constexpr std::uint32_t kHostStopRequest = 100;
 // String 2021 of the host's resource library names the settings.
 inline constexpr int kIdsSettingsName = 2021;

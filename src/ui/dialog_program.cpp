@@ -5,7 +5,8 @@
 #include <QIcon>
 
 #include "ui/client_window_relay.h"
-#include "ui/placeholder_dialog.h"
+#include "ui/main_dialog.h"
+#include "ui/message_box_sink.h"
 
 namespace rqx340 {
 
@@ -24,13 +25,20 @@ bool RegisterApplicationClass(CRQX340App& app) {
 }
 
 int RunDialogProgram(CRQX340App& app, std::int32_t languageIndex, MessageSink& messages,
-                     DialogRunner& runner) {
+                     DialogRunner& runner, FolderChooser chooser) {
   app.LoadLanguageLibrary(languageIndex, messages);
   // Without the tool's identity or its own window the host cannot be served:
   // start-up ends as it does for a failed class registration, without a message.
   if (RegisterApplicationClass(app) && app.CreateClientWindow()) {
     ClientWindowRelay relay(app);
-    CRQX340PlaceholderDlg dialog(app);
+    // The application owns the browser's worker and stops it first at shutdown.
+    auto worker = std::make_unique<CShellThread>(app.Strings(), app.Pump(), std::move(chooser));
+    CShellThread& browser = *worker;
+    app.SetShellThread(std::move(worker));
+    CRQX340MainDlg dialog(app, messages, browser);
+    // Message boxes are children of the dialog, so they stay usable while its
+    // controls are disabled.
+    if (auto* boxes = dynamic_cast<MessageBoxSink*>(&messages)) boxes->SetParent(&dialog);
     // The host's window is an endpoint, not a window of this display: the dialog
     // is a top-level window of its own, modal for the whole application.
     dialog.setWindowModality(Qt::ApplicationModal);

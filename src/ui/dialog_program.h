@@ -6,13 +6,15 @@
 #include "app/rqx340_app.h"
 #include "base/message_sink.h"
 #include "ui/dialog_runner.h"
+#include "ui/shell_thread.h"
 
 namespace rqx340 {
 
 // Loads the language, sets up the application's identity, makes the tool's
-// window, runs the dialog and shuts down. Returns the exit code.
+// window, runs the dialog and shuts down. Returns the exit code. The folder
+// chooser is the toolkit's folder dialog unless `chooser` is given.
 int RunDialogProgram(CRQX340App& app, std::int32_t languageIndex, MessageSink& messages,
-                     DialogRunner& runner);
+                     DialogRunner& runner, FolderChooser chooser = {});
 
 // The application's identity in the desktop: name, icon 128 and the desktop
 // file. Stands for the window class registration; false when it cannot be done.

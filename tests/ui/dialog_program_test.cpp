@@ -19,7 +19,7 @@
 #include "support/recording_sink.h"
 #include "support/session.h"
 #include "support/temp_dir.h"
-#include "ui/placeholder_dialog.h"
+#include "ui/main_dialog.h"
 
 namespace rqx340 {
 namespace {
@@ -67,10 +67,10 @@ class DialogProgramTest : public ::testing::Test {
   ScriptedDialogRunner runner;
 };
 
-TEST_F(DialogProgramTest, ThePlaceholderOpensAtTheTemplateSizeCentredAndModal) {
+TEST_F(DialogProgramTest, TheDialogOpensAtTheTemplateSizeCentredAndModal) {
   auto app = Start();
   runner.script = [&](QDialog& dialog) {
-    auto& placeholder = dynamic_cast<CRQX340PlaceholderDlg&>(dialog);
+    auto& placeholder = dynamic_cast<CRQX340MainDlg&>(dialog);
     EXPECT_EQ(dialog.windowTitle(), "RQX340 Import");
     const DialogUnits units(DialogFont());
     const QSize template_size(units.ToPixelsX(389), units.ToPixelsY(201));
@@ -116,7 +116,7 @@ TEST_F(DialogProgramTest, EscTheCloseBoxAndTheCloseButtonEndItEnterDoesNot) {
       {"close box", [](QDialog& d) { d.close(); }},
       {"Close button",
        [](QDialog& d) {
-         qobject_cast<QPushButton*>(dynamic_cast<CRQX340PlaceholderDlg&>(d).GetDlgItem(kIdcClose))
+         qobject_cast<QPushButton*>(dynamic_cast<CRQX340MainDlg&>(d).GetDlgItem(kIdcClose))
              ->click();
        }},
   };
@@ -155,6 +155,7 @@ TEST_F(DialogProgramTest, TheSizeIsWrittenOnEveryResizeAndTheSettingsOnceAtExit)
   EXPECT_EQ(RunDialogProgram(*app, language_index, sink, runner), 0);
   EXPECT_EQ(profile.writes,
             (std::vector<Write>{
+                {"RQX340Import", "Raw", "1"},
                 {"RQX340Import", "Width", std::to_string(template_size.width() + 100)},
                 {"RQX340Import", "Height", std::to_string(template_size.height() + 50)}}));
   EXPECT_EQ(profile.flushes, 1);
@@ -212,7 +213,7 @@ TEST_F(DialogProgramTest, TheShippedGermanTableTranslatesTheDialog) {
   auto app = Start("-l3");
   QString close_text, text;
   runner.script = [&](QDialog& dialog) {
-    auto& placeholder = dynamic_cast<CRQX340PlaceholderDlg&>(dialog);
+    auto& placeholder = dynamic_cast<CRQX340MainDlg&>(dialog);
     close_text = qobject_cast<QPushButton*>(placeholder.GetDlgItem(kIdcClose))->text();
   };
   RunDialogProgram(*app, language_index, sink, runner);
