@@ -69,9 +69,43 @@ cat "$log"
 
 stop_host
 trap - EXIT
-leftovers=$(ls -A "$RQX340_RUNTIME_DIR" | grep -E '^(ZURQX340|~_)' || true)
+# The transfer lock ZURQX340LCK is no hand-over file: it stays, as the area's
+# mutex does.
+leftovers=$(ls -A "$RQX340_RUNTIME_DIR" | grep -E '^(ZURQX340|~_)' | grep -vx 'ZURQX340LCK' || true)
 if [ -n "$leftovers" ]; then
   echo "hand-over files left behind: $leftovers" >&2
   exit 1
 fi
 step "Done: no hand-over file left in the session directory"
+
+# The dialog, as the host starts it, when there is a display to show it on. It
+# keeps its settings under demo/, never in the user's own, seeded so that it
+# opens on the sample folder.
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  step "No display (neither DISPLAY nor WAYLAND_DISPLAY is set): the dialog is left out"
+  echo "The import above ran headless, through rqx340 import."
+  exit 0
+fi
+config=$demo_dir/config
+dialog_inbox=$demo_dir/dialog-inbox
+dialog_log=$demo_dir/dialog-commands.log
+mkdir -p "$config"
+printf '[RQX340Import]\nLastFolder=%s/\n' "$measurements" >"$config/rqx340-import.ini"
+step "The dialog: zul-refhost --launch starts rqx340-import on $measurements/"
+echo "Check measurements (click their boxes, or select rows and press Space), press"
+echo "\"Import selected...\", then close the dialog."
+status=0
+XDG_CONFIG_HOME=$config "$bin/zul-refhost" --tool "$bin/rqx340-import" --inbox "$dialog_inbox" \
+  --log "$dialog_log" --launch >"$demo_dir/dialog-host.out" 2>"$demo_dir/dialog-host.err" || status=$?
+if [ "$status" -ne 0 ]; then
+  echo "zul-refhost ended with status $status:" >&2
+  cat "$demo_dir/dialog-host.err" >&2
+  exit 1
+fi
+
+step "What the host received from the dialog ($dialog_inbox)"
+if [ -d "$dialog_inbox" ]; then ls -l "$dialog_inbox"; else echo "(nothing was imported)"; fi
+step "Commands the host answered ($dialog_log)"
+cat "$dialog_log"
+step "The dialog's settings ($config/rqx340-import.ini)"
+cat "$config/rqx340-import.ini"
