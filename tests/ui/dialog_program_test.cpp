@@ -70,11 +70,11 @@ class DialogProgramTest : public ::testing::Test {
 TEST_F(DialogProgramTest, TheDialogOpensAtTheTemplateSizeCentredAndModal) {
   auto app = Start();
   runner.script = [&](QDialog& dialog) {
-    auto& placeholder = dynamic_cast<CRQX340MainDlg&>(dialog);
+    auto& main_dialog = dynamic_cast<CRQX340MainDlg&>(dialog);
     EXPECT_EQ(dialog.windowTitle(), "RQX340 Import");
     const DialogUnits units(DialogFont());
     const QSize template_size(units.ToPixelsX(389), units.ToPixelsY(201));
-    EXPECT_EQ(placeholder.TemplateSize(), template_size);
+    EXPECT_EQ(main_dialog.TemplateSize(), template_size);
     EXPECT_EQ(dialog.size(), template_size);
     EXPECT_EQ(dialog.minimumSize(), template_size);
     EXPECT_EQ(dialog.windowModality(), Qt::ApplicationModal);
@@ -86,7 +86,7 @@ TEST_F(DialogProgramTest, TheDialogOpensAtTheTemplateSizeCentredAndModal) {
     EXPECT_EQ(dialog.pos(), screen.topLeft() + QPoint((screen.width() - dialog.width()) / 2,
                                                       (screen.height() - dialog.height()) / 2));
 
-    auto* close = qobject_cast<QPushButton*>(placeholder.GetDlgItem(kIdcClose));
+    auto* close = qobject_cast<QPushButton*>(main_dialog.GetDlgItem(kIdcClose));
     ASSERT_NE(close, nullptr);
     EXPECT_EQ(close->text(), "Close");
     EXPECT_EQ(close->geometry(), units.ToPixels(335, 183, 50, 14));
@@ -213,8 +213,8 @@ TEST_F(DialogProgramTest, TheShippedGermanTableTranslatesTheDialog) {
   auto app = Start("-l3");
   QString close_text, text;
   runner.script = [&](QDialog& dialog) {
-    auto& placeholder = dynamic_cast<CRQX340MainDlg&>(dialog);
-    close_text = qobject_cast<QPushButton*>(placeholder.GetDlgItem(kIdcClose))->text();
+    auto& main_dialog = dynamic_cast<CRQX340MainDlg&>(dialog);
+    close_text = qobject_cast<QPushButton*>(main_dialog.GetDlgItem(kIdcClose))->text();
   };
   RunDialogProgram(*app, language_index, sink, runner);
   EXPECT_TRUE(sink.messages.empty());
