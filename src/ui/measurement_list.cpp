@@ -379,6 +379,8 @@ int CRQX340FileListCtrl::CheckBoxRowAt(const QPoint& pos) const {
 }
 
 void CRQX340FileListCtrl::mousePressEvent(QMouseEvent* event) {
+  // Any press takes the focus, one on the empty area too.
+  setFocus(Qt::MouseFocusReason);
   const int row =
       event->button() == Qt::LeftButton ? CheckBoxRowAt(event->position().toPoint()) : -1;
   if (row < 0) {
@@ -386,7 +388,6 @@ void CRQX340FileListCtrl::mousePressEvent(QMouseEvent* event) {
     return;
   }
   // The box toggles; the selection and the current row stay as they are.
-  setFocus(Qt::MouseFocusReason);
   m_bCheckBoxPress = true;
   OnItemChanged(row, !m_model.IsChecked(row));
   event->accept();

@@ -31,8 +31,8 @@ int main(int argc, char** argv) {
   test::MemoryProfile profile;
   profile.values[{"RQX340Import", "LastFolder"}] = folder;
   profile.values[{"RQX340Import", "UsedFolder0"}] = folder;
-  CRQX340App app(test::TestAppContext({{"XDG_CONFIG_HOME", "/nonexistent/config"}},
-                                      "/nonexistent/", profile));
+  CRQX340App app(
+      test::TestAppContext({{"XDG_CONFIG_HOME", "/nonexistent/config"}}, "/nonexistent/", profile));
   app.LocateSettings();
   RegisterApplicationClass(app);
   test::RecordingSink messages;
