@@ -8,7 +8,6 @@
 
 #include "base/byte_order.h"
 #include "format/exchange_layout.h"
-#include "format/json_access.h"
 #include "format/record_tables.h"
 
 namespace rqx340 {
@@ -28,39 +27,6 @@ std::uint64_t MultiplySizes(std::uint64_t a, std::uint64_t b) {
   return b != 0 && a > kNoSize / b ? kNoSize : a * b;
 }
 
-// Element `index` of a row as the conversion reads it; whatever lies outside
-// the row reads as 0.0, so no column index or octave range can read past it.
-float ValueAt(std::span<const float> row, std::int64_t index) {
-  return index >= 0 && static_cast<std::uint64_t>(index) < row.size()
-             ? row[static_cast<std::size_t>(index)]
-             : 0.0f;
-}
-
-// The vector sum of one octave band, in the host's arithmetic: squares and sums
-// in single precision, (x² + y²) + z², the root in double precision.
-float BandSum(float x, float y, float z) {
-  float squares = x * x + y * y;
-  squares = squares + z * z;
-  return static_cast<float>(std::sqrt(static_cast<double>(squares)));
-}
-
-// The time-history column of each broadband value, in row order: for the axes
-// x, y, z, sum the quantities rms, peak, vdv, min, max (no vdv_sum).
-std::array<std::int32_t, kBroadbandValues> ReadColumnList(const rapidjson::Value& columns) {
-  std::array<std::int32_t, kBroadbandValues> list{};
-  std::size_t i = 0;
-  std::string name;
-  for (std::size_t axis = 0; axis < kAxes; ++axis) {
-    for (std::size_t q = 0; q < kQuantities.size(); ++q) {
-      if (q == kVdvQuantity && axis == kSumAxis) continue;
-      name.assign(kQuantities[q].name);
-      name += kAxisSuffixes[axis];
-      list[i++] = json::GetInt(json::Member(columns, name));
-    }
-  }
-  return list;
-}
-
 // The block size a builder returned, or kNoSize for a block it refused.
 std::uint64_t BlockBytes(std::int32_t size) {
   return size < 0 ? kNoSize : static_cast<std::uint64_t>(size);
@@ -70,20 +36,7 @@ std::uint64_t BlockBytes(std::int32_t size) {
 
 ExchangeFilePlan::ExchangeFilePlan(const rapidjson::Value& document, const RowSource& rows,
                                    std::string_view name)
-    : m_rows(rows) {
-  m_channels = ReadChannelLayout(document);
-  const auto& columns = json::Member(document, "TimeHistoryColumns");
-  m_columns = ReadColumnList(columns);
-  const auto octave_set = [&](std::string_view start_key, std::string_view count_key) {
-    return OctaveSet{json::GetInt(json::Member(columns, start_key)),
-                     std::max<std::int64_t>(0, json::GetInt(json::Member(columns, count_key)))};
-  };
-  if (m_channels.fullOctave) m_full = octave_set("OBA1_1_Start", "OBA1_1_Count");
-  if (m_channels.thirdOctave) m_third = octave_set("OBA1_3_Start", "OBA1_3_Count");
-  // Each band takes 8 values: X, Y, Z and SUM, for rms and for peak.
-  m_nRowValues = kBroadbandValues + 8 * static_cast<std::uint64_t>(m_full.bands) +
-                 8 * static_cast<std::uint64_t>(m_third.bands);
-
+    : m_rows(rows), m_layout(document) {
   std::uint64_t size = hdr::kSize;
   size = AddSizes(size, BlockBytes(BuildHeaderBlock(m_headerBlock, document, name)));
   size = AddSizes(size, BlockBytes(BuildTimeBlock(m_timeBlock, document)));
@@ -91,13 +44,13 @@ ExchangeFilePlan::ExchangeFilePlan(const rapidjson::Value& document, const RowSo
   size = AddSizes(size, BlockBytes(BuildChannelBlock(m_channelBlock, document)));
   size = AddSizes(size, 2 * layout::kChanBlockSize);  // CHAN and DTIM
   BlockBuffer quantities;
-  for (int group = 0; group < m_channels.Groups(); ++group) {
+  for (int group = 0; group < m_layout.Channels().Groups(); ++group) {
     for (int axis = 0; axis < 4; ++axis) {
       size = AddSizes(size, BlockBytes(BuildQuantityBlock(quantities, group, axis)));
     }
   }
   m_nFileSize =
-      AddSizes(size, MultiplySizes(rows.RowCount(), MultiplySizes(m_nRowValues, sizeof(float))));
+      AddSizes(size, MultiplySizes(rows.RowCount(), MultiplySizes(m_layout.RowValues(), sizeof(float))));
 }
 
 class ExchangeFileWriter {
@@ -112,8 +65,6 @@ class ExchangeFileWriter {
   bool NoteOffset(std::size_t field);
   // One data row: the broadband values, then each octave set present.
   void WriteRow(std::span<const float> row);
-  template <typename Put>
-  void ExpandRow(std::span<const float> row, Put&& put) const;
   ExchangeWriteResult Fail(ExchangeWriteStatus status) {
     m_result.status = status;
     return m_result;
@@ -138,37 +89,14 @@ bool ExchangeFileWriter::WriteBlock(std::size_t field, std::span<const std::byte
   return !m_out.Failed();
 }
 
-// Band j of a set occupies the six values from start + 6j: X, Y, Z rms, then X,
-// Y, Z peak. The file takes them axis by axis: X rms of every band, Y rms, Z
-// rms, SUM rms, then the same for peak. `put` takes the values one by one.
-template <typename Put>
-void ExchangeFileWriter::ExpandRow(std::span<const float> row, Put&& put) const {
-  for (const std::int32_t column : m_plan.m_columns) put(ValueAt(row, column));
-  for (const ExchangeFilePlan::OctaveSet* set : {&m_plan.m_full, &m_plan.m_third}) {
-    for (int statistic = 0; statistic < 2; ++statistic) {
-      const std::int64_t first = set->start + 3 * statistic;
-      for (int axis = 0; axis < 4; ++axis) {
-        for (std::int64_t j = 0; j < set->bands; ++j) {
-          const std::int64_t base = first + 6 * j;
-          if (!put(axis < 3 ? ValueAt(row, base + axis)
-                            : BandSum(ValueAt(row, base), ValueAt(row, base + 1),
-                                      ValueAt(row, base + 2)))) {
-            return;
-          }
-        }
-      }
-    }
-  }
-}
-
 void ExchangeFileWriter::WriteRow(std::span<const float> row) {
-  const std::uint64_t bytes = m_plan.m_nRowValues * sizeof(float);
+  const std::uint64_t bytes = m_plan.m_layout.RowValues() * sizeof(float);
   if (bytes <= BufferedWriter::kDefaultCapacity) {
     // The usual row goes into the output buffer in one piece.
     const std::span<std::byte> out = m_out.Reserve(static_cast<std::size_t>(bytes));
     if (out.empty()) return;
     std::size_t offset = 0;
-    ExpandRow(row, [&](float value) {
+    m_plan.m_layout.ExpandRow(row, [&](float value) {
       PutFloat32(out, offset, value);
       offset += 4;
       return true;
@@ -179,7 +107,7 @@ void ExchangeFileWriter::WriteRow(std::span<const float> row) {
   // A row longer than the buffer (a huge band count) is streamed, and ends
   // early once the output has failed.
   std::uint64_t count = 0;
-  ExpandRow(row, [&](float value) {
+  m_plan.m_layout.ExpandRow(row, [&](float value) {
     m_out.WriteFloat32(value);
     return ++count % 4096 != 0 || !m_out.Failed();
   });
@@ -203,7 +131,7 @@ ExchangeWriteResult ExchangeFileWriter::Write(ProgressSink& progress, MessagePum
             WriteBlock(hdr::kChannelRecordsOffset, m_plan.m_channelBlock);
 
   // CHAN: the number of channels; DTIM: the time step, always 1.0.
-  const int groups = m_plan.m_channels.Groups();
+  const int groups = m_plan.m_layout.Channels().Groups();
   BlockBuffer block;
   const auto value_block = [&](std::string_view tag, auto value) -> std::span<const std::byte> {
     block.assign(layout::kChanBlockSize, std::byte{0});

@@ -6,7 +6,6 @@
 
 #include <rapidjson/document.h>
 
-#include <array>
 #include <cstdint>
 #include <limits>
 #include <string_view>
@@ -15,6 +14,7 @@
 #include "format/byte_sink.h"
 #include "format/record_blocks.h"
 #include "format/record_tables.h"
+#include "format/row_layout.h"
 #include "format/row_source.h"
 
 namespace rqx340 {
@@ -49,6 +49,9 @@ class ExchangeFilePlan {
   // `document` may be the null document of a file that did not parse.
   ExchangeFilePlan(const rapidjson::Value& document, const RowSource& rows, std::string_view name);
 
+  // How each data row is made from a time-history row.
+  const RowLayout& Layout() const { return m_layout; }
+
   // The bytes the file will have; the largest uint64 when even that is too few.
   std::uint64_t FileSize() const { return m_nFileSize; }
   bool Fits() const { return m_nFileSize <= kMaxExchangeFileSize; }
@@ -56,21 +59,12 @@ class ExchangeFilePlan {
  private:
   friend class ExchangeFileWriter;
 
-  struct OctaveSet {
-    std::int64_t start = 0;
-    std::int64_t bands = 0;  // below 0 counts as none
-  };
-
   const RowSource& m_rows;
   BlockBuffer m_headerBlock;
   BlockBuffer m_timeBlock;
   BlockBuffer m_summaryBlock;
   BlockBuffer m_channelBlock;
-  ChannelLayout m_channels;
-  std::array<std::int32_t, kBroadbandValues> m_columns{};  // the element of each broadband value
-  OctaveSet m_full;
-  OctaveSet m_third;
-  std::uint64_t m_nRowValues = 0;  // float32 values per data row
+  RowLayout m_layout;
   std::uint64_t m_nFileSize = 0;
 };
 
