@@ -13,5 +13,7 @@ int RunList(Arguments args);
 int RunConvert(Arguments args);
 int RunDump(Arguments args);
 int RunImport(Arguments args);
+int RunInfo(Arguments args);
+int RunExport(Arguments args);
 
 }  // namespace rqx340::cli

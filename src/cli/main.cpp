@@ -16,6 +16,8 @@ constexpr std::string_view kUsage =
     "  convert  write the exchange file of one measurement\n"
     "  dump     check an exchange file and print it as JSON\n"
     "  import   import measurements into a running host\n"
+    "  info     the numbers of measurements: rms, peak, vdv and the daily exposure A(8)\n"
+    "  export   a measurement's time history as CSV or its raw signal as WAV\n"
     "\n"
     "Run 'rqx340 <command> --help' for the options of a command.\n";
 
@@ -29,6 +31,8 @@ constexpr Command kCommands[] = {
     {"convert", rqx340::cli::RunConvert},
     {"dump", rqx340::cli::RunDump},
     {"import", rqx340::cli::RunImport},
+    {"info", rqx340::cli::RunInfo},
+    {"export", rqx340::cli::RunExport},
 };
 
 }  // namespace

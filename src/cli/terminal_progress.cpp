@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "cli/terminal_text.h"
 #include "platform/terminal.h"
 
 namespace rqx340::cli {
@@ -18,7 +19,8 @@ TerminalProgress::TerminalProgress(std::FILE* out, bool enabled, int columns)
 TerminalProgress::~TerminalProgress() { Hide(); }
 
 void TerminalProgress::SetLabel(std::string label) {
-  m_strLabel = std::move(label);
+  // A file name may hold control characters; the terminal must not see them.
+  m_strLabel = EscapeControls(label);
   Draw(true);
 }
 

@@ -20,6 +20,7 @@ extern char** environ;
 namespace rqx340::test {
 
 std::string ProgramPath(const std::string& program) {
+  if (!program.empty() && program.front() == '/') return program;
   const char* dir = std::getenv("RQX340_BIN_DIR");
   return std::string(dir != nullptr ? dir : ".") + "/" + program;
 }

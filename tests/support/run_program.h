@@ -13,7 +13,7 @@ struct ProgramResult {
   std::string err;
 };
 
-// Runs `program` (a name in RQX340_BIN_DIR) with `args`. `env` entries
+// Runs `program` (a name in RQX340_BIN_DIR, or an absolute path) with `args`. `env` entries
 // ("TZ=UTC") are set on top of the test's own environment.
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args,
                          const std::vector<std::string>& env = {});
