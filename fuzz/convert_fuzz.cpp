@@ -2,10 +2,13 @@
 // rows, checked against a plain parse into one document, then the
 // exchange-file writer into memory (or its refusal of a file too large for the
 // format), then the reader on what was written. The reader must accept every
-// file the writer finished.
+// file the writer finished. The numbers, the plot data and the CSV come from
+// the same rows and must agree with the file.
 #include <rapidjson/document.h>
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -16,6 +19,8 @@
 #include "format/exchange_reader.h"
 #include "format/exchange_writer.h"
 #include "format/packed_rows.h"
+#include "import/export_files.h"
+#include "import/measurement_numbers.h"
 #include "fuzz_support.h"
 #include "measurement/json_reader.h"
 
@@ -145,6 +150,80 @@ void CheckAgainstWholeDocument(const std::uint8_t* data, std::size_t size, const
   FUZZ_CHECK(SameValue(whole, parsed.document));
 }
 
+// Same float32, NaN matching any NaN.
+bool SameFloat(float a, float b) {
+  return (std::isnan(a) && std::isnan(b)) || std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// The numbers and the plot of the parsed measurement, against its rows.
+void CheckNumbers(const Parsed& parsed, std::size_t columns) {
+  const MeasurementNumbers numbers = ComputeNumbers(parsed.document, parsed.rows);
+  FUZZ_CHECK(numbers.rows == parsed.rows.RowCount());
+  FUZZ_CHECK(numbers.axes.has_value() == (numbers.rows > 0));
+  for (const double hours : {8.0, 0.5, 24.0}) {
+    const auto a8 = DailyExposure(numbers, hours);
+    FUZZ_CHECK(a8.has_value() ==
+               (numbers.rows > 0 && numbers.mode != OperatingMode::kVibration));
+    if (!a8) continue;
+    const ExposureVerdict verdict =
+        JudgeExposure(*a8, numbers.exposureAction, numbers.exposureLimit);
+    // NaN is never judged below a value.
+    if (std::isnan(*a8)) {
+      FUZZ_CHECK(verdict == ExposureVerdict::kNone || verdict == ExposureVerdict::kUnknown);
+    }
+  }
+  const PlotData plot = ComputePlotData(parsed.document, parsed.rows, columns);
+  FUZZ_CHECK(plot.rows == numbers.rows);
+  FUZZ_CHECK(plot.columns <= columns && plot.columns <= numbers.rows);
+  FUZZ_CHECK(plot.columns > 0 || numbers.rows == 0 || columns == 0);
+  for (const PlotSeries& series : plot.series) {
+    FUZZ_CHECK(series.min.size() == plot.columns && series.max.size() == plot.columns);
+    for (std::size_t c = 0; c < plot.columns; ++c) {
+      FUZZ_CHECK(std::isnan(series.min[c]) == std::isnan(series.max[c]));
+      FUZZ_CHECK(std::isnan(series.min[c]) || series.min[c] <= series.max[c]);
+    }
+  }
+}
+
+// The CSV's first data row must read back to the exchange file's first row.
+void CheckCsv(const Parsed& parsed, const ExchangeSource& source, const ExchangeFile& file) {
+  fuzz::CappedSink sink(kSinkLimit);
+  NullProgressSink progress;
+  NullMessagePump pump;
+  const ExportResult result =
+      WriteCsv(parsed.document, parsed.rows, "input.rqx2", sink, progress, pump);
+  if (result.status != ExportStatus::kWritten) {
+    FUZZ_CHECK(result.status == ExportStatus::kTooLarge ||
+               (result.status == ExportStatus::kNotWritten && sink.Refused()));
+    return;
+  }
+  const std::string_view text(reinterpret_cast<const char*>(sink.Bytes().data()),
+                              sink.Bytes().size());
+  FUZZ_CHECK(text.starts_with("row,rms_x,"));
+  const std::size_t header_end = text.find("\r\n");
+  FUZZ_CHECK(header_end != std::string_view::npos);
+  if (file.header.rowCount == 0) {
+    FUZZ_CHECK(header_end + 2 == text.size());
+    return;
+  }
+  std::vector<float> row(file.rowLength);
+  FUZZ_CHECK(ReadRowValues(source, file, 0, 0, row));
+  std::string_view line = text.substr(header_end + 2);
+  line = line.substr(0, line.find("\r\n"));
+  FUZZ_CHECK(line.starts_with("0,"));
+  line.remove_prefix(2);
+  for (std::size_t i = 0; i < row.size(); ++i) {
+    const std::size_t comma = line.find(',');
+    const std::string_view cell = line.substr(0, comma);
+    float value = 0.0f;
+    const auto [end, ec] = std::from_chars(cell.data(), cell.data() + cell.size(), value);
+    FUZZ_CHECK(ec == std::errc() && end == cell.data() + cell.size());
+    FUZZ_CHECK(SameFloat(value, row[i]));
+    FUZZ_CHECK((comma == std::string_view::npos) == (i + 1 == row.size()));
+    if (comma != std::string_view::npos) line.remove_prefix(comma + 1);
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -161,6 +240,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(tiny.rows.PackedBytes() == parsed.rows.PackedBytes());
   }
   CheckAgainstWholeDocument(data, size, parsed);
+  CheckNumbers(parsed, size % 300);
 
   const ExchangeFilePlan plan(parsed.document, parsed.rows, "input.rqx2");
   fuzz::CappedSink sink(kSinkLimit);
@@ -200,5 +280,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(
         ReadRowValues(source, *file, static_cast<std::uint64_t>(written.rowCount) - 1, 0, row));
   }
+  CheckCsv(parsed, source, *file);
   return 0;
 }

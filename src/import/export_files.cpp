@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -29,29 +30,26 @@ constexpr std::uint64_t kMaxRowIndexBytes = 20;
 
 constexpr std::size_t kFlushSize = 1 << 16;
 
-// Text put together in memory and handed to the replacement file in blocks.
+// Text put together in memory and handed to the sink in blocks.
 class TextOut {
  public:
-  explicit TextOut(ReplacementFile& file) : m_file(file) { m_buffer.reserve(2 * kFlushSize); }
+  explicit TextOut(ByteSink& sink) : m_sink(sink) { m_buffer.reserve(2 * kFlushSize); }
 
   void Append(std::string_view text) {
     m_buffer += text;
     if (m_buffer.size() >= kFlushSize) Flush();
   }
   bool Flush() {
-    if (!m_buffer.empty() && m_status) {
-      m_status = m_file.Write(std::as_bytes(std::span(m_buffer)));
-    }
+    if (!m_buffer.empty() && !m_bFailed) m_bFailed = !m_sink.Write(std::as_bytes(std::span(m_buffer)));
     m_buffer.clear();
-    return m_status.Ok();
+    return !m_bFailed;
   }
-  bool Failed() const { return !m_status; }
-  std::string ErrorText() const { return m_status.ErrorText(); }
+  bool Failed() const { return m_bFailed; }
 
  private:
-  ReplacementFile& m_file;
+  ByteSink& m_sink;
   std::string m_buffer;
-  Status m_status;
+  bool m_bFailed = false;
 };
 
 // A CSV field, quoted when it holds a comma, a quote or a line break.
@@ -81,31 +79,32 @@ std::string FileNameOf(std::string_view path) {
   return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
 
-}  // namespace
-
-ExportResult WriteCsvFile(const rapidjson::Value& document, const RowSource& rows,
-                          std::string_view name, const std::string& out, ProgressSink& progress,
-                          MessagePump& pump) {
-  // What convert refuses is refused here, so the rows times the values are
-  // bounded; the lines are bounded on their own, since without rows the plan
-  // does not count the header.
-  const ExchangeFilePlan plan(document, rows, name);
+// What convert refuses is refused here, so the rows times the values are
+// bounded; the lines are bounded on their own, since without rows the plan
+// does not count the header. None when the CSV may be written.
+std::optional<ExportResult> RefuseCsv(const ExchangeFilePlan& plan) {
   if (!plan.Fits()) {
     return Refused(ExportStatus::kTooLarge,
                    "its exchange file would be larger than the format's 2147483647 bytes");
   }
-  const RowLayout& layout = plan.Layout();
-  const std::uint64_t values = layout.RowValues();
+  const std::uint64_t values = plan.Layout().RowValues();
   if (values > (kMaxCsvLineSize - kMaxRowIndexBytes) / kMaxNameBytes) {
     return Refused(ExportStatus::kTooLarge,
                    "its rows of " + std::to_string(values) +
                        " values would make CSV lines longer than 2147483647 bytes");
   }
+  return std::nullopt;
+}
 
-  auto replacement = ReplacementFile::Create(out);
-  if (!replacement) return Refused(ExportStatus::kNotWritten, replacement.ErrorText());
-  TextOut text(*replacement);
+}  // namespace
 
+ExportResult WriteCsv(const rapidjson::Value& document, const RowSource& rows,
+                      std::string_view name, ByteSink& sink, ProgressSink& progress,
+                      MessagePump& pump) {
+  const ExchangeFilePlan plan(document, rows, name);
+  if (auto refused = RefuseCsv(plan)) return *refused;
+  const RowLayout& layout = plan.Layout();
+  TextOut text(sink);
   progress.SetPos(0);
   progress.SetStep(1);
   progress.SetRange(0, static_cast<std::int32_t>(std::min<std::uint64_t>(rows.RowCount(), INT32_MAX)));
@@ -133,11 +132,27 @@ ExportResult WriteCsvFile(const rapidjson::Value& document, const RowSource& row
     return !text.Failed();
   });
   if (stop != 0) return Refused(ExportStatus::kStopped, {});
-  if (!text.Flush()) return Refused(ExportStatus::kNotWritten, text.ErrorText());
+  if (!text.Flush()) return Refused(ExportStatus::kNotWritten, {});
+  return {};
+}
+
+ExportResult WriteCsvFile(const rapidjson::Value& document, const RowSource& rows,
+                          std::string_view name, const std::string& out, ProgressSink& progress,
+                          MessagePump& pump) {
+  // Nothing is created for a file that is refused.
+  if (auto refused = RefuseCsv(ExchangeFilePlan(document, rows, name))) return *refused;
+  auto replacement = ReplacementFile::Create(out);
+  if (!replacement) return Refused(ExportStatus::kNotWritten, replacement.ErrorText());
+  FileSink<ReplacementFile> sink(*replacement);
+  ExportResult result = WriteCsv(document, rows, name, sink, progress, pump);
+  if (result.status == ExportStatus::kNotWritten) {
+    result.error = sink.ErrorText().empty() ? "write error" : sink.ErrorText();
+  }
+  if (result.status != ExportStatus::kWritten) return result;
   if (Status committed = replacement->Commit(); !committed) {
     return Refused(ExportStatus::kNotWritten, committed.ErrorText());
   }
-  return {};
+  return result;
 }
 
 ExportResult ExportCsv(const std::string& in, const std::string& out, ProgressSink& progress,

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "base/progress.h"
+#include "format/byte_sink.h"
 #include "format/row_source.h"
 #include "import/convert_file.h"
 
@@ -42,7 +43,13 @@ inline constexpr std::uint64_t kMaxCsvLineSize = 2147483647;
 // data row, each as the shortest text that reads back to the same float32.
 // CRLF line ends, '.' as the decimal point. Refused (kTooLarge) when the
 // exchange file would not fit its format or a line would pass kMaxCsvLineSize.
-// Progress: one step and one pump per row.
+// Progress: one step and one pump per row. kNotWritten when `sink` refused a
+// write, with the error text empty.
+ExportResult WriteCsv(const rapidjson::Value& document, const RowSource& rows,
+                      std::string_view name, ByteSink& sink, ProgressSink& progress,
+                      MessagePump& pump);
+
+// WriteCsv into a replacement file of `out`.
 ExportResult WriteCsvFile(const rapidjson::Value& document, const RowSource& rows,
                           std::string_view name, const std::string& out, ProgressSink& progress,
                           MessagePump& pump);
