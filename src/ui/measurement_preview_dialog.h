@@ -1,0 +1,115 @@
+// A look at one measurement before it goes to the host: its numbers, a plot of
+// its rms over the rows, the daily exposure A(8) with its verdict, and the CSV
+// and WAV exports. A child window of the main dialog, opened from the list.
+#pragma once
+
+#include <QDialog>
+#include <QWidget>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/rqx340_app.h"
+#include "base/progress.h"
+#include "import/convert_file.h"
+#include "import/measurement_numbers.h"
+
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+
+namespace rqx340 {
+
+// The rms of X, Y, Z and the sum over the rows, drawn with QPainter. When the
+// plot holds more columns than the widget has pixels, each pixel column shows
+// the smallest and largest value that falls into it.
+class MeasurementPlotWidget final : public QWidget {
+ public:
+  explicit MeasurementPlotWidget(QWidget* parent = nullptr);
+
+  // The data drawn; none for an empty plot.
+  void SetPlot(const PlotData* plot);
+  const PlotData* Plot() const { return m_pPlot; }
+
+  QSize minimumSizeHint() const override { return {320, 160}; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  const PlotData* m_pPlot = nullptr;
+};
+
+class MeasurementPreviewDialog final : public QDialog {
+ public:
+  // Shows nothing of the file until Load. The dialog reads and writes the
+  // exposure time through `app`'s settings cache.
+  MeasurementPreviewDialog(QWidget* parent, CRQX340App& app, std::string folder,
+                           std::string file_name);
+  ~MeasurementPreviewDialog() override;
+
+  // Parses the file with the progress bar of the dialog, pumping through
+  // `pump`. False when the file cannot be read or the pump stopped it; the
+  // dialog then says so in place of the numbers.
+  bool Load(MessagePump& pump);
+
+  const MeasurementNumbers& Numbers() const { return m_numbers; }
+  const PlotData& Plot() const { return m_plot; }
+  MeasurementPlotWidget* PlotWidget() const { return m_pPlot; }
+  // The daily exposure time as the field holds it; none when it is not valid.
+  std::optional<double> ExposureHours() const;
+  void SetExposureHoursText(const QString& text);
+  // What the A(8) and verdict labels show, for tests.
+  QString A8Text() const;
+  QString VerdictText() const;
+  QString WarningText() const;
+  QString NumbersText() const;
+
+  // The exports with a given OUT, as the buttons run them after their save
+  // dialog; false after showing why they failed.
+  bool ExportCsvTo(const std::string& out, MessagePump& pump);
+  bool ExportWavTo(const std::string& out, MessagePump& pump);
+
+ private:
+  class ProgressBarSink;
+
+  static std::string WithSlash(const std::string& folder);
+  void BuildControls();
+  void ShowNumbers();
+  void UpdateExposure();
+  void OnExportCsv();
+  void OnExportWav();
+  void ShowFailure(const QString& text);
+
+  CRQX340App& m_app;
+  std::string m_strFolder;
+  std::string m_strFileName;
+  std::string m_strPath;
+  std::unique_ptr<MeasurementContent> m_content;
+  bool m_bLoaded = false;
+  MeasurementNumbers m_numbers;
+  PlotData m_plot;
+
+  QLabel* m_pTitle = nullptr;
+  QLabel* m_pNumbers = nullptr;
+  MeasurementPlotWidget* m_pPlot = nullptr;
+  QLineEdit* m_pHours = nullptr;
+  QLabel* m_pA8 = nullptr;
+  QLabel* m_pVerdict = nullptr;
+  QLabel* m_pWarning = nullptr;
+  QProgressBar* m_pProgress = nullptr;
+  QPushButton* m_pExportCsv = nullptr;
+  QPushButton* m_pExportWav = nullptr;
+  std::unique_ptr<ProgressBarSink> m_progress;
+};
+
+// The one call the main dialog makes: opens the preview of `folder` +
+// `file_name` as a child of `parent` (deleted when closed), loads it with the
+// application's pump, and returns it; the caller may keep a QPointer to
+// disable it while the dialog is busy.
+MeasurementPreviewDialog* ShowMeasurementPreview(QWidget* parent, CRQX340App& app,
+                                                 const std::string& folder,
+                                                 const std::string& file_name);
+
+}  // namespace rqx340
