@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -206,7 +207,58 @@ class MeasurementPreviewDialog::ProgressBarSink final : public ProgressSink {
   std::int32_t m_nStep = 1;
 };
 
+// The caller's pump, with the stop flag also set once the user asked to close.
+class MeasurementPreviewDialog::StoppingPump final : public MessagePump {
+ public:
+  StoppingPump(MessagePump& pump, const bool& close_requested)
+      : m_pump(pump), m_bCloseRequested(close_requested) {}
+  bool PumpPendingMessages(std::int32_t* stop) override {
+    const bool result = m_pump.PumpPendingMessages(stop);
+    if (m_bCloseRequested) *stop = 1;
+    return result;
+  }
+
+ private:
+  MessagePump& m_pump;
+  const bool& m_bCloseRequested;
+};
+
 // ---- the dialog ----
+
+template <typename Work>
+auto MeasurementPreviewDialog::WhileBusy(MessagePump& pump, Work&& work) {
+  StoppingPump stopping(pump, m_bCloseRequested);
+  m_bBusy = true;
+  m_pExportCsv->setEnabled(false);
+  m_pExportWav->setEnabled(false);
+  const auto result = work(stopping);
+  m_bBusy = false;
+  m_pExportCsv->setEnabled(m_content != nullptr);
+  m_pExportWav->setEnabled(m_content != nullptr && !RawDataFileOf(m_strPath).empty());
+  if (m_bCloseRequested) {
+    m_bCloseRequested = false;
+    // Closed after the work, never under it.
+    QMetaObject::invokeMethod(this, &QDialog::reject, Qt::QueuedConnection);
+  }
+  return result;
+}
+
+void MeasurementPreviewDialog::reject() {
+  if (m_bBusy) {
+    m_bCloseRequested = true;
+    return;
+  }
+  QDialog::reject();
+}
+
+void MeasurementPreviewDialog::closeEvent(QCloseEvent* event) {
+  if (m_bBusy) {
+    m_bCloseRequested = true;
+    event->ignore();
+    return;
+  }
+  QDialog::closeEvent(event);
+}
 
 MeasurementPreviewDialog::MeasurementPreviewDialog(QWidget* parent, CRQX340App& app,
                                                    std::string folder, std::string file_name)
@@ -308,11 +360,15 @@ bool MeasurementPreviewDialog::Load(MessagePump& pump) {
     m_progress->SetRange(0, static_cast<std::int32_t>(file->Size() >> 16));
     m_progress->Show();
     std::vector<char> buffer(kReadBufferSize);
-    read = ReadMeasurementFile(*file, buffer, *m_progress, pump, *m_content);
+    read = WhileBusy(pump, [&](MessagePump& stopping) {
+      return ReadMeasurementFile(*file, buffer, *m_progress, stopping, *m_content);
+    });
     m_progress->Hide();
   }
   if (read != ReadOutcome::kRead) {
     m_content.reset();
+    m_pExportCsv->setEnabled(false);
+    m_pExportWav->setEnabled(false);
     m_pNumbers->setText(read == ReadOutcome::kStopped
                             ? QStringLiteral("The reading was stopped.")
                             : QStringLiteral("The file cannot be read."));
@@ -329,8 +385,6 @@ bool MeasurementPreviewDialog::Load(MessagePump& pump) {
     m_pTitle->setText(Utf8(m_strFileName) +
                       QStringLiteral(" (not valid JSON: read as an empty measurement)"));
   }
-  m_pExportCsv->setEnabled(true);
-  m_pExportWav->setEnabled(!RawDataFileOf(m_strPath).empty());
   UpdateExposure();
   return true;
 }
@@ -421,8 +475,10 @@ void MeasurementPreviewDialog::ShowFailure(const QString& text) {
 bool MeasurementPreviewDialog::ExportCsvTo(const std::string& out, MessagePump& pump) {
   if (!m_content) return false;
   m_progress->Show();
-  const ExportResult result =
-      WriteCsvFile(m_content->document, m_content->rows, m_strFileName, out, *m_progress, pump);
+  const ExportResult result = WhileBusy(pump, [&](MessagePump& stopping) {
+    return WriteCsvFile(m_content->document, m_content->rows, m_strFileName, out, *m_progress,
+                        stopping);
+  });
   m_progress->Hide();
   if (result.status == ExportStatus::kWritten) return true;
   if (result.status != ExportStatus::kStopped) {
@@ -432,7 +488,9 @@ bool MeasurementPreviewDialog::ExportCsvTo(const std::string& out, MessagePump& 
 }
 
 bool MeasurementPreviewDialog::ExportWavTo(const std::string& out, MessagePump& pump) {
-  const ExportResult result = ExportWav(m_strPath, out, *m_progress, pump);
+  const ExportResult result = WhileBusy(pump, [&](MessagePump& stopping) {
+    return ExportWav(m_strPath, out, *m_progress, stopping);
+  });
   if (result.status == ExportStatus::kWritten) return true;
   if (result.status != ExportStatus::kStopped) {
     QString why = Utf8(result.error);

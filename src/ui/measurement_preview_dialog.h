@@ -71,8 +71,21 @@ class MeasurementPreviewDialog final : public QDialog {
   bool ExportCsvTo(const std::string& out, MessagePump& pump);
   bool ExportWavTo(const std::string& out, MessagePump& pump);
 
+  // While a reading or an export pumps messages, closing the preview does not
+  // close it (it is deleted on close, under the running code) but stops the
+  // work; the preview closes once the work has ended.
+  void reject() override;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
  private:
   class ProgressBarSink;
+  class StoppingPump;
+
+  // Runs `work` with a pump that also stops it when the user closes the preview.
+  template <typename Work>
+  auto WhileBusy(MessagePump& pump, Work&& work);
 
   static std::string WithSlash(const std::string& folder);
   void BuildControls();
@@ -88,6 +101,8 @@ class MeasurementPreviewDialog final : public QDialog {
   std::string m_strPath;
   std::unique_ptr<MeasurementContent> m_content;
   bool m_bLoaded = false;
+  bool m_bBusy = false;
+  bool m_bCloseRequested = false;
   MeasurementNumbers m_numbers;
   PlotData m_plot;
 

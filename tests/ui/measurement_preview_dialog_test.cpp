@@ -133,6 +133,30 @@ TEST_F(PreviewTest, UnreadableFileAndExports) {
   EXPECT_EQ(ReadFileBytes(wav).size(), 58u + 1200u);
 }
 
+TEST_F(PreviewTest, ClosingWhileItReadsStopsTheReadingFirst) {
+  MeasurementPreviewDialog dialog(nullptr, app, folder().string(), Name(0));
+  dialog.show();
+  // The user closes the preview while the file is read: the reading stops, and
+  // the preview closes only after it.
+  struct ClosingPump final : MessagePump {
+    MeasurementPreviewDialog* dialog = nullptr;
+    int pumps = 0;
+    bool PumpPendingMessages(std::int32_t*) override {
+      if (++pumps == 1) {
+        dialog->close();
+        EXPECT_TRUE(dialog->isVisible());
+      }
+      return true;
+    }
+  } closing;
+  closing.dialog = &dialog;
+  EXPECT_FALSE(dialog.Load(closing));
+  EXPECT_EQ(closing.pumps, 1);
+  EXPECT_TRUE(dialog.NumbersText().contains(QStringLiteral("stopped")));
+  QApplication::processEvents();
+  EXPECT_FALSE(dialog.isVisible());
+}
+
 TEST_F(PreviewTest, Screenshot) {
   const char* path = std::getenv("RQX340_PREVIEW_SCREENSHOT");
   if (path == nullptr) GTEST_SKIP() << "RQX340_PREVIEW_SCREENSHOT is not set";
