@@ -1,4 +1,4 @@
-// Ctrl-C (SIGINT) and SIGTERM stop rqx340 convert and rqx340 import without
+// Ctrl-C (SIGINT) and SIGTERM stop rqx340 convert, export and import without
 // leaving anything behind. Both run as real processes on a measurement large
 // enough that the signal arrives while its rows are written: the test waits for
 // the file being written to appear, then signals.
@@ -90,6 +90,18 @@ TEST_F(InterruptTest, ConvertLeavesNeitherOutNorItsTemporaryFile) {
     EXPECT_EQ(child->Wait(), c.exit_code);
     EXPECT_EQ(FolderNames(out_dir.Path()), Names{});
   }
+}
+
+TEST_F(InterruptTest, ExportCsvLeavesNeitherOutNorItsTemporaryFile) {
+  TempDir out_dir;
+  const fs::path out = out_dir.Path() / "out.csv";
+  auto child = ChildProcess::Spawn(ProgramPath("rqx340"),
+                                   {"export", "--csv", Measurement().string(), out.string()}, {});
+  ASSERT_TRUE(child) << child.ErrorText();
+  ASSERT_TRUE(WaitForName(out_dir.Path(), ".out.csv.", *child)) << "no temporary file seen";
+  test::Interrupt(child->Id());
+  EXPECT_EQ(child->Wait(), 130);
+  EXPECT_EQ(FolderNames(out_dir.Path()), Names{});
 }
 
 TEST_F(InterruptTest, ImportClosesTheConnectionAndRemovesItsFiles) {
