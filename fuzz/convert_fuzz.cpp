@@ -19,9 +19,9 @@
 #include "format/exchange_reader.h"
 #include "format/exchange_writer.h"
 #include "format/packed_rows.h"
+#include "fuzz_support.h"
 #include "import/export_files.h"
 #include "import/measurement_numbers.h"
-#include "fuzz_support.h"
 #include "measurement/json_reader.h"
 
 namespace {
@@ -162,8 +162,7 @@ void CheckNumbers(const Parsed& parsed, std::size_t columns) {
   FUZZ_CHECK(numbers.axes.has_value() == (numbers.rows > 0));
   for (const double hours : {8.0, 0.5, 24.0}) {
     const auto a8 = DailyExposure(numbers, hours);
-    FUZZ_CHECK(a8.has_value() ==
-               (numbers.rows > 0 && numbers.mode != OperatingMode::kVibration));
+    FUZZ_CHECK(a8.has_value() == (numbers.rows > 0 && numbers.mode != OperatingMode::kVibration));
     if (!a8) continue;
     const ExposureVerdict verdict =
         JudgeExposure(*a8, numbers.exposureAction, numbers.exposureLimit);

@@ -55,8 +55,7 @@ constexpr std::string_view kInfoUsage =
 constexpr int kLabelWidth = 17;
 
 int UsageError(const std::string& message) {
-  std::fprintf(stderr, "rqx340 info: %s\n%s", EscapeControls(message).c_str(),
-               kInfoUsage.data());
+  std::fprintf(stderr, "rqx340 info: %s\n%s", EscapeControls(message).c_str(), kInfoUsage.data());
   return 2;
 }
 
@@ -80,7 +79,8 @@ ReadStatus ReadInfo(const std::string& path, std::optional<double> hours,
   auto file = InputFile::Open(path);
   if (!file) {
     progress.Interrupt([&] {
-      std::fprintf(stderr, "rqx340 info: cannot read %s: missing, unreadable or not a regular file\n",
+      std::fprintf(stderr,
+                   "rqx340 info: cannot read %s: missing, unreadable or not a regular file\n",
                    EscapeControls(path).c_str());
     });
     return ReadStatus::kFailed;
@@ -110,8 +110,7 @@ ReadStatus ReadInfo(const std::string& path, std::optional<double> hours,
   info.numbers = ComputeNumbers(content.document, content.rows);
   if (hours) info.a8 = DailyExposure(info.numbers, *hours);
   if (info.a8) {
-    info.verdict =
-        JudgeExposure(*info.a8, info.numbers.exposureAction, info.numbers.exposureLimit);
+    info.verdict = JudgeExposure(*info.a8, info.numbers.exposureAction, info.numbers.exposureLimit);
   }
   return ReadStatus::kRead;
 }
@@ -154,13 +153,14 @@ std::string TextBlock(const FileInfo& info, std::optional<double> hours) {
       continue;
     }
     const AxisNumbers& a = (*n.axes)[axis];
-    std::string value = "rms " + ShortestText(a.rms) + " m/s\u00b2, peak " + ShortestText(a.peak) +
-                        " m/s\u00b2";
+    std::string value =
+        "rms " + ShortestText(a.rms) + " m/s\u00b2, peak " + ShortestText(a.peak) + " m/s\u00b2";
     if (a.vdv) value += ", vdv " + ShortestText(*a.vdv) + " m/s^1.75";
     Line(out, kAxisLabels[axis], value);
   }
-  Line(out, "kx ky kz", ShortestText(n.sumFactors[0]) + " " + ShortestText(n.sumFactors[1]) + " " +
-                            ShortestText(n.sumFactors[2]));
+  Line(out, "kx ky kz",
+       ShortestText(n.sumFactors[0]) + " " + ShortestText(n.sumFactors[1]) + " " +
+           ShortestText(n.sumFactors[2]));
   Line(out, "exposure action", LimitText(n.exposureAction));
   Line(out, "exposure limit", LimitText(n.exposureLimit));
   if (hours) {
@@ -170,8 +170,8 @@ std::string TextBlock(const FileInfo& info, std::optional<double> hours) {
       const std::string_view verdict = VerdictText(info.verdict);
       Line(out, "verdict", verdict.empty() ? "none (no action or limit value set)" : verdict);
     } else {
-      Line(out, "A(8)", n.mode == OperatingMode::kVibration ? "none (vibration mode)"
-                                                            : "none (no rows)");
+      Line(out, "A(8)",
+           n.mode == OperatingMode::kVibration ? "none (vibration mode)" : "none (no rows)");
     }
   }
   if (ShowsFactorWarning(info)) Line(out, "warning", FactorWarning(info));

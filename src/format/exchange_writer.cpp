@@ -49,8 +49,8 @@ ExchangeFilePlan::ExchangeFilePlan(const rapidjson::Value& document, const RowSo
       size = AddSizes(size, BlockBytes(BuildQuantityBlock(quantities, group, axis)));
     }
   }
-  m_nFileSize =
-      AddSizes(size, MultiplySizes(rows.RowCount(), MultiplySizes(m_layout.RowValues(), sizeof(float))));
+  m_nFileSize = AddSizes(
+      size, MultiplySizes(rows.RowCount(), MultiplySizes(m_layout.RowValues(), sizeof(float))));
 }
 
 class ExchangeFileWriter {

@@ -40,7 +40,8 @@ class TextOut {
     if (m_buffer.size() >= kFlushSize) Flush();
   }
   bool Flush() {
-    if (!m_buffer.empty() && !m_bFailed) m_bFailed = !m_sink.Write(std::as_bytes(std::span(m_buffer)));
+    if (!m_buffer.empty() && !m_bFailed)
+      m_bFailed = !m_sink.Write(std::as_bytes(std::span(m_buffer)));
     m_buffer.clear();
     return !m_bFailed;
   }
@@ -107,7 +108,8 @@ ExportResult WriteCsv(const rapidjson::Value& document, const RowSource& rows,
   TextOut text(sink);
   progress.SetPos(0);
   progress.SetStep(1);
-  progress.SetRange(0, static_cast<std::int32_t>(std::min<std::uint64_t>(rows.RowCount(), INT32_MAX)));
+  progress.SetRange(0,
+                    static_cast<std::int32_t>(std::min<std::uint64_t>(rows.RowCount(), INT32_MAX)));
   text.Append("row");
   layout.ForEachValueName([&](std::string_view value_name) {
     text.Append(",");
@@ -213,9 +215,9 @@ ExportResult ExportWav(const std::string& in, const std::string& out, ProgressSi
   const std::uint64_t samples = raw->Size() / kRawSampleSize;
   const std::uint64_t data_size = samples * kRawSampleSize;
   if (data_size > kMaxWavDataSize) {
-    ExportResult result = Refused(
-        ExportStatus::kTooLarge, "its raw data of " + std::to_string(data_size) +
-                                     " bytes is larger than a WAV file can hold (4294967244)");
+    ExportResult result = Refused(ExportStatus::kTooLarge,
+                                  "its raw data of " + std::to_string(data_size) +
+                                      " bytes is larger than a WAV file can hold (4294967244)");
     result.rawPath = raw_path;
     return result;
   }

@@ -29,8 +29,8 @@ enum class ExportStatus {
 
 struct ExportResult {
   ExportStatus status = ExportStatus::kWritten;
-  std::string error;     // kNotWritten: why; kTooLarge, kNoRawData: what was refused
-  std::string rawPath;   // for a WAV: the raw data file read
+  std::string error;    // kNotWritten: why; kTooLarge, kNoRawData: what was refused
+  std::string rawPath;  // for a WAV: the raw data file read
 };
 
 // A CSV line may not pass this many bytes, the same bound as the exchange file:

@@ -26,8 +26,7 @@ float PeakOf(float current, float value) {
 }
 
 // The broadband values of one row, through the exchange file's row reader.
-std::array<float, kBroadbandValues> Broadband(const RowLayout& layout,
-                                              std::span<const float> row) {
+std::array<float, kBroadbandValues> Broadband(const RowLayout& layout, std::span<const float> row) {
   std::array<float, kBroadbandValues> values{};
   for (std::size_t i = 0; i < kBroadbandValues; ++i) values[i] = ValueAt(row, layout.Columns()[i]);
   return values;
@@ -155,8 +154,8 @@ PlotData ComputePlotData(const rapidjson::Value& document, const RowSource& rows
                          std::size_t columns) {
   PlotData plot;
   plot.rows = rows.RowCount();
-  plot.columns = static_cast<std::size_t>(
-      std::min<std::uint64_t>({plot.rows, columns, kMaxPlotColumns}));
+  plot.columns =
+      static_cast<std::size_t>(std::min<std::uint64_t>({plot.rows, columns, kMaxPlotColumns}));
   for (auto& series : plot.series) {
     series.min.assign(plot.columns, kNaN);
     series.max.assign(plot.columns, kNaN);

@@ -19,9 +19,9 @@
 namespace rqx340 {
 
 struct AxisNumbers {
-  double rms = 0.0;            // sqrt(mean(v²)) over every row, in double
-  float peak = 0.0f;           // the largest value; NaN only when every value is NaN
-  std::optional<float> vdv;    // the last row's running VDV; none on the sum axis
+  double rms = 0.0;          // sqrt(mean(v²)) over every row, in double
+  float peak = 0.0f;         // the largest value; NaN only when every value is NaN
+  std::optional<float> vdv;  // the last row's running VDV; none on the sum axis
 };
 
 enum class OperatingMode { kVibration, kHandArm, kWholeBody };
@@ -60,12 +60,12 @@ std::optional<double> DailyExposure(const MeasurementNumbers& numbers, double ho
 bool WholeBodyFactorsDiffer(const MeasurementNumbers& numbers);
 
 enum class ExposureVerdict {
-  kNone,         // neither an action nor a limit value is set
+  kNone,  // neither an action nor a limit value is set
   kAboveLimit,
   kAboveAction,
   kBelowAction,
-  kBelowLimit,   // only a limit value is set
-  kUnknown,      // A(8) is NaN: nothing can be said, least of all an all-clear
+  kBelowLimit,  // only a limit value is set
+  kUnknown,     // A(8) is NaN: nothing can be said, least of all an all-clear
 };
 
 // A(8) against the action and limit values (m/s²); "above" is strictly

@@ -2,10 +2,10 @@
 // CSV export all come from that one reading.
 #include "ui/measurement_preview_dialog.h"
 
+#include <QCloseEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
-#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -107,7 +107,8 @@ void MeasurementPlotWidget::paintEvent(QPaintEvent*) {
   }
   if (!(top_value > 0.0f)) top_value = 1.0f;
   const auto y_of = [&](float value) {
-    const double clamped = std::clamp<double>(std::isfinite(value) ? value : (value > 0 ? top_value : 0.0), 0.0, top_value);
+    const double clamped = std::clamp<double>(
+        std::isfinite(value) ? value : (value > 0 ? top_value : 0.0), 0.0, top_value);
     return area.bottom() - clamped / top_value * (area.height() - 1);
   };
 
@@ -198,7 +199,9 @@ class MeasurementPreviewDialog::ProgressBarSink final : public ProgressSink {
   void SetRange(std::int32_t low, std::int32_t high) override { m_pBar->setRange(low, high); }
   void SetPos(std::int32_t pos) override { m_pBar->setValue(pos); }
   void SetStep(std::int32_t step) override { m_nStep = step; }
-  void StepIt() override { m_pBar->setValue(std::min(m_pBar->maximum(), m_pBar->value() + m_nStep)); }
+  void StepIt() override {
+    m_pBar->setValue(std::min(m_pBar->maximum(), m_pBar->value() + m_nStep));
+  }
   void Show() override { m_pBar->show(); }
   void Hide() override { m_pBar->hide(); }
 
@@ -369,9 +372,8 @@ bool MeasurementPreviewDialog::Load(MessagePump& pump) {
     m_content.reset();
     m_pExportCsv->setEnabled(false);
     m_pExportWav->setEnabled(false);
-    m_pNumbers->setText(read == ReadOutcome::kStopped
-                            ? QStringLiteral("The reading was stopped.")
-                            : QStringLiteral("The file cannot be read."));
+    m_pNumbers->setText(read == ReadOutcome::kStopped ? QStringLiteral("The reading was stopped.")
+                                                      : QStringLiteral("The file cannot be read."));
     m_pPlot->SetPlot(nullptr);
     UpdateExposure();
     return false;
@@ -426,7 +428,9 @@ std::optional<double> MeasurementPreviewDialog::ExposureHours() const {
   return ParseExposureHours(m_pHours->text().toStdString());
 }
 
-void MeasurementPreviewDialog::SetExposureHoursText(const QString& text) { m_pHours->setText(text); }
+void MeasurementPreviewDialog::SetExposureHoursText(const QString& text) {
+  m_pHours->setText(text);
+}
 
 void MeasurementPreviewDialog::UpdateExposure() {
   const std::optional<double> hours = ExposureHours();
@@ -444,7 +448,8 @@ void MeasurementPreviewDialog::UpdateExposure() {
     a8_text = QStringLiteral("A(8) = ") + Number(*a8) + kMs2;
     verdict = JudgeExposure(*a8, m_numbers.exposureAction, m_numbers.exposureLimit);
     verdict_text = Utf8(rqx340::VerdictText(verdict));
-    if (verdict == ExposureVerdict::kNone) verdict_text = QStringLiteral("no action or limit value set");
+    if (verdict == ExposureVerdict::kNone)
+      verdict_text = QStringLiteral("no action or limit value set");
   } else {
     a8_text = QStringLiteral("A(8): none without rows");
   }
@@ -452,8 +457,8 @@ void MeasurementPreviewDialog::UpdateExposure() {
   m_pVerdict->setText(verdict_text);
   m_pVerdict->setStyleSheet(QStringLiteral("color: %1;").arg(VerdictColour(verdict).name()));
 
-  const bool warn = m_bLoaded && m_numbers.mode == OperatingMode::kWholeBody &&
-                    WholeBodyFactorsDiffer(m_numbers);
+  const bool warn =
+      m_bLoaded && m_numbers.mode == OperatingMode::kWholeBody && WholeBodyFactorsDiffer(m_numbers);
   m_pWarning->setText(
       warn ? QStringLiteral("The file's sum factors (%1, %2, %3) differ from 1.4, 1.4, 1.0. A(8) "
                             "uses 1.4, 1.4, 1.0; the meter's own sum is weighted otherwise.")

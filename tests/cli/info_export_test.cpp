@@ -106,11 +106,10 @@ TEST(InfoCommand, BrokenInputAndUsage) {
   TempDir dir;
   const fs::path broken = DataFile("conversion/broken-truncated.rqx2");
   const fs::path wb = dir.Write(
-      "wb.rqx2",
-      R"({"MeasurementProperties":{"MeasProperties":{"TAG_OPERATING_MODE_20":2,)"
-      R"("TAG_SUM_FACTOR_KX_34":1,"TAG_SUM_FACTOR_KY_35":1,"TAG_SUM_FACTOR_KZ_36":1,)"
-      R"("TAG_EXPOSUREACTION_66":0.5}},"TimeHistoryColumns":{"rms_x":0,"peak_x":1},)"
-      R"("TimeHistory":[[1,1e39],[1,2]]})");
+      "wb.rqx2", R"({"MeasurementProperties":{"MeasProperties":{"TAG_OPERATING_MODE_20":2,)"
+                 R"("TAG_SUM_FACTOR_KX_34":1,"TAG_SUM_FACTOR_KY_35":1,"TAG_SUM_FACTOR_KZ_36":1,)"
+                 R"("TAG_EXPOSUREACTION_66":0.5}},"TimeHistoryColumns":{"rms_x":0,"peak_x":1},)"
+                 R"("TimeHistory":[[1,1e39],[1,2]]})");
 
   // Invalid JSON: a warning and no rows, exit 0.
   const ProgramResult invalid = Rqx340("info", {"--json", broken.string()});
@@ -121,9 +120,8 @@ TEST(InfoCommand, BrokenInputAndUsage) {
   EXPECT_TRUE(doc[0]["x"].IsNull());
 
   // A missing file is left out with a line of its own; the other is printed.
-  const ProgramResult missing =
-      Rqx340("info", {"--json", "--exposure-hours", "8", (dir.Path() / "none").string(),
-                      wb.string()});
+  const ProgramResult missing = Rqx340(
+      "info", {"--json", "--exposure-hours", "8", (dir.Path() / "none").string(), wb.string()});
   EXPECT_EQ(missing.exit_code, 1);
   EXPECT_NE(missing.err.find("cannot read"), std::string::npos);
   // The factors of a whole-body file differ from 1.4/1.4/1.0: a warning,
@@ -137,11 +135,13 @@ TEST(InfoCommand, BrokenInputAndUsage) {
   EXPECT_NE(Rqx340("info", {wb.string()}).out.find("warning          the file's sum factors"),
             std::string::npos);
 
-  for (const std::vector<std::string>& args :
-       {std::vector<std::string>{}, {"--exposure-hours", "0", wb.string()},
-        {"--exposure-hours", "24.5", wb.string()}, {"--exposure-hours", "+8", wb.string()},
-        {"--exposure-hours", "8,5", wb.string()}, {wb.string(), "--exposure-hours"},
-        {"--csv", wb.string()}}) {
+  for (const std::vector<std::string>& args : {std::vector<std::string>{},
+                                               {"--exposure-hours", "0", wb.string()},
+                                               {"--exposure-hours", "24.5", wb.string()},
+                                               {"--exposure-hours", "+8", wb.string()},
+                                               {"--exposure-hours", "8,5", wb.string()},
+                                               {wb.string(), "--exposure-hours"},
+                                               {"--csv", wb.string()}}) {
     EXPECT_EQ(Rqx340("info", args).exit_code, 2) << (args.empty() ? "" : args[0]);
   }
 }
@@ -227,7 +227,8 @@ TEST(ExportCommand, ErrorsAndUsage) {
       {{"--wav", (dir.Path() / "M0003.rqx2").string(), out}, 1, "no raw data"},
       {{"--csv", (dir.Path() / "none.rqx2").string(), out}, 1, "cannot read"},
       {{"--wav", (dir.Path() / "none.rqx2").string(), out}, 1, "cannot read"},
-      {{"--csv", DataFile("conversion/oversize-band-count.rqx2").string(), out}, 1,
+      {{"--csv", DataFile("conversion/oversize-band-count.rqx2").string(), out},
+       1,
        "nothing was written"},
       {{"--csv", m1, dir.Path().string()}, 1, "cannot write"},
       {{"--csv", m1}, 2, "expected FILE and OUT"},

@@ -37,20 +37,18 @@ TEST(ExportCsv, RowsAsTheExchangeFilesFloats) {
   const fs::path out = dir.Path() / "out.csv";
   // rms_x in element 1, max_sum past the row's end, every other column missing
   // and so element 0.
-  const auto result = Csv(
-      R"({"TimeHistoryColumns":{"rms_x":1,"peak_sum":0,"max_sum":7},)"
-      R"("TimeHistory":[[0.1,1e39,2],"no array",[-0.5,"x"]]})",
-      out);
+  const auto result = Csv(R"({"TimeHistoryColumns":{"rms_x":1,"peak_sum":0,"max_sum":7},)"
+                          R"("TimeHistory":[[0.1,1e39,2],"no array",[-0.5,"x"]]})",
+                          out);
   ASSERT_EQ(result.status, ExportStatus::kWritten) << result.error;
   const auto repeat = [](std::string_view cell) {
     std::string cells;
     for (int i = 0; i < 17; ++i) cells += cell;
     return cells;
   };
-  EXPECT_EQ(ReadFileBytes(out), kBroadbandHeader + "\r\n" +
-                                    std::string("0,Infinity") + repeat(",0.1") + ",0\r\n" +
-                                    std::string("1,0") + repeat(",0") + ",0\r\n" +
-                                    std::string("2,0") + repeat(",-0.5") + ",0\r\n");
+  EXPECT_EQ(ReadFileBytes(out), kBroadbandHeader + "\r\n" + std::string("0,Infinity") +
+                                    repeat(",0.1") + ",0\r\n" + std::string("1,0") + repeat(",0") +
+                                    ",0\r\n" + std::string("2,0") + repeat(",-0.5") + ",0\r\n");
 }
 
 TEST(ExportCsv, OctaveColumnsFollowTheExchangeFile) {
@@ -63,11 +61,12 @@ TEST(ExportCsv, OctaveColumnsFollowTheExchangeFile) {
     row += std::to_string(i);
   }
   row += "]";
-  const auto result = Csv(
-      R"({"MeasurementProperties":{"MeasProperties":{"TAG_FULL_OCTAVE_54":1,)"
-      R"("TAG_THIRD_OCTAVE_55":1}},"TimeHistoryColumns":{"OBA1_1_Start":19,"OBA1_1_Count":2,)"
-      R"("OBA1_3_Start":31,"OBA1_3_Count":1},"TimeHistory":[)" + row + "]}",
-      out);
+  const auto result =
+      Csv(R"({"MeasurementProperties":{"MeasProperties":{"TAG_FULL_OCTAVE_54":1,)"
+          R"("TAG_THIRD_OCTAVE_55":1}},"TimeHistoryColumns":{"OBA1_1_Start":19,"OBA1_1_Count":2,)"
+          R"("OBA1_3_Start":31,"OBA1_3_Count":1},"TimeHistory":[)" +
+              row + "]}",
+          out);
   ASSERT_EQ(result.status, ExportStatus::kWritten) << result.error;
   const std::string text = ReadFileBytes(out);
   const std::string header = text.substr(0, text.find("\r\n"));
@@ -87,21 +86,20 @@ TEST(ExportCsv, RefusesWhatConvertRefusesAndEndlessHeaders) {
   TempDir dir;
   const fs::path out = dir.Path() / "out.csv";
   // One row of 2^31 bands: the exchange file would be too large.
-  const auto too_large = Csv(ReadFileBytes(test::DataFile("conversion/oversize-band-count.rqx2")),
-                             out);
+  const auto too_large =
+      Csv(ReadFileBytes(test::DataFile("conversion/oversize-band-count.rqx2")), out);
   EXPECT_EQ(too_large.status, ExportStatus::kTooLarge);
   // No row, so the exchange file fits, but its header line would not.
-  const auto endless = Csv(
-      R"({"MeasurementProperties":{"MeasProperties":{"TAG_THIRD_OCTAVE_55":1}},)"
-      R"("TimeHistoryColumns":{"OBA1_3_Count":2147483647},"TimeHistory":[]})",
-      out);
+  const auto endless =
+      Csv(R"({"MeasurementProperties":{"MeasProperties":{"TAG_THIRD_OCTAVE_55":1}},)"
+          R"("TimeHistoryColumns":{"OBA1_3_Count":2147483647},"TimeHistory":[]})",
+          out);
   EXPECT_EQ(endless.status, ExportStatus::kTooLarge);
   EXPECT_FALSE(fs::exists(out));
   // Just inside the bound the header alone is written.
-  const auto fits = Csv(
-      R"({"MeasurementProperties":{"MeasProperties":{"TAG_THIRD_OCTAVE_55":1}},)"
-      R"("TimeHistoryColumns":{"OBA1_3_Count":2},"TimeHistory":[]})",
-      out);
+  const auto fits = Csv(R"({"MeasurementProperties":{"MeasProperties":{"TAG_THIRD_OCTAVE_55":1}},)"
+                        R"("TimeHistoryColumns":{"OBA1_3_Count":2},"TimeHistory":[]})",
+                        out);
   EXPECT_EQ(fits.status, ExportStatus::kWritten);
 }
 
@@ -132,8 +130,7 @@ struct RawCase {
     measurement = dir.Write(
         "data/M1.rqx2", std::string(R"({"Header":{"SerialNum":"1","StartDateTime":0},)") +
                             R"("MeasurementProperties":{"MeasProperties":{)" +
-                            R"("TAG_OPERATING_MODE_20":0,"TAG_STORE_RAW_53":)" + store_raw +
-                            "}}}");
+                            R"("TAG_OPERATING_MODE_20":0,"TAG_STORE_RAW_53":)" + store_raw + "}}}");
     if (write_raw) dir.Write("data/M1.raw", raw_bytes);
     out = dir.Path() / "out.wav";
   }
@@ -191,9 +188,9 @@ TEST(ExportWav, RawDataFoundByTheListsRule) {
     RawCase c("1", "");
     NullProgressSink progress;
     NullMessagePump pump;
-    EXPECT_EQ(ExportWav((c.dir.Path() / "none.rqx2").string(), c.out.string(), progress, pump)
-                  .status,
-              ExportStatus::kNotReadable);
+    EXPECT_EQ(
+        ExportWav((c.dir.Path() / "none.rqx2").string(), c.out.string(), progress, pump).status,
+        ExportStatus::kNotReadable);
   }
 }
 

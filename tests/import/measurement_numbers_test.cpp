@@ -22,7 +22,8 @@ std::string Measurement(const std::string& rows, const std::string& props = "") 
   return R"({"MeasurementProperties":{"MeasProperties":{)" + props +
          R"(}},"TimeHistoryColumns":{"rms_x":0,"peak_x":1,"vdv_x":2,"rms_y":3,"peak_y":4,)"
          R"("vdv_y":5,"rms_z":6,"peak_z":7,"vdv_z":8,"rms_sum":9,"peak_sum":10},)"
-         R"("TimeHistory":[)" + rows + "]}";
+         R"("TimeHistory":[)" +
+         rows + "]}";
 }
 
 TEST(MeasurementNumbers, EnergyAveragePeakAndLastVdv) {
@@ -114,10 +115,10 @@ TEST(MeasurementNumbers, DailyExposureByMode) {
     EXPECT_FALSE(DailyExposure(WithRms(OperatingMode::kHandArm, 1, 1, 1), hours)) << hours;
   }
   // A NaN axis never hides behind the others as the largest.
-  EXPECT_TRUE(std::isnan(
-      *DailyExposure(WithRms(OperatingMode::kWholeBody, std::nan(""), 0.5, 1.3), 8.0)));
-  EXPECT_TRUE(std::isnan(
-      *DailyExposure(WithRms(OperatingMode::kWholeBody, 0.5, 0.5, std::nan("")), 8.0)));
+  EXPECT_TRUE(
+      std::isnan(*DailyExposure(WithRms(OperatingMode::kWholeBody, std::nan(""), 0.5, 1.3), 8.0)));
+  EXPECT_TRUE(
+      std::isnan(*DailyExposure(WithRms(OperatingMode::kWholeBody, 0.5, 0.5, std::nan("")), 8.0)));
 }
 
 TEST(MeasurementNumbers, WholeBodyFactorsComparedAsFloat32) {
@@ -126,8 +127,8 @@ TEST(MeasurementNumbers, WholeBodyFactorsComparedAsFloat32) {
   EXPECT_FALSE(WholeBodyFactorsDiffer(n));
   n.sumFactors = {static_cast<float>(1.4), 1.4000000001, 1.0};  // the meter stores float32
   EXPECT_FALSE(WholeBodyFactorsDiffer(n));
-  for (const auto& k : {std::array<double, 3>{1.0, 1.0, 1.0}, {0.0, 0.0, 0.0},
-                        {1.4, 1.4, 1.4}, {1.41, 1.4, 1.0}}) {
+  for (const auto& k :
+       {std::array<double, 3>{1.0, 1.0, 1.0}, {0.0, 0.0, 0.0}, {1.4, 1.4, 1.4}, {1.41, 1.4, 1.0}}) {
     n.sumFactors = k;
     EXPECT_TRUE(WholeBodyFactorsDiffer(n)) << k[0] << " " << k[1] << " " << k[2];
   }
@@ -170,8 +171,8 @@ TEST(MeasurementNumbers, ExposureHoursText) {
     EXPECT_TRUE(ParseExposureHours(good)) << good;
   }
   EXPECT_EQ(*ParseExposureHours("2.5"), 2.5);
-  for (const char* bad : {"", "0", "-1", "+8", " 8", "8 ", "8,5", "24.0001", "nan", "inf",
-                          "8h", "1e400", "0x8"}) {
+  for (const char* bad :
+       {"", "0", "-1", "+8", " 8", "8 ", "8,5", "24.0001", "nan", "inf", "8h", "1e400", "0x8"}) {
     EXPECT_FALSE(ParseExposureHours(bad)) << bad;
   }
 }

@@ -80,8 +80,8 @@ TEST_F(PreviewTest, ShowsTheCoresNumbersAndFourSeries) {
       EXPECT_TRUE(dialog.A8Text().contains(QString::number(*a8, 'g', 6).left(5)))
           << dialog.A8Text().toStdString();
       EXPECT_EQ(dialog.VerdictText().toStdString(),
-                std::string(VerdictText(JudgeExposure(*a8, expected.exposureAction,
-                                                      expected.exposureLimit))));
+                std::string(VerdictText(
+                    JudgeExposure(*a8, expected.exposureAction, expected.exposureLimit))));
     }
   }
 }
@@ -106,12 +106,12 @@ TEST_F(PreviewTest, ExposureTimeIsKeptInTheSettingsAsText) {
 }
 
 TEST_F(PreviewTest, WholeBodyFactorsOtherThanTheDirectivesAreWarnedAbout) {
-  const fs::path file = root.Write(
-      "data/wb.rqx2",
-      R"({"MeasurementProperties":{"MeasProperties":{"TAG_OPERATING_MODE_20":2,)"
-      R"("TAG_SUM_FACTOR_KX_34":1,"TAG_SUM_FACTOR_KY_35":1,"TAG_SUM_FACTOR_KZ_36":1,)"
-      R"("TAG_EXPOSUREACTION_66":0.5,"TAG_EXPOSURELIMIT_65":1.15}},)"
-      R"("TimeHistoryColumns":{"rms_x":0},"TimeHistory":[[1],[1]]})");
+  const fs::path file =
+      root.Write("data/wb.rqx2",
+                 R"({"MeasurementProperties":{"MeasProperties":{"TAG_OPERATING_MODE_20":2,)"
+                 R"("TAG_SUM_FACTOR_KX_34":1,"TAG_SUM_FACTOR_KY_35":1,"TAG_SUM_FACTOR_KZ_36":1,)"
+                 R"("TAG_EXPOSUREACTION_66":0.5,"TAG_EXPOSURELIMIT_65":1.15}},)"
+                 R"("TimeHistoryColumns":{"rms_x":0},"TimeHistory":[[1],[1]]})");
   MeasurementPreviewDialog dialog(nullptr, app, folder().string(), "wb.rqx2");
   ASSERT_TRUE(dialog.Load(pump));
   EXPECT_TRUE(dialog.WarningText().contains(QStringLiteral("differ from 1.4, 1.4, 1.0")));
