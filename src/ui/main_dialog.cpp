@@ -6,6 +6,8 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
+#include <QShortcut>
 #include <QScreen>
 #include <algorithm>
 #include <filesystem>
@@ -159,6 +161,14 @@ CRQX340MainDlg::CRQX340MainDlg(CRQX340App& app, MessageSink& messages, CShellThr
 
   m_list.setGeometry(m_units.ToPixels(4, 21, 381, 158));
   m_list.SetCheckChangedHandler([this] { OnListCheckChanged(); });
+  // The preview is an addition of this tool: a context menu and Ctrl+P on the list.
+  m_list.setContextMenuPolicy(Qt::CustomContextMenu);
+  QObject::connect(&m_list, &QWidget::customContextMenuRequested, this,
+                   [this](const QPoint& pos) { OnListContextMenu(pos); });
+  auto* preview_key = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), &m_list);
+  preview_key->setContext(Qt::WidgetShortcut);
+  QObject::connect(preview_key, &QShortcut::activated, this,
+                   [this] { OpenPreview(m_list.currentIndex().row()); });
 
   m_progress.setGeometry(m_units.ToPixels(4, 187, 77, 10));
   m_progress.setTextVisible(false);
@@ -356,7 +366,29 @@ void CRQX340MainDlg::PutTypedFolderOnTop() {
   }
 }
 
+MeasurementPreviewDialog* CRQX340MainDlg::OpenPreview(int row) {
+  if (m_bBusy != 0 || m_bScanning || !m_content.isEnabled()) return nullptr;
+  const std::int32_t record = m_list.Model().RecordOfRow(row);
+  if (record < 0) return nullptr;
+  const CRQX340Json& measurement = m_list.Records()[static_cast<std::size_t>(record)];
+  m_preview = ShowMeasurementPreview(this, m_app, m_strFolder, measurement.m_strName);
+  return m_preview.data();
+}
+
+void CRQX340MainDlg::OnListContextMenu(const QPoint& pos) {
+  const int row = m_list.indexAt(pos).row();
+  if (row < 0) return;
+  QMenu menu(this);
+  QAction* preview = menu.addAction(QStringLiteral("Preview\u2026"));
+  preview->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+  preview->setEnabled(m_bBusy == 0 && m_content.isEnabled());
+  if (menu.exec(m_list.viewport()->mapToGlobal(pos)) == preview) OpenPreview(row);
+}
+
 void CRQX340MainDlg::SetContentEnabled(bool enabled) {
+  // The preview reads its file through the same pump: it waits while the
+  // dialog is busy.
+  if (m_preview) m_preview->setEnabled(enabled);
   if (!enabled) {
     m_pFocusBeforeDisable = QApplication::focusWidget();
     m_content.setEnabled(false);

@@ -17,6 +17,7 @@
 #include "base/progress.h"
 #include "ui/dialog_units.h"
 #include "ui/measurement_list.h"
+#include "ui/measurement_preview_dialog.h"
 #include "ui/resizing_dialog.h"
 #include "ui/shell_thread.h"
 
@@ -96,6 +97,10 @@ class CRQX340MainDlg final : public CQWResizingDialog {
   // True until the first scan's timer has run.
   bool StartTimerPending() const { return m_startTimer.isActive(); }
   int Scans() const { return m_nScans; }
+  // Opens the preview of the measurement in list row `row` ("Preview...", Ctrl+P);
+  // nothing while busy or outside the rows. The preview open, or null.
+  MeasurementPreviewDialog* OpenPreview(int row);
+  MeasurementPreviewDialog* Preview() const { return m_preview.data(); }
 
  protected:
   void OnInitDialog() override;
@@ -113,6 +118,7 @@ class CRQX340MainDlg final : public CQWResizingDialog {
   void OnImportSelected();
   void OnCancel();
   void OnListCheckChanged() { UpdateControls(); }
+  void OnListContextMenu(const QPoint& pos);
 
   void ScanFolder();
   void DDX_FolderCombo(bool save);
@@ -143,6 +149,7 @@ class CRQX340MainDlg final : public CQWResizingDialog {
   ProgressBarSink m_progressSink{m_progress};
   QTimer m_startTimer;
   QPointer<QWidget> m_pFocusBeforeDisable;
+  QPointer<MeasurementPreviewDialog> m_preview;
 
   std::string m_strFolder;
   std::vector<std::string> m_arrFolderHistory;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QTest>
 #include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -357,6 +358,30 @@ TEST_F(MainDialogTest, TheCheckedRowsRawFlagsEnableTheButtons) {
     EXPECT_FALSE(dialog.ImportButton().isEnabled());
     // The check mark of the box stays whatever its state.
     EXPECT_TRUE(dialog.ImportRawBox().isChecked());
+  });
+}
+
+TEST_F(MainDialogTest, CtrlPPreviewsTheCurrentRowAndNothingOutsideTheRows) {
+  const fs::path folder = root.Path() / "meas";
+  Generate(folder, {.count = 2, .rows = 7});
+  profile.values[{"RQX340Import", "LastFolder"}] = folder.string();
+  Run(FakeHost(), [&](CRQX340MainDlg& dialog) {
+    ASSERT_EQ(dialog.List().Model().rowCount(), 2);
+    EXPECT_EQ(dialog.OpenPreview(-1), nullptr);
+    EXPECT_EQ(dialog.OpenPreview(2), nullptr);
+    EXPECT_EQ(dialog.List().contextMenuPolicy(), Qt::CustomContextMenu);
+
+    dialog.List().setFocus();
+    dialog.List().setCurrentIndex(dialog.List().Model().index(1, 0));
+    const std::int32_t record = dialog.List().Model().RecordOfRow(1);
+    QTest::keyClick(&dialog.List(), Qt::Key_P, Qt::ControlModifier);
+    ASSERT_TRUE(WaitUntil([&] { return dialog.Preview() != nullptr; }));
+    MeasurementPreviewDialog* preview = dialog.Preview();
+    ASSERT_TRUE(WaitUntil([&] { return preview->Numbers().rows == 7; }));
+    EXPECT_TRUE(preview->windowTitle().contains(
+        QString::fromStdString(dialog.List().Records()[static_cast<std::size_t>(record)].m_strName)));
+    preview->close();
+    ASSERT_TRUE(WaitUntil([&] { return dialog.Preview() == nullptr; }));
   });
 }
 
