@@ -1,0 +1,71 @@
+// Code page tables from the system's own converter: each byte is converted
+// once to find the character it stands for, and the reverse table is built
+// from that, so text leaves and enters the process exactly as on POSIX. The
+// host's code page is the system's ANSI code page unless RQX340_ANSI_CODEPAGE
+// names another. Double-byte code pages are refused with a clear error.
+#include "platform/code_page.h"
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "platform/win32/win32_util.h"
+
+namespace rqx340 {
+
+Result<CodePage> CodePage::Open(int number) {
+  const auto unknown = [number] {
+    return Failure("code page " + std::to_string(number) +
+                   " is not a single-byte code page this system knows");
+  };
+  if (number <= 0 || number == CP_UTF8 || number == CP_UTF7) return unknown();
+  CPINFO info{};
+  if (GetCPInfo(static_cast<UINT>(number), &info) == 0 || info.MaxCharSize != 1) return unknown();
+
+  CodePage page;
+  page.m_nNumber = number;
+  auto from_unicode = std::make_shared<std::array<std::uint16_t, 0x10000>>();
+  from_unicode->fill(0);
+  for (int byte = 0; byte < 256; ++byte) {
+    const char in = static_cast<char>(byte);
+    wchar_t out[4] = {};
+    const int got = MultiByteToWideChar(static_cast<UINT>(number), MB_ERR_INVALID_CHARS, &in, 1,
+                                        out, 4);
+    if (got != 1 || (out[0] >= 0xD800 && out[0] <= 0xDFFF)) {
+      page.m_toUnicode[byte] = kReplacementCharacter;
+      continue;
+    }
+    const auto code_point = static_cast<char32_t>(out[0]);
+    page.m_toUnicode[byte] = code_point;
+    if ((*from_unicode)[code_point] == 0) {
+      (*from_unicode)[code_point] = static_cast<std::uint16_t>(byte + 1);
+    }
+  }
+  page.m_fromUnicode = std::move(from_unicode);
+  return page;
+}
+
+const Result<CodePage>& AnsiCodePageSetting() {
+  static const Result<CodePage> setting = []() -> Result<CodePage> {
+    const char* value = std::getenv("RQX340_ANSI_CODEPAGE");
+    if (value == nullptr || *value == '\0') {
+      const auto number = static_cast<int>(GetACP());
+      auto page = CodePage::Open(number);
+      if (!page) {
+        return Failure("the system's ANSI code page " + std::to_string(number) +
+                       " is not a single-byte code page; set RQX340_ANSI_CODEPAGE to one");
+      }
+      return page;
+    }
+    char* end = nullptr;
+    errno = 0;
+    const long number = std::strtol(value, &end, 10);
+    if (errno == 0 && *end == '\0' && number > 0 && number < 100000) {
+      if (auto page = CodePage::Open(static_cast<int>(number))) return page;
+    }
+    return Failure(std::string("RQX340_ANSI_CODEPAGE=") + value +
+                   " is not a single-byte code page this system knows");
+  }();
+  return setting;
+}
+
+}  // namespace rqx340
