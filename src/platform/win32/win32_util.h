@@ -10,10 +10,14 @@
 #endif
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdint>
+#include <random>
+#include <span>
 #include <string>
 #include <string_view>
 
+#include "base/result.h"
 #include "platform/native_handle.h"
 
 namespace rqx340::win32 {
@@ -71,5 +75,49 @@ inline std::string ErrorText(DWORD error) {
 }
 
 inline std::string LastErrorText() { return ErrorText(GetLastError()); }
+
+// Writes all of `bytes` at the file's position, or at `offset` when given
+// (leaving the position alone is not promised on Windows).
+inline Status WriteAll(HANDLE file, std::span<const std::byte> bytes,
+                       const std::uint64_t* offset = nullptr) {
+  std::uint64_t done = 0;
+  while (done < bytes.size()) {
+    const auto rest = bytes.size() - static_cast<std::size_t>(done);
+    const DWORD want = static_cast<DWORD>(rest < (1u << 30) ? rest : (1u << 30));
+    OVERLAPPED at{};
+    if (offset != nullptr) {
+      const std::uint64_t position = *offset + done;
+      at.Offset = static_cast<DWORD>(position & 0xFFFFFFFFu);
+      at.OffsetHigh = static_cast<DWORD>(position >> 32);
+    }
+    DWORD put = 0;
+    if (WriteFile(file, bytes.data() + done, want, &put, offset != nullptr ? &at : nullptr) == 0) {
+      return Failure(LastErrorText());
+    }
+    if (put == 0) return Failure(ErrorText(ERROR_DISK_FULL));
+    done += put;
+  }
+  return {};
+}
+
+// Six random characters for a temporary name.
+inline std::string RandomSuffix() {
+  static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  thread_local std::mt19937 generator{std::random_device{}() ^
+                                      static_cast<unsigned>(GetCurrentProcessId()) ^
+                                      static_cast<unsigned>(GetTickCount())};
+  std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
+  std::string suffix;
+  for (int i = 0; i < 6; ++i) suffix += kLetters[pick(generator)];
+  return suffix;
+}
+
+// The TEMP folder with a trailing backslash.
+inline std::string TempPath() {
+  wchar_t buffer[MAX_PATH + 2] = {};
+  const DWORD length = GetTempPathW(MAX_PATH + 2, buffer);
+  if (length == 0 || length > MAX_PATH + 1) return ".\\";
+  return Utf8(std::wstring_view(buffer, length));
+}
 
 }  // namespace rqx340::win32
