@@ -76,6 +76,31 @@ inline std::string ErrorText(DWORD error) {
 
 inline std::string LastErrorText() { return ErrorText(GetLastError()); }
 
+// A name of an object inside a folder: one path component, no stream name,
+// nothing Windows cannot name.
+inline bool IsObjectName(std::string_view name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  for (const char c : name) {
+    if (c == '/' || c == '\\' || c == ':' || static_cast<unsigned char>(c) < 0x20) return false;
+  }
+  return true;
+}
+
+// `folder` and `name` with one backslash between them.
+inline std::string JoinPath(std::string folder, std::string_view name) {
+  if (!folder.empty() && folder.back() != '\\' && folder.back() != '/') folder += '\\';
+  folder += name;
+  return folder;
+}
+
+// Opens a folder for the life of the handle: no one may delete or rename it
+// meanwhile.
+inline UniqueNativeHandle OpenFolderHandle(const std::string& path) {
+  return OwnHandle(CreateFileW(Wide(path).c_str(), FILE_LIST_DIRECTORY,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+}
+
 // Writes all of `bytes` at the file's position, or at `offset` when given
 // (leaving the position alone is not promised on Windows).
 inline Status WriteAll(HANDLE file, std::span<const std::byte> bytes,
