@@ -1,0 +1,273 @@
+// Processes on Windows: CreateProcessW with inherited pipe ends, the command
+// line quoted so the C runtime of the child splits it back into the same
+// arguments.
+#include "platform/process.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cwctype>
+#include <thread>
+#include <utility>
+
+#include "platform/win32/win32_util.h"
+
+namespace rqx340 {
+
+namespace {
+
+// One argument as the C runtime's parser reads it back.
+void AppendQuoted(std::wstring& line, const std::wstring& argument) {
+  if (!argument.empty() && argument.find_first_of(L" \t\n\v\"") == std::wstring::npos) {
+    line += argument;
+    return;
+  }
+  line += L'"';
+  for (std::size_t i = 0;; ++i) {
+    std::size_t backslashes = 0;
+    while (i < argument.size() && argument[i] == L'\\') {
+      ++i;
+      ++backslashes;
+    }
+    if (i == argument.size()) {
+      line.append(backslashes * 2, L'\\');
+      break;
+    }
+    if (argument[i] == L'"') {
+      line.append(backslashes * 2 + 1, L'\\');
+      line += L'"';
+    } else {
+      line.append(backslashes, L'\\');
+      line += argument[i];
+    }
+  }
+  line += L'"';
+}
+
+std::wstring Upper(std::wstring text) {
+  for (auto& c : text) c = static_cast<wchar_t>(std::towupper(c));
+  return text;
+}
+
+// The parent's environment with the options' changes, as a sorted block.
+std::wstring ChildEnvironment(const SpawnOptions& options) {
+  std::vector<std::wstring> entries;
+  std::vector<std::wstring> replaced;
+  for (const auto& [name, value] : options.environment) replaced.push_back(Upper(win32::Wide(name)));
+  if (wchar_t* block = GetEnvironmentStringsW()) {
+    for (const wchar_t* entry = block; *entry != L'\0'; entry += std::wcslen(entry) + 1) {
+      const std::wstring text(entry);
+      // Names like "=C:" (the current folder of a drive) start with '='.
+      const auto equals = text.find(L'=', 1);
+      const std::wstring name = Upper(text.substr(0, equals));
+      if (std::find(replaced.begin(), replaced.end(), name) != replaced.end()) continue;
+      entries.push_back(text);
+    }
+    FreeEnvironmentStringsW(block);
+  }
+  for (const auto& [name, value] : options.environment) {
+    if (value) entries.push_back(win32::Wide(name) + L"=" + win32::Wide(*value));
+  }
+  std::sort(entries.begin(), entries.end(),
+            [](const std::wstring& a, const std::wstring& b) { return Upper(a) < Upper(b); });
+  std::wstring result;
+  for (const auto& entry : entries) {
+    result += entry;
+    result += L'\0';
+  }
+  result += L'\0';
+  return result;
+}
+
+// Appends what the child wrote next to `pending`. At the end of its output (or
+// on an error) closes `pipe` and returns false.
+bool ReadChunk(UniqueNativeHandle& pipe, std::string& pending) {
+  char buffer[4096];
+  DWORD got = 0;
+  if (ReadFile(win32::HandleOf(pipe), buffer, sizeof buffer, &got, nullptr) == 0 || got == 0) {
+    pipe.Reset();
+    return false;
+  }
+  pending.append(buffer, got);
+  return true;
+}
+
+}  // namespace
+
+Result<std::string> RunningExecutablePath() {
+  std::wstring buffer(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length == 0) return Failure(win32::LastErrorText());
+    if (length < buffer.size()) {
+      buffer.resize(length);
+      return win32::Utf8(buffer);
+    }
+    if (buffer.size() > 32768) return Failure("the path of the running program is too long");
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+Result<std::string> ExecutableDirectory(std::string_view path) {
+  if (path.empty()) return Failure("no executable given");
+  UniqueNativeHandle file = win32::OwnHandle(
+      CreateFileW(win32::Wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!file.Valid()) return Failure(win32::LastErrorText());
+  const DWORD size = GetFinalPathNameByHandleW(win32::HandleOf(file), nullptr, 0, FILE_NAME_NORMALIZED);
+  if (size == 0) return Failure(win32::LastErrorText());
+  std::wstring buffer(size, L'\0');
+  const DWORD length =
+      GetFinalPathNameByHandleW(win32::HandleOf(file), buffer.data(), size, FILE_NAME_NORMALIZED);
+  if (length == 0 || length >= size) return Failure(win32::LastErrorText());
+  buffer.resize(length);
+  std::string full = win32::Utf8(buffer);
+  if (full.rfind("\\\\?\\UNC\\", 0) == 0) {
+    full = "\\\\" + full.substr(8);
+  } else if (full.rfind("\\\\?\\", 0) == 0 && full.size() > 6 && full[5] == ':') {
+    full = full.substr(4);
+  }
+  const auto slash = full.find_last_of("\\/");
+  if (slash == std::string::npos) return Failure(full + " is not an absolute path");
+  return full.substr(0, slash + 1);
+}
+
+int CurrentProcessId() { return static_cast<int>(GetCurrentProcessId()); }
+
+void ExitProcessNow(int code) {
+  TerminateProcess(GetCurrentProcess(), static_cast<UINT>(code));
+  ExitProcess(static_cast<UINT>(code));  // not reached
+}
+
+Result<ChildProcess> ChildProcess::Spawn(const std::string& program,
+                                         const std::vector<std::string>& arguments,
+                                         const SpawnOptions& options) {
+  // Only the child's ends are inherited.
+  const auto make_pipe = [](UniqueNativeHandle& read_end, UniqueNativeHandle& write_end,
+                            bool child_reads) {
+    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    HANDLE read_handle = nullptr;
+    HANDLE write_handle = nullptr;
+    if (CreatePipe(&read_handle, &write_handle, &inherit, 0) == 0) return false;
+    read_end = win32::OwnHandle(read_handle);
+    write_end = win32::OwnHandle(write_handle);
+    SetHandleInformation(child_reads ? write_handle : read_handle, HANDLE_FLAG_INHERIT, 0);
+    return true;
+  };
+  UniqueNativeHandle out_read, out_write, in_read, in_write;
+  if ((options.capture_stdout && !make_pipe(out_read, out_write, false)) ||
+      (options.pipe_stdin && !make_pipe(in_read, in_write, true))) {
+    return Failure("cannot create a pipe: " + win32::LastErrorText());
+  }
+
+  std::wstring line;
+  AppendQuoted(line, win32::Wide(program));
+  for (const auto& argument : arguments) {
+    line += L' ';
+    AppendQuoted(line, win32::Wide(argument));
+  }
+  std::wstring environment = ChildEnvironment(options);
+
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  const auto inheritable = [](HANDLE handle) {
+    if (handle != nullptr && handle != INVALID_HANDLE_VALUE) {
+      SetHandleInformation(handle, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
+    }
+    return handle;
+  };
+  startup.hStdInput =
+      in_read.Valid() ? win32::HandleOf(in_read) : inheritable(GetStdHandle(STD_INPUT_HANDLE));
+  startup.hStdOutput =
+      out_write.Valid() ? win32::HandleOf(out_write) : inheritable(GetStdHandle(STD_OUTPUT_HANDLE));
+  startup.hStdError = options.merge_stderr ? startup.hStdOutput
+                                           : inheritable(GetStdHandle(STD_ERROR_HANDLE));
+  PROCESS_INFORMATION info{};
+  if (CreateProcessW(win32::Wide(program).c_str(), line.data(), nullptr, nullptr, TRUE,
+                     CREATE_UNICODE_ENVIRONMENT, environment.data(), nullptr, &startup,
+                     &info) == 0) {
+    return Failure("cannot start " + program + ": " + win32::LastErrorText());
+  }
+  CloseHandle(info.hThread);
+
+  ChildProcess child;
+  child.m_nId = static_cast<int>(info.dwProcessId);
+  child.m_running.Reset(static_cast<NativeHandle>(reinterpret_cast<std::intptr_t>(info.hProcess)));
+  child.m_stdout = std::move(out_read);
+  child.m_stdin = std::move(in_write);
+  return child;
+}
+
+void ChildProcess::RunningChildTraits::Close(const NativeHandle& child) noexcept {
+  HANDLE process = win32::HandleOf(child);
+  TerminateProcess(process, 137);
+  WaitForSingleObject(process, INFINITE);
+  CloseHandle(process);
+}
+
+std::optional<std::string> ChildProcess::ReadLine(int timeout_ms) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+  for (;;) {
+    if (const auto newline = m_strPending.find('\n'); newline != std::string::npos) {
+      std::string line = m_strPending.substr(0, newline);
+      m_strPending.erase(0, newline + 1);
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      return line;
+    }
+    if (!m_stdout.Valid()) return std::nullopt;
+    // An anonymous pipe cannot be waited on: look, and nap briefly.
+    DWORD available = 0;
+    if (PeekNamedPipe(win32::HandleOf(m_stdout), nullptr, 0, nullptr, &available, nullptr) != 0 &&
+        available == 0) {
+      if (timeout_ms >= 0 && std::chrono::steady_clock::now() >= deadline) return std::nullopt;
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      continue;
+    }
+    if (!ReadChunk(m_stdout, m_strPending)) {
+      if (m_strPending.empty()) return std::nullopt;
+      return std::exchange(m_strPending, std::string());
+    }
+  }
+}
+
+std::string ChildProcess::ReadRest() {
+  while (m_stdout.Valid() && ReadChunk(m_stdout, m_strPending)) {
+  }
+  return std::exchange(m_strPending, std::string());
+}
+
+void ChildProcess::CloseStdin() { m_stdin.Reset(); }
+
+std::optional<int> ChildProcess::TryWait() {
+  if (!m_running.Valid()) return m_nExitCode;
+  HANDLE process = win32::HandleOf(m_running.Get());
+  if (WaitForSingleObject(process, 0) == WAIT_OBJECT_0) {
+    DWORD code = 255;
+    GetExitCodeProcess(process, &code);
+    m_nExitCode = static_cast<int>(code);
+    CloseHandle(win32::HandleOf(m_running.Release()));
+  }
+  return m_nExitCode;
+}
+
+int ChildProcess::Wait() {
+  if (!m_running.Valid()) return m_nExitCode.value_or(-1);
+  HANDLE process = win32::HandleOf(m_running.Get());
+  WaitForSingleObject(process, INFINITE);
+  DWORD code = 255;
+  m_nExitCode = GetExitCodeProcess(process, &code) != 0 ? static_cast<int>(code) : -1;
+  CloseHandle(win32::HandleOf(m_running.Release()));
+  return *m_nExitCode;
+}
+
+// Windows has no polite request to end: both end the child at once, with the
+// exit codes a POSIX child would report for SIGKILL and SIGTERM.
+void ChildProcess::Kill() {
+  if (m_running.Valid()) TerminateProcess(win32::HandleOf(m_running.Get()), 137);
+}
+
+void ChildProcess::Terminate() {
+  if (m_running.Valid()) TerminateProcess(win32::HandleOf(m_running.Get()), 143);
+}
+
+}  // namespace rqx340
