@@ -502,7 +502,7 @@ std::string ReplaceAll(std::string text, std::string_view from, std::string_view
 
 bool WriteFile(const fs::path& path, const std::string& what,
                const std::function<bool(std::FILE*)>& fill, std::string* error) {
-  UniqueFile file(std::fopen(path.c_str(), "wb"));
+  UniqueFile file(std::fopen(path.string().c_str(), "wb"));
   bool ok = file != nullptr && fill(file.get());
   if (file) ok = std::fclose(file.release()) == 0 && ok;
   if (!ok && error != nullptr) {

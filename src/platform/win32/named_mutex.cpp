@@ -21,6 +21,18 @@ std::set<HANDLE>& HeldHere() {
   return held;
 }
 
+// Windows 10 and Wine have it; the import libraries of mingw-w64 do not.
+bool SameObject(HANDLE first, HANDLE second) {
+  using Compare = BOOL(WINAPI*)(HANDLE, HANDLE);
+  static const auto compare = []() -> Compare {
+    HMODULE kernelbase = GetModuleHandleW(L"kernelbase.dll");
+    if (kernelbase == nullptr) return nullptr;
+    return reinterpret_cast<Compare>(
+        reinterpret_cast<void*>(GetProcAddress(kernelbase, "CompareObjectHandles")));
+  }();
+  return first == second || (compare != nullptr && compare(first, second) != 0);
+}
+
 }  // namespace
 
 Result<NamedMutex> NamedMutex::Open(const SessionDir&, std::string_view name) {
@@ -55,7 +67,7 @@ bool NamedMutex::LockFor(int timeout_ms) {
     // lock. Give it back and wait as a stranger would.
     bool recursive = false;
     for (HANDLE held : HeldHere()) {
-      if (CompareObjectHandles(held, mine)) recursive = true;
+      if (SameObject(held, mine)) recursive = true;
     }
     if (!recursive) {
       HeldHere().insert(mine);
