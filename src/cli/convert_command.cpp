@@ -14,6 +14,7 @@
 #include "import/convert_file.h"
 #include "measurement/json_reader.h"
 #include "platform/interrupt.h"
+#include "platform/path_text.h"
 
 namespace rqx340::cli {
 namespace {
@@ -48,10 +49,7 @@ int Failure(const std::string& message) {
   return 1;
 }
 
-std::string FileName(std::string_view path) {
-  const std::size_t slash = path.rfind('/');
-  return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
-}
+std::string FileName(std::string_view path) { return std::string(FileNameOf(path)); }
 
 // The progress bar's label names the step; the parse warning gets a line of its own.
 class ConvertConsole final : public ConvertObserver {

@@ -1,0 +1,21 @@
+// What separates the components of a path on this system: '/' on POSIX, also
+// '\' and a drive's ':' on Windows. Code above the platform layer takes file
+// names apart with this, never with a separator of its own.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+namespace rqx340 {
+
+bool IsPathSeparator(char c);
+
+// The last component of `path`: the file name without its folder.
+inline std::string_view FileNameOf(std::string_view path) {
+  for (std::size_t i = path.size(); i > 0; --i) {
+    if (IsPathSeparator(path[i - 1])) return path.substr(i);
+  }
+  return path;
+}
+
+}  // namespace rqx340
