@@ -19,6 +19,7 @@
 #include "import/import_run.h"
 #include "measurement/folder_scan.h"
 #include "platform/interrupt.h"
+#include "platform/path_text.h"
 #include "platform/session_dir.h"
 #include "platform/window.h"
 
@@ -81,10 +82,10 @@ struct FileArgument {
 
 FileArgument SplitFile(std::string_view file, std::string_view base_folder) {
   std::string path(file);
-  if (path.empty() || path.front() != '/') {
-    path = std::string(base_folder.empty() ? "." : base_folder) + "/" + path;
+  if (!IsAbsolutePath(path)) {
+    path = std::string(base_folder.empty() ? "." : base_folder) + PreferredSeparator() + path;
   }
-  const auto slash = path.rfind('/');
+  const auto slash = LastSeparator(path);
   return {std::string(file), MakeFolderAbsolute(path.substr(0, slash + 1)), path.substr(slash + 1)};
 }
 

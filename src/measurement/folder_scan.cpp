@@ -14,6 +14,7 @@
 #include "platform/file_system.h"
 #include "platform/input_file.h"
 #include "platform/local_time.h"
+#include "platform/path_text.h"
 
 namespace rqx340 {
 namespace {
@@ -43,26 +44,28 @@ enum WantedKey { kStart, kSerial, kMode, kRaw, kWantedCount };
 
 std::string WithTrailingSlash(std::string_view folder) {
   std::string text(folder);
-  if (text.empty() || text.back() != '/') text.push_back('/');
+  if (text.empty() || !IsPathSeparator(text.back())) text.push_back(PreferredSeparator());
   return text;
 }
 
 std::string MakeFolderAbsolute(std::string_view folder) {
+  const char separator = PreferredSeparator();
   std::string joined;
-  if (folder.empty() || folder.front() != '/') {
+  if (!IsAbsolutePath(folder)) {
     // Without a current directory the text stays relative; the scan then
     // finds what the system finds.
-    if (const auto cwd = CurrentDirectory()) joined = *cwd + "/";
+    if (const auto cwd = CurrentDirectory()) joined = *cwd + separator;
   }
   joined.append(folder);
-  const bool absolute = !joined.empty() && joined.front() == '/';
+  const std::size_t root_length = PathRootLength(joined);
+  const bool absolute = root_length > 0;
 
   std::vector<std::string_view> parts;
-  const std::string_view text(joined);
+  const std::string_view text = std::string_view(joined).substr(root_length);
   std::size_t start = 0;
   while (start <= text.size()) {
-    std::size_t end = text.find('/', start);
-    if (end == std::string_view::npos) end = text.size();
+    std::size_t end = start;
+    while (end < text.size() && !IsPathSeparator(text[end])) ++end;
     const std::string_view part = text.substr(start, end - start);
     if (part == "..") {
       if (!parts.empty() && parts.back() != "..") {
@@ -76,12 +79,18 @@ std::string MakeFolderAbsolute(std::string_view folder) {
     start = end + 1;
   }
 
-  std::string result = absolute ? "/" : "";
+  std::string result;
+  if (absolute) {
+    // The root as the system writes it: "/", "C:\\".
+    for (const char c : std::string_view(joined).substr(0, root_length)) {
+      result.push_back(IsPathSeparator(c) && c != ':' ? separator : c);
+    }
+  }
   for (const auto part : parts) {
     result.append(part);
-    result.push_back('/');
+    result.push_back(separator);
   }
-  if (result.empty()) result = "./";
+  if (result.empty()) result = std::string(".") + separator;
   return result;
 }
 
@@ -99,7 +108,7 @@ std::string FindRawFile(std::string_view folder, std::string_view fileName) {
   // which usually means the sibling folder raw. The root has no name.
   const std::string_view without_slash =
       std::string_view(folder_text).substr(0, folder_text.size() - 1);
-  const std::string_view name = without_slash.substr(without_slash.rfind('/') + 1);
+  const std::string_view name = FileNameOf(without_slash);
   if (name.empty() || name == "." || name == "..") return {};
   const std::string candidate = ReplaceAll(path, name, "raw");
   if (IsRegularFile(candidate)) return candidate;

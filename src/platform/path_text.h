@@ -10,6 +10,23 @@ namespace rqx340 {
 
 bool IsPathSeparator(char c);
 
+// The separator the system writes between components.
+char PreferredSeparator();
+
+// How many leading characters of `path` name the root it starts from ("/" on
+// POSIX; "C:\", "C:" or "\\" on Windows); 0 for a relative path.
+std::size_t PathRootLength(std::string_view path);
+
+inline bool IsAbsolutePath(std::string_view path) { return PathRootLength(path) > 0; }
+
+// The position of the last separator of `path`, or npos.
+inline std::size_t LastSeparator(std::string_view path) {
+  for (std::size_t i = path.size(); i > 0; --i) {
+    if (IsPathSeparator(path[i - 1])) return i - 1;
+  }
+  return std::string_view::npos;
+}
+
 // The last component of `path`: the file name without its folder.
 inline std::string_view FileNameOf(std::string_view path) {
   for (std::size_t i = path.size(); i > 0; --i) {

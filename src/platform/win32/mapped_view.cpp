@@ -9,10 +9,12 @@ namespace rqx340 {
 Result<MappedView> MappedView::Map(NativeHandle handle, std::size_t size) {
   if (handle == kNoNativeHandle || size == 0) return Failure("nothing to map");
   HANDLE object = win32::HandleOf(handle);
-  // A file needs a section first; a section (from CreateFileMappingW or
-  // OpenFileMappingW) is mapped as it is.
+  // A section (from CreateFileMappingW or OpenFileMappingW) is mapped as it
+  // is; a file needs a section of its own first. Only a file answers
+  // GetFileInformationByHandle.
   UniqueNativeHandle section;
-  if (GetFileType(object) == FILE_TYPE_DISK) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (GetFileInformationByHandle(object, &info) != 0) {
     const auto high = static_cast<DWORD>(static_cast<std::uint64_t>(size) >> 32);
     const auto low = static_cast<DWORD>(size & 0xFFFFFFFFu);
     section = win32::OwnHandle(CreateFileMappingW(object, nullptr, PAGE_READWRITE, high, low, nullptr));

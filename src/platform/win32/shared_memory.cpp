@@ -63,7 +63,7 @@ Result<SharedMemory> SharedMemory::OpenExisting(const SessionDir&, std::string_v
   const std::string text(name);
   if (!IsMappingName(name)) return Failure("invalid shared memory name '" + text + "'");
   UniqueNativeHandle object = win32::OwnHandle(
-      OpenFileMappingW(FILE_MAP_READ | FILE_MAP_WRITE, FALSE, win32::Wide(text).c_str()));
+      OpenFileMappingW(FILE_MAP_READ | FILE_MAP_WRITE | SECTION_QUERY, FALSE, win32::Wide(text).c_str()));
   if (!object.Valid()) return Failure("cannot open " + text + ": " + win32::LastErrorText());
   return SharedMemory(std::move(object), text);
 }
