@@ -115,6 +115,9 @@ int RunConvert(Arguments args) {
     case ConvertStatus::kReadFailed:
       return Failure("cannot read " + in + ": read error");
     case ConvertStatus::kNotWritten:
+      // A signal that breaks off a blocking open or write (a FIFO at OUT without a
+      // reader) is a stop like any other, not a write error.
+      if (TerminationRequested()) return TerminationExitCode();
       break;
     case ConvertStatus::kTooLarge: {
       const std::string size = result.exchangeFileSize == ~std::uint64_t{0}

@@ -13,6 +13,7 @@
 
 #include "platform/process.h"
 #include "support/command_log_reader.h"
+#include "support/fifo.h"
 #include "support/host_test.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
@@ -90,6 +91,21 @@ TEST_F(InterruptTest, ConvertLeavesNeitherOutNorItsTemporaryFile) {
     EXPECT_EQ(child->Wait(), c.exit_code);
     EXPECT_EQ(FolderNames(out_dir.Path()), Names{});
   }
+}
+
+TEST_F(InterruptTest, CtrlCWhileWaitingForAReaderAtAFifoIsAStop) {
+  TempDir dir;
+  const fs::path in = dir.Path() / "in.rqx2";
+  test::WriteFileBytes(in, R"({"TimeHistory":[[1.0]]})");
+  const fs::path out = dir.Path() / "out.fifo";
+  ASSERT_TRUE(test::MakeFifo(out.string()));
+  auto child =
+      ChildProcess::Spawn(ProgramPath("rqx340"), {"convert", in.string(), out.string()}, {});
+  ASSERT_TRUE(child) << child.ErrorText();
+  // Nothing shows when it waits for a reader; a second is ample for a file of one row.
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  test::Interrupt(child->Id());
+  EXPECT_EQ(child->Wait(), 130);
 }
 
 TEST_F(InterruptTest, ExportCsvLeavesNeitherOutNorItsTemporaryFile) {
