@@ -14,4 +14,8 @@ using EnvironmentLookup = std::function<std::optional<std::string>(std::string_v
 // The process's real environment.
 std::optional<std::string> GetEnvironment(std::string_view name);
 
+// Sets `name` for this process, or clears it when `value` is nullopt; false when
+// the C library refuses.
+bool SetEnvironment(std::string_view name, const std::optional<std::string>& value);
+
 }  // namespace rqx340

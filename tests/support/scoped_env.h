@@ -1,10 +1,10 @@
 // Sets or clears environment variables for one scope and restores them after.
 #pragma once
 
-#include <stdlib.h>
-
 #include <optional>
 #include <string>
+
+#include "platform/environment.h"
 
 namespace rqx340::test {
 
@@ -12,20 +12,10 @@ class ScopedEnv {
  public:
   // `value` nullptr clears the variable.
   ScopedEnv(const char* name, const char* value) : m_name(name) {
-    if (const char* old = getenv(name)) m_old = old;
-    if (value != nullptr) {
-      setenv(name, value, 1);
-    } else {
-      unsetenv(name);
-    }
+    m_old = GetEnvironment(m_name);
+    SetEnvironment(m_name, value != nullptr ? std::optional<std::string>(value) : std::nullopt);
   }
-  ~ScopedEnv() {
-    if (m_old) {
-      setenv(m_name.c_str(), m_old->c_str(), 1);
-    } else {
-      unsetenv(m_name.c_str());
-    }
-  }
+  ~ScopedEnv() { SetEnvironment(m_name, m_old); }
   ScopedEnv(const ScopedEnv&) = delete;
   ScopedEnv& operator=(const ScopedEnv&) = delete;
 

@@ -1,19 +1,33 @@
-// Temporary folders from mkdtemp; file helpers on std::filesystem.
+// Temporary folders and file helpers on std::filesystem, the same on every system.
 #include "support/temp_dir.h"
 
-#include <stdlib.h>
-
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 
 namespace rqx340::test {
 
 TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "rqx340-test-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  m_path = pattern;
+  // create_directory reports whether it made the folder, so a name another test
+  // took is never shared; the random part only keeps the retries few.
+  const auto base = std::filesystem::temp_directory_path();
+  std::random_device seed;
+  std::mt19937 random(seed());
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    char name[32];
+    std::snprintf(name, sizeof name, "rqx340-test-%08x", static_cast<unsigned>(random()));
+    std::error_code error;
+    if (std::filesystem::create_directory(base / name, error)) {
+      m_path = base / name;
+      // Session folders under here must be closed to group and others.
+      std::filesystem::permissions(m_path, std::filesystem::perms::owner_all, error);
+      return;
+    }
+  }
+  throw std::runtime_error("no temporary folder could be made");
 }
 
 TempDir::~TempDir() {
