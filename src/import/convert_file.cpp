@@ -18,25 +18,32 @@ ReadOutcome ReadMeasurementFile(InputFile& file, std::span<char> buffer, Progres
   return stream.ReadFailed() ? ReadOutcome::kReadFailed : ReadOutcome::kRead;
 }
 
+Result<ReadOutcome> ReadMeasurementPath(const std::string& in, ProgressSink& progress,
+                                        MessagePump& pump, ConvertObserver& observer,
+                                        MeasurementContent& content) {
+  auto file = InputFile::Open(in);
+  if (!file) return Failure(file.ErrorText());
+  observer.Reading();
+  progress.SetPos(0);
+  progress.SetStep(1);
+  progress.SetRange(0, static_cast<std::int32_t>(file->Size() >> 16));
+  progress.Show();
+  std::vector<char> buffer(kReadBufferSize);
+  const ReadOutcome read = ReadMeasurementFile(*file, buffer, progress, pump, content);
+  if (read != ReadOutcome::kRead) progress.Hide();
+  return read;
+}
+
 ConvertResult ConvertFile(const std::string& in, const std::string& out, std::string_view name,
                           ProgressSink& progress, MessagePump& pump, ConvertObserver& observer) {
   MeasurementContent content;
-  {
-    auto file = InputFile::Open(in);
-    if (!file) return {ConvertStatus::kNotReadable, file.ErrorText()};
-    observer.Reading();
-    progress.SetPos(0);
-    progress.SetStep(1);
-    progress.SetRange(0, static_cast<std::int32_t>(file->Size() >> 16));
-    progress.Show();
-    std::vector<char> buffer(kReadBufferSize);
-    const ReadOutcome read = ReadMeasurementFile(*file, buffer, progress, pump, content);
-    if (read != ReadOutcome::kRead) {
-      progress.Hide();
-      return {read == ReadOutcome::kStopped ? ConvertStatus::kStopped : ConvertStatus::kReadFailed,
-              {}};
-    }
-  }  // IN is closed before OUT is written
+  // IN is closed before OUT is written.
+  const auto read = ReadMeasurementPath(in, progress, pump, observer, content);
+  if (!read) return {ConvertStatus::kNotReadable, read.ErrorText()};
+  if (*read != ReadOutcome::kRead) {
+    return {*read == ReadOutcome::kStopped ? ConvertStatus::kStopped : ConvertStatus::kReadFailed,
+            {}};
+  }
   if (content.parse.IsError()) observer.NotValidJson(content.parse.Offset(), content.parse.Code());
 
   // Nothing is created or written for a file the format cannot hold.

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "base/progress.h"
+#include "base/result.h"
 #include "format/packed_rows.h"
 #include "platform/input_file.h"
 
@@ -61,6 +62,13 @@ class ConvertObserver {
   virtual void NotValidJson(std::size_t /*offset*/, rapidjson::ParseErrorCode /*error*/) {}
   virtual void Converting() {}
 };
+
+// Opens IN and reads it whole into `content`, with the progress bar over its
+// blocks (hidden again unless the read succeeded); IN is closed on return. A
+// failure is IN missing, unreadable or not a regular file.
+Result<ReadOutcome> ReadMeasurementPath(const std::string& in, ProgressSink& progress,
+                                        MessagePump& pump, ConvertObserver& observer,
+                                        MeasurementContent& content);
 
 // Parses the measurement file `in` and writes its exchange file to `out` as a
 // replacement file: complete or not at all, a link followed, a FIFO or a

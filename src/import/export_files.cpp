@@ -160,21 +160,11 @@ ExportResult WriteCsvFile(const rapidjson::Value& document, const RowSource& row
 ExportResult ExportCsv(const std::string& in, const std::string& out, ProgressSink& progress,
                        MessagePump& pump, ConvertObserver& observer) {
   MeasurementContent content;
-  {
-    auto file = InputFile::Open(in);
-    if (!file) return Refused(ExportStatus::kNotReadable, file.ErrorText());
-    observer.Reading();
-    progress.SetPos(0);
-    progress.SetStep(1);
-    progress.SetRange(0, static_cast<std::int32_t>(file->Size() >> 16));
-    progress.Show();
-    std::vector<char> buffer(kReadBufferSize);
-    const ReadOutcome read = ReadMeasurementFile(*file, buffer, progress, pump, content);
-    if (read != ReadOutcome::kRead) {
-      progress.Hide();
-      return Refused(
-          read == ReadOutcome::kStopped ? ExportStatus::kStopped : ExportStatus::kReadFailed, {});
-    }
+  const auto read = ReadMeasurementPath(in, progress, pump, observer, content);
+  if (!read) return Refused(ExportStatus::kNotReadable, read.ErrorText());
+  if (*read != ReadOutcome::kRead) {
+    return Refused(
+        *read == ReadOutcome::kStopped ? ExportStatus::kStopped : ExportStatus::kReadFailed, {});
   }
   if (content.parse.IsError()) observer.NotValidJson(content.parse.Offset(), content.parse.Code());
   observer.Converting();
