@@ -19,6 +19,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # wmain) is set per program, since the compiler checks link a plain main.
 set(CMAKE_CXX_FLAGS_INIT "-D__MSVCRT_VERSION__=0x700")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+# -O2, not -O3: at -O3 this compiler's inlined std::filesystem::path::string()
+# (UTF-16 to UTF-8 through codecvt) faults on some paths; -O2 does not.
+set(CMAKE_CXX_FLAGS_RELEASE_INIT "-O2 -DNDEBUG")
 
 # Tests and tools built here run under Wine.
 set(CMAKE_CROSSCOMPILING_EMULATOR wine)

@@ -135,7 +135,7 @@ bool CQWExchange::MapView() {
   m_view = std::move(*view);
   auto mutex = NamedMutex::Open(*m_session, m_name + "MUX");
   if (!mutex) return Fail(mutex.ErrorText()) != 0;
-  m_mutex = std::move(*mutex);
+  m_mutex.emplace(std::move(*mutex));
   return true;
 }
 

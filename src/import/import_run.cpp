@@ -138,7 +138,7 @@ ImportResult RunImport(const ImportRequest& request, ImportServices& services) {
     client.ReportError(kStatusNoSlot);
     return result;
   }
-  transfer_lock = std::move(*lock);
+  transfer_lock.emplace(std::move(*lock));
   if (!WaitForTransferLock(*transfer_lock, services.pump, [&] {
         if (services.observer != nullptr) services.observer->WaitingForTransferLock();
       })) {

@@ -16,6 +16,11 @@ class NamedMutex {
   // Opens the mutex `name`, creating it when missing; not locked.
   static Result<NamedMutex> Open(const SessionDir& dir, std::string_view name);
 
+  // A mutex still held is given back, as a lock ends with its holder.
+  ~NamedMutex();
+  NamedMutex(NamedMutex&&) noexcept = default;
+  NamedMutex& operator=(NamedMutex&&) = delete;
+
   // Waits as long as it takes. Two NamedMutex objects exclude each other even
   // inside one process.
   void Lock();

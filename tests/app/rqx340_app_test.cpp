@@ -1,7 +1,6 @@
 #include "app/rqx340_app.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <atomic>
 #include <chrono>
@@ -12,6 +11,7 @@
 #include "support/recording_sink.h"
 #include "support/session.h"
 #include "support/temp_dir.h"
+#include "support/system.h"
 
 namespace rqx340 {
 namespace {
@@ -72,7 +72,7 @@ TEST_F(AppTest, WithoutALiveHostStartUpEndsAtTheHostCheck) {
     gone = window->Handle();
   }
   TempDir open_to_all;
-  chmod(open_to_all.Path().c_str(), 0777);
+  std::filesystem::permissions(open_to_all.Path(), std::filesystem::perms::all);
   struct Case {
     const char* name;
     std::vector<std::string> arguments;
@@ -90,7 +90,7 @@ TEST_F(AppTest, WithoutALiveHostStartUpEndsAtTheHostCheck) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     test::ScopedEnv runtime("RQX340_RUNTIME_DIR",
-                            c.runtime_dir ? c.runtime_dir->c_str() : session.Path().c_str());
+                            c.runtime_dir.value_or(session.Path().string()).c_str());
     auto app = MakeApp();
     std::int32_t language = 0;
     EXPECT_FALSE(app->InitInstance(c.arguments, language));
@@ -102,6 +102,7 @@ TEST_F(AppTest, WithoutALiveHostStartUpEndsAtTheHostCheck) {
 }
 
 TEST_F(AppTest, TheSettingsLiveWhereTheHostsResourceTableSays) {
+  RQX340_POSIX_ONLY("XDG_CONFIG_HOME");
   struct Case {
     const char* name;
     std::optional<std::string> host_table;  // ZULR.lang in the executable's folder
@@ -131,6 +132,7 @@ TEST_F(AppTest, TheSettingsLiveWhereTheHostsResourceTableSays) {
 }
 
 TEST_F(AppTest, TheSettingsAreWrittenOnceAtExitAndOnlyWhatWasWritten) {
+  RQX340_POSIX_ONLY("XDG_CONFIG_HOME");
   auto app = MakeApp();
   app->LocateSettings();
   profile.values[{"RQX340Import", "Height"}] = "400";

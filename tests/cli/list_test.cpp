@@ -3,6 +3,7 @@
 #include <rapidjson/document.h>
 
 #include <algorithm>
+#include <chrono>
 #include <ctime>
 #include <filesystem>
 #include <sstream>
@@ -55,10 +56,9 @@ std::int64_t LastSunday(std::int64_t year, unsigned month) {
 std::int64_t ExpectedStart(std::int64_t clock, const std::string& zone) {
   std::int64_t utc = clock;
   if (zone == "Europe/Berlin") {
-    const std::time_t t = clock;
-    std::tm fields{};
-    gmtime_r(&t, &fields);
-    const std::int64_t year = fields.tm_year + 1900;
+    using namespace std::chrono;
+    const year_month_day date{floor<days>(sys_seconds{seconds{clock}})};
+    const std::int64_t year = static_cast<int>(date.year());
     const bool summer = clock >= LastSunday(year, 3) * 86400 + 2 * 3600 &&
                         clock < LastSunday(year, 10) * 86400 + 3 * 3600;
     utc = clock - (summer ? 7200 : 3600);

@@ -7,6 +7,7 @@
 #include "exchange/exchange_area.h"
 #include "platform/process.h"
 #include "support/session.h"
+#include "support/system.h"
 
 namespace rqx340 {
 namespace {
@@ -36,6 +37,7 @@ TEST(AreaNameTest, NameIsZulAndEightUpperCaseDigits) {
 }
 
 TEST(AreaNameTest, MakeNameUsesTheDirectoryOfTheResolvedExecutable) {
+  RQX340_POSIX_ONLY("symbolic links and POSIX paths");
   const auto self = RunningExecutablePath();
   ASSERT_TRUE(self);
   const std::string directory = fs::canonical(*self).parent_path().string() + "/";

@@ -11,6 +11,7 @@
 #include "exchange/slot_layout.h"
 #include "support/fake_messenger.h"
 #include "support/session.h"
+#include "support/system.h"
 
 namespace rqx340 {
 namespace {
@@ -127,6 +128,7 @@ TEST_F(ExchangeAreaTest, SlotNamesAreReadWithinTheirFieldAndDecoded) {
 }
 
 TEST_F(ExchangeAreaTest, CreateOnAnExistingAreaClearsAllOfIt) {
+  RQX340_POSIX_ONLY("the area is a file of the session directory");
   m_host.WithLockedArea(
       [](std::span<std::byte> bytes) { std::fill(bytes.begin(), bytes.end(), std::byte{0xEE}); });
   CQWExchange second{&m_messenger};
@@ -163,6 +165,7 @@ TEST_F(ExchangeAreaTest, OpenFindsOnlyExistingAreas) {
 }
 
 TEST_F(ExchangeAreaTest, AnAreaTooShortToMapIsNotOpened) {
+  RQX340_POSIX_ONLY("the area is a file of the session directory");
   { std::ofstream(m_session.Path() / "ZUL0000BEEF", std::ios::binary) << std::string(128, '\1'); }
   CQWExchange area{&m_messenger};
   EXPECT_EQ(area.OpenByNumber(0xBEEF), 0);
@@ -171,11 +174,12 @@ TEST_F(ExchangeAreaTest, AnAreaTooShortToMapIsNotOpened) {
 }
 
 TEST(ExchangeAreaSessionTest, ARefusedSessionDirectoryMeansNoArea) {
+  RQX340_POSIX_ONLY("modes of the session directory");
   test::TempDir temp;
   const auto open_dir = temp.Path() / "zul";
   fs::create_directory(open_dir);
   fs::permissions(open_dir, fs::perms::owner_all | fs::perms::group_all, fs::perm_options::replace);
-  test::ScopedEnv env("RQX340_RUNTIME_DIR", open_dir.c_str());
+  test::ScopedEnv env("RQX340_RUNTIME_DIR", open_dir.string().c_str());
   FakeMessenger messenger;
   CQWExchange area{&messenger};
   EXPECT_EQ(area.Create("host"), 0);

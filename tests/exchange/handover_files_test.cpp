@@ -11,6 +11,7 @@
 #include "support/exchange_bytes.h"
 #include "support/faulty_temp_folder.h"
 #include "support/temp_dir.h"
+#include "support/system.h"
 
 namespace rqx340 {
 namespace {
@@ -34,6 +35,7 @@ TEST(HandoverNames, DeriveFromTheIdentifier) {
 }
 
 TEST(TempFolderTest, PathGetsATrailingSlash) {
+  RQX340_POSIX_ONLY("POSIX paths");
   test::TempDir dir;
   const std::string bare = dir.Path().string();
   ASSERT_NE(bare.back(), '/');
@@ -47,6 +49,7 @@ TEST(TempFolderTest, PathGetsATrailingSlash) {
 }
 
 TEST(TempFolderTest, SessionDirectoryThroughItsHandle) {
+  RQX340_POSIX_ONLY("POSIX paths");
   test::TempDir dir;
   auto session = SessionDir::OpenPath(dir.Path().string());
   ASSERT_TRUE(session.Ok());
@@ -58,6 +61,7 @@ TEST(TempFolderTest, SessionDirectoryThroughItsHandle) {
 }
 
 TEST(TempFolderTest, RefusesSymlinkAndMissingFolder) {
+  RQX340_POSIX_ONLY("symbolic links");
   test::TempDir dir;
   std::filesystem::create_symlink(dir.Path(), dir.Path() / "link");
   const auto link = TempFolder::Open((dir.Path() / "link").string());
@@ -76,6 +80,7 @@ TEST(TempFolderTest, NamesNeverLeaveTheFolder) {
 }
 
 TEST(TempFolderTest, CreateDoesNotFollowAPlantedSymlink) {
+  RQX340_POSIX_ONLY("symbolic links");
   test::TempDir dir;
   dir.Write("target", "keep");
   std::filesystem::create_symlink(dir.Path() / "target", dir.Path() / "planted");
@@ -102,6 +107,7 @@ TEST(TempNamerTest, RepeatedTicksCountUp) {
 }
 
 TEST(TempNamerTest, TicksAreUpperCaseHexAndWrap) {
+  RQX340_POSIX_ONLY("symbolic links");
   test::TempDir dir;
   TempFolder folder = OpenFolder(dir);
   const TempNamer namer([] { return 0xFFFFFFFFu; }, 7);
@@ -125,6 +131,7 @@ TEST(TempNamerTest, RealClockAndProcessId) {
 }
 
 TEST(ExchangeHandoverTest, NameFileMappingAndRelease) {
+  RQX340_POSIX_ONLY("POSIX paths and the mapping as a file");
   test::TempDir dir;
   TempFolder folder = OpenFolder(dir);
   auto handover = ExchangeHandover::Create(folder, kExchangeId);

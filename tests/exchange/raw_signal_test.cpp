@@ -207,7 +207,7 @@ TEST_F(RawSignalTest, StaleSignalFileIsReplacedAndAxisFilesWaitUnderUniqueNames)
 // A raw data file gone since the scan is passed over; one that is there but
 // does not open is a failure the user hears of.
 TEST_F(RawSignalTest, RawFileThatDoesNotOpenSendsNothing) {
-  ASSERT_TRUE(test::MakeFifo((m_input.Path() / "fifo.raw").string()));
+  if (!test::MakeFifo((m_input.Path() / "fifo.raw").string())) GTEST_SKIP() << "no FIFOs here";
   const struct {
     std::string path;
     RawHandoverResult result;

@@ -15,6 +15,7 @@
 #include "support/recording_progress.h"
 #include "support/scoped_env.h"
 #include "support/temp_dir.h"
+#include "support/system.h"
 
 namespace rqx340 {
 namespace {
@@ -58,6 +59,7 @@ std::string NumberedName(int i) {
 std::string Slash(const fs::path& path) { return path.string() + "/"; }
 
 TEST(MakeFolderAbsoluteTest, JoinsToTheCurrentDirectoryLexically) {
+  RQX340_POSIX_ONLY("POSIX paths");
   const std::string cwd = *CurrentDirectory();
   const std::string cwd_slash = cwd == "/" ? "/" : cwd + "/";
   struct Case {
@@ -226,6 +228,7 @@ TEST(ReadSummaryTest, EveryTruncationAndJunkIsSafe) {
 }
 
 TEST(ReadSummaryTest, StartTimeIsTheClockReadingAsLocalTime) {
+  RQX340_POSIX_ONLY("the zone from TZ");
   struct Case {
     const char* zone;
     const char* start;
@@ -271,6 +274,7 @@ TEST(ReadSummaryTest, ReadsOneBlockWhenTheKeysComeFirst) {
 }
 
 TEST(FindRawFileTest, LooksBesideThenInTheRawFolder) {
+  RQX340_POSIX_ONLY("symbolic links");
   TempDir dir;
   const fs::path meas = dir.Path() / "Meas" / "Day1";
   fs::create_directories(meas);
@@ -303,6 +307,7 @@ TEST(FindRawFileTest, LooksBesideThenInTheRawFolder) {
 }
 
 TEST(FindRawFileTest, ReplacesEveryOccurrenceOfTheFolderName) {
+  RQX340_POSIX_ONLY("POSIX paths");
   TempDir dir;
   const fs::path data = dir.Path() / "Data" / "Data";
   fs::create_directories(data);
@@ -366,7 +371,7 @@ TEST_F(ScanFolderTest, TakesRegularFilesOnlyAndNeverBlocks) {
   m_dir.Write("x.rqx2.bak", Head());
   m_dir.Write("x.rqx", Head());
   m_dir.Write("folder.rqx2/inner.rqx2", Head());
-  ASSERT_TRUE(test::MakeFifo(m_folder + "/fifo.rqx2"));
+  if (!test::MakeFifo(m_folder + "/fifo.rqx2")) GTEST_SKIP() << "no FIFOs here";
   m_dir.Write("target.json", Head() + "   ");
   fs::create_symlink(m_dir.Path() / "target.json", m_dir.Path() / "link.rqx2");
   fs::create_symlink(m_dir.Path() / "missing", m_dir.Path() / "dangling.rqx2");

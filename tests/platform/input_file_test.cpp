@@ -23,7 +23,7 @@ TEST(InputFileTest, RefusesWhatIsNotARegularFile) {
   EXPECT_FALSE(InputFile::Open((dir.Path() / "missing.rqx2").string()));
   EXPECT_FALSE(InputFile::Open(dir.Path().string()));
   EXPECT_FALSE(InputFile::Open(""));
-  ASSERT_TRUE(test::MakeFifo((dir.Path() / "fifo.rqx2").string()));
+  if (!test::MakeFifo((dir.Path() / "fifo.rqx2").string())) GTEST_SKIP() << "no FIFOs here";
   const auto fifo = InputFile::Open((dir.Path() / "fifo.rqx2").string());
   EXPECT_FALSE(fifo);
   EXPECT_EQ(fifo.ErrorText(), "not a regular file");
@@ -34,7 +34,7 @@ TEST(OpenFolderTest, OpensAndListsItsFilesByName) {
   TempDir dir;
   dir.Write("m.rqx2", "{}");
   dir.Write("other.txt", "x");
-  ASSERT_TRUE(test::MakeFifo((dir.Path() / "fifo.rqx2").string()));
+  if (!test::MakeFifo((dir.Path() / "fifo.rqx2").string())) GTEST_SKIP() << "no FIFOs here";
   const auto folder = OpenFolder::Open(dir.Path().string());
   ASSERT_TRUE(folder) << folder.ErrorText();
   const auto listed = folder->ListFiles(".RQX2");

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "support/scoped_env.h"
+#include "support/system.h"
 
 namespace rqx340 {
 namespace {
@@ -109,6 +110,7 @@ struct UserCase {
 };
 
 TEST(LocalePicturesTest, UserPicturesAndNamesFollowTheEnvironment) {
+  RQX340_POSIX_ONLY("pictures from LC_ALL, LC_TIME and LANG");
   const UserCase cases[] = {
       {"nothing set", {}, "MM/dd/yy", "HH:mm:ss", kEnglishNames},
       {"C", {.lc_all = "C"}, "MM/dd/yy", "HH:mm:ss", kEnglishNames},
@@ -187,6 +189,7 @@ TEST(LocalePicturesTest, CLocaleNamesAreTheEnglishOnes) {
 }
 
 TEST(LocalePicturesTest, NamesFromALocaleInKoi8R) {
+  RQX340_POSIX_ONLY("POSIX locales");
   ScopedLocaleEnv env({.lc_all = "ru_RU.KOI8-R"});
   const LocalePictures pictures = UserLocalePictures();
   EXPECT_EQ(pictures.short_date, "dd.MM.yyyy");

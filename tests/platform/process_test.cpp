@@ -6,6 +6,7 @@
 
 #include "support/session.h"
 #include "support/temp_dir.h"
+#include "support/system.h"
 
 namespace rqx340 {
 namespace {
@@ -13,6 +14,7 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(ProcessTest, ExecutableDirectoryResolvesLinks) {
+  RQX340_POSIX_ONLY("symbolic links and POSIX paths");
   const auto self = RunningExecutablePath();
   ASSERT_TRUE(self);
   EXPECT_EQ(fs::path(*self).filename(), "platform_tests");

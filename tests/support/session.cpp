@@ -7,7 +7,10 @@
 
 namespace rqx340::test {
 
-TestSession::TestSession() : m_env("RQX340_RUNTIME_DIR", m_dir.Path().c_str()) {}
+TestSession::TestSession()
+    : m_env("RQX340_RUNTIME_DIR", m_dir.Path().string().c_str()),
+      m_tmpEnv("TMP", m_temp.Path().string().c_str()),
+      m_tempEnv("TEMP", m_temp.Path().string().c_str()) {}
 
 SessionDir TestSession::Open() const {
   auto dir = SessionDir::OpenPath(m_dir.Path().string());
@@ -33,6 +36,8 @@ std::unique_ptr<SessionMessenger> MakeMessenger(const SessionDir& dir) {
 SpawnOptions TestSession::ChildOptions(bool capture_stdout) const {
   SpawnOptions options;
   options.environment.emplace_back("RQX340_RUNTIME_DIR", m_dir.Path().string());
+  options.environment.emplace_back("TMP", m_temp.Path().string());
+  options.environment.emplace_back("TEMP", m_temp.Path().string());
   options.capture_stdout = capture_stdout;
   options.pipe_stdin = true;
   return options;

@@ -1,5 +1,7 @@
 // A private session directory for one test: a fresh temporary folder that
 // RQX340_RUNTIME_DIR names while the object lives, so tests run in parallel.
+// TMP and TEMP name a private folder too, where Windows puts the hand-over
+// files, so no test sees another's.
 #pragma once
 
 #include <filesystem>
@@ -29,6 +31,9 @@ class TestSession {
  private:
   TempDir m_dir;
   ScopedEnv m_env;
+  TempDir m_temp;
+  ScopedEnv m_tmpEnv;
+  ScopedEnv m_tempEnv;
 };
 
 // A window of this process, or null after a test failure.

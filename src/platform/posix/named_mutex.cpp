@@ -49,6 +49,9 @@ bool NamedMutex::LockFor(int timeout_ms) {
   }
 }
 
+// Closing the descriptor ends its flock.
+NamedMutex::~NamedMutex() = default;
+
 void NamedMutex::Unlock() { flock(posix::FdOf(m_lock), LOCK_UN); }
 
 }  // namespace rqx340

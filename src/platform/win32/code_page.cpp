@@ -18,6 +18,11 @@ Result<CodePage> CodePage::Open(int number) {
                    " is not a single-byte code page this system knows");
   };
   if (number <= 0 || number == CP_UTF8 || number == CP_UTF7) return unknown();
+  // Windows fills the holes of its 874 and 125x tables (0x81 of 1252 ...) with
+  // the C1 control of the same number, which the published tables, and so the
+  // POSIX layer, leave undefined: treated as holes here too, both builds write
+  // the same bytes.
+  const bool c1_holes = number == 874 || (number >= 1250 && number <= 1258);
   CPINFO info{};
   if (GetCPInfo(static_cast<UINT>(number), &info) == 0 || info.MaxCharSize != 1) return unknown();
 
@@ -30,7 +35,8 @@ Result<CodePage> CodePage::Open(int number) {
     wchar_t out[4] = {};
     const int got = MultiByteToWideChar(static_cast<UINT>(number), MB_ERR_INVALID_CHARS, &in, 1,
                                         out, 4);
-    if (got != 1 || (out[0] >= 0xD800 && out[0] <= 0xDFFF)) {
+    const bool hole = c1_holes && byte >= 0x80 && byte <= 0x9F && out[0] == byte;
+    if (got != 1 || hole || (out[0] >= 0xD800 && out[0] <= 0xDFFF)) {
       page.m_toUnicode[byte] = kReplacementCharacter;
       continue;
     }

@@ -79,6 +79,12 @@ bool NamedMutex::LockFor(int timeout_ms) {
   }
 }
 
+// A Windows mutex stays owned by its thread when the handle closes, and the
+// same thread's next lock would count as recursion forever.
+NamedMutex::~NamedMutex() {
+  if (m_lock.Valid()) Unlock();
+}
+
 void NamedMutex::Unlock() {
   HANDLE mine = win32::HandleOf(m_lock);
   if (HeldHere().erase(mine) != 0) ReleaseMutex(mine);
