@@ -102,7 +102,7 @@ bool HasLine(const Lines& lines, std::string_view wanted) {
 }
 
 std::string AreaName() {
-  const auto directory = ExecutableDirectory(ClientProgram());
+  const auto directory = HostExecutableDirectory(ClientProgram());
   return directory ? AreaNameFromDirectory(*directory) : std::string();
 }
 

@@ -14,6 +14,7 @@
 #include "exchange/handover_files.h"
 #include "platform/code_page.h"
 #include "platform/input_file.h"
+#include "platform/path_text.h"
 #include "platform/temp_files.h"
 
 namespace rqx340::refhost {
@@ -199,7 +200,7 @@ Host::Work Host::OpenExchangeFile(Transfer& transfer) {
   }
   const auto offset =
       static_cast<std::uint32_t>(GetInt32(std::as_bytes(std::span(content->data(), 4)), 0));
-  const std::string path = content->substr(4);
+  const std::string path = PathFromHostText(std::string_view(*content).substr(4));
   const auto file = InputFile::Open(path);
   if (!file)
     return {1, {"name file: data offset " + std::to_string(offset), "cannot open " + path}};
