@@ -23,6 +23,7 @@
 #include "platform/program_main.h"
 #include "platform/session_dir.h"
 #include "platform/window.h"
+#include "utf8_path.h"
 
 namespace {
 
@@ -106,7 +107,7 @@ int Run(const Options& options) {
   CQWExchange area(messenger->get());
   area.SetExecutablePath(options.tool);
   // Another host may already offer slots in the area: it is opened as it is.
-  if (!area.OpenOrCreate(std::filesystem::path(options.tool).stem().string())) {
+  if (!area.OpenOrCreate(TextOf(PathOf(options.tool).stem()))) {
     return Fail("cannot create the exchange area: " + area.LastError());
   }
   const AreaLease lease(area, window->Handle());
