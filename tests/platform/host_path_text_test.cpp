@@ -37,12 +37,5 @@ TEST(HostPathTextTest, ReadBackItNamesTheSameFile) {
   }
 }
 
-TEST(HostPathTextTest, KeepsAnAsciiPathAsItIs) {
-  test::TempDir dir;
-  const fs::path file = dir.Path() / "ZURQX340.$$$";
-  std::ofstream(file, std::ios::binary) << "bytes";
-  EXPECT_EQ(HostPathText(Utf8Of(file)), Utf8Of(file));
-}
-
 }  // namespace
 }  // namespace rqx340
