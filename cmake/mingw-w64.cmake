@@ -16,7 +16,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # One C runtime for every object: msvcrt. The wide entry point (-municode,
-# wmain) is set per program, since the compiler checks link a plain main.
+# wmain) comes with the rqx340_program_main library, so only the programs get
+# it: the compiler checks and the test programs link a plain main.
 set(CMAKE_CXX_FLAGS_INIT "-D__MSVCRT_VERSION__=0x700")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 # -O2, not -O3: at -O3 this compiler's inlined std::filesystem::path::string()

@@ -1,10 +1,11 @@
 // rqx340: lists, converts and imports RQX340 measurements from the command line.
 #include <cstdio>
+#include <span>
 #include <string_view>
-#include <vector>
 
 #include "cli/commands.h"
 #include "platform/code_page.h"
+#include "platform/program_main.h"
 
 namespace {
 
@@ -37,8 +38,7 @@ constexpr Command kCommands[] = {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  std::vector<std::string_view> args(argv + 1, argv + argc);
+int rqx340::ProgramMain(std::span<const std::string_view> args) {
   if (args.empty()) {
     std::fputs(kUsage.data(), stderr);
     return 2;

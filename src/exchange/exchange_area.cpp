@@ -46,7 +46,7 @@ bool CQWExchange::MakeName(std::string_view) {
   const Result<std::string> executable =
       m_strExecutablePath.empty() ? RunningExecutablePath() : m_strExecutablePath;
   const Result<std::string> directory =
-      executable ? ExecutableDirectory(*executable) : Failure(executable.ErrorText());
+      executable ? HostExecutableDirectory(*executable) : Failure(executable.ErrorText());
   if (!directory) {
     m_strLastError = "cannot find the directory of " +
                      (executable ? *executable : std::string("the running program"));

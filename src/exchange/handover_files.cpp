@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/byte_order.h"
+#include "platform/path_text.h"
 #include "platform/process.h"
 #include "platform/tick_clock.h"
 
@@ -93,7 +94,8 @@ bool ExchangeHandover::WriteNameFile(std::int32_t data_offset) {
   if (!file) return false;
   std::vector<std::byte> bytes(4);
   PutInt32(bytes, 0, data_offset);
-  const auto path = std::as_bytes(std::span<const char>(m_strPath.data(), m_strPath.size()));
+  const std::string text = HostPathText(m_strPath);
+  const auto path = std::as_bytes(std::span<const char>(text.data(), text.size()));
   bytes.insert(bytes.end(), path.begin(), path.end());
   const bool written = file->Write(bytes).Ok();
   return file->Close() && written;

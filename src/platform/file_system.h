@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -59,5 +60,10 @@ class OpenFolder {
 
 // The current working directory.
 Result<std::string> CurrentDirectory();
+
+// fopen by a UTF-8 name, for the tools that write with stdio: on Windows the
+// name goes to the system wide, not through the ANSI code page. Null with errno
+// set on failure.
+std::FILE* OpenStdioFile(const std::string& path, const char* mode);
 
 }  // namespace rqx340

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace rqx340 {
@@ -26,6 +27,14 @@ inline std::size_t LastSeparator(std::string_view path) {
   }
   return std::string_view::npos;
 }
+
+// The full path of an existing file as a host reads it from a hand-over file,
+// and back. On Windows the host opens it with the ANSI calls: the long form in
+// the host's code page, or the short (8.3) form when the long one has a
+// character the code page lacks and would name no file. On POSIX the path's
+// own bytes.
+std::string HostPathText(const std::string& path);
+std::string PathFromHostText(std::string_view text);
 
 // The last component of `path`: the file name without its folder.
 inline std::string_view FileNameOf(std::string_view path) {

@@ -20,10 +20,21 @@ Result<std::string> RunningExecutablePath();
 // trailing "/".
 Result<std::string> ExecutableDirectory(std::string_view path);
 
+// The directory of the executable at `path` as the host spells it when it names
+// the program's exchange area, with its trailing separator: on Windows the
+// program found in the standard search order (a path with a folder made full),
+// the folder in its long form, in the host's ANSI code page, so that a short
+// (8.3) spelling names the same area; on POSIX ExecutableDirectory.
+Result<std::string> HostExecutableDirectory(std::string_view path);
+
 int CurrentProcessId();
 
 // Ends the process at once: no destructors, no buffers flushed, nothing removed.
 [[noreturn]] void ExitProcessNow(int code);
+
+// Whether a host may start the dialog program for the user, as the real host
+// does: false where the dialog is not built (Windows, so far).
+bool DialogLaunchSupported();
 
 struct SpawnOptions {
   // Variables set in the child's environment; nullopt removes one.

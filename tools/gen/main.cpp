@@ -1,11 +1,13 @@
 // rqx340-gen: writes sample measurement files.
 #include <charconv>
 #include <cstdio>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "gen/measurement_generator.h"
+#include "platform/program_main.h"
 
 namespace {
 
@@ -46,12 +48,11 @@ bool ParseNumber(std::string_view text, Number& value) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int rqx340::ProgramMain(std::span<const std::string_view> args) {
   using rqx340::gen::Octaves;
   using rqx340::gen::RawPlacement;
   rqx340::gen::GeneratorOptions options;
   std::vector<std::string_view> operands;
-  const std::vector<std::string_view> args(argv + 1, argv + argc);
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string_view arg = args[i];
     if (arg == "--help" || arg == "-h") {

@@ -15,10 +15,20 @@
 #include <string_view>
 #include <system_error>
 
+#include "platform/file_system.h"
+
 namespace rqx340::gen {
 namespace {
 
 namespace fs = std::filesystem;
+
+// Names are UTF-8 here as everywhere inside; std::filesystem reads a char
+// string in the system's code page, and UTF-8 only as char8_t.
+fs::path PathOf(std::string_view utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
+std::string TextOf(const fs::path& path) {
+  const std::u8string utf8 = path.u8string();
+  return std::string(utf8.begin(), utf8.end());
+}
 
 constexpr std::int64_t kFirstMonday = 1672617600;  // 2023-01-02 00:00:00 on the meter's clock
 constexpr double kRawSampleRate = 7162.0;          // samples per second of the raw signal
@@ -502,11 +512,11 @@ std::string ReplaceAll(std::string text, std::string_view from, std::string_view
 
 bool WriteFile(const fs::path& path, const std::string& what,
                const std::function<bool(std::FILE*)>& fill, std::string* error) {
-  UniqueFile file(std::fopen(path.string().c_str(), "wb"));
+  UniqueFile file(OpenStdioFile(TextOf(path), "wb"));
   bool ok = file != nullptr && fill(file.get());
   if (file) ok = std::fclose(file.release()) == 0 && ok;
   if (!ok && error != nullptr) {
-    *error = "cannot write " + what + " '" + path.string() + "': " + std::strerror(errno);
+    *error = "cannot write " + what + " '" + TextOf(path) + "': " + std::strerror(errno);
   }
   return ok;
 }
@@ -516,7 +526,7 @@ bool WriteFile(const fs::path& path, const std::string& what,
 bool WriteMeasurements(const GeneratorOptions& options, const std::string& folder,
                        std::string* error, std::vector<std::string>* warnings) {
   std::error_code ec;
-  const fs::path target = fs::absolute(fs::path(folder), ec).lexically_normal();
+  const fs::path target = fs::absolute(PathOf(folder), ec).lexically_normal();
   fs::path target_dir = target;
   if (!target_dir.has_filename()) target_dir = target_dir.parent_path();
   fs::create_directories(target_dir, ec);
@@ -535,7 +545,7 @@ bool WriteMeasurements(const GeneratorOptions& options, const std::string& folde
     fs::create_directories(raw_dir, ec);
     if (ec) {
       if (error != nullptr)
-        *error = "cannot create folder '" + raw_dir.string() + "': " + ec.message();
+        *error = "cannot create folder '" + TextOf(raw_dir) + "': " + ec.message();
       return false;
     }
   }
@@ -544,7 +554,7 @@ bool WriteMeasurements(const GeneratorOptions& options, const std::string& folde
   for (std::uint32_t i = 0; i < options.count; ++i) {
     const MeasurementPlan plan = PlanMeasurement(options, i);
     if (!WriteFile(
-            target_dir / plan.name, "measurement",
+            target_dir / PathOf(plan.name), "measurement",
             [&](std::FILE* file) {
               Output out(file);
               WriteMeasurement(options, i, out);
@@ -554,7 +564,7 @@ bool WriteMeasurements(const GeneratorOptions& options, const std::string& folde
       return false;
     }
     if (!plan.raw_written) continue;
-    const fs::path raw_path = raw_dir / plan.raw_name;
+    const fs::path raw_path = raw_dir / PathOf(plan.raw_name);
     if (!WriteFile(
             raw_path, "raw data file",
             [&](std::FILE* file) { return WriteRawSamples(options, i, file); }, error)) {
@@ -563,11 +573,11 @@ bool WriteMeasurements(const GeneratorOptions& options, const std::string& folde
     if (options.raw_placement == RawPlacement::kRawFolder && warnings != nullptr && !warned) {
       // The scan looks in the path with every occurrence of the folder's name
       // replaced by "raw"; say so when that is not where the file went.
-      const std::string beside = (target_dir / plan.raw_name).string();
-      const std::string found = ReplaceAll(beside, target_dir.filename().string(), "raw");
-      if (found != raw_path.string()) {
+      const std::string beside = TextOf(target_dir / PathOf(plan.raw_name));
+      const std::string found = ReplaceAll(beside, TextOf(target_dir.filename()), "raw");
+      if (found != TextOf(raw_path)) {
         warnings->push_back("the folder scan will look for raw data at '" + found + "', not in '" +
-                            raw_dir.string() + "'");
+                            TextOf(raw_dir) + "'");
         warned = true;
       }
     }

@@ -2,6 +2,7 @@
 #include "command_log.h"
 
 #include "platform/code_page.h"
+#include "platform/file_system.h"
 
 namespace rqx340::refhost {
 
@@ -58,7 +59,7 @@ std::string FormatLogLine(const LogEntry& entry) {
 
 Result<CommandLog> CommandLog::Open(const std::optional<std::string>& path) {
   if (!path) return CommandLog(nullptr);
-  std::FILE* file = std::fopen(path->c_str(), "w");
+  std::FILE* file = OpenStdioFile(*path, "w");
   if (file == nullptr) return Failure("cannot write the log " + *path);
   return CommandLog(file);
 }

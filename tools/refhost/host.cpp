@@ -14,7 +14,9 @@
 #include "exchange/handover_files.h"
 #include "platform/code_page.h"
 #include "platform/input_file.h"
+#include "platform/path_text.h"
 #include "platform/temp_files.h"
+#include "utf8_path.h"
 
 namespace rqx340::refhost {
 
@@ -64,8 +66,8 @@ bool CopyWholeFile(const ExchangeSource& source, const fs::path& path) {
 std::uint64_t NextInboxNumber(const std::string& inbox) {
   std::uint64_t highest = 0;
   std::error_code error;
-  for (fs::directory_iterator it(inbox, error), end; !error && it != end; it.increment(error)) {
-    const std::string name = it->path().filename().string();
+  for (fs::directory_iterator it(PathOf(inbox), error), end; !error && it != end; it.increment(error)) {
+    const std::string name = TextOf(it->path().filename());
     std::uint64_t number = 0;
     std::size_t digits = 0;
     while (digits < name.size() && digits < 18 && name[digits] >= '0' && name[digits] <= '9') {
@@ -81,8 +83,11 @@ std::uint64_t NextInboxNumber(const std::string& inbox) {
 
 std::string InboxName(std::string_view utf8_name) {
   std::string name(utf8_name);
+  constexpr std::string_view kNotInNames = "\\/:*?\"<>|";
   for (char& c : name) {
-    if (c == '/') c = '_';
+    if (static_cast<unsigned char>(c) < 0x20 || kNotInNames.find(c) != std::string_view::npos) {
+      c = '_';
+    }
   }
   if (name.size() > kMaxInboxName) {
     std::size_t cut = kMaxInboxName;
@@ -199,7 +204,7 @@ Host::Work Host::OpenExchangeFile(Transfer& transfer) {
   }
   const auto offset =
       static_cast<std::uint32_t>(GetInt32(std::as_bytes(std::span(content->data(), 4)), 0));
-  const std::string path = content->substr(4);
+  const std::string path = PathFromHostText(std::string_view(*content).substr(4));
   const auto file = InputFile::Open(path);
   if (!file)
     return {1, {"name file: data offset " + std::to_string(offset), "cannot open " + path}};
@@ -258,7 +263,7 @@ Host::Work Host::Store(Transfer& transfer) {
   std::snprintf(number, sizeof number, "%03llu-",
                 static_cast<unsigned long long>(NextInboxNumber(m_options.inbox)));
   const std::string base = number + InboxName(MeasurementName(transfer.decoded));
-  const fs::path inbox(m_options.inbox);
+  const fs::path inbox = PathOf(m_options.inbox);
   std::error_code error;
   fs::create_directories(inbox, error);
 
@@ -267,22 +272,22 @@ Host::Work Host::Store(Transfer& transfer) {
   const auto note = [&](const fs::path& path, bool ok) {
     if (!ok) return false;
     written.push_back(path);
-    work.checks.push_back("stored " + path.string());
+    work.checks.push_back("stored " + TextOf(path));
     return true;
   };
   const auto write = [&](const fs::path& path, std::string_view content) {
     return note(path, WriteWholeFile(path, content));
   };
-  const fs::path exchange_path = inbox / (base + ".bin");
+  const fs::path exchange_path = inbox / PathOf(base + ".bin");
   bool stored = note(exchange_path, CopyWholeFile(*transfer.mapping, exchange_path));
   for (std::size_t i = 0; stored && i < transfer.axes.size(); ++i) {
     if (transfer.axes[i]) {
-      stored = write(inbox / (base + "-" + kAxisNames[i] + ".raw"), *transfer.axes[i]);
+      stored = write(inbox / PathOf(base + "-" + kAxisNames[i] + ".raw"), *transfer.axes[i]);
     }
   }
   if (!stored) {
     for (const auto& path : written) fs::remove(path, error);
-    return {11, {"cannot store the measurement in " + inbox.string()}};
+    return {11, {"cannot store the measurement in " + TextOf(inbox)}};
   }
   return work;
 }

@@ -76,8 +76,10 @@ class Host {
 // "NNN-" prefix found there, 1 for an empty or missing inbox.
 std::uint64_t NextInboxNumber(const std::string& inbox);
 
-// A measurement's name made fit for a file name: "/" becomes "_", and the name
-// is cut (at a character boundary) to 200 bytes.
+// A measurement's name made fit for a file name on every system, so that both
+// builds fill an inbox alike: what Windows does not allow in a name (\ / : * ?
+// " < > | and control characters) becomes "_", and the name is cut (at a
+// character boundary) to 200 bytes.
 std::string InboxName(std::string_view utf8_name);
 
 }  // namespace rqx340::refhost

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,8 +20,10 @@
 #include "platform/code_page.h"
 #include "platform/interrupt.h"
 #include "platform/process.h"
+#include "platform/program_main.h"
 #include "platform/session_dir.h"
 #include "platform/window.h"
+#include "utf8_path.h"
 
 namespace {
 
@@ -104,7 +107,7 @@ int Run(const Options& options) {
   CQWExchange area(messenger->get());
   area.SetExecutablePath(options.tool);
   // Another host may already offer slots in the area: it is opened as it is.
-  if (!area.OpenOrCreate(std::filesystem::path(options.tool).stem().string())) {
+  if (!area.OpenOrCreate(TextOf(PathOf(options.tool).stem()))) {
     return Fail("cannot create the exchange area: " + area.LastError());
   }
   const AreaLease lease(area, window->Handle());
@@ -151,8 +154,7 @@ int Run(const Options& options) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  const std::vector<std::string_view> args(argv + 1, argv + argc);
+int rqx340::ProgramMain(std::span<const std::string_view> args) {
   if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
     std::fputs(kUsage.data(), stdout);
     return 0;
@@ -160,6 +162,12 @@ int main(int argc, char** argv) {
   const auto options = ParseOptions(args);
   if (!options) {
     std::fprintf(stderr, "zul-refhost: %s\n%s", options.ErrorText().c_str(), kUsage.data());
+    return 2;
+  }
+  if (options->launch && !DialogLaunchSupported()) {
+    std::fputs("zul-refhost: --launch is not available on this system: there is no dialog "
+               "program to start; start the tool yourself\n",
+               stderr);
     return 2;
   }
   if (const auto& setting = AnsiCodePageSetting(); !setting) {

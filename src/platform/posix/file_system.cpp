@@ -125,4 +125,8 @@ Result<std::string> CurrentDirectory() {
   }
 }
 
+std::FILE* OpenStdioFile(const std::string& path, const char* mode) {
+  return std::fopen(path.c_str(), mode);
+}
+
 }  // namespace rqx340

@@ -83,9 +83,15 @@ Result<std::string> ExecutableDirectory(std::string_view path) {
   return full.substr(0, slash + 1);
 }
 
+Result<std::string> HostExecutableDirectory(std::string_view path) {
+  return ExecutableDirectory(path);
+}
+
 int CurrentProcessId() { return static_cast<int>(getpid()); }
 
 void ExitProcessNow(int code) { _exit(code); }
+
+bool DialogLaunchSupported() { return true; }
 
 Result<ChildProcess> ChildProcess::Spawn(const std::string& program,
                                          const std::vector<std::string>& arguments,

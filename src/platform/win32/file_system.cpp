@@ -121,4 +121,8 @@ Result<std::string> CurrentDirectory() {
   return win32::Utf8(buffer);
 }
 
+std::FILE* OpenStdioFile(const std::string& path, const char* mode) {
+  return _wfopen(win32::Wide(path).c_str(), win32::Wide(mode).c_str());
+}
+
 }  // namespace rqx340

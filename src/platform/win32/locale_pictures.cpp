@@ -3,18 +3,21 @@
 // taken as they are.
 #include "platform/locale_pictures.h"
 
-#include <cstdlib>
+#include <optional>
+#include <string>
 
 #include "platform/code_page.h"
+#include "platform/environment.h"
 #include "platform/win32/win32_util.h"
 
 namespace rqx340 {
 
 namespace {
 
-const char* Variable(const char* name) {
-  const char* value = std::getenv(name);
-  return value != nullptr && *value != '\0' ? value : nullptr;
+std::optional<std::string> Variable(const char* name) {
+  auto value = GetEnvironment(name);
+  if (value && value->empty()) value.reset();
+  return value;
 }
 
 std::string LocaleText(LCTYPE type) {
@@ -51,14 +54,14 @@ LocalePictures UserLocalePictures() {
   Take(result.names.am, LOCALE_S1159);
   Take(result.names.pm, LOCALE_S2359);
 
-  if (const char* picture = Variable("RQX340_SHORTDATE")) {
-    result.short_date = SanitizeUtf8(picture);
+  if (const auto picture = Variable("RQX340_SHORTDATE")) {
+    result.short_date = SanitizeUtf8(*picture);
   } else {
     result.short_date = LocaleText(LOCALE_SSHORTDATE);
     if (result.short_date.empty()) result.short_date = "M/d/yyyy";
   }
-  if (const char* picture = Variable("RQX340_TIMEFORMAT")) {
-    result.time_format = SanitizeUtf8(picture);
+  if (const auto picture = Variable("RQX340_TIMEFORMAT")) {
+    result.time_format = SanitizeUtf8(*picture);
   } else {
     result.time_format = LocaleText(LOCALE_STIMEFORMAT);
     if (result.time_format.empty()) result.time_format = "h:mm:ss tt";

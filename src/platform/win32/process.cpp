@@ -9,6 +9,7 @@
 #include <thread>
 #include <utility>
 
+#include "platform/code_page.h"
 #include "platform/win32/win32_util.h"
 
 namespace rqx340 {
@@ -131,12 +132,49 @@ Result<std::string> ExecutableDirectory(std::string_view path) {
   return full.substr(0, slash + 1);
 }
 
+Result<std::string> HostExecutableDirectory(std::string_view path) {
+  if (path.empty()) return Failure("no executable given");
+  const std::wstring name = win32::Wide(path);
+  std::wstring found(MAX_PATH, L'\0');
+  DWORD length = 0;
+  for (;;) {
+    if (name.find_first_of(L"\\/:") != std::wstring::npos) {
+      // A name with a folder is not searched for: only made full.
+      length = GetFullPathNameW(name.c_str(), static_cast<DWORD>(found.size()), found.data(),
+                                nullptr);
+    } else {
+      length = SearchPathW(nullptr, name.c_str(), L".exe", static_cast<DWORD>(found.size()),
+                           found.data(), nullptr);
+    }
+    if (length == 0) return Failure(win32::LastErrorText());
+    if (length < found.size()) break;
+    if (length > 32768) return Failure(std::string(path) + ": the path is too long");
+    found.resize(length + 1);
+  }
+  found.resize(length);
+  if (GetFileAttributesW(found.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    return Failure(win32::LastErrorText());
+  }
+  const auto slash = found.find_last_of(L"\\/");
+  if (slash == std::wstring::npos) return Failure(std::string(path) + " is not a file");
+  std::wstring directory = found.substr(0, slash + 1);
+  if (const DWORD size = GetLongPathNameW(directory.c_str(), nullptr, 0); size != 0) {
+    std::wstring long_form(size, L'\0');
+    const DWORD got = GetLongPathNameW(directory.c_str(), long_form.data(), size);
+    if (got != 0 && got < size) directory = long_form.substr(0, got);
+  }
+  return ToAnsi(win32::Utf8(directory));
+}
+
 int CurrentProcessId() { return static_cast<int>(GetCurrentProcessId()); }
 
 void ExitProcessNow(int code) {
   TerminateProcess(GetCurrentProcess(), static_cast<UINT>(code));
   ExitProcess(static_cast<UINT>(code));  // not reached
 }
+
+// The dialog program needs Qt, which the Windows build does not have yet.
+bool DialogLaunchSupported() { return false; }
 
 Result<ChildProcess> ChildProcess::Spawn(const std::string& program,
                                          const std::vector<std::string>& arguments,
