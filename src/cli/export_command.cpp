@@ -12,6 +12,7 @@
 #include "import/export_files.h"
 #include "measurement/json_reader.h"
 #include "platform/interrupt.h"
+#include "platform/path_text.h"
 
 namespace rqx340::cli {
 namespace {
@@ -52,17 +53,12 @@ int Failure(const std::string& message) {
   return 1;
 }
 
-std::string FileName(std::string_view path) {
-  const std::size_t slash = path.rfind('/');
-  return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
-}
-
 class ExportConsole final : public ConvertObserver {
  public:
   ExportConsole(const std::string& in, TerminalProgress& progress)
       : m_in(in), m_progress(progress) {}
 
-  void Reading() override { m_progress.SetLabel("Reading " + FileName(m_in)); }
+  void Reading() override { m_progress.SetLabel("Reading " + std::string(FileNameOf(m_in))); }
   void NotValidJson(std::size_t offset, rapidjson::ParseErrorCode error) override {
     m_progress.Interrupt([&] {
       std::fprintf(stderr,
@@ -72,7 +68,7 @@ class ExportConsole final : public ConvertObserver {
                    std::string(DescribeParseError(error)).c_str());
     });
   }
-  void Converting() override { m_progress.SetLabel("Writing " + FileName(m_in)); }
+  void Converting() override { m_progress.SetLabel("Writing " + std::string(FileNameOf(m_in))); }
 
  private:
   const std::string& m_in;
@@ -117,7 +113,7 @@ int RunExport(Arguments args) {
     ExportConsole console(in, progress);
     result = ExportCsv(in, out, progress, pump, console);
   } else {
-    progress.SetLabel("Writing " + FileName(out));
+    progress.SetLabel("Writing " + std::string(FileNameOf(out)));
     result = ExportWav(in, out, progress, pump);
   }
   switch (result.status) {

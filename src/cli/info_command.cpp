@@ -20,6 +20,7 @@
 #include "platform/code_page.h"
 #include "platform/input_file.h"
 #include "platform/interrupt.h"
+#include "platform/path_text.h"
 
 namespace rqx340::cli {
 namespace {
@@ -59,11 +60,6 @@ int UsageError(const std::string& message) {
   return 2;
 }
 
-std::string FileName(std::string_view path) {
-  const std::size_t slash = path.rfind('/');
-  return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
-}
-
 struct FileInfo {
   std::string path;
   MeasurementNumbers numbers;
@@ -85,7 +81,7 @@ ReadStatus ReadInfo(const std::string& path, std::optional<double> hours,
     });
     return ReadStatus::kFailed;
   }
-  progress.SetLabel("Reading " + FileName(path));
+  progress.SetLabel("Reading " + std::string(FileNameOf(path)));
   progress.SetPos(0);
   progress.SetStep(1);
   progress.SetRange(0, static_cast<std::int32_t>(file->Size() >> 16));

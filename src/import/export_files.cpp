@@ -16,6 +16,7 @@
 #include "measurement/folder_scan.h"
 #include "measurement/json_reader.h"
 #include "platform/input_file.h"
+#include "platform/path_text.h"
 #include "platform/replacement_file.h"
 
 namespace rqx340 {
@@ -73,11 +74,6 @@ ExportResult Refused(ExportStatus status, std::string error) {
   result.status = status;
   result.error = std::move(error);
   return result;
-}
-
-std::string FileNameOf(std::string_view path) {
-  const std::size_t slash = path.rfind('/');
-  return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
 
 // What convert refuses is refused here, so the rows times the values are
@@ -169,13 +165,13 @@ ExportResult ExportCsv(const std::string& in, const std::string& out, ProgressSi
   if (content.parse.IsError()) observer.NotValidJson(content.parse.Offset(), content.parse.Code());
   observer.Converting();
   ExportResult result =
-      WriteCsvFile(content.document, content.rows, FileNameOf(in), out, progress, pump);
+      WriteCsvFile(content.document, content.rows, std::string(FileNameOf(in)), out, progress, pump);
   progress.Hide();
   return result;
 }
 
 std::string RawDataFileOf(const std::string& in) {
-  const std::size_t slash = in.rfind('/');
+  const std::size_t slash = LastSeparator(in);
   const std::string folder = slash == std::string::npos ? std::string() : in.substr(0, slash + 1);
   const std::string name = slash == std::string::npos ? in : in.substr(slash + 1);
   CRQX340Json record;

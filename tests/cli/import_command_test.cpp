@@ -14,6 +14,7 @@
 #include "support/raw_samples.h"
 #include "support/run_program.h"
 #include "support/session.h"
+#include "support/system.h"
 
 namespace rqx340 {
 namespace {
@@ -343,6 +344,7 @@ TEST_F(ImportCommandTest, ARawSignalThatDoesNotArriveWholeIsReported) {
 // their control characters shown, so they cannot fake a line or retitle the
 // terminal.
 TEST_F(ImportCommandTest, MessagesShowControlCharacters) {
+  RQX340_POSIX_ONLY("control characters in file names");
   Generate({"--count", "1", "--rows", "3"});
   const std::string name = "M\x1b]0;owned\x07\x7f.rqx2";
   fs::rename(m_folder / "M0001.rqx2", m_folder / name);
@@ -368,7 +370,8 @@ TEST_F(ImportCommandTest, EachHostKeepsItsSlotsAndImportReachesTheOneNamed) {
       "rqx340",
       {"import", "--host", Hex(other.Window()), "--folder", m_folder.string(), "M0002.rqx2"}, kEnv);
   EXPECT_EQ(to_other.exit_code, 0) << to_other.err;
-  EXPECT_EQ(other.Stop(), 0);
+  // Windows cannot ask a process to end: it is ended, with 143.
+  EXPECT_EQ(other.Stop(), test::kPosix ? 0 : 143);
   // The first host is untouched by the second's end and still takes imports.
   const ProgramResult to_first = Import({"M0001.rqx2"});
   EXPECT_EQ(to_first.exit_code, 0) << to_first.err;
@@ -397,6 +400,9 @@ TEST_F(ImportCommandTest, ASecondRunWaitsForTheTransferLock) {
       "rqx340 import: another import of this session is running; waiting for it to end";
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
+    // A Ctrl-C reaches only a process of this console, and the test's child has
+    // none of its own on Windows.
+    if (c.release == Release::kInterrupt && !test::kPosix) continue;
     fs::remove_all(m_inbox);
     fs::remove(m_log);
     StartHost();

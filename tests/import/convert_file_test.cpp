@@ -159,7 +159,7 @@ TEST(ImportItemForFileTest, NameAndSizeFromTheFileSystemTheRestFromTheHead) {
   const fs::path usual = DataFile("scan/usual_head.rqx2");
   const auto item = ImportItemForFile(usual.parent_path().string(), "usual_head.rqx2");
   ASSERT_TRUE(item);
-  EXPECT_EQ(item->folder, usual.parent_path().string() + "/");
+  EXPECT_EQ(item->folder, (usual.parent_path() / "").string());
   EXPECT_EQ(item->record.m_strName, "usual_head.rqx2");
   EXPECT_EQ(item->record.m_nSize, fs::file_size(usual));
   CRQX340Json expected;

@@ -152,7 +152,7 @@ TEST(ExportWav, HeaderAndSamplesAsStored) {
   const RawCase c("1", samples + "xyz");  // a partial sample at the end
   const auto result = c.Run();
   ASSERT_EQ(result.status, ExportStatus::kWritten) << result.error;
-  EXPECT_EQ(result.rawPath, (c.dir.Path() / "data/M1.raw").string());
+  EXPECT_EQ(result.rawPath, (c.dir.Path() / "data" / "M1.raw").string());
   const std::string wav = ReadFileBytes(c.out);
   ASSERT_EQ(wav.size(), kWavHeaderSize + 24);
   const std::string expected_header(
