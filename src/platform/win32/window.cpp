@@ -63,20 +63,25 @@ struct MessageEndpoint::State {
   std::mutex mutex;
   std::condition_variable arrived;
   std::deque<Pending> queue;
+  bool stopping = false;  // guarded by mutex
   std::mutex callback_mutex;
   std::function<void()> arrival_callback;
   std::thread thread;
   HWND window = nullptr;
   DWORD thread_id = 0;
 
-  void Queue(Pending pending) {
+  // False, and the message dropped, once the endpoint is going: a sender must
+  // not wait for an owner that will never look again.
+  bool Queue(Pending pending) {
     {
       std::lock_guard lock(mutex);
+      if (stopping) return false;
       queue.push_back(std::move(pending));
     }
     arrived.notify_all();
     std::lock_guard lock(callback_mutex);
     if (arrival_callback) arrival_callback();
+    return true;
   }
 
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -107,7 +112,7 @@ struct MessageEndpoint::State {
     HANDLE write_end = nullptr;
     if (CreatePipe(&read_end, &write_end, nullptr, 0) == 0) return kSendFailed;
     UniqueNativeHandle reader = win32::OwnHandle(read_end);
-    state->Queue({incoming, win32::OwnHandle(write_end)});
+    if (!state->Queue({incoming, win32::OwnHandle(write_end)})) return kSendFailed;
     std::uint32_t result = kSendFailed;
     DWORD got = 0;
     if (ReadFile(win32::HandleOf(reader), &result, sizeof result, &got, nullptr) == 0 ||
@@ -139,9 +144,11 @@ struct MessageEndpoint::State {
 
   void Stop() {
     if (!thread.joinable()) return;
-    // Queued sends answer kSendFailed as their write ends close.
+    // Queued sends answer kSendFailed as their write ends close, and sends that
+    // arrive from now on are answered so at once.
     {
       std::lock_guard lock(mutex);
+      stopping = true;
       queue.clear();
     }
     PostMessageW(window, kQuitMessage, 0, 0);
