@@ -2,7 +2,10 @@
 // calls: the tables come from the system's half (posix/code_page.cpp).
 #include "platform/code_page.h"
 
+#include <cerrno>
 #include <cstdlib>
+
+#include "platform/environment.h"
 
 namespace rqx340 {
 
@@ -107,6 +110,22 @@ std::string SanitizeUtf8(std::string_view text) {
     i += length;
   }
   return out;
+}
+
+const Result<CodePage>& AnsiCodePageSetting() {
+  static const Result<CodePage> setting = []() -> Result<CodePage> {
+    const auto value = GetEnvironment("RQX340_ANSI_CODEPAGE");
+    if (!value || value->empty()) return SystemAnsiCodePage();
+    char* end = nullptr;
+    errno = 0;
+    const long number = std::strtol(value->c_str(), &end, 10);
+    if (errno == 0 && *end == '\0' && number > 0 && number < 100000) {
+      if (auto page = CodePage::Open(static_cast<int>(number))) return page;
+    }
+    return Failure("RQX340_ANSI_CODEPAGE=" + *value +
+                   " is not a single-byte code page this system knows");
+  }();
+  return setting;
 }
 
 const CodePage& AnsiCodePage() {

@@ -40,8 +40,13 @@ class CodePage {
   std::shared_ptr<const std::array<std::uint16_t, 0x10000>> m_fromUnicode;
 };
 
+// The system's own ANSI code page, the one in force when RQX340_ANSI_CODEPAGE
+// is unset: 1252 on POSIX, the system's (GetACP) on Windows. Fails, saying why
+// for the user, when it is not usable.
+Result<CodePage> SystemAnsiCodePage();
+
 // The host's ANSI code page: RQX340_ANSI_CODEPAGE (an empty value counts as
-// unset) or else 1252. Read once; fails, saying why for the user, when the
+// unset) or else the system's. Read once; fails, saying why for the user, when the
 // variable names an unusable code page.
 const Result<CodePage>& AnsiCodePageSetting();
 

@@ -339,5 +339,24 @@ TEST(ListCommandTest, ExitCodesAndMessages) {
   EXPECT_EQ(help.err, "");
 }
 
+// The host's code page is checked before any command runs: a value that names
+// no single-byte code page stops the program; an empty one counts as unset.
+TEST(ListCommandTest, TheAnsiCodePageSettingIsCheckedFirst) {
+  TempDir dir;
+  const struct {
+    const char* value;
+    int exit_code;
+  } cases[] = {{"", 0}, {"1250", 0}, {"932", 2}, {"abc", 2}, {"1252x", 2}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.value);
+    const ProgramResult result = RunProgram(
+        "rqx340", {"list", dir.Path().string()}, {std::string("RQX340_ANSI_CODEPAGE=") + c.value});
+    EXPECT_EQ(result.exit_code, c.exit_code) << result.err;
+    EXPECT_EQ(result.err, c.exit_code == 0 ? "" :
+                          std::string("rqx340: RQX340_ANSI_CODEPAGE=") + c.value +
+                              " is not a single-byte code page this system knows\n");
+  }
+}
+
 }  // namespace
 }  // namespace rqx340

@@ -6,7 +6,6 @@
 #include <iconv.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 
 namespace rqx340 {
@@ -78,24 +77,10 @@ Result<CodePage> CodePage::Open(int number) {
   return page;
 }
 
-const Result<CodePage>& AnsiCodePageSetting() {
-  static const Result<CodePage> setting = []() -> Result<CodePage> {
-    const char* value = std::getenv("RQX340_ANSI_CODEPAGE");
-    if (value == nullptr || *value == '\0') {
-      auto page = CodePage::Open(1252);
-      if (!page) return Failure("the system's iconv does not know code page 1252");
-      return page;
-    }
-    char* end = nullptr;
-    errno = 0;
-    const long number = std::strtol(value, &end, 10);
-    if (errno == 0 && *end == '\0' && number > 0 && number < 100000) {
-      if (auto page = CodePage::Open(static_cast<int>(number))) return page;
-    }
-    return Failure(std::string("RQX340_ANSI_CODEPAGE=") + value +
-                   " is not a single-byte code page this system knows");
-  }();
-  return setting;
+Result<CodePage> SystemAnsiCodePage() {
+  auto page = CodePage::Open(1252);
+  if (!page) return Failure("the system's iconv does not know code page 1252");
+  return page;
 }
 
 }  // namespace rqx340

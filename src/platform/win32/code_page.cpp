@@ -5,9 +5,6 @@
 // names another. Double-byte code pages are refused with a clear error.
 #include "platform/code_page.h"
 
-#include <cerrno>
-#include <cstdlib>
-
 #include "platform/win32/win32_util.h"
 
 namespace rqx340 {
@@ -50,28 +47,14 @@ Result<CodePage> CodePage::Open(int number) {
   return page;
 }
 
-const Result<CodePage>& AnsiCodePageSetting() {
-  static const Result<CodePage> setting = []() -> Result<CodePage> {
-    const char* value = std::getenv("RQX340_ANSI_CODEPAGE");
-    if (value == nullptr || *value == '\0') {
-      const auto number = static_cast<int>(GetACP());
-      auto page = CodePage::Open(number);
-      if (!page) {
-        return Failure("the system's ANSI code page " + std::to_string(number) +
-                       " is not a single-byte code page; set RQX340_ANSI_CODEPAGE to one");
-      }
-      return page;
-    }
-    char* end = nullptr;
-    errno = 0;
-    const long number = std::strtol(value, &end, 10);
-    if (errno == 0 && *end == '\0' && number > 0 && number < 100000) {
-      if (auto page = CodePage::Open(static_cast<int>(number))) return page;
-    }
-    return Failure(std::string("RQX340_ANSI_CODEPAGE=") + value +
-                   " is not a single-byte code page this system knows");
-  }();
-  return setting;
+Result<CodePage> SystemAnsiCodePage() {
+  const auto number = static_cast<int>(GetACP());
+  auto page = CodePage::Open(number);
+  if (!page) {
+    return Failure("the system's ANSI code page " + std::to_string(number) +
+                   " is not a single-byte code page; set RQX340_ANSI_CODEPAGE to one");
+  }
+  return page;
 }
 
 }  // namespace rqx340
