@@ -25,11 +25,6 @@ namespace {
 constexpr wchar_t kClassName[] = L"rqx340.MessageEndpoint";
 // Asks the window thread to end; private to this file.
 constexpr UINT kQuitMessage = WM_APP + 0x3A0;
-// Sent by Peek: moves what was posted before it into the queue.
-constexpr UINT kFlushMessage = WM_APP + 0x3A1;
-// A window thread that waits for its owner's reply to a sent message cannot
-// flush; Peek waits this long for it, then looks at the queue as it is.
-constexpr UINT kFlushTimeoutMs = 100;
 
 HWND WindowOf(WindowHandle handle) {
   return static_cast<HWND>(LongToHandle(static_cast<LONG>(handle)));
@@ -86,19 +81,6 @@ struct MessageEndpoint::State {
 
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     auto* state = reinterpret_cast<State*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (state != nullptr && message == kFlushMessage) {
-      // A sent message is handled before anything posted, so every message
-      // posted before this flush is still in the thread's queue.
-      MSG posted{};
-      while (PeekMessageW(&posted, window, 0, 0, PM_REMOVE | PM_QS_POSTMESSAGE) != 0) {
-        if (posted.message == kQuitMessage) {
-          PostMessageW(window, kQuitMessage, 0, 0);
-          break;
-        }
-        DispatchMessageW(&posted);
-      }
-      return 0;
-    }
     if (state == nullptr || message < WM_USER || message == kQuitMessage) {
       return DefWindowProcW(window, message, wparam, lparam);
     }
@@ -210,11 +192,9 @@ Result<std::unique_ptr<MessageEndpoint>> MessageEndpoint::CreateWithHandle(const
 
 WindowHandle MessageEndpoint::Handle() const { return HandleOfWindow(m_state->window); }
 
-// A message posted to the window waits in its thread's queue until that thread
-// takes it; a flush makes "posted, then peeked" find it, as on POSIX.
+// Called once per row while converting: no system call here. A posted message
+// is found once the window thread has taken it from the system's queue.
 std::optional<IncomingMessage> MessageEndpoint::Peek() {
-  DWORD_PTR ignored = 0;
-  SendMessageTimeoutW(m_state->window, kFlushMessage, 0, 0, SMTO_NORMAL, kFlushTimeoutMs, &ignored);
   std::lock_guard lock(m_state->mutex);
   if (m_state->queue.empty()) return std::nullopt;
   State::Pending pending = std::move(m_state->queue.front());
