@@ -13,4 +13,8 @@ std::int64_t DaysFromCivil(std::int64_t year, unsigned month, unsigned day);
 // The broken-down fields read as if they were UTC: seconds since 1970-01-01.
 std::int64_t FieldsAsUtcSeconds(const std::tm& fields);
 
+// The UTC breakdown of `time`, as gmtime_r gives it (tm_isdst 0). False, and
+// `tm` left alone, where tm_year cannot hold the year.
+bool BreakDownUtc(std::int64_t time, std::tm& tm);
+
 }  // namespace rqx340
