@@ -15,10 +15,6 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
-#include <condition_variable>
-#include <cstdio>
-#include <deque>
-#include <mutex>
 #include <random>
 #include <system_error>
 #include <thread>
@@ -26,6 +22,7 @@
 
 #include "base/byte_order.h"
 #include "platform/posix/posix_util.h"
+#include "platform/window_impl.h"
 
 namespace rqx340 {
 
@@ -170,12 +167,6 @@ WindowHandle RandomHandle(std::mt19937& random) {
 
 }  // namespace
 
-std::string WindowEndpointName(WindowHandle window) {
-  char name[16];
-  std::snprintf(name, sizeof name, "wnd-%08X", static_cast<unsigned>(window));
-  return name;
-}
-
 // ---------------------------------------------------------------------------
 // IncomingMessage
 
@@ -189,11 +180,6 @@ void IncomingMessage::Reply(std::uint32_t result) {
 // MessageEndpoint
 
 struct MessageEndpoint::State {
-  struct Pending {
-    WindowMessage message;
-    UniqueFd reply;  // none for a posted message
-  };
-
   explicit State(SessionDir session) : dir(std::move(session)) {}
 
   // Binds the endpoint of `candidate`. nullopt when a live window already has
@@ -213,7 +199,6 @@ struct MessageEndpoint::State {
   bool ReadFrom(Peer& peer);
   void Dispatch(UniqueFd connection, std::span<const std::byte> request);
   void Accept(std::vector<Peer>& peers, Clock::time_point& paused_until);
-  std::size_t QueuedSenders();
   void Stop();
 
   SessionDir dir;
@@ -223,21 +208,10 @@ struct MessageEndpoint::State {
   UniqueFd listener;
   UniqueFd wake;
   std::thread thread;
-
-  std::mutex mutex;
-  std::condition_variable arrived;
-  std::deque<Pending> queue;
-
-  // Held while the callback runs, so replacing it waits for a running call.
-  std::mutex callback_mutex;
-  std::function<void()> arrival_callback;
-
-  void NotifyArrival() {
-    arrived.notify_all();
-    std::lock_guard lock(callback_mutex);
-    if (arrival_callback) arrival_callback();
-  }
+  MessageQueue queue{kMaxQueued};
 };
+
+MessageQueue& sys::QueueOf(MessageEndpoint::State& state) { return state.queue; }
 
 std::optional<std::string> MessageEndpoint::State::Bind(WindowHandle candidate, bool& in_use) {
   in_use = false;
@@ -334,7 +308,7 @@ void MessageEndpoint::State::Accept(std::vector<Peer>& peers, Clock::time_point&
       return;  // EAGAIN: every waiting connection is taken
     }
     if (!SameUserPeer(FdOf(connection))) continue;
-    if (peers.size() + QueuedSenders() >= kMaxConnections) {
+    if (peers.size() + queue.QueuedSenders() >= kMaxConnections) {
       if (peers.empty()) continue;  // every place holds a sender: the newcomer goes
       peers.erase(peers.begin());
     }
@@ -344,12 +318,6 @@ void MessageEndpoint::State::Accept(std::vector<Peer>& peers, Clock::time_point&
     // A request that is already there is served at once.
     if (ReadFrom(peer)) peers.push_back(std::move(peer));
   }
-}
-
-std::size_t MessageEndpoint::State::QueuedSenders() {
-  std::lock_guard lock(mutex);
-  return static_cast<std::size_t>(std::count_if(
-      queue.begin(), queue.end(), [](const Pending& pending) { return pending.reply.Valid(); }));
 }
 
 bool MessageEndpoint::State::ReadFrom(Peer& peer) {
@@ -378,29 +346,16 @@ void MessageEndpoint::State::Dispatch(UniqueFd connection, std::span<const std::
       WriteReply(FdOf(connection), 0);
       return;
     case kPost: {
-      bool queued = false;
-      {
-        std::lock_guard lock(mutex);
-        if (queue.size() < kMaxQueued) {
-          queue.push_back({message, UniqueFd()});
-          queued = true;
-        }
-      }
+      const bool queued = queue.Push(message, UniqueFd());
       // The reply goes first: the callback may take a while to wake its owner.
       WriteReply(FdOf(connection), queued ? 1 : 0);
-      if (queued) NotifyArrival();
+      if (queued) queue.NotifyArrival();
       return;
     }
-    case kSend: {
-      {
-        std::lock_guard lock(mutex);
-        // A full queue drops the connection: the sender sees a failure.
-        if (queue.size() >= kMaxQueued) return;
-        queue.push_back({message, std::move(connection)});
-      }
-      NotifyArrival();
+    case kSend:
+      // A full queue drops the connection: the sender sees a failure.
+      if (queue.Push(message, std::move(connection))) queue.NotifyArrival();
       return;
-    }
     default:
       return;
   }
@@ -489,42 +444,8 @@ Result<std::unique_ptr<MessageEndpoint>> MessageEndpoint::CreateWithHandle(const
 
 WindowHandle MessageEndpoint::Handle() const { return m_state->handle; }
 
-// Never a timed wait: the import pumps once per row, and even a wait of 0 ms
-// sleeps for the timer slack.
-std::optional<IncomingMessage> MessageEndpoint::Peek() {
-  std::lock_guard lock(m_state->mutex);
-  if (m_state->queue.empty()) return std::nullopt;
-  State::Pending pending = std::move(m_state->queue.front());
-  m_state->queue.pop_front();
-  return IncomingMessage(pending.message, std::move(pending.reply));
-}
-
-std::optional<IncomingMessage> MessageEndpoint::Wait(int timeout_ms) {
-  std::unique_lock lock(m_state->mutex);
-  const auto has_message = [this] { return !m_state->queue.empty(); };
-  if (timeout_ms < 0) {
-    m_state->arrived.wait(lock, has_message);
-  } else if (!m_state->arrived.wait_for(lock, std::chrono::milliseconds(timeout_ms), has_message)) {
-    return std::nullopt;
-  }
-  State::Pending pending = std::move(m_state->queue.front());
-  m_state->queue.pop_front();
-  return IncomingMessage(pending.message, std::move(pending.reply));
-}
-
-void MessageEndpoint::SetArrivalCallback(std::function<void()> arrived) {
-  std::lock_guard lock(m_state->callback_mutex);
-  m_state->arrival_callback = std::move(arrived);
-}
-
 // ---------------------------------------------------------------------------
 // SessionMessenger
-
-Result<std::unique_ptr<SessionMessenger>> SessionMessenger::Open(const SessionDir& dir) {
-  auto session = dir.Duplicate();
-  if (!session) return Failure(session.ErrorText());
-  return std::unique_ptr<SessionMessenger>(new SessionMessenger(std::move(*session)));
-}
 
 bool SessionMessenger::IsWindow(WindowHandle window) {
   const auto deadline = Clock::now() + std::chrono::milliseconds(kAnswerTimeoutMs);

@@ -8,15 +8,11 @@
 // with sign extension, as the system defines it.
 #include "platform/window.h"
 
-#include <condition_variable>
-#include <cstdio>
-#include <deque>
-#include <functional>
 #include <future>
-#include <mutex>
 #include <thread>
 
 #include "platform/win32/win32_util.h"
+#include "platform/window_impl.h"
 
 namespace rqx340 {
 
@@ -30,17 +26,9 @@ HWND WindowOf(WindowHandle handle) {
   return static_cast<HWND>(LongToHandle(static_cast<LONG>(handle)));
 }
 
-WindowHandle HandleOfWindow(HWND window) {
-  return static_cast<WindowHandle>(HandleToLong(window));
-}
+WindowHandle HandleOfWindow(HWND window) { return static_cast<WindowHandle>(HandleToLong(window)); }
 
 }  // namespace
-
-std::string WindowEndpointName(WindowHandle window) {
-  char name[16];
-  std::snprintf(name, sizeof name, "wnd-%08X", static_cast<unsigned>(window));
-  return name;
-}
 
 void IncomingMessage::Reply(std::uint32_t result) {
   if (!m_reply.Valid()) return;
@@ -50,32 +38,15 @@ void IncomingMessage::Reply(std::uint32_t result) {
 }
 
 struct MessageEndpoint::State {
-  struct Pending {
-    WindowMessage message;
-    UniqueNativeHandle reply;  // none for a posted message
-  };
-
-  std::mutex mutex;
-  std::condition_variable arrived;
-  std::deque<Pending> queue;
-  bool stopping = false;  // guarded by mutex
-  std::mutex callback_mutex;
-  std::function<void()> arrival_callback;
+  MessageQueue queue;
   std::thread thread;
   HWND window = nullptr;
   DWORD thread_id = 0;
 
-  // False, and the message dropped, once the endpoint is going: a sender must
-  // not wait for an owner that will never look again.
-  bool Queue(Pending pending) {
-    {
-      std::lock_guard lock(mutex);
-      if (stopping) return false;
-      queue.push_back(std::move(pending));
-    }
-    arrived.notify_all();
-    std::lock_guard lock(callback_mutex);
-    if (arrival_callback) arrival_callback();
+  // False, and the message dropped, once the endpoint is going.
+  bool Queue(const WindowMessage& message, UniqueNativeHandle reply) {
+    if (!queue.Push(message, std::move(reply))) return false;
+    queue.NotifyArrival();
     return true;
   }
 
@@ -87,14 +58,14 @@ struct MessageEndpoint::State {
     const WindowMessage incoming{message, static_cast<std::uint32_t>(wparam),
                                  static_cast<std::int32_t>(lparam)};
     if (!InSendMessage()) {
-      state->Queue({incoming, {}});
+      state->Queue(incoming, {});
       return 0;
     }
     HANDLE read_end = nullptr;
     HANDLE write_end = nullptr;
     if (CreatePipe(&read_end, &write_end, nullptr, 0) == 0) return kSendFailed;
     UniqueNativeHandle reader = win32::OwnHandle(read_end);
-    if (!state->Queue({incoming, win32::OwnHandle(write_end)})) return kSendFailed;
+    if (!state->Queue(incoming, win32::OwnHandle(write_end))) return kSendFailed;
     std::uint32_t result = kSendFailed;
     DWORD got = 0;
     if (ReadFile(win32::HandleOf(reader), &result, sizeof result, &got, nullptr) == 0 ||
@@ -128,11 +99,7 @@ struct MessageEndpoint::State {
     if (!thread.joinable()) return;
     // Queued sends answer kSendFailed as their write ends close, and sends that
     // arrive from now on are answered so at once.
-    {
-      std::lock_guard lock(mutex);
-      stopping = true;
-      queue.clear();
-    }
+    queue.Close();
     PostMessageW(window, kQuitMessage, 0, 0);
     // A send whose message the owner still holds keeps the thread in ReadFile.
     HANDLE native = OpenThread(THREAD_TERMINATE, FALSE, thread_id);
@@ -143,6 +110,8 @@ struct MessageEndpoint::State {
     thread.join();
   }
 };
+
+MessageQueue& sys::QueueOf(MessageEndpoint::State& state) { return state.queue; }
 
 MessageEndpoint::MessageEndpoint(std::unique_ptr<State> state) : m_state(std::move(state)) {}
 
@@ -159,7 +128,8 @@ Result<std::unique_ptr<MessageEndpoint>> MessageEndpoint::Create(const SessionDi
     window_class.lpszClassName = kClassName;
     return RegisterClassExW(&window_class);
   }();
-  if (registered == 0) return Failure("cannot register the window class: " + win32::LastErrorText());
+  if (registered == 0)
+    return Failure("cannot register the window class: " + win32::LastErrorText());
   auto state = std::make_unique<State>();
   std::promise<std::string> started;
   auto result = started.get_future();
@@ -180,7 +150,8 @@ Result<std::unique_ptr<MessageEndpoint>> MessageEndpoint::Create(const SessionDi
 Result<std::unique_ptr<MessageEndpoint>> MessageEndpoint::CreateWithHandle(const SessionDir& dir,
                                                                            WindowHandle handle) {
   if (handle == 0) return Failure("0 is not a window handle");
-  if (::IsWindow(WindowOf(handle))) return Failure("window " + WindowEndpointName(handle) + " is alive");
+  if (::IsWindow(WindowOf(handle)))
+    return Failure("window " + WindowEndpointName(handle) + " is alive");
   auto endpoint = Create(dir);
   if (!endpoint) return endpoint;
   if ((*endpoint)->Handle() != handle) {
@@ -191,40 +162,6 @@ Result<std::unique_ptr<MessageEndpoint>> MessageEndpoint::CreateWithHandle(const
 }
 
 WindowHandle MessageEndpoint::Handle() const { return HandleOfWindow(m_state->window); }
-
-// Called once per row while converting: no system call here. A posted message
-// is found once the window thread has taken it from the system's queue.
-std::optional<IncomingMessage> MessageEndpoint::Peek() {
-  std::lock_guard lock(m_state->mutex);
-  if (m_state->queue.empty()) return std::nullopt;
-  State::Pending pending = std::move(m_state->queue.front());
-  m_state->queue.pop_front();
-  return IncomingMessage(pending.message, std::move(pending.reply));
-}
-
-std::optional<IncomingMessage> MessageEndpoint::Wait(int timeout_ms) {
-  std::unique_lock lock(m_state->mutex);
-  const auto has_message = [this] { return !m_state->queue.empty(); };
-  if (timeout_ms < 0) {
-    m_state->arrived.wait(lock, has_message);
-  } else if (!m_state->arrived.wait_for(lock, std::chrono::milliseconds(timeout_ms), has_message)) {
-    return std::nullopt;
-  }
-  State::Pending pending = std::move(m_state->queue.front());
-  m_state->queue.pop_front();
-  return IncomingMessage(pending.message, std::move(pending.reply));
-}
-
-void MessageEndpoint::SetArrivalCallback(std::function<void()> arrived) {
-  std::lock_guard lock(m_state->callback_mutex);
-  m_state->arrival_callback = std::move(arrived);
-}
-
-Result<std::unique_ptr<SessionMessenger>> SessionMessenger::Open(const SessionDir& dir) {
-  auto session = dir.Duplicate();
-  if (!session) return Failure(session.ErrorText());
-  return std::unique_ptr<SessionMessenger>(new SessionMessenger(std::move(*session)));
-}
 
 bool SessionMessenger::IsWindow(WindowHandle window) {
   return window != 0 && ::IsWindow(WindowOf(window)) != 0;
