@@ -59,20 +59,6 @@ Result<SharedMemory> SharedMemory::OpenExisting(const SessionDir& dir, std::stri
   return SharedMemory(std::move(*object), std::string(name));
 }
 
-Result<MappedView> SharedMemory::Map(std::size_t size) const {
-  if (!m_object.Valid() || size == 0) return Failure("nothing to map");
-  const auto current = Size();
-  if (!current) return Failure(current.ErrorText());
-  // Touching a page past the end of the file would raise SIGBUS.
-  if (*current < size) {
-    return Failure(m_strName + " holds " + std::to_string(*current) + " bytes, " +
-                   std::to_string(size) + " needed");
-  }
-  auto view = MappedView::Map(m_object.Get(), size);
-  if (!view) return Failure("cannot map " + m_strName + ": " + view.ErrorText());
-  return view;
-}
-
 Result<std::uint64_t> SharedMemory::Size() const {
   struct stat info {};
   if (!m_object.Valid() || fstat(posix::FdOf(m_object), &info) != 0) {

@@ -52,9 +52,9 @@ Result<SharedMemory> SharedMemory::OpenOrCreate(const SessionDir&, std::string_v
   const auto low = static_cast<DWORD>(size & 0xFFFFFFFFu);
   // Committed at creation: a full paging file is reported here, not when a
   // page is first touched.
-  UniqueNativeHandle object = win32::OwnHandle(CreateFileMappingW(
-      INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE | SEC_COMMIT, high, low,
-      win32::Wide(text).c_str()));
+  UniqueNativeHandle object = win32::OwnHandle(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr,
+                                                                  PAGE_READWRITE | SEC_COMMIT, high,
+                                                                  low, win32::Wide(text).c_str()));
   if (!object.Valid()) return Failure("cannot create " + text + ": " + win32::LastErrorText());
   return SharedMemory(std::move(object), text);
 }
@@ -62,23 +62,10 @@ Result<SharedMemory> SharedMemory::OpenOrCreate(const SessionDir&, std::string_v
 Result<SharedMemory> SharedMemory::OpenExisting(const SessionDir&, std::string_view name) {
   const std::string text(name);
   if (!IsMappingName(name)) return Failure("invalid shared memory name '" + text + "'");
-  UniqueNativeHandle object = win32::OwnHandle(
-      OpenFileMappingW(FILE_MAP_READ | FILE_MAP_WRITE | SECTION_QUERY, FALSE, win32::Wide(text).c_str()));
+  UniqueNativeHandle object = win32::OwnHandle(OpenFileMappingW(
+      FILE_MAP_READ | FILE_MAP_WRITE | SECTION_QUERY, FALSE, win32::Wide(text).c_str()));
   if (!object.Valid()) return Failure("cannot open " + text + ": " + win32::LastErrorText());
   return SharedMemory(std::move(object), text);
-}
-
-Result<MappedView> SharedMemory::Map(std::size_t size) const {
-  if (!m_object.Valid() || size == 0) return Failure("nothing to map");
-  const auto current = Size();
-  if (!current) return Failure(current.ErrorText());
-  if (*current < size) {
-    return Failure(m_strName + " holds " + std::to_string(*current) + " bytes, " +
-                   std::to_string(size) + " needed");
-  }
-  auto view = MappedView::Map(m_object.Get(), size);
-  if (!view) return Failure("cannot map " + m_strName + ": " + view.ErrorText());
-  return view;
 }
 
 Result<std::uint64_t> SharedMemory::Size() const {
