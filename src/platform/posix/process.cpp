@@ -14,6 +14,7 @@
 #include <set>
 
 #include "platform/posix/posix_util.h"
+#include "platform/process_impl.h"
 
 extern char** environ;
 
@@ -41,22 +42,6 @@ std::vector<std::string> ChildEnvironment(const SpawnOptions& options) {
     if (value) result.push_back(name + "=" + *value);
   }
   return result;
-}
-
-// Appends what the child wrote next to `pending`. At the end of its output (or
-// on an error) closes `pipe` and returns false.
-bool ReadChunk(UniqueNativeHandle& pipe, std::string& pending) {
-  char buffer[4096];
-  for (;;) {
-    const ssize_t got = read(posix::FdOf(pipe), buffer, sizeof buffer);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) {
-      pipe.Reset();
-      return false;
-    }
-    pending.append(buffer, static_cast<std::size_t>(got));
-    return true;
-  }
 }
 
 }  // namespace
@@ -93,27 +78,31 @@ void ExitProcessNow(int code) { _exit(code); }
 
 bool DialogLaunchSupported() { return true; }
 
-Result<ChildProcess> ChildProcess::Spawn(const std::string& program,
-                                         const std::vector<std::string>& arguments,
-                                         const SpawnOptions& options) {
-  const auto make_pipe = [](UniqueNativeHandle& read_end, UniqueNativeHandle& write_end) {
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0) return false;
-    read_end = posix::OwnFd(fds[0]);
-    write_end = posix::OwnFd(fds[1]);
-    return true;
-  };
-  UniqueNativeHandle out_read, out_write, in_read, in_write;
-  if ((options.capture_stdout && !make_pipe(out_read, out_write)) ||
-      (options.pipe_stdin && !make_pipe(in_read, in_write))) {
-    return Failure("cannot create a pipe: " + posix::ErrnoText(errno));
-  }
+const bool sys::kChildLinesEndInCrLf = false;
 
+// Both ends close on exec: the child's end reaches it through dup2, which
+// clears the flag on the copy.
+Status sys::CreateChildPipe(UniqueNativeHandle& read_end, UniqueNativeHandle& write_end, bool) {
+  int fds[2];
+  if (pipe2(fds, O_CLOEXEC) != 0) return Failure(posix::ErrnoText(errno));
+  read_end = posix::OwnFd(fds[0]);
+  write_end = posix::OwnFd(fds[1]);
+  return {};
+}
+
+Result<sys::StartedChild> sys::StartChild(const std::string& program,
+                                          const std::vector<std::string>& arguments,
+                                          const SpawnOptions& options, NativeHandle child_stdin,
+                                          NativeHandle child_stdout) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  if (out_write.Valid()) posix_spawn_file_actions_adddup2(&actions, posix::FdOf(out_write), 1);
+  if (child_stdout != kNoNativeHandle) {
+    posix_spawn_file_actions_adddup2(&actions, posix::FdOf(child_stdout), 1);
+  }
   if (options.merge_stderr) posix_spawn_file_actions_adddup2(&actions, 1, 2);
-  if (in_read.Valid()) posix_spawn_file_actions_adddup2(&actions, posix::FdOf(in_read), 0);
+  if (child_stdin != kNoNativeHandle) {
+    posix_spawn_file_actions_adddup2(&actions, posix::FdOf(child_stdin), 0);
+  }
 
   std::vector<std::string> argv_text;
   argv_text.push_back(program);
@@ -130,14 +119,8 @@ Result<ChildProcess> ChildProcess::Spawn(const std::string& program,
   const int result =
       posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
-  if (result != 0) return Failure("cannot start " + program + ": " + posix::ErrnoText(result));
-
-  ChildProcess child;
-  child.m_nId = pid;
-  child.m_running.Reset(posix::HandleOf(pid));
-  child.m_stdout = std::move(out_read);
-  child.m_stdin = std::move(in_write);
-  return child;
+  if (result != 0) return Failure(posix::ErrnoText(result));
+  return StartedChild{pid, posix::HandleOf(pid)};
 }
 
 void ChildProcess::RunningChildTraits::Close(const NativeHandle& child) noexcept {
@@ -147,41 +130,36 @@ void ChildProcess::RunningChildTraits::Close(const NativeHandle& child) noexcept
   }
 }
 
-std::optional<std::string> ChildProcess::ReadLine(int timeout_ms) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+bool sys::WaitForOutput(NativeHandle pipe,
+                        std::optional<std::chrono::steady_clock::time_point> deadline) {
   for (;;) {
-    if (const auto newline = m_strPending.find('\n'); newline != std::string::npos) {
-      std::string line = m_strPending.substr(0, newline);
-      m_strPending.erase(0, newline + 1);
-      return line;
-    }
-    if (!m_stdout.Valid()) return std::nullopt;
     int wait_ms = -1;
-    if (timeout_ms >= 0) {
+    if (deadline) {
       const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-          deadline - std::chrono::steady_clock::now());
-      if (left.count() <= 0) return std::nullopt;
+          *deadline - std::chrono::steady_clock::now());
+      if (left.count() <= 0) return false;
       wait_ms = static_cast<int>(left.count());
     }
-    pollfd entry{posix::FdOf(m_stdout), POLLIN, 0};
+    pollfd entry{posix::FdOf(pipe), POLLIN, 0};
     const int ready = poll(&entry, 1, wait_ms);
     if (ready < 0 && errno == EINTR) continue;
-    if (ready <= 0) return std::nullopt;
-    if (!ReadChunk(m_stdout, m_strPending)) {
-      // The last line needs no newline.
-      if (m_strPending.empty()) return std::nullopt;
-      return std::exchange(m_strPending, std::string());
+    return ready > 0;
+  }
+}
+
+bool sys::ReadChunk(UniqueNativeHandle& pipe, std::string& pending) {
+  char buffer[4096];
+  for (;;) {
+    const ssize_t got = read(posix::FdOf(pipe), buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      pipe.Reset();
+      return false;
     }
+    pending.append(buffer, static_cast<std::size_t>(got));
+    return true;
   }
 }
-
-std::string ChildProcess::ReadRest() {
-  while (m_stdout.Valid() && ReadChunk(m_stdout, m_strPending)) {
-  }
-  return std::exchange(m_strPending, std::string());
-}
-
-void ChildProcess::CloseStdin() { m_stdin.Reset(); }
 
 // Once waited for, the child is gone: its id must not be signalled again.
 std::optional<int> ChildProcess::TryWait() {

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "platform/code_page.h"
+#include "platform/process_impl.h"
 #include "platform/win32/win32_util.h"
 
 namespace rqx340 {
@@ -53,7 +54,8 @@ std::wstring Upper(std::wstring text) {
 std::wstring ChildEnvironment(const SpawnOptions& options) {
   std::vector<std::wstring> entries;
   std::vector<std::wstring> replaced;
-  for (const auto& [name, value] : options.environment) replaced.push_back(Upper(win32::Wide(name)));
+  for (const auto& [name, value] : options.environment)
+    replaced.push_back(Upper(win32::Wide(name)));
   if (wchar_t* block = GetEnvironmentStringsW()) {
     for (const wchar_t* entry = block; *entry != L'\0'; entry += std::wcslen(entry) + 1) {
       const std::wstring text(entry);
@@ -79,25 +81,13 @@ std::wstring ChildEnvironment(const SpawnOptions& options) {
   return result;
 }
 
-// Appends what the child wrote next to `pending`. At the end of its output (or
-// on an error) closes `pipe` and returns false.
-bool ReadChunk(UniqueNativeHandle& pipe, std::string& pending) {
-  char buffer[4096];
-  DWORD got = 0;
-  if (ReadFile(win32::HandleOf(pipe), buffer, sizeof buffer, &got, nullptr) == 0 || got == 0) {
-    pipe.Reset();
-    return false;
-  }
-  pending.append(buffer, got);
-  return true;
-}
-
 }  // namespace
 
 Result<std::string> RunningExecutablePath() {
   std::wstring buffer(MAX_PATH, L'\0');
   for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    const DWORD length =
+        GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
     if (length == 0) return Failure(win32::LastErrorText());
     if (length < buffer.size()) {
       buffer.resize(length);
@@ -110,11 +100,12 @@ Result<std::string> RunningExecutablePath() {
 
 Result<std::string> ExecutableDirectory(std::string_view path) {
   if (path.empty()) return Failure("no executable given");
-  UniqueNativeHandle file = win32::OwnHandle(
-      CreateFileW(win32::Wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  UniqueNativeHandle file = win32::OwnHandle(CreateFileW(
+      win32::Wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!file.Valid()) return Failure(win32::LastErrorText());
-  const DWORD size = GetFinalPathNameByHandleW(win32::HandleOf(file), nullptr, 0, FILE_NAME_NORMALIZED);
+  const DWORD size =
+      GetFinalPathNameByHandleW(win32::HandleOf(file), nullptr, 0, FILE_NAME_NORMALIZED);
   if (size == 0) return Failure(win32::LastErrorText());
   std::wstring buffer(size, L'\0');
   const DWORD length =
@@ -140,8 +131,8 @@ Result<std::string> HostExecutableDirectory(std::string_view path) {
   for (;;) {
     if (name.find_first_of(L"\\/:") != std::wstring::npos) {
       // A name with a folder is not searched for: only made full.
-      length = GetFullPathNameW(name.c_str(), static_cast<DWORD>(found.size()), found.data(),
-                                nullptr);
+      length =
+          GetFullPathNameW(name.c_str(), static_cast<DWORD>(found.size()), found.data(), nullptr);
     } else {
       length = SearchPathW(nullptr, name.c_str(), L".exe", static_cast<DWORD>(found.size()),
                            found.data(), nullptr);
@@ -176,27 +167,26 @@ void ExitProcessNow(int code) {
 // The dialog program needs Qt, which the Windows build does not have yet.
 bool DialogLaunchSupported() { return false; }
 
-Result<ChildProcess> ChildProcess::Spawn(const std::string& program,
-                                         const std::vector<std::string>& arguments,
-                                         const SpawnOptions& options) {
-  // Only the child's ends are inherited.
-  const auto make_pipe = [](UniqueNativeHandle& read_end, UniqueNativeHandle& write_end,
-                            bool child_reads) {
-    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    HANDLE read_handle = nullptr;
-    HANDLE write_handle = nullptr;
-    if (CreatePipe(&read_handle, &write_handle, &inherit, 0) == 0) return false;
-    read_end = win32::OwnHandle(read_handle);
-    write_end = win32::OwnHandle(write_handle);
-    SetHandleInformation(child_reads ? write_handle : read_handle, HANDLE_FLAG_INHERIT, 0);
-    return true;
-  };
-  UniqueNativeHandle out_read, out_write, in_read, in_write;
-  if ((options.capture_stdout && !make_pipe(out_read, out_write, false)) ||
-      (options.pipe_stdin && !make_pipe(in_read, in_write, true))) {
-    return Failure("cannot create a pipe: " + win32::LastErrorText());
-  }
+const bool sys::kChildLinesEndInCrLf = true;
 
+Status sys::CreateChildPipe(UniqueNativeHandle& read_end, UniqueNativeHandle& write_end,
+                            bool child_reads) {
+  SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  HANDLE read_handle = nullptr;
+  HANDLE write_handle = nullptr;
+  if (CreatePipe(&read_handle, &write_handle, &inherit, 0) == 0) {
+    return Failure(win32::LastErrorText());
+  }
+  read_end = win32::OwnHandle(read_handle);
+  write_end = win32::OwnHandle(write_handle);
+  SetHandleInformation(child_reads ? write_handle : read_handle, HANDLE_FLAG_INHERIT, 0);
+  return {};
+}
+
+Result<sys::StartedChild> sys::StartChild(const std::string& program,
+                                          const std::vector<std::string>& arguments,
+                                          const SpawnOptions& options, NativeHandle child_stdin,
+                                          NativeHandle child_stdout) {
   std::wstring line;
   AppendQuoted(line, win32::Wide(program));
   for (const auto& argument : arguments) {
@@ -214,26 +204,22 @@ Result<ChildProcess> ChildProcess::Spawn(const std::string& program,
     }
     return handle;
   };
-  startup.hStdInput =
-      in_read.Valid() ? win32::HandleOf(in_read) : inheritable(GetStdHandle(STD_INPUT_HANDLE));
-  startup.hStdOutput =
-      out_write.Valid() ? win32::HandleOf(out_write) : inheritable(GetStdHandle(STD_OUTPUT_HANDLE));
-  startup.hStdError = options.merge_stderr ? startup.hStdOutput
-                                           : inheritable(GetStdHandle(STD_ERROR_HANDLE));
+  startup.hStdInput = child_stdin != kNoNativeHandle ? win32::HandleOf(child_stdin)
+                                                     : inheritable(GetStdHandle(STD_INPUT_HANDLE));
+  startup.hStdOutput = child_stdout != kNoNativeHandle
+                           ? win32::HandleOf(child_stdout)
+                           : inheritable(GetStdHandle(STD_OUTPUT_HANDLE));
+  startup.hStdError =
+      options.merge_stderr ? startup.hStdOutput : inheritable(GetStdHandle(STD_ERROR_HANDLE));
   PROCESS_INFORMATION info{};
   if (CreateProcessW(win32::Wide(program).c_str(), line.data(), nullptr, nullptr, TRUE,
                      CREATE_UNICODE_ENVIRONMENT, environment.data(), nullptr, &startup,
                      &info) == 0) {
-    return Failure("cannot start " + program + ": " + win32::LastErrorText());
+    return Failure(win32::LastErrorText());
   }
   CloseHandle(info.hThread);
-
-  ChildProcess child;
-  child.m_nId = static_cast<int>(info.dwProcessId);
-  child.m_running.Reset(static_cast<NativeHandle>(reinterpret_cast<std::intptr_t>(info.hProcess)));
-  child.m_stdout = std::move(out_read);
-  child.m_stdin = std::move(in_write);
-  return child;
+  return StartedChild{static_cast<int>(info.dwProcessId),
+                      static_cast<NativeHandle>(reinterpret_cast<std::intptr_t>(info.hProcess))};
 }
 
 void ChildProcess::RunningChildTraits::Close(const NativeHandle& child) noexcept {
@@ -243,38 +229,30 @@ void ChildProcess::RunningChildTraits::Close(const NativeHandle& child) noexcept
   CloseHandle(process);
 }
 
-std::optional<std::string> ChildProcess::ReadLine(int timeout_ms) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+// An anonymous pipe cannot be waited on: look, and nap briefly.
+bool sys::WaitForOutput(NativeHandle pipe,
+                        std::optional<std::chrono::steady_clock::time_point> deadline) {
   for (;;) {
-    if (const auto newline = m_strPending.find('\n'); newline != std::string::npos) {
-      std::string line = m_strPending.substr(0, newline);
-      m_strPending.erase(0, newline + 1);
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      return line;
-    }
-    if (!m_stdout.Valid()) return std::nullopt;
-    // An anonymous pipe cannot be waited on: look, and nap briefly.
     DWORD available = 0;
-    if (PeekNamedPipe(win32::HandleOf(m_stdout), nullptr, 0, nullptr, &available, nullptr) != 0 &&
-        available == 0) {
-      if (timeout_ms >= 0 && std::chrono::steady_clock::now() >= deadline) return std::nullopt;
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
-      continue;
+    if (PeekNamedPipe(win32::HandleOf(pipe), nullptr, 0, nullptr, &available, nullptr) == 0 ||
+        available != 0) {
+      return true;
     }
-    if (!ReadChunk(m_stdout, m_strPending)) {
-      if (m_strPending.empty()) return std::nullopt;
-      return std::exchange(m_strPending, std::string());
-    }
+    if (deadline && std::chrono::steady_clock::now() >= *deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
 }
 
-std::string ChildProcess::ReadRest() {
-  while (m_stdout.Valid() && ReadChunk(m_stdout, m_strPending)) {
+bool sys::ReadChunk(UniqueNativeHandle& pipe, std::string& pending) {
+  char buffer[4096];
+  DWORD got = 0;
+  if (ReadFile(win32::HandleOf(pipe), buffer, sizeof buffer, &got, nullptr) == 0 || got == 0) {
+    pipe.Reset();
+    return false;
   }
-  return std::exchange(m_strPending, std::string());
+  pending.append(buffer, got);
+  return true;
 }
-
-void ChildProcess::CloseStdin() { m_stdin.Reset(); }
 
 std::optional<int> ChildProcess::TryWait() {
   if (!m_running.Valid()) return m_nExitCode;
