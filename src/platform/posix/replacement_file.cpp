@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/posix/posix_util.h"
+#include "platform/replacement_file_impl.h"
 
 namespace rqx340 {
 
@@ -133,20 +134,6 @@ void ReplacementFile::TempPathTraits::Close(const std::string& path) noexcept {
   unlink(path.c_str());
 }
 
-Status ReplacementFile::Write(std::span<const std::byte> bytes) {
-  if (!m_file.Valid()) return Failure("the file is not open");
-  if (!m_firstFailure) return m_firstFailure;
-  m_firstFailure = posix::WriteAllTo(FdOf(m_file), bytes);
-  return m_firstFailure;
-}
-
-Status ReplacementFile::WriteAt(std::uint64_t offset, std::span<const std::byte> bytes) {
-  if (!m_file.Valid()) return Failure("the file is not open");
-  if (!m_firstFailure) return m_firstFailure;
-  m_firstFailure = posix::WriteAllAt(FdOf(m_file), offset, bytes);
-  return m_firstFailure;
-}
-
 namespace {
 
 // A reader that went away is a write error here, not the end of the process:
@@ -183,7 +170,7 @@ class NoBrokenPipeSignal {
 };
 
 // Copies the whole of `from` to the current position of `to`.
-Status CopyThrough(int from, int to) {
+Status CopyAll(int from, int to) {
   const NoBrokenPipeSignal no_signal;
   if (lseek(from, 0, SEEK_SET) != 0) return Failure(ErrnoText(errno));
   std::vector<std::byte> buffer(std::size_t{1} << 20);
@@ -202,40 +189,23 @@ Status CopyThrough(int from, int to) {
 
 }  // namespace
 
-Status ReplacementFile::Commit() {
-  if (!m_file.Valid()) return Failure("the file is not open");
-  if (m_target.Valid()) {
-    Status result = m_firstFailure;
-    if (result) {
-      result = CopyThrough(FdOf(m_file), FdOf(m_target));
-      if (close(FdOf(m_target.Release())) != 0 && result && errno != EINTR) {
-        result = Failure(ErrnoText(errno));
-      }
-      if (!result) {
-        result = Failure(result.ErrorText() +
-                         "; it is written in place, so part of the output may be there");
-      }
-    }
-    Discard();
-    return result;
-  }
-  Status result = m_firstFailure;
-  if (close(FdOf(m_file.Release())) != 0 && result) result = Failure(ErrnoText(errno));
-  if (result && rename(m_tempPath.Get().c_str(), m_strPath.c_str()) != 0) {
+Status sys::CopyThrough(NativeHandle spool, UniqueNativeHandle target) {
+  Status result = CopyAll(FdOf(spool), FdOf(target));
+  // After EINTR the descriptor is gone on Linux; only EIO-like errors matter.
+  if (close(FdOf(target.Release())) != 0 && result && errno != EINTR) {
     result = Failure(ErrnoText(errno));
   }
-  if (!result) {
-    Discard();
-    return result;
-  }
-  static_cast<void>(m_tempPath.Release());  // it is the target's name now
+  return result;
+}
+
+Status sys::CloseWritten(NativeHandle file) {
+  if (close(FdOf(file)) != 0) return Failure(ErrnoText(errno));
   return {};
 }
 
-void ReplacementFile::Discard() {
-  m_target.Reset();
-  m_file.Reset();
-  m_tempPath.Reset();
+Status sys::RenameOver(const std::string& from, const std::string& to) {
+  if (rename(from.c_str(), to.c_str()) != 0) return Failure(ErrnoText(errno));
+  return {};
 }
 
 }  // namespace rqx340

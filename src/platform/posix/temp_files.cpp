@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "platform/posix/posix_util.h"
+#include "platform/temp_files_impl.h"
 
 namespace rqx340 {
 
@@ -20,17 +21,17 @@ namespace {
 
 Error LastError() { return Failure(ErrnoText(errno)); }
 
+// Only plain names inside the folder: a name never makes a path that leaves it.
+Result<OutputFile> Create(int dir, std::string_view name, int flags) {
+  if (!IsObjectName(name)) return Failure("invalid file name");
+  const std::string text(name);
+  UniqueNativeHandle file = posix::OwnFd(openat(
+      dir, text.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | flags, 0600));
+  if (!file.Valid()) return LastError();
+  return OutputFile(std::move(file));
+}
+
 }  // namespace
-
-Status OutputFile::Write(std::span<const std::byte> bytes) {
-  if (!m_file.Valid()) return Failure("the file is not open");
-  return posix::WriteAllTo(FdOf(m_file), bytes);
-}
-
-Status OutputFile::WriteAt(std::uint64_t offset, std::span<const std::byte> bytes) {
-  if (!m_file.Valid()) return Failure("the file is not open");
-  return posix::WriteAllAt(FdOf(m_file), offset, bytes);
-}
 
 Status OutputFile::Close() {
   if (!m_file.Valid()) return {};
@@ -39,20 +40,11 @@ Status OutputFile::Close() {
   return {};
 }
 
-Result<MappedView> OutputFile::Map(std::size_t size) const {
-  return MappedView::Map(m_file.Get(), size);
-}
-
-Result<TempFolder> TempFolder::Open(std::string_view path) {
-  std::string text(path);
-  if (text.empty() || text.find('\0') != std::string::npos) {
-    return Failure("invalid temporary folder path");
-  }
+Result<UniqueNativeHandle> sys::OpenTempFolder(const std::string& path) {
   UniqueNativeHandle dir =
-      posix::OwnFd(open(text.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-  if (!dir.Valid()) return Failure(text + ": " + ErrnoText(errno));
-  if (text.back() != '/') text.push_back('/');
-  return TempFolder(std::move(dir), std::move(text));
+      posix::OwnFd(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  if (!dir.Valid()) return LastError();
+  return dir;
 }
 
 Result<TempFolder> TempFolder::FromSession(const SessionDir& session) {
@@ -63,25 +55,12 @@ Result<TempFolder> TempFolder::FromSession(const SessionDir& session) {
   return TempFolder(std::move(dir), std::move(path));
 }
 
-// Only plain names inside the folder: a name never makes a path that leaves it.
 Result<OutputFile> TempFolder::CreateAlways(std::string_view name) const {
-  if (!IsObjectName(name)) return Failure("invalid file name");
-  const std::string text(name);
-  UniqueNativeHandle file =
-      posix::OwnFd(openat(FdOf(m_dir), text.c_str(),
-                          O_RDWR | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600));
-  if (!file.Valid()) return LastError();
-  return OutputFile(std::move(file));
+  return Create(FdOf(m_dir), name, O_TRUNC);
 }
 
 Result<OutputFile> TempFolder::CreateNew(std::string_view name) const {
-  if (!IsObjectName(name)) return Failure("invalid file name");
-  const std::string text(name);
-  UniqueNativeHandle file =
-      posix::OwnFd(openat(FdOf(m_dir), text.c_str(),
-                          O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600));
-  if (!file.Valid()) return LastError();
-  return OutputFile(std::move(file));
+  return Create(FdOf(m_dir), name, O_EXCL);
 }
 
 bool TempFolder::Exists(std::string_view name) const {

@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "platform/replacement_file_impl.h"
 #include "platform/win32/win32_util.h"
 
 namespace rqx340 {
@@ -38,9 +39,9 @@ Result<UniqueNativeHandle> CreateSpool() {
   const std::string folder = win32::TempPath();
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::string name = folder + ".rqx340-" + win32::RandomSuffix();
-    UniqueNativeHandle file = win32::OwnHandle(CreateFileW(
-        win32::Wide(name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-        FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    UniqueNativeHandle file = win32::OwnHandle(
+        CreateFileW(win32::Wide(name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
     if (file.Valid()) return file;
     if (GetLastError() != ERROR_FILE_EXISTS) {
       return Failure("cannot make a temporary file in " + folder + ": " + win32::LastErrorText());
@@ -58,16 +59,17 @@ Result<ReplacementFile> ReplacementFile::Create(const std::string& path) {
   bool exists = false;
   {
     // Opened without access: enough to ask what it is, and links followed.
-    UniqueNativeHandle probe = win32::OwnHandle(
-        CreateFileW(win32::Wide(path).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
-                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    UniqueNativeHandle probe =
+        win32::OwnHandle(CreateFileW(win32::Wide(path).c_str(), 0, kShareAll, nullptr,
+                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (probe.Valid()) {
       exists = true;
       const DWORD type = GetFileType(win32::HandleOf(probe));
       if (type == FILE_TYPE_CHAR || type == FILE_TYPE_PIPE) {
         probe.Reset();
-        UniqueNativeHandle out = win32::OwnHandle(CreateFileW(
-            win32::Wide(path).c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
+        UniqueNativeHandle out =
+            win32::OwnHandle(CreateFileW(win32::Wide(path).c_str(), GENERIC_WRITE, kShareAll,
+                                         nullptr, OPEN_EXISTING, 0, nullptr));
         if (!out.Valid()) return Failure(win32::LastErrorText());
         auto spool = CreateSpool();
         if (!spool) return Failure(spool.ErrorText());
@@ -78,7 +80,8 @@ Result<ReplacementFile> ReplacementFile::Create(const std::string& path) {
         return Failure(win32::LastErrorText());
       }
       if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        return Failure("it is a folder; only a regular file, a pipe or a character device is written");
+        return Failure(
+            "it is a folder; only a regular file, a pipe or a character device is written");
       }
       attributes = info.dwFileAttributes;
       target_path = FinalPath(win32::HandleOf(probe), path);
@@ -92,10 +95,9 @@ Result<ReplacementFile> ReplacementFile::Create(const std::string& path) {
   const std::string name = target_path.substr(folder.size());
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::string temp_path = folder + "." + name + "." + win32::RandomSuffix();
-    UniqueNativeHandle file = win32::OwnHandle(
-        CreateFileW(win32::Wide(temp_path).c_str(), GENERIC_READ | GENERIC_WRITE,
-                    FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
-                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueNativeHandle file = win32::OwnHandle(CreateFileW(
+        win32::Wide(temp_path).c_str(), GENERIC_READ | GENERIC_WRITE,
+        FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) {
       if (GetLastError() == ERROR_FILE_EXISTS) continue;
       return Failure(win32::LastErrorText());
@@ -117,30 +119,12 @@ void ReplacementFile::TempPathTraits::Close(const std::string& path) noexcept {
   DeleteFileW(win32::Wide(path).c_str());
 }
 
-Status ReplacementFile::Write(std::span<const std::byte> bytes) {
-  if (!m_file.Valid()) return Failure("the file is not open");
-  if (!m_firstFailure) return m_firstFailure;
-  m_firstFailure = win32::WriteAll(win32::HandleOf(m_file), bytes);
-  return m_firstFailure;
-}
-
-Status ReplacementFile::WriteAt(std::uint64_t offset, std::span<const std::byte> bytes) {
-  if (!m_file.Valid()) return Failure("the file is not open");
-  if (!m_firstFailure) return m_firstFailure;
-  // A positioned write moves the file pointer on Windows: put it back.
+Status sys::CopyThrough(NativeHandle spool, UniqueNativeHandle target) {
+  const HANDLE from = win32::HandleOf(spool);
+  const HANDLE to = win32::HandleOf(target);
   LARGE_INTEGER zero{};
-  LARGE_INTEGER position{};
-  SetFilePointerEx(win32::HandleOf(m_file), zero, &position, FILE_CURRENT);
-  m_firstFailure = win32::WriteAll(win32::HandleOf(m_file), bytes, &offset);
-  SetFilePointerEx(win32::HandleOf(m_file), position, nullptr, FILE_BEGIN);
-  return m_firstFailure;
-}
-
-namespace {
-
-Status CopyThrough(HANDLE from, HANDLE to) {
-  LARGE_INTEGER zero{};
-  if (SetFilePointerEx(from, zero, nullptr, FILE_BEGIN) == 0) return Failure(win32::LastErrorText());
+  if (SetFilePointerEx(from, zero, nullptr, FILE_BEGIN) == 0)
+    return Failure(win32::LastErrorText());
   std::vector<std::byte> buffer(std::size_t{1} << 20);
   for (;;) {
     DWORD got = 0;
@@ -154,42 +138,17 @@ Status CopyThrough(HANDLE from, HANDLE to) {
   }
 }
 
-}  // namespace
-
-Status ReplacementFile::Commit() {
-  if (!m_file.Valid()) return Failure("the file is not open");
-  if (m_target.Valid()) {
-    Status result = m_firstFailure;
-    if (result) {
-      result = CopyThrough(win32::HandleOf(m_file), win32::HandleOf(m_target));
-      if (!result) {
-        result = Failure(result.ErrorText() +
-                         "; it is written in place, so part of the output may be there");
-      }
-    }
-    Discard();
-    return result;
-  }
-  Status result = m_firstFailure;
-  if (CloseHandle(win32::HandleOf(m_file.Release())) == 0 && result) {
-    result = Failure(win32::LastErrorText());
-  }
-  if (result && MoveFileExW(win32::Wide(m_tempPath.Get()).c_str(), win32::Wide(m_strPath).c_str(),
-                            MOVEFILE_REPLACE_EXISTING) == 0) {
-    result = Failure(win32::LastErrorText());
-  }
-  if (!result) {
-    Discard();
-    return result;
-  }
-  static_cast<void>(m_tempPath.Release());
+Status sys::CloseWritten(NativeHandle file) {
+  if (CloseHandle(win32::HandleOf(file)) == 0) return Failure(win32::LastErrorText());
   return {};
 }
 
-void ReplacementFile::Discard() {
-  m_target.Reset();
-  m_file.Reset();
-  m_tempPath.Reset();
+Status sys::RenameOver(const std::string& from, const std::string& to) {
+  if (MoveFileExW(win32::Wide(from).c_str(), win32::Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING) ==
+      0) {
+    return Failure(win32::LastErrorText());
+  }
+  return {};
 }
 
 }  // namespace rqx340

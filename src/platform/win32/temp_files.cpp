@@ -3,6 +3,7 @@
 // delete sharing, so that path keeps naming the same folder.
 #include "platform/temp_files.h"
 
+#include "platform/temp_files_impl.h"
 #include "platform/win32/win32_util.h"
 
 namespace rqx340 {
@@ -22,40 +23,16 @@ Result<OutputFile> Create(const TempFolder& folder, std::string_view name, DWORD
 
 }  // namespace
 
-Status OutputFile::Write(std::span<const std::byte> bytes) {
-  if (!m_file.Valid()) return Failure("the file is not open");
-  return win32::WriteAll(win32::HandleOf(m_file), bytes);
-}
-
-Status OutputFile::WriteAt(std::uint64_t offset, std::span<const std::byte> bytes) {
-  if (!m_file.Valid()) return Failure("the file is not open");
-  LARGE_INTEGER zero{};
-  LARGE_INTEGER position{};
-  SetFilePointerEx(win32::HandleOf(m_file), zero, &position, FILE_CURRENT);
-  Status result = win32::WriteAll(win32::HandleOf(m_file), bytes, &offset);
-  SetFilePointerEx(win32::HandleOf(m_file), position, nullptr, FILE_BEGIN);
-  return result;
-}
-
 Status OutputFile::Close() {
   if (!m_file.Valid()) return {};
   if (CloseHandle(win32::HandleOf(m_file.Release())) == 0) return Failure(win32::LastErrorText());
   return {};
 }
 
-Result<MappedView> OutputFile::Map(std::size_t size) const {
-  return MappedView::Map(m_file.Get(), size);
-}
-
-Result<TempFolder> TempFolder::Open(std::string_view path) {
-  std::string text(path);
-  if (text.empty() || text.find('\0') != std::string::npos) {
-    return Failure("invalid temporary folder path");
-  }
-  UniqueNativeHandle dir = win32::OpenFolderHandle(text);
-  if (!dir.Valid()) return Failure(text + ": " + win32::LastErrorText());
-  if (text.back() != '\\' && text.back() != '/') text.push_back('\\');
-  return TempFolder(std::move(dir), std::move(text));
+Result<UniqueNativeHandle> sys::OpenTempFolder(const std::string& path) {
+  UniqueNativeHandle dir = win32::OpenFolderHandle(path);
+  if (!dir.Valid()) return Failure(win32::LastErrorText());
+  return dir;
 }
 
 Result<TempFolder> TempFolder::FromSession(const SessionDir& session) {
