@@ -10,21 +10,11 @@
 #include <cerrno>
 #include <memory>
 
+#include "platform/file_system_impl.h"
 #include "platform/posix/posix_util.h"
 
 namespace rqx340 {
 namespace {
-
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EndsWithIgnoringAsciiCase(std::string_view text, std::string_view suffix) {
-  if (text.size() < suffix.size()) return false;
-  const std::string_view tail = text.substr(text.size() - suffix.size());
-  for (std::size_t i = 0; i < suffix.size(); ++i) {
-    if (AsciiLower(tail[i]) != AsciiLower(suffix[i])) return false;
-  }
-  return true;
-}
 
 struct DirCloser {
   void operator()(DIR* dir) const { closedir(dir); }
@@ -88,12 +78,6 @@ Result<std::vector<FileEntry>> ListFolder(int folder_fd, std::string_view suffix
 }
 
 }  // namespace
-
-Result<std::vector<FileEntry>> ListFiles(const std::string& folder, std::string_view suffix) {
-  auto open = OpenFolder::Open(folder);
-  if (!open) return Failure(open.ErrorText());
-  return open->ListFiles(suffix);
-}
 
 Result<OpenFolder> OpenFolder::Open(const std::string& path) {
   UniqueNativeHandle handle = posix::OwnFd(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
