@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Checks the layering of src/: every file includes headers of its own layer or of
 earlier layers only; nothing outside the system halves of platform/ includes a system
-header; nothing above platform/ asks which system it is built for.
+header; nothing above platform/ asks which system it is built for or includes what a
+portable part of platform/ and its system halves share (platform/*_impl.h).
 
 Layer order: base < platform < measurement < format < exchange < import < app < ui, cli.
 Exit status 0 when the tree keeps to it, 1 with one line per violation otherwise."""
@@ -45,6 +46,8 @@ def main() -> int:
                 elif (target == "platform" and len(header.split("/")) > 2
                       and header.split("/")[1] in SYSTEM_HALVES and not system_half):
                     problems.append(f"{where}: includes {header} of a system half")
+                elif target == "platform" and header.endswith("_impl.h") and layer != "platform":
+                    problems.append(f"{where}: includes {header}, internal to platform")
             elif header.endswith(".h") and not header.startswith(("rapidjson/",)) and not system_half:
                 problems.append(f"{where}: includes the system header <{header}>")
     for problem in problems:
