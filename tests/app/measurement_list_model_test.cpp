@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "gen/measurement_generator.h"
 #include "measurement/date_time.h"
 #include "support/measurement_records.h"
 #include "support/memory_profile.h"
@@ -305,14 +304,8 @@ TEST(MeasurementListColumnsTest, EachColumnTakesItsShareOfTheUsableWidth) {
 
 TEST_F(MeasurementListModelTest, TheScanListsInByteOrderAndAnEmptyFolderTextListsNothing) {
   test::TempDir dir;
-  for (const char* prefix : {"b", "C", "a"}) {
-    gen::GeneratorOptions options;
-    options.count = 1;
-    options.rows = 2;
-    options.prefix = prefix;
-    std::string error;
-    ASSERT_TRUE(gen::WriteMeasurements(options, dir.Path().string(), &error)) << error;
-  }
+  std::string error;
+  ASSERT_TRUE(test::WriteOneMeasurementEach(dir.Path().string(), {"b", "C", "a"}, &error)) << error;
   dir.Write("broken.rqx2", "{");
   test::CallLog calls;
   test::RecordingProgressSink progress(calls);

@@ -10,8 +10,8 @@
 #include "support/app_context.h"
 #include "support/recording_sink.h"
 #include "support/session.h"
-#include "support/system.h"
 #include "support/temp_dir.h"
+#include "support/system.h"
 
 namespace rqx340 {
 namespace {
@@ -251,9 +251,7 @@ TEST_F(PumpTest, AnEmptyQueueReturnsZeroAfterOneTurnOfTheUserInterface) {
 }
 
 TEST_F(PumpTest, TheHostsStopRequestIsRemovedUndispatchedAndReturnsOne) {
-  RQX340_POSIX_ONLY(
-      "a post reaches a Windows endpoint only when its thread takes it, not when PostMessage "
-      "returns");
+  RQX340_POSIX_ONLY("a post reaches a Windows endpoint only when its thread takes it, not when PostMessage returns");
   ASSERT_TRUE(Post(kHostMessage, 5));  // any other message is handled on the way
   ASSERT_TRUE(Post(kHostMessage, kHostStopRequest));
   ASSERT_TRUE(Post(kHostMessage, 6));
@@ -268,9 +266,7 @@ TEST_F(PumpTest, TheHostsStopRequestIsRemovedUndispatchedAndReturnsOne) {
 }
 
 TEST_F(PumpTest, ASetStopFlagIsReturnedWithoutTouchingAnything) {
-  RQX340_POSIX_ONLY(
-      "a post reaches a Windows endpoint only when its thread takes it, not when PostMessage "
-      "returns");
+  RQX340_POSIX_ONLY("a post reaches a Windows endpoint only when its thread takes it, not when PostMessage returns");
   ASSERT_TRUE(Post(kHostMessage, kHostStopRequest));
   std::int32_t stop = 7;
   EXPECT_EQ(app->PumpPendingMessages(&stop), 7);
@@ -280,9 +276,7 @@ TEST_F(PumpTest, ASetStopFlagIsReturnedWithoutTouchingAnything) {
 }
 
 TEST_F(PumpTest, AStopRequestArrivingDuringTheUserInterfacesTurnIsSeenByThePump) {
-  RQX340_POSIX_ONLY(
-      "a post reaches a Windows endpoint only when its thread takes it, not when PostMessage "
-      "returns");
+  RQX340_POSIX_ONLY("a post reaches a Windows endpoint only when its thread takes it, not when PostMessage returns");
   ui.during_turn = [&] {
     ASSERT_TRUE(Post(kHostMessage, kHostStopRequest));
     app->DispatchClientMessages();  // what the GUI's arrival event does; the pump owns the queue

@@ -3,9 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
+#include "gen/measurement_generator.h"
 #include "measurement/folder_scan.h"
 
 namespace rqx340::test {
@@ -30,6 +32,21 @@ struct SortKeyCase {
   std::vector<CRQX340Json> records;
   std::vector<std::string> ascending;  // the names in ascending order
 };
+
+// One small measurement "<prefix>0001.rqx2" per prefix in `folder`; false,
+// with `error` set, when one cannot be written.
+inline bool WriteOneMeasurementEach(const std::string& folder,
+                                    std::initializer_list<const char*> prefixes,
+                                    std::string* error) {
+  for (const char* prefix : prefixes) {
+    gen::GeneratorOptions options;
+    options.count = 1;
+    options.rows = 2;
+    options.prefix = prefix;
+    if (!gen::WriteMeasurements(options, folder, error)) return false;
+  }
+  return true;
+}
 
 inline std::vector<SortKeyCase> SortKeyCases() {
   return {

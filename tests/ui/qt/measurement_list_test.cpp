@@ -8,7 +8,6 @@
 #include <QMouseEvent>
 #include <memory>
 
-#include "gen/measurement_generator.h"
 #include "measurement/date_time.h"
 #include "scripted_dialog_runner.h"
 #include "support/app_context.h"
@@ -72,6 +71,24 @@ class MeasurementListTest : public ::testing::Test {
     return names;
   }
   std::vector<std::string> Names() const { return NamesOf(*list, *model); }
+  // A fresh start over the profile as it is now: the names of `records` in
+  // display order, and the arrows of the header.
+  std::vector<std::string> FreshNames(std::vector<CRQX340Json> records,
+                                      std::vector<int>* arrows = nullptr) {
+    CRQX340App fresh(test::TestAppContext({{"XDG_CONFIG_HOME", "/nonexistent/config"}},
+                                          "/nonexistent/", profile));
+    fresh.LocateSettings();
+    MeasurementListModel rows(&fresh.Settings());
+    CRQX340FileListCtrl view(rows, fresh.Strings(), nullptr);
+    view.InitColumns();
+    rows.SetRecords(std::move(records));
+    if (arrows != nullptr) {
+      for (int column = 0; column < kListColumnCount; ++column) {
+        arrows->push_back(view.Header().ArrowOf(column));
+      }
+    }
+    return NamesOf(view, rows);
+  }
   std::vector<bool> Checks() const {
     std::vector<bool> checks;
     for (int row = 0; row < list->Model().rowCount(); ++row) {
@@ -148,14 +165,7 @@ TEST_F(MeasurementListTest, KeysCompareAsTheirTypes) {
     SCOPED_TRACE(c.name);
     profile.values[{"MeasList", "SortColumn"}] = std::to_string(c.column);
     profile.values[{"MeasList", "SortOrder"}] = "1";
-    CRQX340App fresh(test::TestAppContext({{"XDG_CONFIG_HOME", "/nonexistent/config"}},
-                                          "/nonexistent/", profile));
-    fresh.LocateSettings();
-    MeasurementListModel rows(&fresh.Settings());
-    CRQX340FileListCtrl view(rows, fresh.Strings(), nullptr);
-    view.InitColumns();
-    rows.SetRecords(c.records);
-    EXPECT_EQ(NamesOf(view, rows), c.ascending);
+    EXPECT_EQ(FreshNames(c.records), c.ascending);
   }
 }
 
@@ -188,18 +198,9 @@ TEST_F(MeasurementListTest, TheStoredSortStateIsReadOnce) {
     SCOPED_TRACE(c.column);
     profile.values[{"MeasList", "SortColumn"}] = c.column;
     profile.values[{"MeasList", "SortOrder"}] = c.order;
-    CRQX340App fresh(test::TestAppContext({{"XDG_CONFIG_HOME", "/nonexistent/config"}},
-                                          "/nonexistent/", profile));
-    fresh.LocateSettings();
-    MeasurementListModel rows(&fresh.Settings());
-    CRQX340FileListCtrl view(rows, fresh.Strings(), nullptr);
-    view.InitColumns();
-    rows.SetRecords({Record("a", 0, "", 9), Record("b", 0, "", 3)});
-    const std::vector<std::string> names = NamesOf(view, rows);
     std::vector<int> arrows;
-    for (int column = 0; column < kListColumnCount; ++column) {
-      arrows.push_back(view.Header().ArrowOf(column));
-    }
+    const std::vector<std::string> names =
+        FreshNames({Record("a", 0, "", 9), Record("b", 0, "", 3)}, &arrows);
     EXPECT_EQ(names, c.names);
     EXPECT_EQ(arrows, c.arrows);
   }
@@ -315,14 +316,8 @@ TEST_F(MeasurementListTest, ColumnsTakeTheirSharesOfTheUsableWidthAtEveryResize)
 
 TEST_F(MeasurementListTest, TheScanListsInByteOrderAndAnEmptyFolderTextListsNothing) {
   test::TempDir dir;
-  for (const char* prefix : {"b", "B", "a"}) {
-    gen::GeneratorOptions options;
-    options.count = 1;
-    options.rows = 2;
-    options.prefix = prefix;
-    std::string error;
-    ASSERT_TRUE(gen::WriteMeasurements(options, dir.Path().string(), &error)) << error;
-  }
+  std::string error;
+  ASSERT_TRUE(test::WriteOneMeasurementEach(dir.Path().string(), {"b", "B", "a"}, &error)) << error;
   Make();
   test::CallLog calls;
   test::RecordingProgressSink progress(calls);
