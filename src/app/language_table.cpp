@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "app/profile.h"
+#include "measurement/folder_scan.h"
 #include "platform/code_page.h"
 #include "platform/input_file.h"
 
@@ -24,11 +25,6 @@ std::optional<std::string> ReadTableFile(const std::string& path) {
   return content;
 }
 
-std::string WithSlash(std::string folder) {
-  if (!folder.empty() && folder.back() != '/') folder += '/';
-  return folder;
-}
-
 }  // namespace
 
 std::string TableFileName(std::string_view library) {
@@ -44,10 +40,10 @@ std::vector<std::string> DataFolders(const EnvironmentLookup& environment,
                                      const std::optional<std::string>& executable_dir) {
   std::vector<std::string> folders;
   if (auto data = environment("RQX340_DATA_DIR"); data && !data->empty()) {
-    folders.push_back(WithSlash(*data));
+    folders.push_back(WithTrailingSlash(*data));
   }
   if (executable_dir && !executable_dir->empty()) {
-    const std::string exe = WithSlash(*executable_dir);
+    const std::string exe = WithTrailingSlash(*executable_dir);
     folders.push_back(exe);
     folders.push_back(exe + "../share/rqx340-import/");
   }

@@ -6,6 +6,7 @@
 #include <map>
 #include <set>
 
+#include "platform/path_text.h"
 #include "support/fixed_environment.h"
 #include "support/temp_dir.h"
 
@@ -62,10 +63,14 @@ TEST(LanguageTableTest, LinesAreIdTabTextAndTheRestIsSkipped) {
 }
 
 TEST(LanguageTableTest, FoldersAreTheDataDirTheExecutablesFolderThenShare) {
+  // A folder without its separator gets the system's.
+  const std::string separator(1, PreferredSeparator());
   EXPECT_EQ(DataFolders(test::FixedEnvironment({{"RQX340_DATA_DIR", "/data"}}), "/opt/bin/"),
-            (std::vector<std::string>{"/data/", "/opt/bin/", "/opt/bin/../share/rqx340-import/"}));
+            (std::vector<std::string>{"/data" + separator, "/opt/bin/",
+                                      "/opt/bin/../share/rqx340-import/"}));
   EXPECT_EQ(DataFolders(test::FixedEnvironment({{"RQX340_DATA_DIR", ""}}), "/opt/bin"),
-            (std::vector<std::string>{"/opt/bin/", "/opt/bin/../share/rqx340-import/"}));
+            (std::vector<std::string>{"/opt/bin" + separator,
+                                      "/opt/bin" + separator + "../share/rqx340-import/"}));
   EXPECT_EQ(DataFolders(test::FixedEnvironment({}), std::nullopt), std::vector<std::string>{});
 }
 
