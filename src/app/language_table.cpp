@@ -50,6 +50,7 @@ std::vector<std::string> DataFolders(const EnvironmentLookup& environment,
     const std::string exe = WithSlash(*executable_dir);
     folders.push_back(exe);
     folders.push_back(exe + "../share/rqx340-import/");
+    folders.push_back(exe + "../../share/rqx340-import/");
   }
   return folders;
 }
