@@ -80,3 +80,22 @@ The package holds the import dialog that the host starts
 rqx340 (list, convert, dump, info, export, import), and for tests the
 reference host zul-refhost and the sample generator rqx340-gen.")
 include(CPack)
+
+# The Windows installer: the target rqx340_msi of the Windows build runs wixl
+# (Debian's msitools) over packaging/rqx340-import.wxs.in.
+if(WIN32)
+  find_program(WIXL wixl)
+  # wixl takes sources relative to the .wxs file only.
+  file(RELATIVE_PATH msi_bin_dir ${CMAKE_BINARY_DIR} ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
+  set(msi_source ${CMAKE_BINARY_DIR}/rqx340-import.wxs)
+  set(msi ${CMAKE_BINARY_DIR}/rqx340-import-${PROJECT_VERSION}-x64.msi)
+  configure_file(${packaging_dir}/rqx340-import.wxs.in ${msi_source} @ONLY)
+  if(WIXL)
+    add_custom_command(OUTPUT ${msi}
+      COMMAND ${WIXL} --arch x64 --output ${msi} ${msi_source}
+      DEPENDS ${msi_source} rqx340 zul-refhost rqx340-gen
+      COMMENT "Windows installer ${msi}"
+      VERBATIM)
+    add_custom_target(rqx340_msi DEPENDS ${msi})
+  endif()
+endif()
