@@ -46,6 +46,7 @@ std::vector<std::string> DataFolders(const EnvironmentLookup& environment,
     const std::string exe = WithTrailingSlash(*executable_dir);
     folders.push_back(exe);
     folders.push_back(exe + "../share/rqx340-import/");
+    folders.push_back(exe + "../../share/rqx340-import/");
   }
   return folders;
 }

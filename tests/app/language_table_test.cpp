@@ -67,10 +67,12 @@ TEST(LanguageTableTest, FoldersAreTheDataDirTheExecutablesFolderThenShare) {
   const std::string separator(1, PreferredSeparator());
   EXPECT_EQ(DataFolders(test::FixedEnvironment({{"RQX340_DATA_DIR", "/data"}}), "/opt/bin/"),
             (std::vector<std::string>{"/data" + separator, "/opt/bin/",
-                                      "/opt/bin/../share/rqx340-import/"}));
+                                      "/opt/bin/../share/rqx340-import/",
+                                      "/opt/bin/../../share/rqx340-import/"}));
   EXPECT_EQ(DataFolders(test::FixedEnvironment({{"RQX340_DATA_DIR", ""}}), "/opt/bin"),
             (std::vector<std::string>{"/opt/bin" + separator,
-                                      "/opt/bin" + separator + "../share/rqx340-import/"}));
+                                      "/opt/bin" + separator + "../share/rqx340-import/",
+                                      "/opt/bin" + separator + "../../share/rqx340-import/"}));
   EXPECT_EQ(DataFolders(test::FixedEnvironment({}), std::nullopt), std::vector<std::string>{});
 }
 
@@ -94,6 +96,21 @@ TEST(LanguageTableTest, TheFirstFolderWithAReadableTableWins) {
   ASSERT_TRUE(s);
   EXPECT_EQ(s->Load(1), "only in share");
   EXPECT_FALSE(LanguageTable::Open("missing.lang", folders, nullptr));
+}
+
+// The Debian package keeps the dialog program in usr/lib/rqx340-import/ and its
+// tables in usr/share/rqx340-import/.
+TEST(LanguageTableTest, AProgramInLibFindsTheTablesInShare) {
+  TempDir dir;
+  std::filesystem::create_directories(dir.Path() / "usr/lib/rqx340-import");
+  std::filesystem::create_directories(dir.Path() / "usr/share/rqx340-import");
+  dir.Write("usr/share/rqx340-import/T.lang", "1\tinstalled\n");
+  const auto t = LanguageTable::Open(
+      "T.lang",
+      DataFolders(test::FixedEnvironment({}), (dir.Path() / "usr/lib/rqx340-import").string()),
+      nullptr);
+  ASSERT_TRUE(t);
+  EXPECT_EQ(t->Load(1), "installed");
 }
 
 TEST(LanguageTableTest, EnglishAndTheShippedGermanTableCoverEveryIdShown) {
