@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <numeric>
 
+#include "base/display_text.h"
 #include "measurement/date_time.h"
 
 namespace rqx340 {
@@ -82,8 +83,8 @@ QVariant MeasurementListModel::data(const QModelIndex& index, int role) const {
   if (role != Qt::DisplayRole) return {};
   // A row whose record is gone shows empty cells.
   if (row.record < 0 || static_cast<std::size_t>(row.record) >= m_records.size()) return QString();
-  return ToQString(
-      CellText(m_records[static_cast<std::size_t>(row.record)], index.column(), m_pictures));
+  return ToQString(EscapeForDisplay(
+      CellText(m_records[static_cast<std::size_t>(row.record)], index.column(), m_pictures)));
 }
 
 QVariant MeasurementListModel::headerData(int section, Qt::Orientation orientation,
