@@ -28,6 +28,13 @@ constexpr Entry kEnglish[] = {
     {212, "Mode"},
     {213, "Raw"},
     {220, "Select RQX340 source folder"},
+    {230, "WARNING! The measurement file cannot be opened: %1. It was not imported."},
+    {231, "WARNING! The measurement file cannot be read: %1. It was not imported."},
+    {232, "WARNING! The measurement file is not valid JSON at byte %1 (%2). It was not imported."},
+    {233,
+     "WARNING! The connection with the main application was lost: %1 of %2 measurements were "
+     "imported, %3 were not."},
+    {234, "WARNING! The import stopped: %1. %2 of %3 measurements were imported."},
     {550, "WARNING! Main application error: %1."},
     {551, "Cannot open exchange file"},
     {552, "Cannot map exchange file"},

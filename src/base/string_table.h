@@ -13,6 +13,15 @@ inline constexpr int kIdsCannotCreateExchangeFile = 202;
 inline constexpr int kIdsCannotMapExchangeFile = 203;
 inline constexpr int kIdsCannotHandOverRaw = 204;
 inline constexpr int kIdsNoConnection = 207;
+// A measurement that is not handed to the host: "%1" the reason (230, 231), or
+// the byte offset and "%2" the reason (232).
+inline constexpr int kIdsMeasurementNotOpened = 230;
+inline constexpr int kIdsMeasurementNotRead = 231;
+inline constexpr int kIdsMeasurementNotJson = 232;
+// The one message of a run whose host went away: "%1" of "%2" imported, "%3" not.
+inline constexpr int kIdsConnectionLost = 233;
+// The one message of a run broken off by an error: "%1" why, "%2" of "%3" imported.
+inline constexpr int kIdsImportBrokenOff = 234;
 // "%1" takes the text of kIdsHostError + status for host statuses 1 to 13.
 inline constexpr int kIdsHostError = 550;
 inline constexpr int kFirstHostStatusText = 1;

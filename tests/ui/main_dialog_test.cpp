@@ -5,12 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include <QTest>
 #include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
 #include <chrono>
@@ -378,8 +378,8 @@ TEST_F(MainDialogTest, CtrlPPreviewsTheCurrentRowAndNothingOutsideTheRows) {
     ASSERT_TRUE(WaitUntil([&] { return dialog.Preview() != nullptr; }));
     MeasurementPreviewDialog* preview = dialog.Preview();
     ASSERT_TRUE(WaitUntil([&] { return preview->Numbers().rows == 7; }));
-    EXPECT_TRUE(preview->windowTitle().contains(
-        QString::fromStdString(dialog.List().Records()[static_cast<std::size_t>(record)].m_strName)));
+    EXPECT_TRUE(preview->windowTitle().contains(QString::fromStdString(
+        dialog.List().Records()[static_cast<std::size_t>(record)].m_strName)));
     preview->close();
     ASSERT_TRUE(WaitUntil([&] { return dialog.Preview() == nullptr; }));
   });
@@ -536,7 +536,9 @@ TEST_F(MainDialogTest, AHostErrorIsAnsweredInItsMessageBoxAndTheImportGoesOn) {
       },
       &boxes);
   ASSERT_EQ(texts.size(), 1u);
-  EXPECT_TRUE(texts[0].contains("Bad channel data")) << texts[0].toStdString();
+  // The box names the measurement on a line before the message.
+  EXPECT_EQ(texts[0].toStdString(),
+            "M0002.rqx2\nWARNING! Main application error: Bad channel data.");
   EXPECT_FALSE(enabled_in_box);
   EXPECT_EQ(StopHostAndReadCommands(),
             (std::vector<std::uint32_t>{5, 26, 2, 99, 26, 2, 27, 22, 4}));
