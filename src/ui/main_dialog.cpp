@@ -7,8 +7,8 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
-#include <QShortcut>
 #include <QScreen>
+#include <QShortcut>
 #include <algorithm>
 #include <filesystem>
 
@@ -438,6 +438,7 @@ void CRQX340MainDlg::RunImport() {
   request.exe_name = m_strExeName;
   request.exchange_index = m_app.ExchangeIndex();
   request.client_window = m_app.ClientWindow();
+  request.host_window = m_app.HostWindow();
   request.import_raw = m_bImportRaw != 0;
   ImportServices services(m_messages, m_progressSink, m_app.Pump());
   services.strings = &m_app.Strings();
