@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "platform/path_text.h"
 #include "platform/win32/win32_util.h"
 
 namespace rqx340 {
@@ -38,9 +39,9 @@ Result<UniqueNativeHandle> CreateSpool() {
   const std::string folder = win32::TempPath();
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::string name = folder + ".rqx340-" + win32::RandomSuffix();
-    UniqueNativeHandle file = win32::OwnHandle(CreateFileW(
-        win32::Wide(name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-        FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    UniqueNativeHandle file = win32::OwnHandle(
+        CreateFileW(win32::Wide(name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
     if (file.Valid()) return file;
     if (GetLastError() != ERROR_FILE_EXISTS) {
       return Failure("cannot make a temporary file in " + folder + ": " + win32::LastErrorText());
@@ -51,24 +52,36 @@ Result<UniqueNativeHandle> CreateSpool() {
 
 }  // namespace
 
-Result<ReplacementFile> ReplacementFile::Create(const std::string& path) {
+Result<ReplacementFile> ReplacementFile::Create(const std::string& path, ReaderWait) {
   if (path.empty()) return Failure("invalid file name");
+  // "aux.csv" opens the AUX device: the output would go nowhere, with success.
+  if (const std::string_view name = FileNameOf(path); IsWindowsDeviceName(name)) {
+    return Failure("\"" + std::string(name) +
+                   "\" is the name of a Windows device, not of a file; choose another name");
+  }
   std::string target_path = path;
   DWORD attributes = 0;
   bool exists = false;
   {
     // Opened without access: enough to ask what it is, and links followed.
-    UniqueNativeHandle probe = win32::OwnHandle(
-        CreateFileW(win32::Wide(path).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
-                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    UniqueNativeHandle probe =
+        win32::OwnHandle(CreateFileW(win32::Wide(path).c_str(), 0, kShareAll, nullptr,
+                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (probe.Valid()) {
       exists = true;
       const DWORD type = GetFileType(win32::HandleOf(probe));
       if (type == FILE_TYPE_CHAR || type == FILE_TYPE_PIPE) {
         probe.Reset();
-        UniqueNativeHandle out = win32::OwnHandle(CreateFileW(
-            win32::Wide(path).c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
-        if (!out.Valid()) return Failure(win32::LastErrorText());
+        // Opening a pipe never waits for its reader: a pipe whose instances
+        // are all taken is refused at once.
+        UniqueNativeHandle out =
+            win32::OwnHandle(CreateFileW(win32::Wide(path).c_str(), GENERIC_WRITE, kShareAll,
+                                         nullptr, OPEN_EXISTING, 0, nullptr));
+        if (!out.Valid()) {
+          const DWORD error = GetLastError();
+          if (error == ERROR_PIPE_BUSY) return Failure("no program is reading from " + path);
+          return Failure(win32::ErrorText(error));
+        }
         auto spool = CreateSpool();
         if (!spool) return Failure(spool.ErrorText());
         return ReplacementFile(std::move(*spool), {}, path, std::move(out));
@@ -78,7 +91,8 @@ Result<ReplacementFile> ReplacementFile::Create(const std::string& path) {
         return Failure(win32::LastErrorText());
       }
       if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        return Failure("it is a folder; only a regular file, a pipe or a character device is written");
+        return Failure(
+            "it is a folder; only a regular file, a pipe or a character device is written");
       }
       attributes = info.dwFileAttributes;
       target_path = FinalPath(win32::HandleOf(probe), path);
@@ -92,10 +106,9 @@ Result<ReplacementFile> ReplacementFile::Create(const std::string& path) {
   const std::string name = target_path.substr(folder.size());
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::string temp_path = folder + "." + name + "." + win32::RandomSuffix();
-    UniqueNativeHandle file = win32::OwnHandle(
-        CreateFileW(win32::Wide(temp_path).c_str(), GENERIC_READ | GENERIC_WRITE,
-                    FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
-                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueNativeHandle file = win32::OwnHandle(CreateFileW(
+        win32::Wide(temp_path).c_str(), GENERIC_READ | GENERIC_WRITE,
+        FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) {
       if (GetLastError() == ERROR_FILE_EXISTS) continue;
       return Failure(win32::LastErrorText());
@@ -140,7 +153,8 @@ namespace {
 
 Status CopyThrough(HANDLE from, HANDLE to) {
   LARGE_INTEGER zero{};
-  if (SetFilePointerEx(from, zero, nullptr, FILE_BEGIN) == 0) return Failure(win32::LastErrorText());
+  if (SetFilePointerEx(from, zero, nullptr, FILE_BEGIN) == 0)
+    return Failure(win32::LastErrorText());
   std::vector<std::byte> buffer(std::size_t{1} << 20);
   for (;;) {
     DWORD got = 0;
