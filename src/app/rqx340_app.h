@@ -39,6 +39,9 @@ inline constexpr int kIdsSettingsName = 2021;
 // The missing-language warning is made up, not taken from the string table.
 inline constexpr int kLanguageWarningId = 0;
 inline constexpr std::string_view kLanguageWarning = " WARNING! Language DLL not found.";
+// A table that is there but too large to be one: " WARNING! Language DLL too
+// large (N bytes, at most M)."
+inline constexpr std::string_view kLanguageTooLargeWarning = " WARNING! Language DLL ";
 // The settings section of the dialog.
 inline constexpr std::string_view kSettingsSection = "RQX340Import";
 
