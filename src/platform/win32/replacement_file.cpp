@@ -56,8 +56,10 @@ Result<ReplacementFile> ReplacementFile::Create(const std::string& path, ReaderW
   if (path.empty()) return Failure("invalid file name");
   // "aux.csv" opens the AUX device: the output would go nowhere, with success.
   if (const std::string_view name = FileNameOf(path); IsWindowsDeviceName(name)) {
-    return Failure("\"" + std::string(name) +
-                   "\" is the name of a Windows device, not of a file; choose another name");
+    std::string reason(1, '"');
+    reason += name;
+    reason += "\" is the name of a Windows device, not of a file; choose another name";
+    return Failure(std::move(reason));
   }
   std::string target_path = path;
   DWORD attributes = 0;
