@@ -333,6 +333,39 @@ TEST_F(ImportRunTest, RawSignalThatCannotBeHandedOverFailsTheMeasurement) {
   EXPECT_TRUE(HandoverLeftovers(m_session.Path()).empty());
 }
 
+// A raw data file found by the scan that no longer opens when its turn comes
+// (here: a folder now stands at its name) is said with string 204; the host
+// is offered no axis at all, no command 20, and stores the measurement alone.
+TEST_F(ImportRunTest, ARawFileThatNoLongerOpensSendsNoCommand20) {
+  Generate({.count = 1, .rows = 2, .raw = 1, .raw_samples = 5});
+  struct ReplacingProgress final : ProgressSink {
+    explicit ReplacingProgress(fs::path raw) : m_raw(std::move(raw)) {}
+    // Called first when the measurement is read, after its raw data file was found.
+    void SetRange(std::int32_t, std::int32_t) override {
+      if (!fs::is_regular_file(m_raw)) return;
+      fs::remove(m_raw);
+      fs::create_directory(m_raw);
+    }
+    void SetPos(std::int32_t) override {}
+    void SetStep(std::int32_t) override {}
+    void StepIt() override {}
+    void Show() override {}
+    void Hide() override {}
+    fs::path m_raw;
+  } progress(m_folder / "M0001.raw");
+  StartHost();
+  ImportServices services{m_sink, progress, m_pump};
+  services.executable_path = test::ProgramPath("rqx340");
+  const ImportResult result = RunImport(Request({"M0001.rqx2"}), services);
+  StopHost();
+  EXPECT_TRUE(fs::is_directory(m_folder / "M0001.raw"));
+  EXPECT_EQ(result.outcomes, (std::vector<ImportOutcome>{ImportOutcome::kFailed}));
+  EXPECT_EQ(Shown(), (Messages{{204, "WARNING! Cannot hand over the raw signal of M0001.rqx2."}}));
+  EXPECT_EQ(Commands(), (std::vector<std::uint32_t>{5, 26, 2, 27, 22, 4}));
+  EXPECT_EQ(FolderNames(m_inbox), (std::vector<std::string>{"001-M0001.rqx2.bin"}));
+  EXPECT_TRUE(HandoverLeftovers(m_session.Path()).empty());
+}
+
 TEST_F(ImportRunTest, HostErrorOnAStepAbandonsOnlyThatMeasurement) {
   Generate({.count = 2, .rows = 2});
   StartHost({"--fail", "2@1=6"});
