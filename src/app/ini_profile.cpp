@@ -33,14 +33,7 @@ QString ToQString(std::string_view text) {
 }
 
 // Whether `text` is well-formed UTF-8, which QString carries unchanged.
-bool IsUtf8(std::string_view text) {
-  while (!text.empty()) {
-    std::size_t length = 0;
-    if (!DecodeUtf8(text, length)) return false;
-    text.remove_prefix(length);
-  }
-  return true;
-}
+bool IsUtf8(std::string_view text) { return SanitizeUtf8(text) == text; }
 
 std::string_view Trimmed(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
