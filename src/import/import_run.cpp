@@ -3,10 +3,10 @@
 #include "import/import_run.h"
 
 #include <algorithm>
+#include <exception>
 #include <memory>
 #include <new>
 #include <optional>
-#include <stdexcept>
 #include <vector>
 
 #include "base/display_text.h"
@@ -331,9 +331,13 @@ ImportResult RunImport(const ImportRequest& request, ImportServices& services) {
   } catch (...) {
     // Unwinding has closed the connection (command 4) and removed the
     // measurement's files; the run ends with a word, not silently.
-    services.progress.Hide();
-    ReportImportBrokenOff(services.messages, strings, CurrentExceptionText(), CountImported(result),
-                          request.items.size());
+    try {
+      services.progress.Hide();
+      ReportImportBrokenOff(services.messages, strings, CurrentExceptionText(),
+                            CountImported(result), request.items.size());
+    } catch (...) {
+      // Not even the message could be made; the outcomes still say it.
+    }
   }
   return result;
 }
