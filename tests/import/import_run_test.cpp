@@ -34,9 +34,9 @@ using Messages = std::vector<std::pair<int, std::string>>;
 
 constexpr const char* kCannotOpen = "WARNING! Cannot open exchange file with the main application.";
 
-// What the system calls a missing file, as InputFile says it.
-std::string NoSuchFileText() {
-  auto missing = InputFile::Open("/nonexistent-rqx340/none.rqx2");
+// What the system calls a missing file of an existing folder, as InputFile says it.
+std::string NoSuchFileText(const fs::path& folder) {
+  auto missing = InputFile::Open((folder / "none.rqx2").string());
   return missing ? std::string() : missing.ErrorText();
 }
 
@@ -222,8 +222,8 @@ TEST_F(ImportRunTest, MeasurementsThatChangedSinceTheScanAreReportedByName) {
   const auto shown = Shown();
   ASSERT_EQ(shown.size(), 3u);
   EXPECT_EQ(shown[0].first, kIdsMeasurementNotOpened);
-  EXPECT_EQ(shown[0].second, "WARNING! The measurement file cannot be opened: " + NoSuchFileText() +
-                                 ". It was not imported.");
+  EXPECT_EQ(shown[0].second, "WARNING! The measurement file cannot be opened: " +
+                                 NoSuchFileText(m_folder) + ". It was not imported.");
   EXPECT_EQ(shown[1],
             (std::pair<int, std::string>{
                 kIdsMeasurementNotJson, "WARNING! The measurement file is not valid JSON at byte " +
