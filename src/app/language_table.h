@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
@@ -14,6 +15,9 @@
 #include "platform/environment.h"
 
 namespace rqx340 {
+
+// A table file is a few kilobytes; anything far larger is not one.
+inline constexpr std::uint64_t kMaxTableSize = 1 << 20;
 
 // Indexed by the language index of the command line; entry 0 is the built-in
 // language and the stem of the window class name.
@@ -34,10 +38,13 @@ std::vector<std::string> DataFolders(const EnvironmentLookup& environment,
 class LanguageTable final : public StringTable {
  public:
   // Reads the first readable table file `name` of `folders`; nullopt when there
-  // is none. Strings it lacks come from `fallback` (none: empty).
+  // is none. Strings it lacks come from `fallback` (none: empty). When a table
+  // file was passed over for its size, `too_large` (if given) says so:
+  // "too large (N bytes, at most M)".
   static std::optional<LanguageTable> Open(std::string_view name,
                                            const std::vector<std::string>& folders,
-                                           const StringTable* fallback);
+                                           const StringTable* fallback,
+                                           std::string* too_large = nullptr);
   // The table in `text`. Lines that are not "id<TAB>text" with a decimal id are
   // skipped, as are empty texts; of two lines with one id the first counts.
   // Ill-formed UTF-8 becomes U+FFFD.

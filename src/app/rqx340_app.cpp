@@ -101,8 +101,14 @@ void CRQX340App::LoadLanguageLibrary(std::int32_t languageIndex, MessageSink& si
     return;
   }
   const std::string file = TableFileName(kLanguageLibraries[languageIndex]);
-  m_hLanguageDll = LanguageTable::Open(file, TableFolders(), &EnglishStrings());
-  if (!m_hLanguageDll) sink.ShowMessage(kLanguageWarningId, file + std::string(kLanguageWarning));
+  std::string too_large;
+  m_hLanguageDll = LanguageTable::Open(file, TableFolders(), &EnglishStrings(), &too_large);
+  if (m_hLanguageDll) return;
+  // A table that is there is not "not found".
+  sink.ShowMessage(kLanguageWarningId,
+                   too_large.empty()
+                       ? file + std::string(kLanguageWarning)
+                       : file + std::string(kLanguageTooLargeWarning) + too_large + ".");
 }
 
 const StringTable& CRQX340App::Strings() const {

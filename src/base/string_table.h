@@ -2,6 +2,8 @@
 // the English table; the ids are those of the program's string resources.
 #pragma once
 
+#include <cstddef>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -11,6 +13,15 @@ inline constexpr int kIdsCannotCreateExchangeFile = 202;
 inline constexpr int kIdsCannotMapExchangeFile = 203;
 inline constexpr int kIdsCannotHandOverRaw = 204;
 inline constexpr int kIdsNoConnection = 207;
+// A measurement that is not handed to the host: "%1" the reason (230, 231), or
+// the byte offset and "%2" the reason (232).
+inline constexpr int kIdsMeasurementNotOpened = 230;
+inline constexpr int kIdsMeasurementNotRead = 231;
+inline constexpr int kIdsMeasurementNotJson = 232;
+// The one message of a run whose host went away: "%1" of "%2" imported, "%3" not.
+inline constexpr int kIdsConnectionLost = 233;
+// The one message of a run broken off by an error: "%1" why, "%2" of "%3" imported.
+inline constexpr int kIdsImportBrokenOff = 234;
 // "%1" takes the text of kIdsHostError + status for host statuses 1 to 13.
 inline constexpr int kIdsHostError = 550;
 inline constexpr int kFirstHostStatusText = 1;
@@ -37,7 +48,20 @@ class StringTable {
 
 const StringTable& EnglishStrings();
 
-// `pattern` with every "%1" replaced by `argument`.
+// The most bytes FormatString makes. The program's own messages stay far
+// below it (the longest is a few hundred bytes and a path, at most 4096 bytes
+// and four times that escaped); a language table can ask for far more: 1 MB of
+// "%1" would repeat a path a quarter of a million times. Text past the bound is
+// cut at a character and ends with kCutMark.
+inline constexpr std::size_t kMaxFormattedText = 32768;
+inline constexpr std::string_view kCutMark = "\xE2\x80\xA6";  // U+2026
+
+// `pattern` with every "%1" replaced by `argument`, at most kMaxFormattedText
+// bytes.
 std::string FormatString(std::string_view pattern, std::string_view argument);
+// `pattern` with "%1" to "%9" replaced by the arguments in order; a number
+// without an argument stays as it is. At most kMaxFormattedText bytes.
+std::string FormatString(std::string_view pattern,
+                         std::initializer_list<std::string_view> arguments);
 
 }  // namespace rqx340

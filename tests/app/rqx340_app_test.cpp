@@ -10,8 +10,8 @@
 #include "support/app_context.h"
 #include "support/recording_sink.h"
 #include "support/session.h"
-#include "support/temp_dir.h"
 #include "support/system.h"
+#include "support/temp_dir.h"
 
 namespace rqx340 {
 namespace {
@@ -190,6 +190,28 @@ TEST_F(AppTest, AMissingLanguageTableIsReportedOnceAndEnglishStays) {
   }
 }
 
+// A table over the size limit is there: the warning says it is too large, not
+// that it was not found.
+TEST_F(AppTest, ALanguageTableTooLargeIsReportedAsSuch) {
+  root.Write("data/ZULRQX340_GER.lang", std::string(kMaxTableSize + 1, '#'));
+  auto app = MakeApp();
+  RecordingSink sink;
+  app->LoadLanguageLibrary(3, sink);
+  ASSERT_EQ(sink.messages.size(), 1u);
+  EXPECT_EQ(sink.messages[0].text,
+            "ZULRQX340_GER.lang WARNING! Language DLL too large (1048577 bytes, at most "
+            "1048576).");
+  EXPECT_FALSE(app->LanguageLoaded());
+  // At the limit it is a table.
+  root.Write("data/ZULRQX340_GER.lang",
+             "129\tGro\xC3\x9F\n" + std::string(kMaxTableSize - 10, '#'));
+  auto again = MakeApp();
+  RecordingSink quiet;
+  again->LoadLanguageLibrary(3, quiet);
+  EXPECT_TRUE(quiet.messages.empty());
+  EXPECT_EQ(again->Strings().Load(kIdsDialogCaption), "Gro\xC3\x9F");
+}
+
 TEST_F(AppTest, ALanguageTableReplacesTheStringsItHasUntilShutdown) {
   root.Write("data/ZULRQX340_GER.lang", "129\tRQX340 Importieren\n");
   auto app = MakeApp();
@@ -251,7 +273,9 @@ TEST_F(PumpTest, AnEmptyQueueReturnsZeroAfterOneTurnOfTheUserInterface) {
 }
 
 TEST_F(PumpTest, TheHostsStopRequestIsRemovedUndispatchedAndReturnsOne) {
-  RQX340_POSIX_ONLY("a post reaches a Windows endpoint only when its thread takes it, not when PostMessage returns");
+  RQX340_POSIX_ONLY(
+      "a post reaches a Windows endpoint only when its thread takes it, not when PostMessage "
+      "returns");
   ASSERT_TRUE(Post(kHostMessage, 5));  // any other message is handled on the way
   ASSERT_TRUE(Post(kHostMessage, kHostStopRequest));
   ASSERT_TRUE(Post(kHostMessage, 6));
@@ -266,7 +290,9 @@ TEST_F(PumpTest, TheHostsStopRequestIsRemovedUndispatchedAndReturnsOne) {
 }
 
 TEST_F(PumpTest, ASetStopFlagIsReturnedWithoutTouchingAnything) {
-  RQX340_POSIX_ONLY("a post reaches a Windows endpoint only when its thread takes it, not when PostMessage returns");
+  RQX340_POSIX_ONLY(
+      "a post reaches a Windows endpoint only when its thread takes it, not when PostMessage "
+      "returns");
   ASSERT_TRUE(Post(kHostMessage, kHostStopRequest));
   std::int32_t stop = 7;
   EXPECT_EQ(app->PumpPendingMessages(&stop), 7);
@@ -276,7 +302,9 @@ TEST_F(PumpTest, ASetStopFlagIsReturnedWithoutTouchingAnything) {
 }
 
 TEST_F(PumpTest, AStopRequestArrivingDuringTheUserInterfacesTurnIsSeenByThePump) {
-  RQX340_POSIX_ONLY("a post reaches a Windows endpoint only when its thread takes it, not when PostMessage returns");
+  RQX340_POSIX_ONLY(
+      "a post reaches a Windows endpoint only when its thread takes it, not when PostMessage "
+      "returns");
   ui.during_turn = [&] {
     ASSERT_TRUE(Post(kHostMessage, kHostStopRequest));
     app->DispatchClientMessages();  // what the GUI's arrival event does; the pump owns the queue

@@ -16,8 +16,8 @@
 
 #include "support/fifo.h"
 #include "support/run_program.h"
-#include "support/temp_dir.h"
 #include "support/system.h"
+#include "support/temp_dir.h"
 
 namespace rqx340 {
 namespace {
@@ -213,6 +213,43 @@ TEST(ExportCommand, WavThroughAFifo) {
   EXPECT_EQ(exported.exit_code, 0) << exported.err;
   EXPECT_EQ(read.size(), 58u + 12u * 1000u);
   EXPECT_EQ(read.substr(0, 4), "RIFF");
+}
+
+// "aux.csv" names the AUX device on Windows: the output would vanish while the
+// command says it was written. Windows refuses it for every command that
+// writes OUT; POSIX writes it as any other name.
+TEST(ExportCommand, AWindowsDeviceNameAsOutIsRefusedThere) {
+  TempDir dir;
+  const fs::path in = dir.Write("ok.rqx2", R"({"TimeHistory":[[1.0]]})");
+  struct Case {
+    std::vector<std::string> args;
+    std::string out_name;
+  };
+  const Case cases[] = {
+      {{"export", "--csv"}, "aux.csv"},
+      {{"export", "--csv"}, "Nul"},
+      {{"export", "--csv"}, "COM1.txt"},
+      {{"convert"}, "lpt9.bin"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.out_name);
+    std::vector<std::string> args(c.args.begin() + 1, c.args.end());
+    const fs::path out = dir.Path() / c.out_name;
+    args.push_back(in.string());
+    args.push_back(out.string());
+    const ProgramResult result = Rqx340(c.args[0], args);
+    if (test::kPosix) {
+      EXPECT_EQ(result.exit_code, 0) << result.err;
+      EXPECT_TRUE(fs::is_regular_file(out));
+      fs::remove(out);
+    } else {
+      EXPECT_EQ(result.exit_code, 1);
+      EXPECT_NE(
+          result.err.find("\"" + c.out_name + "\" is the name of a Windows device, not of a file"),
+          std::string::npos)
+          << result.err;
+    }
+  }
 }
 
 TEST(ExportCommand, ErrorsAndUsage) {

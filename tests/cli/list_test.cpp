@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "support/run_program.h"
-#include "support/temp_dir.h"
 #include "support/system.h"
+#include "support/temp_dir.h"
 
 namespace rqx340 {
 namespace {
@@ -218,7 +218,8 @@ TEST(ListCommandTest, TableIsAlignedAndShowsRawAsTheListDoes) {
 
 // A name or serial number cannot reach the terminal raw: every control
 // character shows as \xNN in the table and the TSV (which keeps its four
-// escapes), and JSON escapes DEL as it escapes the others.
+// escapes), every direction mark as \uNNNN, and JSON escapes DEL as it
+// escapes the others.
 TEST(ListCommandTest, ControlCharactersAreShownNotSent) {
   RQX340_POSIX_ONLY("control characters in file names");
   struct Case {
@@ -239,6 +240,14 @@ TEST(ListCommandTest, ControlCharactersAreShownNotSent) {
        R"("name":"c4.rqx2","start":0,"startText":"N/A","serial":"back\\slash")"},
       {"c5\x1b\x7f.rqx2", "S", "c5\\x1B\\x7F.rqx2\t0\tS", "S",
        R"("name":"c5\u001B\u007F.rqx2","start":0,"startText":"N/A","serial":"S")"},
+      // Direction marks would make the text read backwards; a line feed would end it.
+      {"c6.rqx2", R"(\u202Eevil\u2066)", "c6.rqx2\t0\t\\u202Eevil\\u2066", "\\u202Eevil\\u2066",
+       "\"name\":\"c6.rqx2\",\"start\":0,\"startText\":\"N/A\",\"serial\":\"\xE2\x80\xAE"
+       "evil\xE2\x81\xA6\""},
+      {"c7\n\xE2\x80\x8F.rqx2", "S", "c7\\n\\u200F.rqx2\t0\tS", "S",
+       R"("name":"c7\n)"
+       "\xE2\x80\x8F"
+       R"(.rqx2","start":0,"startText":"N/A","serial":"S")"},
   };
   TempDir dir;
   for (const Case& c : cases) dir.Write(c.name, Head(c.serial, 0, 0, 0));
@@ -349,12 +358,13 @@ TEST(ListCommandTest, TheAnsiCodePageSettingIsCheckedFirst) {
   } cases[] = {{"", 0}, {"1250", 0}, {"932", 2}, {"abc", 2}, {"1252x", 2}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.value);
-    const ProgramResult result = RunProgram(
-        "rqx340", {"list", dir.Path().string()}, {std::string("RQX340_ANSI_CODEPAGE=") + c.value});
+    const ProgramResult result = RunProgram("rqx340", {"list", dir.Path().string()},
+                                            {std::string("RQX340_ANSI_CODEPAGE=") + c.value});
     EXPECT_EQ(result.exit_code, c.exit_code) << result.err;
-    EXPECT_EQ(result.err, c.exit_code == 0 ? "" :
-                          std::string("rqx340: RQX340_ANSI_CODEPAGE=") + c.value +
-                              " is not a single-byte code page this system knows\n");
+    EXPECT_EQ(result.err, c.exit_code == 0
+                              ? ""
+                              : std::string("rqx340: RQX340_ANSI_CODEPAGE=") + c.value +
+                                    " is not a single-byte code page this system knows\n");
   }
 }
 

@@ -260,6 +260,42 @@ TEST_F(ExchangeClientTest, TransferSequences) {
   }
 }
 
+// A live host that answers 255 itself has not gone: its status is reported
+// like any other, and the connection stays. One that goes while it handles a
+// command has lost it.
+TEST_F(ExchangeClientTest, OnlyAHostWindowThatIsGoneLosesTheConnection) {
+  Offer(0, "Slot 1");
+  ProbeClient client(&m_messenger, 0);
+  Connect(client);
+  m_messenger.replies[2] = {0xFF};
+  EXPECT_EQ(client.TransferMeasurement({}), kStatusNoWindow);
+  EXPECT_FALSE(client.ConnectionLost());
+  EXPECT_EQ(client.reported, std::vector<int>{kStatusNoWindow});
+
+  // Gone during command 27: no 99, nothing reported.
+  struct DyingMessenger final : WindowMessenger {
+    explicit DyingMessenger(FakeMessenger& inner) : m_inner(inner) {}
+    bool IsWindow(WindowHandle window) override { return m_inner.IsWindow(window); }
+    std::uint32_t Send(WindowHandle window, const WindowMessage& message) override {
+      const std::uint32_t reply = m_inner.Send(window, message);
+      if (message.wparam != kCmdTransferTime) return reply;
+      m_inner.live.erase(window);
+      return kSendFailed;
+    }
+    bool Post(WindowHandle window, const WindowMessage& message) override {
+      return m_inner.Post(window, message);
+    }
+    FakeMessenger& m_inner;
+  } dying(m_messenger);
+  ProbeClient second(&dying, 0);
+  Connect(second);
+  m_messenger.sent.clear();
+  EXPECT_EQ(second.TransferMeasurement({}), kStatusNoWindow);
+  EXPECT_TRUE(second.ConnectionLost());
+  EXPECT_TRUE(second.reported.empty());
+  EXPECT_EQ(m_messenger.Commands(), (std::vector<std::uint32_t>{26, 2, 27}));
+}
+
 TEST_F(ExchangeClientTest, AVanishedHostGives255WithoutSending) {
   Offer(0, "Slot 1");
   {
@@ -267,10 +303,14 @@ TEST_F(ExchangeClientTest, AVanishedHostGives255WithoutSending) {
     Connect(client);
     m_messenger.live.erase(kHost);
     m_messenger.sent.clear();
+    EXPECT_FALSE(client.ConnectionLost());
     EXPECT_EQ(client.SendCommand(26), kStatusNoWindow);
     EXPECT_EQ(client.LastReply(), 0);
+    // The connection is lost: the transfer fails without a report of its own,
+    // so a run of many measurements can say so once.
+    EXPECT_TRUE(client.ConnectionLost());
     EXPECT_EQ(client.TransferMeasurement({}), kStatusNoWindow);
-    EXPECT_EQ(client.reported, std::vector<int>{kStatusNoWindow});
+    EXPECT_TRUE(client.reported.empty());
     EXPECT_TRUE(m_messenger.sent.empty());
   }
   // Destroying the client still gives the slot back, without command 4.
