@@ -42,9 +42,7 @@ struct FindCloser {
   void operator()(HANDLE find) const { FindClose(find); }
 };
 
-DWORD Attributes(const std::string& path) {
-  return GetFileAttributesW(win32::Wide(path).c_str());
-}
+DWORD Attributes(const std::string& path) { return GetFileAttributesW(win32::Wide(path).c_str()); }
 
 }  // namespace
 
@@ -67,10 +65,9 @@ Result<std::vector<FileEntry>> ListFiles(const std::string& folder, std::string_
 }
 
 Result<OpenFolder> OpenFolder::Open(const std::string& path) {
-  UniqueNativeHandle handle = win32::OwnHandle(
-      CreateFileW(win32::Wide(path).c_str(), FILE_LIST_DIRECTORY,
-                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                  FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  UniqueNativeHandle handle = win32::OwnHandle(CreateFileW(
+      win32::Wide(path).c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!handle.Valid()) return Failure(win32::LastErrorText());
   BY_HANDLE_FILE_INFORMATION info{};
   if (GetFileInformationByHandle(win32::HandleOf(handle), &info) == 0 ||
@@ -80,11 +77,12 @@ Result<OpenFolder> OpenFolder::Open(const std::string& path) {
   return OpenFolder(path, std::move(handle));
 }
 
-Result<std::vector<FileEntry>> OpenFolder::ListFiles(std::string_view suffix) const {
+Result<std::vector<FileEntry>> OpenFolder::ListFiles(std::string_view suffix,
+                                                     std::vector<SkippedEntry>* skipped) const {
   WIN32_FIND_DATAW found{};
   const std::wstring pattern = win32::Wide(JoinPath(m_strPath, "*"));
-  HANDLE first = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
-                                  FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+  HANDLE first = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
+                                  nullptr, FIND_FIRST_EX_LARGE_FETCH);
   if (first == INVALID_HANDLE_VALUE) {
     if (GetLastError() == ERROR_FILE_NOT_FOUND) return std::vector<FileEntry>{};
     return Failure(win32::LastErrorText());
@@ -92,9 +90,14 @@ Result<std::vector<FileEntry>> OpenFolder::ListFiles(std::string_view suffix) co
   std::unique_ptr<void, FindCloser> find(first);
   std::vector<FileEntry> files;
   do {
-    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
+    const bool folder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (folder && skipped == nullptr) continue;
     std::string name = win32::Utf8(found.cFileName);
     if (!IsEntryName(name) || !EndsWithIgnoringAsciiCase(name, suffix)) continue;
+    if (folder) {
+      skipped->push_back({std::move(name), {}});
+      continue;
+    }
     // A link's own size is not its target's: leave it to be read at open.
     std::optional<std::uint64_t> size;
     if ((found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
