@@ -178,6 +178,7 @@ TimeAxis MakeTimeAxis(const PlotTimeBase& base, double width, double min_spacing
 ValueAxis MakeValueAxis(double largest, double height, double min_spacing) {
   ValueAxis axis;
   if (!(largest > 0.0) || !std::isfinite(largest)) largest = 1.0;
+  largest = std::min(largest, 1e300);  // its round top must still be a number
   const double spacing = std::max({min_spacing, 1.0, height / kMostTicks});
   const double intervals = std::max(1.0, std::floor(height / spacing));
   const RoundStep step = RoundStepAtLeast(largest / intervals);
