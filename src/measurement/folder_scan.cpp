@@ -157,6 +157,39 @@ std::string FindRawFile(std::string_view folder, std::string_view fileName) {
 
 namespace {
 
+// Why a file whose head was read is not listed: the read failed, or the pull
+// parse ended (`end`, at `end_offset`) before it `found` every wanted key.
+LeftOutFile WhyNotAMeasurement(std::string_view fileName, const BlockFileReadStream& stream,
+                               std::uint64_t size, PullParseEnd end, std::size_t end_offset,
+                               const std::array<bool, kWantedCount>& found) {
+  LeftOutFile left_out;
+  left_out.m_strName = std::string(fileName);
+  const auto at_offset = [&](LeftOutReason reason) {
+    left_out.m_nReason = reason;
+    left_out.m_nOffset = end_offset;
+  };
+  if (stream.ReadFailed()) {
+    left_out.m_nReason = LeftOutReason::kCannotRead;
+    left_out.m_strDetail = stream.ReadError();
+  } else if (end == PullParseEnd::kSyntaxError && size == 0) {
+    left_out.m_nReason = LeftOutReason::kEmpty;
+  } else if (end == PullParseEnd::kSyntaxError) {
+    at_offset(LeftOutReason::kNotJson);
+  } else if (end == PullParseEnd::kTooDeep) {
+    at_offset(LeftOutReason::kNestedTooDeep);
+  } else if (end == PullParseEnd::kStoppedAtLiteral) {
+    at_offset(LeftOutReason::kLiteralBeforeKeys);
+  } else {
+    left_out.m_nReason = LeftOutReason::kKeyMissing;
+    for (std::size_t k = 0; k < kWantedCount; ++k) {
+      if (found[k]) continue;
+      if (!left_out.m_strDetail.empty()) left_out.m_strDetail += ", ";
+      left_out.m_strDetail += kWantedNames[k];
+    }
+  }
+  return left_out;
+}
+
 // ReadSummary on a file already open, through a caller's buffer of
 // kReadBufferSize bytes that the scan reuses for every file.
 bool ReadOpenSummary(CRQX340Json& record, InputFile& file, std::span<char> buffer,
@@ -168,30 +201,28 @@ bool ReadOpenSummary(CRQX340Json& record, InputFile& file, std::span<char> buffe
     return std::all_of(found.begin(), found.end(), [](bool f) { return f; });
   };
 
+  const auto take_pair = [&](const KeyValueHandler& h) {
+    if (!h.HasPair()) return true;
+    const std::string& key = h.m_strKey;
+    const std::string& value = h.m_strValue;
+    if (key == std::string_view("StartDateTime")) {
+      record.m_tStart = ConvertStartTime(ReadDecimal64(value));
+      found[kStart] = true;
+    } else if (key == std::string_view("SerialNum")) {
+      record.m_strSerialNum = value;
+      found[kSerial] = true;
+    } else if (key == std::string_view("TAG_OPERATING_MODE_20")) {
+      const std::int32_t mode = std::clamp(ReadDecimal32(value), 0, 2);
+      record.m_strMode = kModeNames[static_cast<std::size_t>(mode)];
+      found[kMode] = true;
+    } else if (key == std::string_view("TAG_STORE_RAW_53")) {
+      record.m_nRaw = ReadDecimal32(value);
+      found[kRaw] = true;
+    }
+    return !found_all();
+  };
   std::size_t end_offset = 0;
-  const PullParseEnd end = PullParse(
-      stream, handler,
-      [&](const KeyValueHandler& h) {
-        if (!h.HasPair()) return true;
-        const std::string& key = h.m_strKey;
-        const std::string& value = h.m_strValue;
-        if (key == std::string_view("StartDateTime")) {
-          record.m_tStart = ConvertStartTime(ReadDecimal64(value));
-          found[kStart] = true;
-        } else if (key == std::string_view("SerialNum")) {
-          record.m_strSerialNum = value;
-          found[kSerial] = true;
-        } else if (key == std::string_view("TAG_OPERATING_MODE_20")) {
-          const std::int32_t mode = std::clamp(ReadDecimal32(value), 0, 2);
-          record.m_strMode = kModeNames[static_cast<std::size_t>(mode)];
-          found[kMode] = true;
-        } else if (key == std::string_view("TAG_STORE_RAW_53")) {
-          record.m_nRaw = ReadDecimal32(value);
-          found[kRaw] = true;
-        }
-        return !found_all();
-      },
-      &end_offset);
+  const PullParseEnd end = PullParse(stream, handler, take_pair, &end_offset);
 
   if (report != nullptr) {
     ++report->m_nFilesOpened;
@@ -200,41 +231,19 @@ bool ReadOpenSummary(CRQX340Json& record, InputFile& file, std::span<char> buffe
   if (record.m_nRaw != 0 && FindRawFile(folder, fileName).empty()) record.m_nRaw = 2;
   if (found_all()) return true;
   if (report != nullptr) {
-    LeftOutFile left_out;
-    left_out.m_strName = std::string(fileName);
-    const auto at_offset = [&](LeftOutReason reason) {
-      left_out.m_nReason = reason;
-      left_out.m_nOffset = end_offset;
-    };
-    if (stream.ReadFailed()) {
-      left_out.m_nReason = LeftOutReason::kCannotRead;
-      left_out.m_strDetail = stream.ReadError();
-    } else if (end == PullParseEnd::kSyntaxError && file.Size() == 0) {
-      left_out.m_nReason = LeftOutReason::kEmpty;
-    } else if (end == PullParseEnd::kSyntaxError) {
-      at_offset(LeftOutReason::kNotJson);
-    } else if (end == PullParseEnd::kTooDeep) {
-      at_offset(LeftOutReason::kNestedTooDeep);
-    } else if (end == PullParseEnd::kStoppedAtLiteral) {
-      at_offset(LeftOutReason::kLiteralBeforeKeys);
-    } else {
-      left_out.m_nReason = LeftOutReason::kKeyMissing;
-      for (std::size_t k = 0; k < kWantedCount; ++k) {
-        if (found[k]) continue;
-        if (!left_out.m_strDetail.empty()) left_out.m_strDetail += ", ";
-        left_out.m_strDetail += kWantedNames[k];
-      }
-    }
-    report->m_arrLeftOut.push_back(std::move(left_out));
+    report->m_arrLeftOut.push_back(
+        WhyNotAMeasurement(fileName, stream, file.Size(), end, end_offset, found));
   }
   return false;
 }
 
 void NoteCannotOpen(ScanReport* report, std::string_view fileName, const std::string& error) {
   if (report == nullptr) return;
-  report->m_arrLeftOut.push_back({.m_strName = std::string(fileName),
-                                  .m_nReason = LeftOutReason::kCannotOpen,
-                                  .m_strDetail = error});
+  LeftOutFile left_out;
+  left_out.m_strName = std::string(fileName);
+  left_out.m_nReason = LeftOutReason::kCannotOpen;
+  left_out.m_strDetail = error;
+  report->m_arrLeftOut.push_back(std::move(left_out));
 }
 
 }  // namespace
