@@ -39,6 +39,15 @@ inline constexpr int kIdcImportRaw = 1111;
 inline constexpr int kIdsFirstColumnTitle = 208;  // 208 to 213, one per column
 inline constexpr int kIdsBrowseTitle = 220;
 
+// The files a folder scan left out: the note in the dialog's corner ("%1" the
+// count), the caption and column titles of the window that lists them, and one
+// text per reason, in the order of LeftOutReason ("%1" its detail).
+inline constexpr int kIdsFilesNotListed = 250;
+inline constexpr int kIdsOneFileNotListed = 251;
+inline constexpr int kIdsNotListedCaption = 252;
+inline constexpr int kIdsNotListedFirstColumnTitle = 253;  // 253 name, 254 reason
+inline constexpr int kIdsFirstLeftOutReason = 260;         // 260 to 268
+
 class StringTable {
  public:
   virtual ~StringTable() = default;

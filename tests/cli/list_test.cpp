@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "support/left_out_folder.h"
 #include "support/run_program.h"
 #include "support/system.h"
 #include "support/temp_dir.h"
@@ -346,6 +347,106 @@ TEST(ListCommandTest, ExitCodesAndMessages) {
   EXPECT_EQ(help.exit_code, 0);
   EXPECT_NE(help.out.find("usage: rqx340 list"), std::string::npos);
   EXPECT_EQ(help.err, "");
+}
+
+// Without --all the output is what it always was, byte for byte: other programs
+// read it. The golden files were written by the command before --all existed.
+TEST(ListCommandTest, WithoutAllTheOutputIsTheGoldenBytes) {
+  RQX340_POSIX_ONLY("the zone from TZ");
+  const std::string folder = test::DataFile("list/folder").string();
+  const struct {
+    const char* option;
+    const char* golden;
+  } cases[] = {
+      {nullptr, "list/golden.table"}, {"--tsv", "list/golden.tsv"}, {"--json", "list/golden.json"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.golden);
+    std::vector<std::string> args;
+    if (c.option != nullptr) args.push_back(c.option);
+    args.push_back(folder);
+    const ProgramResult result = List(args);
+    EXPECT_EQ(result.exit_code, 0);
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.out, test::ReadFileBytes(test::DataFile(c.golden)));
+  }
+}
+
+// --all adds every file the scan left out, with its reason, in name order among
+// the listed ones, in each format.
+TEST(ListCommandTest, AllAddsTheLeftOutFilesWithTheirReasons) {
+  TempDir dir;
+  const std::vector<test::LeftOutCase> cases = test::FillLeftOutFolder(dir.Path());
+  const std::string folder = dir.Path().string();
+  const std::string listed = test::kListedInLeftOutFolder;
+
+  // Every name, sorted, with its reason; the listed file has none.
+  std::vector<std::pair<std::string, std::string>> expected;
+  for (const auto& c : cases) expected.emplace_back(c.name, c.text);
+  expected.emplace_back(listed, "");
+  std::sort(expected.begin(), expected.end());
+
+  const ProgramResult tsv = List({"--all", "--tsv", folder});
+  EXPECT_EQ(tsv.exit_code, 0);
+  EXPECT_EQ(tsv.err, "");
+  const std::vector<std::string> tsv_lines = Lines(tsv.out);
+  ASSERT_EQ(tsv_lines.size(), expected.size()) << tsv.out;
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    SCOPED_TRACE(expected[i].first);
+    if (expected[i].first == listed) {
+      // The record's six fields as without --all, and an empty reason.
+      EXPECT_EQ(tsv_lines[i], Lines(List({"--tsv", folder}).out).at(0) + "\t");
+    } else {
+      EXPECT_EQ(tsv_lines[i], expected[i].first + "\t\t\t\t\t\t" + expected[i].second);
+    }
+  }
+
+  const ProgramResult table = List({"--all", folder});
+  EXPECT_EQ(table.exit_code, 0);
+  const std::vector<std::string> table_lines = Lines(table.out);
+  ASSERT_EQ(table_lines.size(), expected.size() + 1) << table.out;
+  EXPECT_EQ(table_lines[0].substr(table_lines[0].size() - 11), "Raw  Reason");
+  const std::size_t reason_column = table_lines[0].size() - 6;
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    SCOPED_TRACE(expected[i].first);
+    const std::string& line = table_lines[i + 1];
+    EXPECT_EQ(line.rfind(expected[i].first + " ", 0), 0u) << line;
+    if (expected[i].first == listed) {
+      EXPECT_EQ(line.substr(line.size() - 3), " NO");  // nothing after the last field
+    } else {
+      EXPECT_EQ(line.substr(reason_column), expected[i].second);
+    }
+  }
+
+  const ProgramResult json = List({"--all", "--json", folder});
+  EXPECT_EQ(json.exit_code, 0);
+  rapidjson::Document doc;
+  doc.Parse(json.out.c_str());
+  ASSERT_TRUE(doc.IsArray()) << json.out;
+  ASSERT_EQ(doc.Size(), expected.size());
+  for (rapidjson::SizeType i = 0; i < doc.Size(); ++i) {
+    const auto& object = doc[i];
+    SCOPED_TRACE(expected[i].first);
+    EXPECT_EQ(std::string(object["name"].GetString()), expected[i].first);
+    if (expected[i].first == listed) {
+      EXPECT_TRUE(object["reason"].IsNull());
+      EXPECT_TRUE(object["reasonCode"].IsNull());
+      EXPECT_EQ(object["mode"], "HA");
+      continue;
+    }
+    const auto found = std::find_if(cases.begin(), cases.end(), [&](const test::LeftOutCase& c) {
+      return c.name == expected[i].first;
+    });
+    EXPECT_EQ(std::string(object["reason"].GetString()), found->text);
+    EXPECT_EQ(std::string(object["reasonCode"].GetString()), found->reason);
+    for (const char* key : {"start", "startText", "serial", "size", "mode", "raw"}) {
+      EXPECT_TRUE(object[key].IsNull()) << key;
+    }
+  }
+
+  // Without --all, only the measurement.
+  const ProgramResult plain = List({"--tsv", folder});
+  EXPECT_EQ(Lines(plain.out).size(), 1u);
+  EXPECT_EQ(plain.out.rfind(listed + "\t", 0), 0u);
 }
 
 // The host's code page is checked before any command runs: a value that names
