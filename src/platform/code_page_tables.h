@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "base/result.h"
@@ -65,6 +66,13 @@ struct Tables {
     if (!IsLead(lead)) return kReplacementCharacter;
     const char16_t code_point = Pair(lead, encoding & 0xFF);
     return code_point != 0 ? code_point : kReplacementCharacter;
+  }
+  // The encoding of the character a converter wrote at `written[at]`: one byte,
+  // or a lead byte and the next; `at` moves past it.
+  std::uint16_t TakeEncoding(std::string_view written, std::size_t& at) const {
+    const auto first = static_cast<unsigned char>(written[at++]);
+    if (!IsLead(first) || at >= written.size()) return SingleByteEncoding(first);
+    return PairEncoding(first, static_cast<unsigned char>(written[at++]));
   }
 
  private:

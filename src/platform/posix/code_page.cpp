@@ -14,6 +14,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <span>
+#include <string_view>
 
 #include "platform/code_page_tables.h"
 #include "platform/environment.h"
@@ -220,16 +221,10 @@ class EncodingReader {
         std::span<const char>(in.data(), 4 * (m_count - first)), out, consumed, produced);
     const bool refused = result == kFailed && errno == EILSEQ;
     if (consumed % 4 != 0 || (result == kFailed && !refused)) return m_count;
-    std::size_t j = 0;
-    for (std::size_t i = first; i < first + consumed / 4 && j < produced; ++i) {
-      const auto lead = static_cast<unsigned char>(out[j]);
-      std::uint16_t encoding = SingleByteEncoding(lead);
-      if (m_tables.IsLead(lead) && j + 1 < produced) {
-        encoding = PairEncoding(lead, static_cast<unsigned char>(out[j + 1]));
-        j += 2;
-      } else {
-        j += 1;
-      }
+    const std::string_view written(out.data(), produced);
+    std::size_t at = 0;
+    for (std::size_t i = first; i < first + consumed / 4 && at < written.size(); ++i) {
+      const std::uint16_t encoding = m_tables.TakeEncoding(written, at);
       if (m_tables.Decode(encoding) == m_characters[i]) m_tables.encode[m_characters[i]] = encoding;
     }
     // Past the character glibc refuses.

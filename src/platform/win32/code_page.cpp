@@ -8,6 +8,7 @@
 #include "platform/code_page.h"
 
 #include <array>
+#include <string_view>
 
 #include "platform/code_page_tables.h"
 #include "platform/win32/win32_util.h"
@@ -41,17 +42,10 @@ void ReadEncodings(UINT page, Tables& tables) {
     const int written =
         WideCharToMultiByte(page, WC_NO_BEST_FIT_CHARS, characters.data(), static_cast<int>(count),
                             out.data(), static_cast<int>(out.size()), "?", nullptr);
-    const auto size = static_cast<std::size_t>(written > 0 ? written : 0);
-    std::size_t j = 0;
-    for (std::size_t i = 0; i < count && j < size; ++i) {
-      const auto lead = static_cast<unsigned char>(out[j]);
-      std::uint16_t encoding = SingleByteEncoding(lead);
-      if (tables.IsLead(lead) && j + 1 < size) {
-        encoding = PairEncoding(lead, static_cast<unsigned char>(out[j + 1]));
-        j += 2;
-      } else {
-        j += 1;
-      }
+    const std::string_view bytes(out.data(), static_cast<std::size_t>(written > 0 ? written : 0));
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < count && at < bytes.size(); ++i) {
+      const std::uint16_t encoding = tables.TakeEncoding(bytes, at);
       const char32_t back = tables.Decode(encoding);
       if (back == static_cast<char32_t>(characters[i]) || back == kReplacementCharacter) {
         tables.encode[characters[i]] = encoding;
