@@ -101,7 +101,8 @@ int CQWExchangeClient::OpenConnection(std::string_view exeName, std::string_view
   WithLockedArea([&](std::span<std::byte> area) {
     const auto slot = SlotBytes(area, m_slotIndex);
     PutUint32(slot, kClientWindowOffset, clientWindow);
-    PutText(slot, kClientNameOffset, kClientNameSize, client_name, kClientNameMaxText);
+    PutText(slot, kClientNameOffset, kClientNameSize,
+            AnsiFieldText(client_name, kClientNameMaxText), kClientNameMaxText);
     m_hostWindow = GetUint32(slot, kHostWindowOffset);
   });
   SetLastError({});

@@ -450,13 +450,13 @@ TEST(ListCommandTest, AllAddsTheLeftOutFilesWithTheirReasons) {
 }
 
 // The host's code page is checked before any command runs: a value that names
-// no single-byte code page stops the program; an empty one counts as unset.
+// no ANSI code page stops the program; an empty one counts as unset.
 TEST(ListCommandTest, TheAnsiCodePageSettingIsCheckedFirst) {
   TempDir dir;
   const struct {
     const char* value;
     int exit_code;
-  } cases[] = {{"", 0}, {"1250", 0}, {"932", 2}, {"abc", 2}, {"1252x", 2}};
+  } cases[] = {{"", 0}, {"1250", 0}, {"932", 0}, {"950", 0}, {"1361", 2}, {"abc", 2}, {"1252x", 2}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.value);
     const ProgramResult result = RunProgram("rqx340", {"list", dir.Path().string()},
@@ -465,7 +465,7 @@ TEST(ListCommandTest, TheAnsiCodePageSettingIsCheckedFirst) {
     EXPECT_EQ(result.err, c.exit_code == 0
                               ? ""
                               : std::string("rqx340: RQX340_ANSI_CODEPAGE=") + c.value +
-                                    " is not a single-byte code page this system knows\n");
+                                    " is not an ANSI code page this system knows\n");
   }
 }
 

@@ -5,6 +5,7 @@
 #include "base/byte_order.h"
 #include "exchange/rqx340_client.h"
 #include "exchange/slot_layout.h"
+#include "support/code_page_process.h"
 #include "support/fake_messenger.h"
 #include "support/recording_sink.h"
 #include "support/session.h"
@@ -144,6 +145,33 @@ TEST_F(ExchangeClientTest, ClientNameIsCutToThirtyBytesAndAlwaysTerminated) {
     m_host.WithLockedArea([](std::span<std::byte> bytes) {
       PutText(SlotBytes(bytes, 0), kClientNameOffset, kClientNameSize, std::string(32, 'Z'), 32);
     });
+    ProbeClient client(&m_messenger, 0);
+    Connect(client, c.exe);
+    std::vector<std::byte> expected(32, std::byte{0});
+    for (std::size_t i = 0; i < c.stored.size(); ++i) expected[i] = std::byte(c.stored[i]);
+    EXPECT_EQ(ClientNameBytes(0), expected);
+  }
+}
+
+// Under a double-byte code page the name is cut where a character ends.
+TEST_F(ExchangeClientTest, ClientNameIsCutAtACharacterBoundary) {
+  if (!test::UnderAnsiCodePage(932)) return;
+  struct Case {
+    std::string exe;
+    std::string stored;
+  };
+  // U+30C4 U+30FC U+30EB, "tool": 83 63 81 5B 83 8B.
+  const std::string tool = "\xE3\x83\x84\xE3\x83\xBC\xE3\x83\xAB";
+  const std::string tool_ansi = "\x83\x63\x81\x5B\x83\x8B";
+  const Case cases[] = {
+      {tool + tool + tool + tool + tool, tool_ansi + tool_ansi + tool_ansi + tool_ansi + tool_ansi},
+      {"x" + tool + tool + tool + tool + tool,
+       "x" + tool_ansi + tool_ansi + tool_ansi + tool_ansi + tool_ansi.substr(0, 4)},
+      {"\xEF\xBD\xB1" + std::string(28, 'a') + tool, "\xB1" + std::string(28, 'a')},
+  };
+  Offer(0, "Slot 1");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.stored.size());
     ProbeClient client(&m_messenger, 0);
     Connect(client, c.exe);
     std::vector<std::byte> expected(32, std::byte{0});
