@@ -46,7 +46,7 @@ inline constexpr int kIdsFilesNotListed = 250;
 inline constexpr int kIdsOneFileNotListed = 251;
 inline constexpr int kIdsNotListedCaption = 252;
 inline constexpr int kIdsNotListedFirstColumnTitle = 253;  // 253 name, 254 reason
-inline constexpr int kIdsFirstLeftOutReason = 260;         // 260 to 268
+inline constexpr int kIdsFirstLeftOutReason = 260;         // 260 to 267; 268 unused
 
 class StringTable {
  public:

@@ -43,8 +43,8 @@ constexpr std::array<std::string_view, kWantedCount> kWantedNames = {
     "StartDateTime", "SerialNum", "TAG_OPERATING_MODE_20", "TAG_STORE_RAW_53"};
 
 constexpr std::array<std::string_view, kLeftOutReasonCount> kReasonNames = {
-    "cannotOpen",        "notRegularFile", "cannotRead",       "empty", "notJson", "nestedTooDeep",
-    "literalBeforeKeys", "keyMissing",     "nameNotInCodePage"};
+    "cannotOpen", "notRegularFile", "cannotRead",        "empty",
+    "notJson",    "nestedTooDeep",  "literalBeforeKeys", "keyMissing"};
 
 }  // namespace
 
@@ -61,8 +61,6 @@ std::string LeftOutText(const LeftOutFile& file, const StringTable& strings) {
     case LeftOutReason::kNestedTooDeep:
     case LeftOutReason::kLiteralBeforeKeys:
       return FormatString(pattern, std::to_string(file.m_nOffset));
-    case LeftOutReason::kNameNotInCodePage:
-      return FormatString(pattern, std::to_string(file.m_nCodePage));
     case LeftOutReason::kCannotOpen:
     case LeftOutReason::kCannotRead:
     case LeftOutReason::kKeyMissing:

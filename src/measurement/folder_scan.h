@@ -37,9 +37,8 @@ enum class LeftOutReason {
   kNestedTooDeep,      // m_nOffset: the bracket that passed the nesting limit
   kLiteralBeforeKeys,  // m_nOffset: just past the true, false or null that ended the read
   kKeyMissing,         // m_strDetail: the keys not found (or empty), ", "-separated
-  kNameNotInCodePage,  // m_nCodePage: for a scan that leaves out such names; this one lists them
 };
-inline constexpr int kLeftOutReasonCount = 9;
+inline constexpr int kLeftOutReasonCount = 8;
 
 // A file the scan left out, and why.
 struct LeftOutFile {
@@ -47,7 +46,6 @@ struct LeftOutFile {
   LeftOutReason m_nReason = LeftOutReason::kCannotOpen;
   std::string m_strDetail;
   std::uint64_t m_nOffset = 0;
-  std::uint32_t m_nCodePage = 0;
 
   bool operator==(const LeftOutFile&) const = default;
 };
@@ -69,8 +67,7 @@ struct ScanReport {
 std::string LeftOutText(const LeftOutFile& file, const StringTable& strings);
 
 // Why, for machines: "cannotOpen", "notRegularFile", "cannotRead", "empty",
-// "notJson", "nestedTooDeep", "literalBeforeKeys", "keyMissing",
-// "nameNotInCodePage".
+// "notJson", "nestedTooDeep", "literalBeforeKeys", "keyMissing".
 std::string_view LeftOutReasonName(LeftOutReason reason);
 
 // The dialog's note that files were left out: "3 files not listed…"; empty

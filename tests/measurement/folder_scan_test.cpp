@@ -526,9 +526,6 @@ TEST(LeftOutTextTest, EachReasonHasItsTextAndName) {
       {{"a", LeftOutReason::kKeyMissing, "SerialNum"},
        "keyMissing",
        "measurement key missing or empty: SerialNum"},
-      {{"a", LeftOutReason::kNameNotInCodePage, "", 0, 1252},
-       "nameNotInCodePage",
-       "the name cannot be expressed in code page 1252"},
   };
   static_assert(std::size(cases) == kLeftOutReasonCount);
   for (const auto& c : cases) {
