@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "app/folder_text.h"
 #include "app/profile.h"
 #include "platform/path_text.h"
 #include "platform/process.h"
@@ -52,14 +53,33 @@ void MainDialogState::InitDialog() {
   m_bInitDone = true;
 }
 
+WindowSize ClampWindowSize(WindowSize wanted, WindowSize minimum, WindowSize available) {
+  const auto clamp = [](int value, int low, int high) {
+    return std::max(std::min(value, high), low);
+  };
+  return {clamp(wanted.width, minimum.width, available.width),
+          clamp(wanted.height, minimum.height, available.height)};
+}
+
 WindowSize MainDialogState::InitialSize(WindowSize minimum) const {
   return {std::max(m_settings.Width(), minimum.width),
           std::max(m_settings.Height(), minimum.height)};
 }
 
+WindowSize MainDialogState::InitialSize(WindowSize minimum, WindowSize available) const {
+  return ClampWindowSize({m_settings.Width(), m_settings.Height()}, minimum, available);
+}
+
 void MainDialogState::OnSize(WindowSize size) {
   // Sizes before set-up are the template's own, not the user's.
   if (m_bInitDone) m_settings.SetSize(size.width, size.height);
+}
+
+std::string MainDialogState::FolderOfField(std::string text) const {
+  // What the screen shows of bytes that are not UTF-8 names no folder; the
+  // bytes it was made from do.
+  if (text != m_strFolder && text == ShownFolderText(m_strFolder)) return m_strFolder;
+  return text;
 }
 
 int MainDialogState::FindFolderEntry(std::string_view folder) const {
@@ -91,6 +111,7 @@ bool MainDialogState::OnSelChangeFolder(int entry, ProgressSink& progress) {
 
 bool MainDialogState::OnKillFocusFolder(std::string text, ProgressSink& progress) {
   if (!TakesTypedFolder()) return false;
+  text = FolderOfField(std::move(text));
   if (SameFolder(text, m_strFolder)) {
     m_strFolder = std::move(text);
     return false;
@@ -127,7 +148,13 @@ MainDialogControls MainDialogState::Controls() const {
            records[static_cast<std::size_t>(index)].m_nRaw == 1;
   });
   controls.empty_text_visible = m_list.RowCount() == 0;
+  controls.not_listed_text =
+      LeftOutSummaryText(m_list.LastScan().m_arrLeftOut.size(), m_app.Strings());
   return controls;
+}
+
+NotListedTable MainDialogState::NotListed() const {
+  return NotListedTable(m_list.LastScan().m_arrLeftOut, m_app.Strings());
 }
 
 bool MainDialogState::CanPreview(int row) const {
@@ -167,6 +194,27 @@ ImportResult MainDialogState::RunImport(MessageSink& messages, ProgressSink& pro
   ImportServices services(messages, progress, m_app.Pump());
   services.strings = &m_app.Strings();
   return rqx340::RunImport(request, services);
+}
+
+ImportResult MainDialogState::ImportSelected(MessageSink& messages, ProgressSink& progress,
+                                             const std::function<void()>& before_run) {
+  ImportResult result;
+  std::size_t checked = 0;
+  try {
+    checked = m_list.GetCheckedIndices().size();
+    BeginImport();
+    if (before_run) before_run();
+    result = RunImport(messages, progress);
+  } catch (...) {
+    try {
+      progress.Hide();
+      ReportImportBrokenOff(messages, m_app.Strings(), CurrentExceptionText(), 0, checked);
+    } catch (...) {
+      // Not even the message could be made.
+    }
+  }
+  EndImport();
+  return result;
 }
 
 MainDialogState::CloseAnswer MainDialogState::RequestClose() {

@@ -6,11 +6,13 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/measurement_list_model.h"
+#include "app/not_listed_files.h"
 #include "app/rqx340_app.h"
 #include "base/message_sink.h"
 #include "base/progress.h"
@@ -39,6 +41,9 @@ struct MainDialogControls {
   // A checked row has its raw data file; the box keeps its check mark either way.
   bool raw_enabled = false;
   bool empty_text_visible = true;  // the list has no rows
+  // The note that the scan left files out ("3 files not listed…"), shown where
+  // the progress bar stands while the progress bar is hidden; empty: no note.
+  std::string not_listed_text;
   friend bool operator==(const MainDialogControls&, const MainDialogControls&) = default;
 };
 
@@ -47,6 +52,12 @@ struct WindowSize {
   int height = 0;
   friend bool operator==(const WindowSize&, const WindowSize&) = default;
 };
+
+// A window size kept in the settings, as the window opens: at most the screen
+// area `available` (a stored 2147483647 would ask for a window larger than
+// any screen), never below `minimum` (the template's size), also when the
+// area is smaller; a size of 0 or less is `minimum`.
+WindowSize ClampWindowSize(WindowSize wanted, WindowSize minimum, WindowSize available);
 
 class MainDialogState {
  public:
@@ -65,8 +76,10 @@ class MainDialogState {
   // top when it is not in it.
   void InitDialog();
   // The window's first size: the saved one, never below `minimum` (the
-  // template's size).
+  // template's size); with `available`, the screen's work area, never above
+  // it either (ClampWindowSize).
   WindowSize InitialSize(WindowSize minimum) const;
+  WindowSize InitialSize(WindowSize minimum, WindowSize available) const;
   // Every size change after InitDialog is kept in the settings.
   void OnSize(WindowSize size);
 
@@ -74,7 +87,10 @@ class MainDialogState {
   const std::string& Folder() const { return m_strFolder; }
   // Ten entries, most recent first; empty ones at the end.
   const std::vector<std::string>& FolderHistory() const { return m_arrFolderHistory; }
-  // The folder box's list, top first.
+  // The folder box's list, top first. Entries and the folder are bytes; a
+  // front end shows each as ShownFolderText gives it and hands the field's
+  // text back as it stands: a text still as it was shown for the folder
+  // stands for the folder's own bytes.
   const std::vector<FolderEntry>& FolderEntries() const { return m_arrEntries; }
   // The entry of the list whose text is `folder`, or -1.
   int FindFolderEntry(std::string_view folder) const;
@@ -83,7 +99,7 @@ class MainDialogState {
   int ShownFolderEntry() const { return FindFolderEntry(m_strFolder); }
   // The text of the box's field, saved without a scan (before an import, a
   // close or a browse).
-  void SetFolderText(std::string text) { m_strFolder = std::move(text); }
+  void SetFolderText(std::string text) { m_strFolder = FolderOfField(std::move(text)); }
 
   // Each of these scans the folder into the list when it says so (true), with
   // `progress` for the scan; the front end then updates its controls and the
@@ -111,6 +127,8 @@ class MainDialogState {
 
   // ---- the controls
   MainDialogControls Controls() const;
+  // The files the last scan left out, for the window the note opens.
+  NotListedTable NotListed() const;
   // Whether the preview of `row` may open: a row of a record, and no import
   // or scan under way.
   bool CanPreview(int row) const;
@@ -126,6 +144,13 @@ class MainDialogState {
   ImportResult RunImport(MessageSink& messages, ProgressSink& progress);
   // Not busy any more; also after an import that failed with an exception.
   void EndImport() { m_bBusy = 0; }
+  // "Import selected...": BeginImport, `before_run` (the front end disables
+  // its controls and shows the folder box's new list), RunImport, EndImport.
+  // Never throws and never ends without a word: what breaks it off outside
+  // the run is said as the run says it (string 234), none of the checked
+  // measurements imported.
+  ImportResult ImportSelected(MessageSink& messages, ProgressSink& progress,
+                              const std::function<void()>& before_run = {});
 
   // ---- closing (Esc, the close box, Close)
   enum class CloseAnswer {
@@ -141,6 +166,9 @@ class MainDialogState {
 
  private:
   bool SameFolder(std::string_view a, std::string_view b) const;
+  // The folder the box's field stands for: the folder's own bytes while the
+  // field shows them unchanged, else the text as typed.
+  std::string FolderOfField(std::string text) const;
   void Scan(ProgressSink& progress);
   void PutTypedFolderOnTop();
 

@@ -48,6 +48,7 @@ constexpr Entry kEnglish[] = {
     {265, "nested too deep at byte %1"},
     {266, "true, false or null at byte %1 before the measurement keys"},
     {267, "measurement key missing or empty: %1"},
+    {270, "&Copy"},
     {550, "WARNING! Main application error: %1."},
     {551, "Cannot open exchange file"},
     {552, "Cannot map exchange file"},

@@ -47,6 +47,8 @@ inline constexpr int kIdsOneFileNotListed = 251;
 inline constexpr int kIdsNotListedCaption = 252;
 inline constexpr int kIdsNotListedFirstColumnTitle = 253;  // 253 name, 254 reason
 inline constexpr int kIdsFirstLeftOutReason = 260;         // 260 to 267; 268 unused
+// The not-listed window's button that copies its rows.
+inline constexpr int kIdsCopy = 270;
 
 class StringTable {
  public:

@@ -23,6 +23,7 @@ std::set<int> UsedIds() {
   for (int id = 550; id <= 563; ++id) ids.insert(id);
   for (int id = kIdsFilesNotListed; id <= kIdsNotListedFirstColumnTitle + 1; ++id) ids.insert(id);
   for (int id = kIdsFirstLeftOutReason; id <= kIdsFirstLeftOutReason + 7; ++id) ids.insert(id);
+  ids.insert(kIdsCopy);
   return ids;
 }
 

@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QShortcut>
 
+#include "app/folder_text.h"
 #include "ui/qt/qt_text.h"
 
 namespace rqx340 {
@@ -17,6 +18,12 @@ namespace rqx340 {
 namespace {
 
 QString Text(const CRQX340App& app, int id) { return ToQString(app.Strings().Load(id)); }
+
+// Where a folder box entry keeps the folder's bytes; Qt::UserRole marks the
+// typed entry.
+constexpr int kFolderBytesRole = Qt::UserRole + 1;
+
+QString ShownFolder(const std::string& folder) { return ToQString(ShownFolderText(folder)); }
 
 // The wait cursor for as long as it lives.
 class WaitCursor {
@@ -86,7 +93,8 @@ CRQX340MainDlg::CRQX340MainDlg(CRQX340App& app, MessageSink& messages, CShellThr
       m_import(&m_content),
       m_importRaw(&m_content),
       m_close(&m_content),
-      m_empty(&m_content) {
+      m_empty(&m_content),
+      m_notListed(&m_content) {
   // A top-level window with caption, system menu and sizing border; no
   // minimise or maximise box, no help button.
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -96,6 +104,8 @@ CRQX340MainDlg::CRQX340MainDlg(CRQX340App& app, MessageSink& messages, CShellThr
   // The grip lies under the controls, in the widget that holds them.
   SizeGrip().setParent(&m_content);
 
+  // Texts of a language table are shown as they are, never as markup.
+  m_folderLabel.setTextFormat(Qt::PlainText);
   m_folderLabel.setText(Text(app, kIdcFolderLabel));
   m_folderLabel.setAlignment(Qt::AlignRight | Qt::AlignTop);
   m_folderLabel.setGeometry(TemplateRect(kIdcFolderLabel));
@@ -127,6 +137,18 @@ CRQX340MainDlg::CRQX340MainDlg(CRQX340App& app, MessageSink& messages, CShellThr
   m_progress.setGeometry(TemplateRect(kIdcProgress));
   m_progress.setTextVisible(false);
   m_progress.hide();
+  // The note takes the bar's place whenever the bar hides.
+  m_progress.installEventFilter(this);
+
+  if (const DialogControl* progress = FindMainDialogControl(kIdcProgress)) {
+    if (const DialogControl* import_button = FindMainDialogControl(kIdcImportSelected)) {
+      const DialogControl note = NotListedNotePlace(*progress, *import_button);
+      m_notListed.setGeometry(
+          ToQRect(m_units.ToPixels(note.x, note.y, note.width, note.height)));
+    }
+  }
+  m_notListed.hide();
+  connect(&m_notListed, &QPushButton::clicked, this, [this] { OpenNotListed(); });
 
   m_import.setText(Text(app, kIdcImportSelected));
   m_import.setGeometry(TemplateRect(kIdcImportSelected));
@@ -139,6 +161,7 @@ CRQX340MainDlg::CRQX340MainDlg(CRQX340App& app, MessageSink& messages, CShellThr
   m_close.setGeometry(TemplateRect(kIdcClose));
   connect(&m_close, &QPushButton::clicked, this, [this] { OnCancel(); });
 
+  m_empty.setTextFormat(Qt::PlainText);
   m_empty.setText(Text(app, kIdcNoMeasurements));
   m_empty.setAlignment(Qt::AlignHCenter | Qt::AlignTop);
   m_empty.setGeometry(TemplateRect(kIdcNoMeasurements));
@@ -203,15 +226,29 @@ void CRQX340MainDlg::OnInitDialog() {
   for (const DialogControl& control : kMainDialogControls) {
     AddControl(control.id, control.anchors, ControlWidget(control.id));
   }
+  if (const DialogControl* progress = FindMainDialogControl(kIdcProgress)) {
+    AddControl(kIdcNotListed, progress->anchors, &m_notListed);
+  }
   CQWResizingDialog::OnInitDialog();
   m_state.InitDialog();
   m_list.InitColumns();
   LoadFolderList();
 
-  // The saved size, never below the template. The layout runs, and the size is
-  // kept, even when the size stays.
+  // The saved size, never below the template nor above the screen's work
+  // area. The layout runs, and the size is kept, even when the size stays.
   const QSize initial = size();
-  const WindowSize wanted = m_state.InitialSize({initial.width(), initial.height()});
+  WindowSize available{initial.width(), initial.height()};
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    // The size kept is the client's; the frame, once the window system has
+    // given it one, takes its share of the area.
+    const QRect outer = frameGeometry();
+    const QRect inner = geometry();
+    const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
+                         outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    const QSize area = screen->availableGeometry().size().shrunkBy(frame);
+    available = {area.width(), area.height()};
+  }
+  const WindowSize wanted = m_state.InitialSize({initial.width(), initial.height()}, available);
   if (!ResizeClient(QSize(wanted.width, wanted.height))) OnSize();
   CentreOnPrimaryScreen(*this);
 
@@ -240,6 +277,7 @@ bool CRQX340MainDlg::UpdateData(bool save) {
 
 void CRQX340MainDlg::DDX_FolderCombo(bool save) {
   if (save) {
+    // The state knows the bytes behind a text it was shown as.
     m_state.SetFolderText(ToUtf8(m_folder.currentText()));
     return;
   }
@@ -248,7 +286,7 @@ void CRQX340MainDlg::DDX_FolderCombo(bool save) {
     m_folder.setCurrentIndex(index);
   } else {
     m_folder.setCurrentIndex(-1);
-    m_folder.setEditText(ToQString(m_state.Folder()));
+    m_folder.setEditText(ShownFolder(m_state.Folder()));
   }
 }
 
@@ -257,13 +295,16 @@ void CRQX340MainDlg::LoadFolderList() {
   bool same = m_folder.count() == static_cast<int>(entries.size());
   for (int i = 0; same && i < m_folder.count(); ++i) {
     const FolderEntry& entry = entries[static_cast<std::size_t>(i)];
-    same = ToUtf8(m_folder.itemText(i)) == entry.text &&
+    same = m_folder.itemData(i, kFolderBytesRole).toByteArray().toStdString() == entry.text &&
            (m_folder.itemData(i).toInt() != 0) == entry.typed;
   }
   if (same) return;
   m_folder.clear();
   for (const FolderEntry& entry : entries) {
-    m_folder.addItem(ToQString(entry.text), entry.typed ? QVariant(1) : QVariant());
+    m_folder.addItem(ShownFolder(entry.text), entry.typed ? QVariant(1) : QVariant());
+    m_folder.setItemData(m_folder.count() - 1,
+                         QByteArray(entry.text.data(), static_cast<qsizetype>(entry.text.size())),
+                         kFolderBytesRole);
   }
 }
 
@@ -274,6 +315,25 @@ void CRQX340MainDlg::UpdateControls() {
   m_empty.setVisible(controls.empty_text_visible);
   m_empty.raise();
   m_empty.update();
+  m_notListed.setText(ToQString(controls.not_listed_text));
+  ShowNotListedNote();
+}
+
+void CRQX340MainDlg::ShowNotListedNote() {
+  m_notListed.setVisible(!m_notListed.text().isEmpty() && m_progress.isHidden());
+}
+
+void CRQX340MainDlg::OpenNotListed() {
+  if (m_notListedWindow) return;
+  auto* window = new NotListedDialog(m_state.NotListed(), m_app.Strings(), this);
+  window->setAttribute(Qt::WA_DeleteOnClose);
+  window->setFont(font());
+  m_notListedWindow = window;
+  window->show();
+}
+
+QList<MeasurementPreviewDialog*> CRQX340MainDlg::Previews() const {
+  return findChildren<MeasurementPreviewDialog*>(Qt::FindDirectChildrenOnly);
 }
 
 void CRQX340MainDlg::AfterScan() {
@@ -321,9 +381,10 @@ void CRQX340MainDlg::OnListContextMenu(const QPoint& pos) {
 }
 
 void CRQX340MainDlg::SetContentEnabled(bool enabled) {
-  // The preview reads its file through the same pump: it waits while the
-  // dialog is busy.
-  if (m_preview) m_preview->setEnabled(enabled);
+  // A preview reads and exports through the same pump: every one of them
+  // waits while the dialog is busy, or its save dialog would run inside the
+  // import's pump and hold the transfer up.
+  for (MeasurementPreviewDialog* preview : Previews()) preview->setEnabled(enabled);
   if (!enabled) {
     m_pFocusBeforeDisable = QApplication::focusWidget();
     m_content.setEnabled(false);
@@ -352,17 +413,13 @@ void CRQX340MainDlg::OnBrowse() {
 void CRQX340MainDlg::OnImportSelected() {
   const WaitCursor wait;
   if (!UpdateData(true)) return;
-  try {
-    m_state.BeginImport();
+  // Whatever breaks the import off is said there; the dialog is usable again.
+  m_state.ImportSelected(m_messages, m_progressSink, [this] {
     SetContentEnabled(false);
     LoadFolderList();
     UpdateData(false);
-    m_state.RunImport(m_messages, m_progressSink);
-  } catch (...) {
-    // The dialog is usable again; nothing is shown.
-    m_progress.hide();
-  }
-  m_state.EndImport();
+  });
+  m_progress.hide();
   SetContentEnabled(true);
 }
 
@@ -384,6 +441,9 @@ void CRQX340MainDlg::keyPressEvent(QKeyEvent* event) {
 }
 
 bool CRQX340MainDlg::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == &m_progress && (event->type() == QEvent::Show || event->type() == QEvent::Hide)) {
+    ShowNotListedNote();
+  }
   if (event->type() == QEvent::KeyPress &&
       (watched == &m_folder || watched == m_folder.lineEdit())) {
     // Enter in the folder field would pick a matching entry: it does nothing.

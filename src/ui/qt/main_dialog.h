@@ -22,6 +22,7 @@
 #include "ui/qt/dialog_font.h"
 #include "ui/qt/measurement_list.h"
 #include "ui/qt/measurement_preview_dialog.h"
+#include "ui/qt/not_listed_dialog.h"
 #include "ui/qt/progress_bar_sink.h"
 #include "ui/qt/resizing_dialog.h"
 #include "ui/qt/shell_thread.h"
@@ -85,6 +86,11 @@ class CRQX340MainDlg final : public CQWResizingDialog {
   QCheckBox& ImportRawBox() { return m_importRaw; }
   QProgressBar& ProgressBar() { return m_progress; }
   QLabel& EmptyText() { return m_empty; }
+  // The note that files were left out, and the window it opens (null when
+  // none is open).
+  QPushButton& NotListedNote() { return m_notListed; }
+  NotListedDialog* NotListedWindow() const { return m_notListedWindow.data(); }
+  void OpenNotListed();
 
   // True until the first scan's timer has run.
   bool StartTimerPending() const { return m_startTimer.isActive(); }
@@ -92,6 +98,8 @@ class CRQX340MainDlg final : public CQWResizingDialog {
   // nothing while busy or outside the rows. The preview open, or null.
   MeasurementPreviewDialog* OpenPreview(int row);
   MeasurementPreviewDialog* Preview() const { return m_preview.data(); }
+  // Every preview open, the most recent last.
+  QList<MeasurementPreviewDialog*> Previews() const;
 
  protected:
   void OnInitDialog() override;
@@ -120,6 +128,8 @@ class CRQX340MainDlg final : public CQWResizingDialog {
   QRect TemplateRect(std::uint32_t id) const;
   // The widget of the template's control `id`.
   QWidget* ControlWidget(std::uint32_t id);
+  // The note shows where the progress bar stands, while the bar is hidden.
+  void ShowNotListedNote();
   // Disables the content and gives the focus back when it is enabled again.
   void SetContentEnabled(bool enabled);
 
@@ -139,11 +149,13 @@ class CRQX340MainDlg final : public CQWResizingDialog {
   QCheckBox m_importRaw;
   QPushButton m_close;
   QLabel m_empty;
+  NoteLink m_notListed;
   ProgressBarSink m_progressSink{m_progress};
   ScanProgress m_scanProgress{m_progressSink};
   QTimer m_startTimer;
   QPointer<QWidget> m_pFocusBeforeDisable;
   QPointer<MeasurementPreviewDialog> m_preview;
+  QPointer<NotListedDialog> m_notListedWindow;
 };
 
 // Centres `window` on the primary screen. Before a window is first shown its

@@ -15,7 +15,9 @@
 #include <QVBoxLayout>
 #include <vector>
 
+#include "app/folder_text.h"
 #include "app/measurement_preview_texts.h"
+#include "base/display_text.h"
 #include "import/export_files.h"
 #include "measurement/folder_scan.h"
 #include "measurement/json_reader.h"
@@ -27,6 +29,14 @@ namespace rqx340 {
 namespace {
 
 constexpr std::string_view kDefaultExposureHours = "8";
+
+// A label that shows its text as it is: a file name is no markup.
+QLabel* PlainLabel(QWidget* parent, const QString& text = {}) {
+  auto* label = new QLabel(parent);
+  label->setTextFormat(Qt::PlainText);
+  label->setText(text);
+  return label;
+}
 
 // The colour a verdict is shown in: red above the limit, orange above the
 // action value, green below, grey when nothing can be said.
@@ -112,11 +122,12 @@ MeasurementPreviewDialog::MeasurementPreviewDialog(QWidget* parent, CRQX340App& 
 MeasurementPreviewDialog::~MeasurementPreviewDialog() = default;
 
 void MeasurementPreviewDialog::BuildControls() {
-  setWindowTitle(QStringLiteral("Preview - ") + ToQString(m_strFileName));
+  const QString shown_name = ToQString(EscapeForDisplay(m_strFileName));
+  setWindowTitle(QStringLiteral("Preview - ") + shown_name);
   setSizeGripEnabled(true);
   auto* layout = new QVBoxLayout(this);
 
-  m_pTitle = new QLabel(ToQString(m_strFileName), this);
+  m_pTitle = PlainLabel(this, shown_name);
   QFont title_font = m_pTitle->font();
   title_font.setBold(true);
   m_pTitle->setFont(title_font);
@@ -135,14 +146,14 @@ void MeasurementPreviewDialog::BuildControls() {
   layout->addWidget(m_pPlot, 1);
 
   auto* exposure = new QGridLayout;
-  exposure->addWidget(new QLabel(QStringLiteral("Daily exposure time (hours):"), this), 0, 0);
+  exposure->addWidget(PlainLabel(this, QStringLiteral("Daily exposure time (hours):")), 0, 0);
   m_pHours = new QLineEdit(this);
   m_pHours->setMaximumWidth(80);
   m_pHours->setToolTip(QStringLiteral("The time the worker is exposed per day, 0 < T <= 24"));
   exposure->addWidget(m_pHours, 0, 1);
-  m_pA8 = new QLabel(this);
+  m_pA8 = PlainLabel(this);
   exposure->addWidget(m_pA8, 0, 2);
-  m_pVerdict = new QLabel(this);
+  m_pVerdict = PlainLabel(this);
   QFont verdict_font = m_pVerdict->font();
   verdict_font.setBold(true);
   m_pVerdict->setFont(verdict_font);
@@ -150,7 +161,7 @@ void MeasurementPreviewDialog::BuildControls() {
   exposure->setColumnStretch(3, 1);
   layout->addLayout(exposure);
 
-  m_pWarning = new QLabel(this);
+  m_pWarning = PlainLabel(this);
   m_pWarning->setWordWrap(true);
   m_pWarning->setStyleSheet(QStringLiteral("color: #B26A00;"));
   m_pWarning->hide();
@@ -214,7 +225,7 @@ bool MeasurementPreviewDialog::Load(MessagePump& pump) {
   m_pPlot->SetPlot(&m_plot);
   m_pNumbers->ShowLines(NumbersLines(m_numbers));
   if (m_content->parse.IsError()) {
-    m_pTitle->setText(ToQString(m_strFileName) +
+    m_pTitle->setText(ToQString(EscapeForDisplay(m_strFileName)) +
                       QStringLiteral(" (not valid JSON: read as an empty measurement)"));
   }
   UpdateExposure();
@@ -246,31 +257,36 @@ QString MeasurementPreviewDialog::WarningText() const { return m_pWarning->text(
 QString MeasurementPreviewDialog::NumbersText() const { return m_pNumbers->text(); }
 
 void MeasurementPreviewDialog::ShowFailure(const QString& text) {
-  QMessageBox::warning(this, windowTitle(), text);
+  QMessageBox box(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, this);
+  box.setTextFormat(Qt::PlainText);
+  box.exec();
 }
 
 bool MeasurementPreviewDialog::ExportCsvTo(const std::string& out, MessagePump& pump) {
   if (!m_content) return false;
   m_progress->Show();
   const ExportResult result = WhileBusy(pump, [&](MessagePump& stopping) {
+    // A FIFO without a reader is refused at once: waiting for one would hang
+    // this thread, which draws every window of the program.
     return WriteCsvFile(m_content->document, m_content->rows, m_strFileName, out, *m_progress,
-                        stopping);
+                        stopping, ReaderWait::kRefuse);
   });
   m_progress->Hide();
   if (result.status == ExportStatus::kWritten) return true;
   if (result.status != ExportStatus::kStopped) {
-    ShowFailure(QStringLiteral("The CSV file could not be written: ") + ToQString(result.error));
+    ShowFailure(QStringLiteral("The CSV file could not be written: ") +
+                ToQString(EscapeForDisplay(result.error)));
   }
   return false;
 }
 
 bool MeasurementPreviewDialog::ExportWavTo(const std::string& out, MessagePump& pump) {
   const ExportResult result = WhileBusy(pump, [&](MessagePump& stopping) {
-    return ExportWav(m_strPath, out, *m_progress, stopping);
+    return ExportWav(m_strPath, out, *m_progress, stopping, ReaderWait::kRefuse);
   });
   if (result.status == ExportStatus::kWritten) return true;
   if (result.status != ExportStatus::kStopped) {
-    QString why = ToQString(result.error);
+    QString why = ToQString(EscapeForDisplay(result.error));
     if (why.isEmpty()) why = QStringLiteral("read error");
     ShowFailure(QStringLiteral("The WAV file could not be written: ") + why);
   }
@@ -280,7 +296,10 @@ bool MeasurementPreviewDialog::ExportWavTo(const std::string& out, MessagePump& 
 std::string MeasurementPreviewDialog::AskExportPath(const QString& title, const QString& extension,
                                                     const QString& filter) {
   const QString base = QFileInfo(ToQString(m_strFileName)).completeBaseName();
-  const QString suggested = ToQString(WithTrailingSlash(m_strFolder)) + base + extension;
+  // The dialog takes folders as text: beside the file when its folder can be
+  // named so, else in the nearest one that can.
+  const QString suggested =
+      ToQString(WithTrailingSlash(ChooserStartFolder(m_strFolder))) + base + extension;
   return ToUtf8(QFileDialog::getSaveFileName(this, title, suggested, filter));
 }
 

@@ -14,6 +14,8 @@ void MessageBoxSink::ShowMessage(int, std::string_view text) {
   full += text;
   QMessageBox box(QMessageBox::Warning, ToQString(kApplicationName), ToQString(full),
                   QMessageBox::Ok, m_pParent.data());
+  // Names and texts of language tables are shown as they are, never as markup.
+  box.setTextFormat(Qt::PlainText);
   box.setWindowModality(Qt::ApplicationModal);
   box.exec();
 }

@@ -1,34 +1,26 @@
 // The folder browser's worker and the folder dialog.
 #include "ui/qt/shell_thread.h"
 
-#include <QDir>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <system_error>
 #include <thread>
 
+#include "app/folder_text.h"
 #include "measurement/folder_scan.h"
 #include "ui/qt/qt_text.h"
 
 namespace rqx340 {
 
-std::string NearestExistingFolder(const std::string& folder) {
-  if (folder.empty()) return {};
-  QString path = QDir::cleanPath(ToQString(folder));
-  for (;;) {
-    if (QFileInfo(path).isDir()) return ToUtf8(path);
-    const QString parent = QFileInfo(path).path();
-    if (parent == path || parent.isEmpty() || parent == QStringLiteral(".")) return {};
-    path = parent;
-  }
-}
-
 std::optional<std::string> ChooseFolderWithDialog(QWidget* owner, const QString& title,
                                                   const std::string& initial) {
+  // The dialog takes and gives folders as text and reads names that are not
+  // UTF-8 lossily: it opens at a folder it can name, and what it gives back is
+  // found again by the text it showed.
   const QString chosen = QFileDialog::getExistingDirectory(
-      owner, title, ToQString(NearestExistingFolder(initial)), QFileDialog::ShowDirsOnly);
+      owner, title, ToQString(ChooserStartFolder(initial)), QFileDialog::ShowDirsOnly);
   if (chosen.isEmpty()) return std::nullopt;
-  return ToUtf8(chosen);
+  const std::string shown = ToUtf8(chosen);
+  return FolderFromShownText(shown).value_or(shown);
 }
 
 CShellThread::CShellThread(const StringTable& strings, MessagePump& pump, FolderChooser chooser)

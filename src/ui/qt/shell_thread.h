@@ -25,13 +25,11 @@ using FolderChooser = std::function<std::optional<std::string>(QWidget* owner, c
                                                                const std::string& initial)>;
 
 // The real chooser: the toolkit's folder dialog, application-modal over
-// `owner`, folders only, at `initial` or its nearest existing ancestor.
+// `owner`, folders only, at `initial` or its nearest existing ancestor that
+// is valid UTF-8 (ChooserStartFolder); the folder chosen as its bytes
+// (FolderFromShownText).
 std::optional<std::string> ChooseFolderWithDialog(QWidget* owner, const QString& title,
                                                   const std::string& initial);
-
-// `folder` if it is a folder, else its nearest existing ancestor; empty when
-// `folder` is empty or no ancestor exists.
-std::string NearestExistingFolder(const std::string& folder);
 
 class CShellThread final : public CThinThread {
  public:

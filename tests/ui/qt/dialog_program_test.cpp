@@ -161,7 +161,7 @@ TEST_F(DialogProgramTest, TheSizeIsWrittenOnEveryResizeAndTheSettingsOnceAtExit)
   EXPECT_EQ(profile.flushes, 1);
 }
 
-TEST_F(DialogProgramTest, TheSavedSizeOpensTheDialogNeverBelowTheTemplate) {
+TEST_F(DialogProgramTest, TheSavedSizeOpensTheDialogNeverBelowTheTemplateNorAboveTheScreen) {
   struct Case {
     const char* name;
     std::optional<std::string> width, height;
@@ -169,6 +169,7 @@ TEST_F(DialogProgramTest, TheSavedSizeOpensTheDialogNeverBelowTheTemplate) {
   };
   const Case cases[] = {
       {"larger", "2000", "900", {-1, -1}},
+      {"largest", "2147483647", "2147483647", {-1, -1}},
       {"smaller", "300", "10", {0, 0}},
       {"not numbers", "wide", "", {0, 0}},
   };
@@ -184,7 +185,10 @@ TEST_F(DialogProgramTest, TheSavedSizeOpensTheDialogNeverBelowTheTemplate) {
       minimum = dialog.minimumSize();
     };
     RunDialogProgram(*app, language_index, sink, runner);
-    const QSize expected = c.extra == QSize(-1, -1) ? QSize(2000, 900) : minimum + c.extra;
+    // Larger than the screen: the screen's work area (the offscreen screen has
+    // no frame to take its share).
+    const QSize area = QGuiApplication::primaryScreen()->availableGeometry().size();
+    const QSize expected = c.extra == QSize(-1, -1) ? area : minimum + c.extra;
     EXPECT_EQ(opened, expected);
     EXPECT_EQ(profile.values.at({"RQX340Import", "Width"}), std::to_string(expected.width()));
     EXPECT_EQ(profile.values.at({"RQX340Import", "Height"}), std::to_string(expected.height()));

@@ -111,17 +111,6 @@ TEST(ShellThreadTest, StopWithoutARequestReturnsAtOnceAndShutdownStopsTheWorkerF
   EXPECT_TRUE(shell.Ended());
 }
 
-TEST(ShellThreadTest, TheNearestExistingFolderIsPreselected) {
-  test::TempDir dir;
-  std::filesystem::create_directories(dir.Path() / "a/b");
-  const std::string base = dir.Path().string();
-  EXPECT_EQ(NearestExistingFolder(base + "/a/b"), base + "/a/b");
-  EXPECT_EQ(NearestExistingFolder(base + "/a/b/"), base + "/a/b");
-  EXPECT_EQ(NearestExistingFolder(base + "/a/gone/deeper"), base + "/a");
-  EXPECT_EQ(NearestExistingFolder(""), "");
-  EXPECT_EQ(NearestExistingFolder("/nonexistent-rqx340/x"), "/");
-}
-
 // The real folder dialog, ended from a timer once it is up.
 TEST(ShellThreadTest, TheRealFolderDialogChoosesOrCancels) {
   test::TempDir dir;
