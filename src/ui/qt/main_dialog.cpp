@@ -314,7 +314,7 @@ void CRQX340MainDlg::OnListContextMenu(const QPoint& pos) {
   const int row = m_list.indexAt(pos).row();
   if (row < 0) return;
   QMenu menu(this);
-  QAction* preview = menu.addAction(QStringLiteral("Preview\u2026"));
+  QAction* preview = menu.addAction(Text(m_app, kIdsPreviewMenu));
   preview->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
   preview->setEnabled(!m_state.Busy() && m_content.isEnabled());
   if (menu.exec(m_list.viewport()->mapToGlobal(pos)) == preview) OpenPreview(row);

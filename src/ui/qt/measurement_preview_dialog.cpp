@@ -111,8 +111,14 @@ MeasurementPreviewDialog::MeasurementPreviewDialog(QWidget* parent, CRQX340App& 
 
 MeasurementPreviewDialog::~MeasurementPreviewDialog() = default;
 
+QString MeasurementPreviewDialog::Text(int id) const { return ToQString(m_app.Strings().Load(id)); }
+
+QString MeasurementPreviewDialog::Text(int id, std::string_view argument) const {
+  return ToQString(FormatString(m_app.Strings().Load(id), argument));
+}
+
 void MeasurementPreviewDialog::BuildControls() {
-  setWindowTitle(QStringLiteral("Preview - ") + ToQString(m_strFileName));
+  setWindowTitle(Text(kIdsPreviewCaption, m_strFileName));
   setSizeGripEnabled(true);
   auto* layout = new QVBoxLayout(this);
 
@@ -131,14 +137,16 @@ void MeasurementPreviewDialog::BuildControls() {
   m_pNumbers = new MeasurementNumbersView(this);
   layout->addWidget(m_pNumbers);
 
-  m_pPlot = new MeasurementPlotWidget(this);
+  m_pPlot = new MeasurementPlotWidget(m_app.Strings(), this);
   layout->addWidget(m_pPlot, 1);
 
   auto* exposure = new QGridLayout;
-  exposure->addWidget(new QLabel(QStringLiteral("Daily exposure time (hours):"), this), 0, 0);
+  auto* hours_label = new QLabel(Text(kIdsExposureHoursLabel), this);
+  exposure->addWidget(hours_label, 0, 0);
   m_pHours = new QLineEdit(this);
   m_pHours->setMaximumWidth(80);
-  m_pHours->setToolTip(QStringLiteral("The time the worker is exposed per day, 0 < T <= 24"));
+  m_pHours->setToolTip(Text(kIdsExposureHoursTip));
+  hours_label->setBuddy(m_pHours);
   exposure->addWidget(m_pHours, 0, 1);
   m_pA8 = new QLabel(this);
   exposure->addWidget(m_pA8, 0, 2);
@@ -157,9 +165,9 @@ void MeasurementPreviewDialog::BuildControls() {
   layout->addWidget(m_pWarning);
 
   auto* buttons = new QHBoxLayout;
-  m_pExportCsv = new QPushButton(QStringLiteral("Export CSV..."), this);
-  m_pExportWav = new QPushButton(QStringLiteral("Export WAV..."), this);
-  auto* close = new QPushButton(QStringLiteral("Close"), this);
+  m_pExportCsv = new QPushButton(Text(kIdsExportCsvButton), this);
+  m_pExportWav = new QPushButton(Text(kIdsExportWavButton), this);
+  auto* close = new QPushButton(Text(kIdcClose), this);
   m_pExportCsv->setEnabled(false);
   m_pExportWav->setEnabled(false);
   buttons->addWidget(m_pExportCsv);
@@ -201,9 +209,8 @@ bool MeasurementPreviewDialog::Load(MessagePump& pump) {
     m_content.reset();
     m_pExportCsv->setEnabled(false);
     m_pExportWav->setEnabled(false);
-    m_pNumbers->ShowNote(read == ReadOutcome::kStopped
-                             ? QStringLiteral("The reading was stopped.")
-                             : QStringLiteral("The file cannot be read."));
+    m_pNumbers->ShowNote(
+        Text(read == ReadOutcome::kStopped ? kIdsReadingStopped : kIdsFileNotRead));
     m_pPlot->SetPlot(nullptr);
     UpdateExposure();
     return false;
@@ -212,11 +219,8 @@ bool MeasurementPreviewDialog::Load(MessagePump& pump) {
   m_numbers = ComputeNumbers(m_content->document, m_content->rows);
   m_plot = ComputePlotData(m_content->document, m_content->rows, kMaxPlotColumns);
   m_pPlot->SetPlot(&m_plot);
-  m_pNumbers->ShowLines(NumbersLines(m_numbers));
-  if (m_content->parse.IsError()) {
-    m_pTitle->setText(ToQString(m_strFileName) +
-                      QStringLiteral(" (not valid JSON: read as an empty measurement)"));
-  }
+  m_pNumbers->ShowLines(NumbersLines(m_numbers, m_app.Strings()));
+  if (m_content->parse.IsError()) m_pTitle->setText(Text(kIdsNotJsonTitle, m_strFileName));
   UpdateExposure();
   return true;
 }
@@ -232,7 +236,8 @@ void MeasurementPreviewDialog::SetExposureHoursText(const QString& text) {
 void MeasurementPreviewDialog::UpdateExposure() {
   const std::optional<double> hours = ExposureHours();
   m_pHours->setStyleSheet(hours ? QString() : QStringLiteral("color: #C62828;"));
-  const ExposureTexts texts = DescribeExposure(m_bLoaded ? &m_numbers : nullptr, hours);
+  const ExposureTexts texts =
+      DescribeExposure(m_bLoaded ? &m_numbers : nullptr, hours, m_app.Strings());
   m_pA8->setText(ToQString(texts.a8));
   m_pVerdict->setText(ToQString(texts.verdict_text));
   m_pVerdict->setStyleSheet(QStringLiteral("color: %1;").arg(VerdictColour(texts.verdict).name()));
@@ -259,7 +264,7 @@ bool MeasurementPreviewDialog::ExportCsvTo(const std::string& out, MessagePump& 
   m_progress->Hide();
   if (result.status == ExportStatus::kWritten) return true;
   if (result.status != ExportStatus::kStopped) {
-    ShowFailure(QStringLiteral("The CSV file could not be written: ") + ToQString(result.error));
+    ShowFailure(Text(kIdsCsvNotWritten, result.error));
   }
   return false;
 }
@@ -270,9 +275,8 @@ bool MeasurementPreviewDialog::ExportWavTo(const std::string& out, MessagePump& 
   });
   if (result.status == ExportStatus::kWritten) return true;
   if (result.status != ExportStatus::kStopped) {
-    QString why = ToQString(result.error);
-    if (why.isEmpty()) why = QStringLiteral("read error");
-    ShowFailure(QStringLiteral("The WAV file could not be written: ") + why);
+    ShowFailure(Text(kIdsWavNotWritten,
+                     result.error.empty() ? m_app.Strings().Load(kIdsReadError) : result.error));
   }
   return false;
 }
@@ -285,14 +289,14 @@ std::string MeasurementPreviewDialog::AskExportPath(const QString& title, const 
 }
 
 void MeasurementPreviewDialog::OnExportCsv() {
-  const std::string out = AskExportPath(QStringLiteral("Export CSV"), QStringLiteral(".csv"),
-                                        QStringLiteral("CSV files (*.csv)"));
+  const std::string out =
+      AskExportPath(Text(kIdsExportCsvTitle), QStringLiteral(".csv"), Text(kIdsCsvFilter));
   if (!out.empty()) ExportCsvTo(out, m_app.Pump());
 }
 
 void MeasurementPreviewDialog::OnExportWav() {
-  const std::string out = AskExportPath(QStringLiteral("Export WAV"), QStringLiteral(".wav"),
-                                        QStringLiteral("WAV files (*.wav)"));
+  const std::string out =
+      AskExportPath(Text(kIdsExportWavTitle), QStringLiteral(".wav"), Text(kIdsWavFilter));
   if (!out.empty()) ExportWavTo(out, m_app.Pump());
 }
 

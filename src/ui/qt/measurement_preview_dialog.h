@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "app/rqx340_app.h"
 #include "base/progress.h"
@@ -70,6 +71,9 @@ class MeasurementPreviewDialog final : public QDialog {
   template <typename Work>
   auto WhileBusy(MessagePump& pump, Work&& work);
 
+  // String `id` of the application's language, "%1" replaced by `argument`.
+  QString Text(int id) const;
+  QString Text(int id, std::string_view argument) const;
   void BuildControls();
   void UpdateExposure();
   // The save dialog for an export of `extension`, starting beside the file;

@@ -21,11 +21,17 @@ namespace {
 // X, Y, Z and the sum, in the plot and its legend.
 const std::array<QColor, 4> kSeriesColours = {QColor(0xC6, 0x28, 0x28), QColor(0x2E, 0x7D, 0x32),
                                               QColor(0x15, 0x65, 0xC0), QColor(0x21, 0x21, 0x21)};
-constexpr std::array<const char*, 4> kSeriesNames = {"rms x", "rms y", "rms z", "rms sum"};
 
 }  // namespace
 
-MeasurementPlotWidget::MeasurementPlotWidget(QWidget* parent) : QWidget(parent) {
+MeasurementPlotWidget::MeasurementPlotWidget(const StringTable& strings, QWidget* parent)
+    : QWidget(parent),
+      m_seriesNames{ToQString(FormatString(strings.Load(kIdsRms), "x")),
+                    ToQString(FormatString(strings.Load(kIdsRms), "y")),
+                    ToQString(FormatString(strings.Load(kIdsRms), "z")),
+                    ToQString(strings.Load(kIdsPlotRmsSum))},
+      m_strNoRows(ToQString(strings.Load(kIdsPlotNoRows))),
+      m_strRow(strings.Load(kIdsPlotRow)) {
   setAutoFillBackground(true);
   QPalette colours = palette();
   colours.setColor(QPalette::Window, Qt::white);
@@ -51,7 +57,7 @@ void MeasurementPlotWidget::paintEvent(QPaintEvent*) {
 
   if (m_pPlot == nullptr || m_pPlot->columns == 0) {
     painter.setPen(Qt::darkGray);
-    painter.drawText(area, Qt::AlignCenter, QStringLiteral("No rows"));
+    painter.drawText(area, Qt::AlignCenter, m_strNoRows);
     return;
   }
   const PlotData& plot = *m_pPlot;
@@ -75,16 +81,17 @@ void MeasurementPlotWidget::paintEvent(QPaintEvent*) {
   painter.drawText(QRect(0, area.bottom() - metrics.height() / 2, left - 4, metrics.height()),
                    Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("0"));
   painter.drawText(QRect(area.left(), area.bottom() + 2, area.width(), metrics.height()),
-                   Qt::AlignLeft, QStringLiteral("row 0"));
+                   Qt::AlignLeft, ToQString(FormatString(m_strRow, "0")));
   painter.drawText(QRect(area.left(), area.bottom() + 2, area.width(), metrics.height()),
-                   Qt::AlignRight, QStringLiteral("row %1").arg(plot.rows - 1));
+                   Qt::AlignRight,
+                   ToQString(FormatString(m_strRow, std::to_string(plot.rows - 1))));
   painter.drawText(QRect(0, 0, left, top), Qt::AlignLeft | Qt::AlignVCenter,
                    ToQString(kMetresPerSecondSquared).trimmed());
 
   // The legend, top right.
   int legend_x = area.right();
-  for (std::size_t s = kSeriesNames.size(); s-- > 0;) {
-    const QString name = QString::fromLatin1(kSeriesNames[s]);
+  for (std::size_t s = m_seriesNames.size(); s-- > 0;) {
+    const QString& name = m_seriesNames[s];
     legend_x -= metrics.horizontalAdvance(name) + 24;
     painter.setPen(QPen(kSeriesColours[s], 2));
     painter.drawLine(legend_x, top / 2, legend_x + 14, top / 2);
