@@ -2,14 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <map>
 #include <thread>
 
@@ -207,19 +210,45 @@ TEST_F(DialogProgramTest, AMissingGermanTableIsReportedOnceBeforeTheDialogWhichI
   EXPECT_EQ(caption, "RQX340 Import");
 }
 
-TEST_F(DialogProgramTest, TheShippedGermanTableTranslatesTheDialog) {
-  std::filesystem::copy_file(std::string(RQX340_SOURCE_DIR) + "/res/ZULRQX340_GER.lang",
-                             root.Path() / "data/ZULRQX340_GER.lang");
-  auto app = Start("-l3");
-  QString close_text, text;
+// -l1 to -l5 with the tables the build made: every text of the dialog, and its
+// column titles, in the language, without a warning.
+class ShippedLanguageTest : public DialogProgramTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(ShippedLanguageTest, TranslatesTheDialog) {
+  const std::string file = TableFileName(kLanguageLibraries[GetParam()]);
+  const char* bin = std::getenv("RQX340_BIN_DIR");
+  ASSERT_NE(bin, nullptr);
+  std::filesystem::copy_file(std::filesystem::path(bin) / file, root.Path() / "data" / file);
+  const auto table = LanguageTable::Open(file, {std::string(bin) + "/"}, nullptr);
+  ASSERT_TRUE(table);
+  const std::string switch_text = "-l" + std::to_string(GetParam());
+  auto app = Start(switch_text.c_str());
+  std::map<int, QString> shown;
   runner.script = [&](QDialog& dialog) {
     auto& main_dialog = dynamic_cast<CRQX340MainDlg&>(dialog);
-    close_text = qobject_cast<QPushButton*>(main_dialog.GetDlgItem(kIdcClose))->text();
+    shown[kIdsDialogCaption] = dialog.windowTitle();
+    for (const int id : {kIdcClose, kIdcImportSelected, kIdcBrowse, kIdcImportRaw}) {
+      shown[id] = qobject_cast<QAbstractButton*>(main_dialog.GetDlgItem(id))->text();
+    }
+    for (const int id : {kIdcFolderLabel, kIdcNoMeasurements}) {
+      shown[id] = qobject_cast<QLabel*>(main_dialog.GetDlgItem(id))->text();
+    }
+    for (int column = 0; column < 6; ++column) {
+      shown[kIdsFirstColumnTitle + column] =
+          main_dialog.List().model()->headerData(column, Qt::Horizontal).toString();
+    }
   };
   RunDialogProgram(*app, language_index, sink, runner);
   EXPECT_TRUE(sink.messages.empty());
-  EXPECT_EQ(close_text, QString::fromUtf8("Schließen"));
+  ASSERT_EQ(shown.size(), 13u);
+  for (const auto& [id, text] : shown) {
+    SCOPED_TRACE(id);
+    EXPECT_EQ(text.toStdString(), table->Find(id).value_or("(none)"));
+  }
+  EXPECT_NE(shown[kIdcClose].toStdString(), EnglishStrings().Load(kIdcClose));
 }
+
+INSTANTIATE_TEST_SUITE_P(Languages, ShippedLanguageTest, ::testing::Range(1, 6));
 
 TEST_F(DialogProgramTest, TheHostsMessagesReachTheGuiThreadThroughItsEventLoop) {
   auto app = Start();
