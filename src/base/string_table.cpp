@@ -13,39 +13,9 @@ struct Entry {
   std::string_view text;
 };
 
+// Made from res/lang/en.txt, the source of the program's resources too.
 constexpr Entry kEnglish[] = {
-    {2, "Close"},
-    {129, "RQX340 Import"},
-    {202, "WARNING! Cannot open exchange file with the main application."},
-    {203, "WARNING! Cannot open exchange file with the main application."},
-    {204, "WARNING! Cannot hand over the raw signal of %1."},
-    {207, "WARNING! Connection with the main application is not possible."},
-    {208, "Name"},
-    {209, "Start time"},
-    {210, "S/N"},
-    {211, "Size"},
-    {212, "Mode"},
-    {213, "Raw"},
-    {220, "Select RQX340 source folder"},
-    {550, "WARNING! Main application error: %1."},
-    {551, "Cannot open exchange file"},
-    {552, "Cannot map exchange file"},
-    {553, "Invalid exchange file version"},
-    {554, "Empty channel string"},
-    {555, "Unknown channel ID"},
-    {556, "Bad channel data"},
-    {557, "No time data"},
-    {558, "Measurement lost"},
-    {559, "WParam error"},
-    {560, "Measurement stream error"},
-    {561, "Measurement storage error"},
-    {562, "Unknown error"},
-    {563, "No spectra error"},
-    {1002, "&Import selected..."},
-    {1004, "Folder:"},
-    {1005, "No valid measurements in selected folder!"},
-    {1110, "&Browse..."},
-    {1111, "Import &Raw"},
+#include "base/english_strings.inc"
 };
 
 class EnglishStringTable final : public StringTable {

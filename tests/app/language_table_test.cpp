@@ -91,9 +91,35 @@ TEST(LanguageTableTest, TheFirstFolderWithAReadableTableWins) {
   EXPECT_FALSE(LanguageTable::Open("missing.lang", folders, nullptr));
 }
 
+TEST(LanguageTableTest, AtLinesMoveControlsOfTheDialog) {
+  const std::string text =
+      "@1002\t130,183,122,14\n"
+      "@1111\t-3,0,0,10\r\n"
+      "@1002\t1,1,1,1\n"  // the first counts
+      "@2\t1,2,3\n"
+      "@1110\t1,2,3,4,5\n"
+      "@1004\t1, 2,3,4\n"
+      "@1005\t1,2,3,x\n"
+      "@\t1,2,3,4\n"
+      "@font\t9,MS UI Gothic\n"
+      "@-4\t1,2,3,4\n"
+      "1002\t&Ausgew\xC3\xA4hlte importieren...\n";
+  const LanguageTable table = LanguageTable::Parse(text, nullptr);
+  EXPECT_EQ(table.FindPosition(1002), (ControlPosition{130, 183, 122, 14}));
+  EXPECT_EQ(table.FindPosition(1111), (ControlPosition{-3, 0, 0, 10}));
+  for (const int id : {2, 1110, 1004, 1005, -4, 0}) {
+    SCOPED_TRACE(id);
+    EXPECT_EQ(table.FindPosition(id), std::nullopt);
+  }
+  // A position is not a string, and a string no position.
+  EXPECT_EQ(table.Find(1111), std::nullopt);
+  EXPECT_EQ(table.Find(1002), "&Ausgew\xC3\xA4hlte importieren...");
+}
+
+// The translations are kept in the table format under res/lang.
 TEST(LanguageTableTest, EnglishAndTheShippedGermanTableCoverEveryIdShown) {
-  const auto german = LanguageTable::Open("ZULRQX340_GER.lang",
-                                          {std::string(RQX340_SOURCE_DIR) + "/res/"}, nullptr);
+  const auto german =
+      LanguageTable::Open("de.txt", {std::string(RQX340_SOURCE_DIR) + "/res/lang/"}, nullptr);
   ASSERT_TRUE(german);
   for (const int id : UsedIds()) {
     SCOPED_TRACE(id);

@@ -17,6 +17,7 @@
 #include "scripted_dialog_runner.h"
 #include "support/app_context.h"
 #include "support/recording_sink.h"
+#include "support/run_program.h"
 #include "support/session.h"
 #include "support/temp_dir.h"
 #include "ui/main_dialog.h"
@@ -208,7 +209,8 @@ TEST_F(DialogProgramTest, AMissingGermanTableIsReportedOnceBeforeTheDialogWhichI
 }
 
 TEST_F(DialogProgramTest, TheShippedGermanTableTranslatesTheDialog) {
-  std::filesystem::copy_file(std::string(RQX340_SOURCE_DIR) + "/res/ZULRQX340_GER.lang",
+  // The table the build makes from res/lang/de.txt.
+  std::filesystem::copy_file(test::ProgramPath("ZULRQX340_GER.lang"),
                              root.Path() / "data/ZULRQX340_GER.lang");
   auto app = Start("-l3");
   QString close_text, text;
