@@ -5,6 +5,8 @@ header; nothing above platform/ asks which system it is built for or includes wh
 portable part of platform/ and its system halves share (platform/*_impl.h).
 
 Layer order: base < platform < measurement < format < exchange < import < app < ui, cli.
+ui/win32/ is the Win32 front end, a system half like those of platform/; it and the Qt
+front end include nothing of each other.
 Exit status 0 when the tree keeps to it, 1 with one line per violation otherwise."""
 import re
 import sys
@@ -28,7 +30,9 @@ def main() -> int:
         if layer not in RANK:
             problems.append(f"{path}: not in a layer folder")
             continue
-        system_half = layer == "platform" and len(parts) > 2 and parts[1] in SYSTEM_HALVES
+        win32_front_end = layer == "ui" and len(parts) > 2 and parts[1] == "win32"
+        system_half = ((layer == "platform" and len(parts) > 2 and parts[1] in SYSTEM_HALVES)
+                       or win32_front_end)
         for number, line in enumerate(path.read_text(encoding="utf-8").splitlines(), 1):
             where = f"{path.relative_to(src.parent)}:{number}"
             if SYSTEM_QUESTION.match(line) and not system_half:
@@ -48,6 +52,8 @@ def main() -> int:
                     problems.append(f"{where}: includes {header} of a system half")
                 elif target == "platform" and header.endswith("_impl.h") and layer != "platform":
                     problems.append(f"{where}: includes {header}, internal to platform")
+                elif target == "ui" and header.startswith("ui/win32/") != win32_front_end:
+                    problems.append(f"{where}: includes {header} of another front end")
             elif header.endswith(".h") and not header.startswith(("rapidjson/",)) and not system_half:
                 problems.append(f"{where}: includes the system header <{header}>")
     for problem in problems:

@@ -194,6 +194,8 @@ int CRQX340App::ExitInstance() {
   if (m_pShellThread) m_pShellThread->Stop();
   m_clientWindow.reset();
   m_hLanguageDll.reset();
+  if (m_bClassRegistered && m_unregisterClass) m_unregisterClass();
+  m_unregisterClass = nullptr;
   m_bClassRegistered = false;
   FlushProfileCache();
   return 0;

@@ -144,7 +144,12 @@ class CRQX340App {
   const std::string& ExchangeId() const { return m_strExchangeId; }
   const std::string& ClassName() const { return m_strClassName; }
   bool ClassRegistered() const { return m_bClassRegistered; }
-  void SetClassRegistered(bool registered) { m_bClassRegistered = registered; }
+  // `unregister`, when given, runs at shutdown, after the language library is
+  // released.
+  void SetClassRegistered(bool registered, std::function<void()> unregister = {}) {
+    m_bClassRegistered = registered;
+    m_unregisterClass = std::move(unregister);
+  }
   bool LanguageLoaded() const { return m_hLanguageDll != nullptr; }
   // Where the settings live (a file, a registry key); empty when there is
   // nowhere to keep them.
@@ -177,6 +182,7 @@ class CRQX340App {
   std::int32_t m_nExchangeIndex = -1;
   bool m_bClassRegistered = false;
   std::string m_strClassName;
+  std::function<void()> m_unregisterClass;
 
   std::string m_strSettingsPath;
   std::unique_ptr<Profile> m_profile;
