@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "app/profile.h"
+#include "measurement/folder_scan.h"
 #include "platform/code_page.h"
 #include "platform/input_file.h"
 
@@ -22,11 +23,6 @@ std::optional<std::string> ReadTableFile(const std::string& path) {
   if (!read) return std::nullopt;
   content.resize(*read);
   return content;
-}
-
-std::string WithSlash(std::string folder) {
-  if (!folder.empty() && folder.back() != '/') folder += '/';
-  return folder;
 }
 
 // "x,y,w,h": four decimal integers.
@@ -62,12 +58,13 @@ std::vector<std::string> DataFolders(const EnvironmentLookup& environment,
                                      const std::optional<std::string>& executable_dir) {
   std::vector<std::string> folders;
   if (auto data = environment("RQX340_DATA_DIR"); data && !data->empty()) {
-    folders.push_back(WithSlash(*data));
+    folders.push_back(WithTrailingSlash(*data));
   }
   if (executable_dir && !executable_dir->empty()) {
-    const std::string exe = WithSlash(*executable_dir);
+    const std::string exe = WithTrailingSlash(*executable_dir);
     folders.push_back(exe);
     folders.push_back(exe + "../share/rqx340-import/");
+    folders.push_back(exe + "../../share/rqx340-import/");
   }
   return folders;
 }

@@ -68,7 +68,8 @@ class LibraryLoader {
 std::string TableFileName(std::string_view library);
 
 // Where table files are looked for, in order, each ending in "/":
-// $RQX340_DATA_DIR, the executable's folder, then its ../share/rqx340-import.
+// $RQX340_DATA_DIR, the executable's folder, then its ../share/rqx340-import
+// (a program in bin/) and ../../share/rqx340-import (in lib/rqx340-import/).
 std::vector<std::string> DataFolders(const EnvironmentLookup& environment,
                                      const std::optional<std::string>& executable_dir);
 

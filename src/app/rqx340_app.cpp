@@ -183,6 +183,11 @@ Profile& CRQX340App::OpenedProfile() {
   return *m_profile;
 }
 
+DialogSettings& CRQX340App::Settings() {
+  if (!m_settings) m_settings.emplace(m_profileCache);
+  return *m_settings;
+}
+
 void CRQX340App::FlushProfileCache() {
   m_profileCache.FlushProfileCache();
   // Nothing was ever read or written when the profile was never opened.

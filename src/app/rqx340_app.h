@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/dialog_settings.h"
 #include "app/language_table.h"
 #include "app/profile.h"
 #include "app/profile_cache.h"
@@ -39,8 +40,6 @@ inline constexpr int kIdsSettingsName = 2021;
 // The missing-language warning is made up, not taken from the string table.
 inline constexpr int kLanguageWarningId = 0;
 inline constexpr std::string_view kLanguageWarning = " WARNING! Language DLL not found.";
-// The settings section of the dialog.
-inline constexpr std::string_view kSettingsSection = "RQX340Import";
 
 // What the user interface does for the application's message pump.
 class UserInterfaceEvents {
@@ -132,6 +131,8 @@ class CRQX340App {
     m_profileCache.CachedWriteProfileString(section, entry, value);
   }
   void FlushProfileCache();
+  // The dialog's settings, read through the cache when first asked for.
+  DialogSettings& Settings();
 
   // The language library with the program's strings as its fallback, or the
   // program's strings.
@@ -187,6 +188,7 @@ class CRQX340App {
   std::string m_strSettingsPath;
   std::unique_ptr<Profile> m_profile;
   CQWProfileSectionList m_profileCache;
+  std::optional<DialogSettings> m_settings;
 
   std::unique_ptr<CThinThread> m_pShellThread;
   std::optional<SessionDir> m_session;

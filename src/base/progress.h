@@ -7,6 +7,15 @@
 
 namespace rqx340 {
 
+// Where a bar's StepIt moves from `pos`: `step` further on, and past either
+// end of `low`..`high` back to the beginning, as the dialog's bar control does.
+// Every sink's StepIt follows it, so the bars agree.
+constexpr std::int32_t SteppedPosition(std::int32_t pos, std::int32_t step, std::int32_t low,
+                                       std::int32_t high) {
+  const std::int64_t next = static_cast<std::int64_t>(pos) + step;
+  return next > high || next < low ? low : static_cast<std::int32_t>(next);
+}
+
 // A progress bar: the operations of the dialog's bar control.
 class ProgressSink {
  public:

@@ -3,6 +3,7 @@
 #include <span>
 #include <string_view>
 
+#include "base/version.h"
 #include "cli/commands.h"
 #include "platform/code_page.h"
 #include "platform/program_main.h"
@@ -20,7 +21,8 @@ constexpr std::string_view kUsage =
     "  info     the numbers of measurements: rms, peak, vdv and the daily exposure A(8)\n"
     "  export   a measurement's time history as CSV or its raw signal as WAV\n"
     "\n"
-    "Run 'rqx340 <command> --help' for the options of a command.\n";
+    "Run 'rqx340 <command> --help' for the options of a command, 'rqx340 --version'\n"
+    "for the version.\n";
 
 struct Command {
   std::string_view name;
@@ -45,6 +47,10 @@ int rqx340::ProgramMain(std::span<const std::string_view> args) {
   }
   if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
     std::fputs(kUsage.data(), stdout);
+    return 0;
+  }
+  if (args[0] == "--version") {
+    std::printf("%s\n", rqx340::VersionText("rqx340").c_str());
     return 0;
   }
   if (const auto& setting = rqx340::AnsiCodePageSetting(); !setting) {

@@ -38,10 +38,7 @@ void TerminalProgress::SetPos(std::int32_t pos) {
 void TerminalProgress::SetStep(std::int32_t step) { m_nStep = step; }
 
 void TerminalProgress::StepIt() {
-  // Like the dialog's bar: past the end it starts again from the beginning.
-  const std::int64_t next = static_cast<std::int64_t>(m_nPos) + m_nStep;
-  m_nPos = next > m_nHigh ? m_nLow + static_cast<std::int32_t>(next - m_nHigh) - 1
-                          : static_cast<std::int32_t>(next);
+  m_nPos = SteppedPosition(m_nPos, m_nStep, m_nLow, m_nHigh);
   Draw(false);
 }
 

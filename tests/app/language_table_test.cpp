@@ -6,6 +6,7 @@
 #include <map>
 #include <set>
 
+#include "platform/path_text.h"
 #include "support/fixed_environment.h"
 #include "support/temp_dir.h"
 
@@ -62,10 +63,16 @@ TEST(LanguageTableTest, LinesAreIdTabTextAndTheRestIsSkipped) {
 }
 
 TEST(LanguageTableTest, FoldersAreTheDataDirTheExecutablesFolderThenShare) {
+  // A folder without its separator gets the system's.
+  const std::string separator(1, PreferredSeparator());
   EXPECT_EQ(DataFolders(test::FixedEnvironment({{"RQX340_DATA_DIR", "/data"}}), "/opt/bin/"),
-            (std::vector<std::string>{"/data/", "/opt/bin/", "/opt/bin/../share/rqx340-import/"}));
+            (std::vector<std::string>{"/data" + separator, "/opt/bin/",
+                                      "/opt/bin/../share/rqx340-import/",
+                                      "/opt/bin/../../share/rqx340-import/"}));
   EXPECT_EQ(DataFolders(test::FixedEnvironment({{"RQX340_DATA_DIR", ""}}), "/opt/bin"),
-            (std::vector<std::string>{"/opt/bin/", "/opt/bin/../share/rqx340-import/"}));
+            (std::vector<std::string>{"/opt/bin" + separator,
+                                      "/opt/bin" + separator + "../share/rqx340-import/",
+                                      "/opt/bin" + separator + "../../share/rqx340-import/"}));
   EXPECT_EQ(DataFolders(test::FixedEnvironment({}), std::nullopt), std::vector<std::string>{});
 }
 
@@ -114,6 +121,21 @@ TEST(LanguageTableTest, AtLinesMoveControlsOfTheDialog) {
   // A position is not a string, and a string no position.
   EXPECT_EQ(table.Find(1111), std::nullopt);
   EXPECT_EQ(table.Find(1002), "&Ausgew\xC3\xA4hlte importieren...");
+}
+
+// The Debian package keeps the dialog program in usr/lib/rqx340-import/ and its
+// tables in usr/share/rqx340-import/.
+TEST(LanguageTableTest, AProgramInLibFindsTheTablesInShare) {
+  TempDir dir;
+  std::filesystem::create_directories(dir.Path() / "usr/lib/rqx340-import");
+  std::filesystem::create_directories(dir.Path() / "usr/share/rqx340-import");
+  dir.Write("usr/share/rqx340-import/T.lang", "1\tinstalled\n");
+  const auto t = LanguageTable::Open(
+      "T.lang",
+      DataFolders(test::FixedEnvironment({}), (dir.Path() / "usr/lib/rqx340-import").string()),
+      nullptr);
+  ASSERT_TRUE(t);
+  EXPECT_EQ(t->Load(1), "installed");
 }
 
 // The translations are kept in the table format under res/lang.

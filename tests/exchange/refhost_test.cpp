@@ -28,6 +28,7 @@ namespace fs = std::filesystem;
 using test::CommandsOf;
 using test::ReadCommandLog;
 using test::RefHost;
+using test::TempDir;
 using test::TestSession;
 using test::WriteFileBytes;
 using Lines = std::vector<std::string>;
@@ -704,6 +705,59 @@ TEST(RefhostTest, LaunchStartsTheToolAndEndsWithIt) {
   EXPECT_EQ(CommandsOf(ReadCommandLog(log)), (Commands{5, 99, 4}));
 }
 
+// Without --tool, --launch starts the dialog program of the host's own
+// installation: beside it (a build folder, Windows) or in ../lib/rqx340-import/
+// (the Debian package). The test client stands in for the dialog; started with
+// "connect" it opens the area of its own folder, which the host must have made.
+TEST(RefhostTest, LaunchWithoutToolStartsTheDialogProgramOfItsInstallation) {
+  struct Layout {
+    const char* what;
+    const char* host;
+    const char* dialog;
+  };
+  const Layout layouts[] = {
+      {"build folder", "bin/zul-refhost", "bin/rqx340-import"},
+      {"Debian package", "usr/bin/zul-refhost", "usr/lib/rqx340-import/rqx340-import"},
+  };
+  for (const Layout& layout : layouts) {
+    SCOPED_TRACE(layout.what);
+    TempDir tree;
+    const fs::path host_path = tree.Path() / layout.host;
+    const fs::path dialog_path = tree.Path() / layout.dialog;
+    fs::create_directories(host_path.parent_path());
+    fs::create_directories(dialog_path.parent_path());
+    fs::copy_file(test::ProgramPath("zul-refhost"), host_path);
+    fs::copy_file(ClientProgram(), dialog_path);
+    TestSession session;
+    {
+      RefHost host(session, {"--language", "3", "--launch"}, host_path.string());
+      ASSERT_TRUE(host.Started()) << host.FirstLine();
+      char expected[64];
+      std::snprintf(expected, sizeof expected, "launched -h%08X -l3 -k0 -i0", host.Window());
+      EXPECT_EQ(host.Process().ReadLine(60000), expected);
+      EXPECT_EQ(host.Process().Wait(), 0);
+    }
+    RefHost host(session, {"--launch", "connect", "99"}, host_path.string());
+    ASSERT_TRUE(host.Started()) << host.FirstLine();
+    EXPECT_EQ(host.Process().ReadLine(60000), "open 0 0 0");
+    EXPECT_EQ(host.Process().Wait(), 0);
+  }
+
+  // No dialog program: one line names where it was looked for.
+  TempDir tree;
+  fs::copy_file(test::ProgramPath("zul-refhost"), tree.Path() / "zul-refhost");
+  TestSession session;
+  SpawnOptions options = session.ChildOptions();
+  options.merge_stderr = true;
+  auto host = ChildProcess::Spawn((tree.Path() / "zul-refhost").string(), {"--launch"}, options);
+  ASSERT_TRUE(host) << host.ErrorText();
+  const std::string out = host->ReadRest();
+  EXPECT_EQ(host->Wait(), 1);
+  EXPECT_NE(out.find("no dialog program at " + (tree.Path() / "rqx340-import").string()),
+            std::string::npos)
+      << out;
+}
+
 TEST(RefhostTest, BadCommandLinesAreUsageErrors) {
   TestSession session;
   const std::vector<std::vector<std::string>> cases = {
@@ -717,6 +771,9 @@ TEST(RefhostTest, BadCommandLinesAreUsageErrors) {
       HostArguments({"--exit-on", "2@0"}),
       HostArguments({"--client-id", "ZURQX340ZURQX340Z"}),
       HostArguments({"--bogus"}),
+      HostArguments({"--language", "x"}),
+      HostArguments({"--language", "100"}),
+      {"--tool", "", "--launch"},
   };
   for (const auto& args : cases) {
     SCOPED_TRACE(::testing::PrintToString(args));

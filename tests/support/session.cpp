@@ -43,8 +43,9 @@ SpawnOptions TestSession::ChildOptions(bool capture_stdout) const {
   return options;
 }
 
-RefHost::RefHost(const TestSession& session, const std::vector<std::string>& arguments) {
-  auto process = ChildProcess::Spawn(ProgramPath("zul-refhost"), arguments, session.ChildOptions());
+RefHost::RefHost(const TestSession& session, const std::vector<std::string>& arguments,
+                 const std::string& program) {
+  auto process = ChildProcess::Spawn(ProgramPath(program), arguments, session.ChildOptions());
   if (!process) {
     ADD_FAILURE() << process.ErrorText();
     return;

@@ -44,8 +44,10 @@ std::unique_ptr<SessionMessenger> MakeMessenger(const SessionDir& dir);
 // A running zul-refhost of this build.
 class RefHost {
  public:
-  // Starts zul-refhost with `arguments` and waits for its "window XXXXXXXX" line.
-  RefHost(const TestSession& session, const std::vector<std::string>& arguments);
+  // Starts zul-refhost (of this build, or the copy at `program`) with `arguments`
+  // and waits for its "window XXXXXXXX" line.
+  RefHost(const TestSession& session, const std::vector<std::string>& arguments,
+          const std::string& program = "zul-refhost");
   bool Started() const { return m_window != 0; }
   std::uint32_t Window() const { return m_window; }
   const std::string& FirstLine() const { return m_strFirstLine; }

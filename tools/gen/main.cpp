@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/version.h"
 #include "gen/measurement_generator.h"
 #include "platform/program_main.h"
 
@@ -33,7 +34,8 @@ constexpr std::string_view kUsage =
     "                    writes them (default); last: after it\n"
     "  --seed S          seed of the generator (default 1)\n"
     "  --prefix P        file names are P0001.rqx2, P0002.rqx2, ... (default M)\n"
-    "  --help            this text\n";
+    "  --help            this text\n"
+    "  --version         the program's version\n";
 
 int UsageError(const std::string& message) {
   std::fprintf(stderr, "rqx340-gen: %s\n%s", message.c_str(), kUsage.data());
@@ -57,6 +59,10 @@ int rqx340::ProgramMain(std::span<const std::string_view> args) {
     const std::string_view arg = args[i];
     if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage.data(), stdout);
+      return 0;
+    }
+    if (arg == "--version") {
+      std::printf("%s\n", rqx340::VersionText("rqx340-gen").c_str());
       return 0;
     }
     if (arg.size() < 2 || arg.substr(0, 2) != "--") {

@@ -11,6 +11,7 @@
 
 #include "base/byte_order.h"
 #include "base/result.h"
+#include "base/version.h"
 #include "command_log.h"
 #include "exchange/exchange_area.h"
 #include "exchange/exchange_client.h"
@@ -18,6 +19,7 @@
 #include "host.h"
 #include "options.h"
 #include "platform/code_page.h"
+#include "platform/file_system.h"
 #include "platform/interrupt.h"
 #include "platform/process.h"
 #include "platform/program_main.h"
@@ -36,6 +38,25 @@ constexpr int kPollMs = 100;
 int Fail(const std::string& text) {
   std::fprintf(stderr, "zul-refhost: %s\n", text.c_str());
   return 1;
+}
+
+// The dialog program that belongs with this host: beside it in a build folder
+// (and on Windows, where one folder holds every program), or where the Debian
+// package puts a program that only a host starts, ../lib/rqx340-import/ from
+// the host's bin folder. Its name ends as the host's own does (".exe").
+Result<std::string> DialogProgramOfThisInstallation() {
+  const auto self = RunningExecutablePath();
+  if (!self) return Failure("cannot find the dialog program: " + self.ErrorText());
+  const std::filesystem::path host = PathOf(*self);
+  const std::filesystem::path name = "rqx340-import" + host.extension().string();
+  const std::filesystem::path dir = host.parent_path();
+  const std::filesystem::path candidates[] = {dir / name,
+                                              dir / ".." / "lib" / "rqx340-import" / name};
+  for (const auto& candidate : candidates) {
+    if (IsRegularFile(TextOf(candidate))) return TextOf(candidate.lexically_normal());
+  }
+  return Failure("no dialog program at " + TextOf(candidates[0]) + " or " +
+                 TextOf(candidates[1].lexically_normal()) + "; give it with --tool");
 }
 
 // Claims `count` slots under the area's mutex: slots nobody offers, and slots
@@ -124,7 +145,10 @@ int Run(const Options& options) {
   std::optional<ChildProcess> tool;
   if (options.launch) {
     std::vector<std::string> arguments = options.launch_arguments;
-    if (arguments.empty()) arguments = {std::string("-h") + window_text, "-l0", "-k0", "-i0"};
+    if (arguments.empty()) {
+      arguments = {std::string("-h") + window_text, "-l" + std::to_string(options.language), "-k0",
+                   "-i0"};
+    }
     auto spawned = ChildProcess::Spawn(options.tool, arguments, {});
     if (!spawned) return Fail(spawned.ErrorText());
     tool = std::move(*spawned);
@@ -159,7 +183,11 @@ int rqx340::ProgramMain(std::span<const std::string_view> args) {
     std::fputs(kUsage.data(), stdout);
     return 0;
   }
-  const auto options = ParseOptions(args);
+  if (!args.empty() && args[0] == "--version") {
+    std::printf("%s\n", VersionText("zul-refhost").c_str());
+    return 0;
+  }
+  auto options = ParseOptions(args);
   if (!options) {
     std::fprintf(stderr, "zul-refhost: %s\n%s", options.ErrorText().c_str(), kUsage.data());
     return 2;
@@ -173,6 +201,11 @@ int rqx340::ProgramMain(std::span<const std::string_view> args) {
   if (const auto& setting = AnsiCodePageSetting(); !setting) {
     std::fprintf(stderr, "zul-refhost: %s\n", setting.ErrorText().c_str());
     return 2;
+  }
+  if (options->tool.empty()) {
+    auto dialog = DialogProgramOfThisInstallation();
+    if (!dialog) return Fail(dialog.ErrorText());
+    options->tool = std::move(*dialog);
   }
   CatchTerminationRequests();
   return Run(*options);

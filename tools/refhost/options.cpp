@@ -10,6 +10,9 @@ namespace rqx340::refhost {
 
 namespace {
 
+// Any value the tool's -l%d reads; the tool itself treats unknown ones as English.
+constexpr std::uint64_t kMaxLanguage = 99;
+
 // Decimal, or hexadecimal after "0x"; nullopt for anything else or above `max`.
 std::optional<std::uint64_t> ParseNumber(std::string_view text, std::uint64_t max) {
   int base = 10;
@@ -42,7 +45,6 @@ std::optional<CommandMatch> ParseMatch(std::string_view text) {
 
 Result<Options> ParseOptions(std::span<const std::string_view> args) {
   Options options;
-  bool have_tool = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::string_view name = args[i];
     if (name == "--launch") {
@@ -63,9 +65,17 @@ Result<Options> ParseOptions(std::span<const std::string_view> args) {
     const auto missing = [&] { return Failure(std::string(name) + " needs a value"); };
     if (name == "--tool") {
       const auto text = value();
-      if (!text) return missing();
+      if (!text || text->empty()) return missing();
       options.tool = *text;
-      have_tool = !options.tool.empty();
+    } else if (name == "--language") {
+      const auto text = value();
+      if (!text) return missing();
+      const auto language = ParseNumber(*text, kMaxLanguage);
+      if (!language) {
+        return Failure("--language takes a number from 0 to " + std::to_string(kMaxLanguage) +
+                       ", not '" + std::string(*text) + "'");
+      }
+      options.language = static_cast<int>(*language);
     } else if (name == "--slots") {
       const auto text = value();
       if (!text) return missing();
@@ -113,8 +123,8 @@ Result<Options> ParseOptions(std::span<const std::string_view> args) {
       return Failure("unknown argument '" + std::string(args[i]) + "'");
     }
   }
-  if (!have_tool) {
-    return Failure("--tool PATH is required");
+  if (options.tool.empty() && !options.launch) {
+    return Failure("--tool PATH is required without --launch");
   }
   return options;
 }

@@ -28,6 +28,7 @@ struct FailRule {
 };
 
 struct Options {
+  // Empty with --launch: the dialog program of this installation.
   std::string tool;
   int slots = 1;
   std::string client_id = "ZURQX340";
@@ -36,13 +37,19 @@ struct Options {
   std::vector<FailRule> fails;
   std::vector<CommandMatch> exit_on;
   bool launch = false;
+  // The language (-l) of the launched tool's default command line.
+  int language = 0;
   // Replaces the tool's default command line when given after --launch.
   std::vector<std::string> launch_arguments;
 };
 
 inline constexpr std::string_view kUsage =
     "usage: zul-refhost --tool PATH [--slots N] [--client-id ID] [--inbox DIR] [--log FILE]\n"
-    "                   [--fail CMD[@N]=REPLY]... [--exit-on CMD[@N]]... [--launch [ARG...]]\n";
+    "                   [--fail CMD[@N]=REPLY]... [--exit-on CMD[@N]]... [--language N]\n"
+    "                   [--launch [ARG...]]\n"
+    "       zul-refhost --version\n"
+    "Without --tool, --launch starts the dialog program rqx340-import beside zul-refhost\n"
+    "or, when installed, in ../lib/rqx340-import/ from it.\n";
 
 // Fails, saying why, for a command line that does not parse.
 Result<Options> ParseOptions(std::span<const std::string_view> args);
