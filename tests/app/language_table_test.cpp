@@ -18,13 +18,15 @@ namespace {
 
 using test::TempDir;
 
-// Every string id the program shows: the dialog's, the preview's and the
-// message boxes'.
+// Every string id the program shows (the dialog's, the preview's and the
+// message boxes'): the ids of English, the program's own language.
 std::set<int> UsedIds() {
-  std::set<int> ids = {2, 129, 202, 203, 204, 207, 220, 340, 1002, 1004, 1005, 1110, 1111};
-  for (int id = 208; id <= 213; ++id) ids.insert(id);
-  for (int id = 300; id <= 338; ++id) ids.insert(id);
-  for (int id = 550; id <= 563; ++id) ids.insert(id);
+  std::ifstream english(std::string(RQX340_SOURCE_DIR) + "/res/lang/en.txt");
+  std::set<int> ids;
+  std::string line;
+  while (std::getline(english, line)) {
+    if (!line.empty() && line[0] >= '0' && line[0] <= '9') ids.insert(std::stoi(line));
+  }
   return ids;
 }
 
@@ -103,6 +105,31 @@ TEST(LanguageTableTest, TheFirstFolderWithAReadableTableWins) {
   EXPECT_FALSE(LanguageTable::Open("missing.lang", folders, nullptr));
 }
 
+TEST(LanguageTableTest, AtLinesMoveControlsOfTheDialog) {
+  const std::string text =
+      "@1002\t130,183,122,14\n"
+      "@1111\t-3,0,0,10\r\n"
+      "@1002\t1,1,1,1\n"  // the first counts
+      "@2\t1,2,3\n"
+      "@1110\t1,2,3,4,5\n"
+      "@1004\t1, 2,3,4\n"
+      "@1005\t1,2,3,x\n"
+      "@\t1,2,3,4\n"
+      "@font\t9,MS UI Gothic\n"
+      "@-4\t1,2,3,4\n"
+      "1002\t&Ausgew\xC3\xA4hlte importieren...\n";
+  const LanguageTable table = LanguageTable::Parse(text, nullptr);
+  EXPECT_EQ(table.FindPosition(1002), (ControlPosition{130, 183, 122, 14}));
+  EXPECT_EQ(table.FindPosition(1111), (ControlPosition{-3, 0, 0, 10}));
+  for (const int id : {2, 1110, 1004, 1005, -4, 0}) {
+    SCOPED_TRACE(id);
+    EXPECT_EQ(table.FindPosition(id), std::nullopt);
+  }
+  // A position is not a string, and a string no position.
+  EXPECT_EQ(table.Find(1111), std::nullopt);
+  EXPECT_EQ(table.Find(1002), "&Ausgew\xC3\xA4hlte importieren...");
+}
+
 // The Debian package keeps the dialog program in usr/lib/rqx340-import/ and its
 // tables in usr/share/rqx340-import/.
 TEST(LanguageTableTest, AProgramInLibFindsTheTablesInShare) {
@@ -125,7 +152,7 @@ struct ShippedLanguage {
 };
 constexpr ShippedLanguage kShipped[] = {{"it", "res/lang/it.txt"},
                                         {"fr", "res/lang/fr.txt"},
-                                        {"de", "res/ZULRQX340_GER.lang"},
+                                        {"de", "res/lang/de.txt"},
                                         {"ja", "res/lang/ja.txt"},
                                         {"es", "res/lang/es.txt"}};
 
@@ -180,6 +207,7 @@ class ShippedTranslationTest : public ::testing::TestWithParam<ShippedLanguage> 
 TEST_P(ShippedTranslationTest, CoversEveryIdShownWithItsArgumentsAndShortcut) {
   const auto table = OpenShipped(GetParam());
   ASSERT_TRUE(table);
+  ASSERT_GT(UsedIds().size(), 70u);
   for (const int id : UsedIds()) {
     SCOPED_TRACE(id);
     const std::string english = EnglishStrings().Load(id);

@@ -6,12 +6,12 @@
 #include <QFontMetrics>
 #include <QGlyphRun>
 #include <QTextLayout>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
 #include "app/language_table.h"
+#include "support/run_program.h"
 
 namespace rqx340 {
 namespace {
@@ -46,12 +46,10 @@ TEST(DialogFontTest, RectanglesKeepTheirEdgesBetweenQtAndTheLayout) {
 // Every character of every table the build made has a glyph in the dialog
 // font or the fonts Qt falls back on: Japanese needs a CJK font installed.
 TEST(DialogFontTest, EveryTablesTextsHaveGlyphs) {
-  const char* bin = std::getenv("RQX340_BIN_DIR");
-  ASSERT_NE(bin, nullptr);
   for (std::size_t index = 1; index < kLanguageLibraries.size(); ++index) {
     const std::string file = TableFileName(kLanguageLibraries[index]);
     SCOPED_TRACE(file);
-    std::ifstream in(std::filesystem::path(bin) / file);
+    std::ifstream in(test::ProgramPath(file));
     ASSERT_TRUE(in);
     std::string line;
     int texts = 0;

@@ -12,7 +12,6 @@
 #include <QTimer>
 #include <atomic>
 #include <chrono>
-#include <cstdlib>
 #include <map>
 #include <thread>
 
@@ -20,6 +19,7 @@
 #include "scripted_dialog_runner.h"
 #include "support/app_context.h"
 #include "support/recording_sink.h"
+#include "support/run_program.h"
 #include "support/session.h"
 #include "support/temp_dir.h"
 #include "ui/qt/main_dialog.h"
@@ -216,10 +216,9 @@ class ShippedLanguageTest : public DialogProgramTest, public ::testing::WithPara
 
 TEST_P(ShippedLanguageTest, TranslatesTheDialog) {
   const std::string file = TableFileName(kLanguageLibraries[GetParam()]);
-  const char* bin = std::getenv("RQX340_BIN_DIR");
-  ASSERT_NE(bin, nullptr);
-  std::filesystem::copy_file(std::filesystem::path(bin) / file, root.Path() / "data" / file);
-  const auto table = LanguageTable::Open(file, {std::string(bin) + "/"}, nullptr);
+  // The table the build made from res/lang/.
+  std::filesystem::copy_file(test::ProgramPath(file), root.Path() / "data" / file);
+  const auto table = LanguageTable::Open(file, {(root.Path() / "data").string() + "/"}, nullptr);
   ASSERT_TRUE(table);
   const std::string switch_text = "-l" + std::to_string(GetParam());
   auto app = Start(switch_text.c_str());

@@ -19,6 +19,7 @@
 #include "support/app_context.h"
 #include "support/parsed_measurement.h"
 #include "support/recording_sink.h"
+#include "support/run_program.h"
 #include "support/temp_dir.h"
 
 namespace rqx340 {
@@ -126,10 +127,8 @@ class PreviewLanguageTest : public PreviewTest, public ::testing::WithParamInter
 
 TEST_P(PreviewLanguageTest, ShowsTheLanguagesTexts) {
   const std::string file = TableFileName(kLanguageLibraries[GetParam()]);
-  const char* bin = std::getenv("RQX340_BIN_DIR");
-  ASSERT_NE(bin, nullptr);
   fs::create_directories(root.Path() / "bin");
-  fs::copy_file(fs::path(bin) / file, root.Path() / "bin" / file);
+  fs::copy_file(test::ProgramPath(file), root.Path() / "bin" / file);
   test::RecordingSink sink;
   app.LoadLanguageLibrary(GetParam(), sink);
   ASSERT_TRUE(sink.messages.empty());
