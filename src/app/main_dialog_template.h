@@ -1,12 +1,15 @@
 // The main dialog's template: its client size and its nine controls in dialog
 // units, each with the anchor flags it is registered with for resizing, in the
-// order they are registered. Every front end lays the dialog out from it.
+// order they are registered. Every front end lays the dialog out from it, with
+// the places a language gives some controls for its longer texts.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 #include "app/anchor_layout.h"
+#include "app/language_table.h"
 #include "base/string_table.h"
 
 namespace rqx340 {
@@ -46,6 +49,24 @@ constexpr const DialogControl* FindMainDialogControl(std::uint32_t id) {
     if (control.id == id) return &control;
   }
   return nullptr;
+}
+
+// Control `id` where `language` (none: English) puts it, else where the
+// template does; only the place is the language's, the anchors stay. Null
+// when the template has no control `id`.
+inline std::optional<DialogControl> PlacedControl(std::uint32_t id,
+                                                  const LanguageLibrary* language) {
+  const DialogControl* control = FindMainDialogControl(id);
+  if (control == nullptr) return std::nullopt;
+  DialogControl placed = *control;
+  if (language == nullptr) return placed;
+  if (const auto place = language->FindPosition(static_cast<int>(id))) {
+    placed.x = place->x;
+    placed.y = place->y;
+    placed.width = place->width;
+    placed.height = place->height;
+  }
+  return placed;
 }
 
 }  // namespace rqx340

@@ -169,8 +169,8 @@ QSize CRQX340MainDlg::TemplateSize() const {
 }
 
 QRect CRQX340MainDlg::TemplateRect(std::uint32_t id) const {
-  const DialogControl* control = FindMainDialogControl(id);
-  if (control == nullptr) return {};
+  const auto control = PlacedControl(id, m_app.Language());
+  if (!control) return {};
   return ToQRect(m_units.ToPixels(control->x, control->y, control->width, control->height));
 }
 
