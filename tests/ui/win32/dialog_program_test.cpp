@@ -5,6 +5,7 @@
 #include <chrono>
 #include <string>
 
+#include "absent_library_loader.h"
 #include "platform/win32/win32_util.h"
 #include "support/app_context.h"
 #include "support/recording_sink.h"
@@ -36,9 +37,10 @@ class DialogProgramTest : public ::testing::Test {
     ASSERT_TRUE(host);
   }
 
-  std::unique_ptr<CRQX340App> Start(const char* language) {
+  // `absent`: a library the installation lacks.
+  std::unique_ptr<CRQX340App> Start(const char* language, std::string absent = {}) {
     AppContext context = test::TestAppContext({}, "C:\\nowhere\\", profile);
-    context.libraries = std::make_shared<DllLibraryLoader>();
+    context.libraries = std::make_shared<test::AbsentLibraryLoader>(std::move(absent));
     context.program_strings = &ProgramStrings();
     auto app = std::make_unique<CRQX340App>(std::move(context));
     EXPECT_TRUE(app->InitInstance(
@@ -82,7 +84,7 @@ TEST_F(DialogProgramTest, TheDialogComesFromTheGermanLibraryWithItsIcon) {
 }
 
 TEST_F(DialogProgramTest, AMissingLibraryIsReportedBeforeTheDialogWhichIsEnglish) {
-  auto app = Start("-l5");
+  auto app = Start("-l5", "ZULRQX340_ESP.DLL");
   std::size_t messages_before_dialog = 99;
   std::string close;
   RunDialogProgram(*app, language_index, sink, [&](CRQX340MainDlg& dialog) {

@@ -4,6 +4,7 @@
 
 #include <set>
 
+#include "absent_library_loader.h"
 #include "platform/win32/win32_util.h"
 #include "support/app_context.h"
 #include "support/recording_sink.h"
@@ -50,15 +51,26 @@ TEST(ResourceLibraryTest, TheGermanLibraryHasTheDialogTheStringsAndTheIcon) {
   EXPECT_EQ(loader.Open("ZULRQX340_NONE.DLL", nullptr), nullptr);
 }
 
+TEST(ResourceLibraryTest, EveryLanguageHasItsLibrary) {
+  const DllLibraryLoader loader;
+  for (std::size_t index = 1; index < kLanguageLibraries.size(); ++index) {
+    SCOPED_TRACE(kLanguageLibraries[index]);
+    const auto library = loader.Open(kLanguageLibraries[index], nullptr);
+    ASSERT_NE(library, nullptr);
+    EXPECT_TRUE(library->Find(kIdcImportSelected));
+    EXPECT_NE(library->Find(kIdcClose), EnglishStrings().Load(kIdcClose));
+  }
+}
+
 TEST(ResourceLibraryTest, TheApplicationLoadsLibrariesAndNamesTheMissingOne) {
   test::MemoryProfile profile;
   AppContext context = test::TestAppContext({}, "C:\\nowhere\\", profile);
-  context.libraries = std::make_shared<DllLibraryLoader>();
+  context.libraries = std::make_shared<test::AbsentLibraryLoader>("ZULRQX340_JAP.DLL");
   context.program_strings = &ProgramStrings();
   context.settings_location = RegistrySettingsKey;
   CRQX340App app(std::move(context));
   test::RecordingSink sink;
-  app.LoadLanguageLibrary(4, sink);  // no Japanese library is built
+  app.LoadLanguageLibrary(4, sink);
   ASSERT_EQ(sink.messages.size(), 1u);
   EXPECT_EQ(sink.messages[0].text, "ZULRQX340_JAP.DLL WARNING! Language DLL not found.");
   EXPECT_EQ(ResourceModule(app), GetModuleHandleW(nullptr));
