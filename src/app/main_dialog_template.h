@@ -1,6 +1,7 @@
 // The main dialog's template: its client size and its nine controls in dialog
 // units, each with the anchor flags it is registered with for resizing, in the
-// order they are registered. Every front end lays the dialog out from it.
+// order they are registered. Every front end lays the dialog out from it. Made
+// at build time from res/dialog129.txt, which the Win32 resources come from too.
 #pragma once
 
 #include <array>
@@ -11,8 +12,7 @@
 
 namespace rqx340 {
 
-inline constexpr int kTemplateWidthDu = 389;
-inline constexpr int kTemplateHeightDu = 201;
+#include "app/main_dialog_size.inc"
 // Controls without a text of their own; the others' ids are their string ids.
 inline constexpr int kIdcProgress = 1095;
 inline constexpr int kIdcList = 1108;
@@ -27,18 +27,9 @@ struct DialogControl {
   std::uint32_t anchors;
 };
 
-inline constexpr std::array<DialogControl, 9> kMainDialogControls = {{
-    {kIdcFolderLabel, 4, 7, 75, 8, ANCHOR_LEFT | ANCHOR_TOP},
-    {kIdcFolder, 81, 5, 254, 173, ANCHOR_LEFT | ANCHOR_RIGHT | ANCHOR_TOP},
-    {kIdcBrowse, 336, 4, 50, 14, ANCHOR_RIGHT | ANCHOR_TOP},
-    {kIdcList, 4, 21, 381, 158, ANCHOR_LEFT | ANCHOR_RIGHT | ANCHOR_TOP | ANCHOR_BOTTOM},
-    {kIdcProgress, 4, 187, 77, 10, ANCHOR_LEFT | ANCHOR_BOTTOM},
-    {kIdcClose, 335, 183, 50, 14, ANCHOR_RIGHT | ANCHOR_BOTTOM},
-    {kIdcImportSelected, 137, 183, 115, 14, ANCHOR_LEFT | ANCHOR_BOTTOM | ANCHOR_HCENTER},
-    {kIdcImportRaw, 261, 186, 69, 10, ANCHOR_LEFT | ANCHOR_BOTTOM | ANCHOR_HCENTER},
-    // Over the middle of the list.
-    {kIdcNoMeasurements, 12, 96, 366, 11, ANCHOR_LEFT | ANCHOR_RIGHT | ANCHOR_TOP | ANCHOR_BOTTOM},
-}};
+inline constexpr auto kMainDialogControls = std::to_array<DialogControl>({
+#include "app/main_dialog_controls.inc"
+});
 
 // The template's control `id`; null when it has none.
 constexpr const DialogControl* FindMainDialogControl(std::uint32_t id) {
@@ -47,5 +38,16 @@ constexpr const DialogControl* FindMainDialogControl(std::uint32_t id) {
   }
   return nullptr;
 }
+
+// Every control the dialog names is in the template.
+static_assert(FindMainDialogControl(kIdcFolderLabel) != nullptr &&
+              FindMainDialogControl(kIdcFolder) != nullptr &&
+              FindMainDialogControl(kIdcBrowse) != nullptr &&
+              FindMainDialogControl(kIdcList) != nullptr &&
+              FindMainDialogControl(kIdcProgress) != nullptr &&
+              FindMainDialogControl(kIdcClose) != nullptr &&
+              FindMainDialogControl(kIdcImportSelected) != nullptr &&
+              FindMainDialogControl(kIdcImportRaw) != nullptr &&
+              FindMainDialogControl(kIdcNoMeasurements) != nullptr);
 
 }  // namespace rqx340
