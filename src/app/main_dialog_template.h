@@ -6,8 +6,10 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 #include "app/anchor_layout.h"
+#include "app/language_table.h"
 #include "base/string_table.h"
 
 namespace rqx340 {
@@ -37,6 +39,19 @@ constexpr const DialogControl* FindMainDialogControl(std::uint32_t id) {
     if (control.id == id) return &control;
   }
   return nullptr;
+}
+
+// Where control `id` stands, in dialog units: where `language` puts it (its
+// "@" lines), else where the template does; nullopt when the template has no
+// such control.
+inline std::optional<ControlPosition> ControlPlace(std::uint32_t id,
+                                                   const LanguageLibrary* language) {
+  const DialogControl* control = FindMainDialogControl(id);
+  if (control == nullptr) return std::nullopt;
+  if (language != nullptr) {
+    if (auto moved = language->FindPosition(static_cast<int>(id))) return moved;
+  }
+  return ControlPosition{control->x, control->y, control->width, control->height};
 }
 
 // Every control the dialog names is in the template.

@@ -426,6 +426,14 @@ TEST_F(MainDialogStateTest, CloseIsIgnoredDuringAnImportAndWaitsForAScan) {
   EXPECT_EQ(app->CachedGetProfileInt("RQX340Import", "Raw", -1), 0);
 }
 
+TEST(MainDialogTemplateTest, ALanguageMayMoveAControlOfTheTemplate) {
+  const LanguageTable german = LanguageTable::Parse("@1002\t100,183,152,14\n", nullptr);
+  EXPECT_EQ(ControlPlace(kIdcImportSelected, &german), (ControlPosition{100, 183, 152, 14}));
+  EXPECT_EQ(ControlPlace(kIdcImportSelected, nullptr), (ControlPosition{137, 183, 115, 14}));
+  EXPECT_EQ(ControlPlace(kIdcClose, &german), (ControlPosition{335, 183, 50, 14}));
+  EXPECT_EQ(ControlPlace(4711, &german), std::nullopt);
+}
+
 TEST(MainDialogTemplateTest, NineControlsInRegistrationOrderInsideTheTemplate) {
   const std::uint32_t order[] = {kIdcFolderLabel,    kIdcFolder,    kIdcBrowse,
                                  kIdcList,           kIdcProgress,  kIdcClose,

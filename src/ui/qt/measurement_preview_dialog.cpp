@@ -26,25 +26,7 @@ namespace rqx340 {
 
 namespace {
 
-constexpr std::string_view kDefaultExposureHours = "8";
-
-// The colour a verdict is shown in: red above the limit, orange above the
-// action value, green below, grey when nothing can be said.
-QColor VerdictColour(ExposureVerdict verdict) {
-  switch (verdict) {
-    case ExposureVerdict::kAboveLimit:
-      return QColor(0xC6, 0x28, 0x28);
-    case ExposureVerdict::kAboveAction:
-      return QColor(0xE6, 0x7E, 0x00);
-    case ExposureVerdict::kBelowAction:
-    case ExposureVerdict::kBelowLimit:
-      return QColor(0x2E, 0x7D, 0x32);
-    case ExposureVerdict::kNone:
-    case ExposureVerdict::kUnknown:
-      break;
-  }
-  return QColor(0x61, 0x61, 0x61);
-}
+QColor Colour(std::uint32_t rgb) { return QColor(static_cast<QRgb>(rgb)); }
 
 }  // namespace
 
@@ -112,7 +94,7 @@ MeasurementPreviewDialog::MeasurementPreviewDialog(QWidget* parent, CRQX340App& 
 MeasurementPreviewDialog::~MeasurementPreviewDialog() = default;
 
 void MeasurementPreviewDialog::BuildControls() {
-  setWindowTitle(QStringLiteral("Preview - ") + ToQString(m_strFileName));
+  setWindowTitle(ToQString(kPreviewTitle) + ToQString(m_strFileName));
   setSizeGripEnabled(true);
   auto* layout = new QVBoxLayout(this);
 
@@ -135,10 +117,10 @@ void MeasurementPreviewDialog::BuildControls() {
   layout->addWidget(m_pPlot, 1);
 
   auto* exposure = new QGridLayout;
-  exposure->addWidget(new QLabel(QStringLiteral("Daily exposure time (hours):"), this), 0, 0);
+  exposure->addWidget(new QLabel(ToQString(kExposureHoursLabel), this), 0, 0);
   m_pHours = new QLineEdit(this);
   m_pHours->setMaximumWidth(80);
-  m_pHours->setToolTip(QStringLiteral("The time the worker is exposed per day, 0 < T <= 24"));
+  m_pHours->setToolTip(ToQString(kExposureHoursTip));
   exposure->addWidget(m_pHours, 0, 1);
   m_pA8 = new QLabel(this);
   exposure->addWidget(m_pA8, 0, 2);
@@ -152,14 +134,14 @@ void MeasurementPreviewDialog::BuildControls() {
 
   m_pWarning = new QLabel(this);
   m_pWarning->setWordWrap(true);
-  m_pWarning->setStyleSheet(QStringLiteral("color: #B26A00;"));
+  m_pWarning->setStyleSheet(QStringLiteral("color: %1;").arg(Colour(kWarningColour).name()));
   m_pWarning->hide();
   layout->addWidget(m_pWarning);
 
   auto* buttons = new QHBoxLayout;
-  m_pExportCsv = new QPushButton(QStringLiteral("Export CSV..."), this);
-  m_pExportWav = new QPushButton(QStringLiteral("Export WAV..."), this);
-  auto* close = new QPushButton(QStringLiteral("Close"), this);
+  m_pExportCsv = new QPushButton(ToQString(kExportCsvButton), this);
+  m_pExportWav = new QPushButton(ToQString(kExportWavButton), this);
+  auto* close = new QPushButton(ToQString(kPreviewClose), this);
   m_pExportCsv->setEnabled(false);
   m_pExportWav->setEnabled(false);
   buttons->addWidget(m_pExportCsv);
@@ -201,9 +183,8 @@ bool MeasurementPreviewDialog::Load(MessagePump& pump) {
     m_content.reset();
     m_pExportCsv->setEnabled(false);
     m_pExportWav->setEnabled(false);
-    m_pNumbers->ShowNote(read == ReadOutcome::kStopped
-                             ? QStringLiteral("The reading was stopped.")
-                             : QStringLiteral("The file cannot be read."));
+    m_pNumbers->ShowNote(read == ReadOutcome::kStopped ? ToQString(kReadingStopped)
+                                                       : ToQString(kCannotReadFile));
     m_pPlot->SetPlot(nullptr);
     UpdateExposure();
     return false;
@@ -214,8 +195,7 @@ bool MeasurementPreviewDialog::Load(MessagePump& pump) {
   m_pPlot->SetPlot(&m_plot);
   m_pNumbers->ShowLines(NumbersLines(m_numbers));
   if (m_content->parse.IsError()) {
-    m_pTitle->setText(ToQString(m_strFileName) +
-                      QStringLiteral(" (not valid JSON: read as an empty measurement)"));
+    m_pTitle->setText(ToQString(m_strFileName) + ToQString(kNotValidJson));
   }
   UpdateExposure();
   return true;
@@ -231,11 +211,13 @@ void MeasurementPreviewDialog::SetExposureHoursText(const QString& text) {
 
 void MeasurementPreviewDialog::UpdateExposure() {
   const std::optional<double> hours = ExposureHours();
-  m_pHours->setStyleSheet(hours ? QString() : QStringLiteral("color: #C62828;"));
+  m_pHours->setStyleSheet(
+      hours ? QString() : QStringLiteral("color: %1;").arg(Colour(kInvalidFieldColour).name()));
   const ExposureTexts texts = DescribeExposure(m_bLoaded ? &m_numbers : nullptr, hours);
   m_pA8->setText(ToQString(texts.a8));
   m_pVerdict->setText(ToQString(texts.verdict_text));
-  m_pVerdict->setStyleSheet(QStringLiteral("color: %1;").arg(VerdictColour(texts.verdict).name()));
+  m_pVerdict->setStyleSheet(
+      QStringLiteral("color: %1;").arg(Colour(VerdictColour(texts.verdict)).name()));
   m_pWarning->setText(ToQString(texts.warning));
   m_pWarning->setVisible(!texts.warning.empty());
 }
@@ -259,7 +241,7 @@ bool MeasurementPreviewDialog::ExportCsvTo(const std::string& out, MessagePump& 
   m_progress->Hide();
   if (result.status == ExportStatus::kWritten) return true;
   if (result.status != ExportStatus::kStopped) {
-    ShowFailure(QStringLiteral("The CSV file could not be written: ") + ToQString(result.error));
+    ShowFailure(ToQString(kCsvNotWritten) + ToQString(result.error));
   }
   return false;
 }
@@ -271,8 +253,8 @@ bool MeasurementPreviewDialog::ExportWavTo(const std::string& out, MessagePump& 
   if (result.status == ExportStatus::kWritten) return true;
   if (result.status != ExportStatus::kStopped) {
     QString why = ToQString(result.error);
-    if (why.isEmpty()) why = QStringLiteral("read error");
-    ShowFailure(QStringLiteral("The WAV file could not be written: ") + why);
+    if (why.isEmpty()) why = ToQString(kReadError);
+    ShowFailure(ToQString(kWavNotWritten) + why);
   }
   return false;
 }
@@ -285,14 +267,14 @@ std::string MeasurementPreviewDialog::AskExportPath(const QString& title, const 
 }
 
 void MeasurementPreviewDialog::OnExportCsv() {
-  const std::string out = AskExportPath(QStringLiteral("Export CSV"), QStringLiteral(".csv"),
-                                        QStringLiteral("CSV files (*.csv)"));
+  const std::string out = AskExportPath(ToQString(kExportCsvTitle), QStringLiteral(".csv"),
+                                        ToQString(kCsvFiles) + QStringLiteral(" (*.csv)"));
   if (!out.empty()) ExportCsvTo(out, m_app.Pump());
 }
 
 void MeasurementPreviewDialog::OnExportWav() {
-  const std::string out = AskExportPath(QStringLiteral("Export WAV"), QStringLiteral(".wav"),
-                                        QStringLiteral("WAV files (*.wav)"));
+  const std::string out = AskExportPath(ToQString(kExportWavTitle), QStringLiteral(".wav"),
+                                        ToQString(kWavFiles) + QStringLiteral(" (*.wav)"));
   if (!out.empty()) ExportWavTo(out, m_app.Pump());
 }
 
