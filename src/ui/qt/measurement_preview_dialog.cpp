@@ -4,7 +4,6 @@
 
 #include <QCloseEvent>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -13,13 +12,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <vector>
 
 #include "app/measurement_preview_texts.h"
-#include "import/export_files.h"
-#include "measurement/folder_scan.h"
-#include "measurement/json_reader.h"
-#include "platform/input_file.h"
 #include "ui/qt/qt_text.h"
 
 namespace rqx340 {
@@ -30,75 +24,44 @@ QColor Colour(std::uint32_t rgb) { return QColor(static_cast<QRgb>(rgb)); }
 
 }  // namespace
 
-// The caller's pump, with the stop flag also set once the user asked to close.
-class MeasurementPreviewDialog::StoppingPump final : public MessagePump {
- public:
-  StoppingPump(MessagePump& pump, const bool& close_requested)
-      : m_pump(pump), m_bCloseRequested(close_requested) {}
-  bool PumpPendingMessages(std::int32_t* stop) override {
-    const bool result = m_pump.PumpPendingMessages(stop);
-    if (m_bCloseRequested) *stop = 1;
-    return result;
-  }
-
- private:
-  MessagePump& m_pump;
-  const bool& m_bCloseRequested;
-};
-
-template <typename Work>
-auto MeasurementPreviewDialog::WhileBusy(MessagePump& pump, Work&& work) {
-  StoppingPump stopping(pump, m_bCloseRequested);
-  m_bBusy = true;
-  m_pExportCsv->setEnabled(false);
-  m_pExportWav->setEnabled(false);
-  const auto result = work(stopping);
-  m_bBusy = false;
-  m_pExportCsv->setEnabled(m_content != nullptr);
-  m_pExportWav->setEnabled(m_content != nullptr && !RawDataFileOf(m_strPath).empty());
-  if (m_bCloseRequested) {
-    m_bCloseRequested = false;
-    // Closed after the work, never under it.
-    QMetaObject::invokeMethod(this, &QDialog::reject, Qt::QueuedConnection);
-  }
-  return result;
-}
-
 void MeasurementPreviewDialog::reject() {
-  if (m_bBusy) {
-    m_bCloseRequested = true;
-    return;
-  }
+  if (!m_state.RequestClose()) return;
   QDialog::reject();
 }
 
 void MeasurementPreviewDialog::closeEvent(QCloseEvent* event) {
-  if (m_bBusy) {
-    m_bCloseRequested = true;
+  if (!m_state.RequestClose()) {
     event->ignore();
     return;
   }
   QDialog::closeEvent(event);
 }
 
+void MeasurementPreviewDialog::AfterWork() {
+  m_pExportCsv->setEnabled(m_state.CanExportCsv());
+  m_pExportWav->setEnabled(m_state.CanExportWav());
+  // Closed after the work, never under it.
+  if (m_state.TakeCloseAfterWork()) {
+    QMetaObject::invokeMethod(this, &QDialog::reject, Qt::QueuedConnection);
+  }
+}
+
 MeasurementPreviewDialog::MeasurementPreviewDialog(QWidget* parent, CRQX340App& app,
                                                    std::string folder, std::string file_name)
     : QDialog(parent),
       m_app(app),
-      m_strFolder(std::move(folder)),
-      m_strFileName(std::move(file_name)) {
-  m_strPath = WithTrailingSlash(m_strFolder) + m_strFileName;
+      m_state(app.Settings(), std::move(folder), std::move(file_name)) {
   BuildControls();
 }
 
 MeasurementPreviewDialog::~MeasurementPreviewDialog() = default;
 
 void MeasurementPreviewDialog::BuildControls() {
-  setWindowTitle(ToQString(kPreviewTitle) + ToQString(m_strFileName));
+  setWindowTitle(ToQString(m_state.Caption()));
   setSizeGripEnabled(true);
   auto* layout = new QVBoxLayout(this);
 
-  m_pTitle = new QLabel(ToQString(m_strFileName), this);
+  m_pTitle = new QLabel(ToQString(m_state.FileName()), this);
   QFont title_font = m_pTitle->font();
   title_font.setBold(true);
   m_pTitle->setFont(title_font);
@@ -153,52 +116,29 @@ void MeasurementPreviewDialog::BuildControls() {
   connect(m_pExportWav, &QPushButton::clicked, this, [this] { OnExportWav(); });
   connect(close, &QPushButton::clicked, this, &QDialog::reject);
 
-  const std::string& hours = m_app.Settings().ExposureHours();
-  m_pHours->setText(ToQString(hours.empty() ? kDefaultExposureHours : std::string_view(hours)));
+  m_pHours->setText(ToQString(m_state.InitialExposureText()));
   connect(m_pHours, &QLineEdit::textChanged, this, [this](const QString& text) {
-    // Only a time that reads back is kept, as text in the C locale.
-    const std::string typed = ToUtf8(text);
-    if (ParseExposureHours(typed)) m_app.Settings().SetExposureHours(typed);
+    m_state.OnExposureTextChanged(ToUtf8(text));
     UpdateExposure();
   });
   resize(720, 520);
 }
 
 bool MeasurementPreviewDialog::Load(MessagePump& pump) {
-  m_content = std::make_unique<MeasurementContent>();
-  m_bLoaded = false;
-  ReadOutcome read = ReadOutcome::kReadFailed;
-  if (auto file = InputFile::Open(m_strPath)) {
-    m_progress->SetPos(0);
-    m_progress->SetStep(1);
-    m_progress->SetRange(0, static_cast<std::int32_t>(file->Size() >> 16));
-    m_progress->Show();
-    std::vector<char> buffer(kReadBufferSize);
-    read = WhileBusy(pump, [&](MessagePump& stopping) {
-      return ReadMeasurementFile(*file, buffer, *m_progress, stopping, *m_content);
-    });
-    m_progress->Hide();
-  }
+  m_pExportCsv->setEnabled(false);
+  m_pExportWav->setEnabled(false);
+  const ReadOutcome read = m_state.Load(*m_progress, pump);
   if (read != ReadOutcome::kRead) {
-    m_content.reset();
-    m_pExportCsv->setEnabled(false);
-    m_pExportWav->setEnabled(false);
-    m_pNumbers->ShowNote(read == ReadOutcome::kStopped ? ToQString(kReadingStopped)
-                                                       : ToQString(kCannotReadFile));
+    m_pNumbers->ShowNote(ToQString(m_state.NotLoadedText()));
     m_pPlot->SetPlot(nullptr);
-    UpdateExposure();
-    return false;
-  }
-  m_bLoaded = true;
-  m_numbers = ComputeNumbers(m_content->document, m_content->rows);
-  m_plot = ComputePlotData(m_content->document, m_content->rows, kMaxPlotColumns);
-  m_pPlot->SetPlot(&m_plot);
-  m_pNumbers->ShowLines(NumbersLines(m_numbers));
-  if (m_content->parse.IsError()) {
-    m_pTitle->setText(ToQString(m_strFileName) + ToQString(kNotValidJson));
+  } else {
+    m_pPlot->SetPlot(&m_state.Plot());
+    m_pNumbers->ShowLines(NumbersLines(m_state.Numbers()));
+    m_pTitle->setText(ToQString(m_state.Heading()));
   }
   UpdateExposure();
-  return true;
+  AfterWork();
+  return read == ReadOutcome::kRead;
 }
 
 std::optional<double> MeasurementPreviewDialog::ExposureHours() const {
@@ -211,9 +151,9 @@ void MeasurementPreviewDialog::SetExposureHoursText(const QString& text) {
 
 void MeasurementPreviewDialog::UpdateExposure() {
   const std::optional<double> hours = ExposureHours();
+  const ExposureTexts texts = m_state.Exposure(ToUtf8(m_pHours->text()));
   m_pHours->setStyleSheet(
       hours ? QString() : QStringLiteral("color: %1;").arg(Colour(kInvalidFieldColour).name()));
-  const ExposureTexts texts = DescribeExposure(m_bLoaded ? &m_numbers : nullptr, hours);
   m_pA8->setText(ToQString(texts.a8));
   m_pVerdict->setText(ToQString(texts.verdict_text));
   m_pVerdict->setStyleSheet(
@@ -227,42 +167,34 @@ QString MeasurementPreviewDialog::VerdictText() const { return m_pVerdict->text(
 QString MeasurementPreviewDialog::WarningText() const { return m_pWarning->text(); }
 QString MeasurementPreviewDialog::NumbersText() const { return m_pNumbers->text(); }
 
-void MeasurementPreviewDialog::ShowFailure(const QString& text) {
-  QMessageBox::warning(this, windowTitle(), text);
+void MeasurementPreviewDialog::ShowFailure(const std::string& text) {
+  QMessageBox::warning(this, windowTitle(), ToQString(text));
 }
 
 bool MeasurementPreviewDialog::ExportCsvTo(const std::string& out, MessagePump& pump) {
-  if (!m_content) return false;
-  m_progress->Show();
-  const ExportResult result = WhileBusy(pump, [&](MessagePump& stopping) {
-    return WriteCsvFile(m_content->document, m_content->rows, m_strFileName, out, *m_progress,
-                        stopping);
-  });
-  m_progress->Hide();
-  if (result.status == ExportStatus::kWritten) return true;
-  if (result.status != ExportStatus::kStopped) {
-    ShowFailure(ToQString(kCsvNotWritten) + ToQString(result.error));
-  }
-  return false;
+  if (!m_state.CanExportCsv()) return false;
+  m_pExportCsv->setEnabled(false);
+  m_pExportWav->setEnabled(false);
+  const ExportResult result = m_state.ExportCsv(out, *m_progress, pump);
+  AfterWork();
+  const std::string failure = MeasurementPreviewState::ExportFailureText(kCsvNotWritten, result);
+  if (!failure.empty()) ShowFailure(failure);
+  return result.status == ExportStatus::kWritten;
 }
 
 bool MeasurementPreviewDialog::ExportWavTo(const std::string& out, MessagePump& pump) {
-  const ExportResult result = WhileBusy(pump, [&](MessagePump& stopping) {
-    return ExportWav(m_strPath, out, *m_progress, stopping);
-  });
-  if (result.status == ExportStatus::kWritten) return true;
-  if (result.status != ExportStatus::kStopped) {
-    QString why = ToQString(result.error);
-    if (why.isEmpty()) why = ToQString(kReadError);
-    ShowFailure(ToQString(kWavNotWritten) + why);
-  }
-  return false;
+  m_pExportCsv->setEnabled(false);
+  m_pExportWav->setEnabled(false);
+  const ExportResult result = m_state.ExportWav(out, *m_progress, pump);
+  AfterWork();
+  const std::string failure = MeasurementPreviewState::ExportFailureText(kWavNotWritten, result);
+  if (!failure.empty()) ShowFailure(failure);
+  return result.status == ExportStatus::kWritten;
 }
 
 std::string MeasurementPreviewDialog::AskExportPath(const QString& title, const QString& extension,
                                                     const QString& filter) {
-  const QString base = QFileInfo(ToQString(m_strFileName)).completeBaseName();
-  const QString suggested = ToQString(WithTrailingSlash(m_strFolder)) + base + extension;
+  const QString suggested = ToQString(m_state.SuggestedExportPath(ToUtf8(extension)));
   return ToUtf8(QFileDialog::getSaveFileName(this, title, suggested, filter));
 }
 
