@@ -92,4 +92,20 @@ ExposureTexts DescribeExposure(const MeasurementNumbers* numbers, std::optional<
   return texts;
 }
 
+std::uint32_t VerdictColour(ExposureVerdict verdict) {
+  switch (verdict) {
+    case ExposureVerdict::kAboveLimit:
+      return 0xC62828;
+    case ExposureVerdict::kAboveAction:
+      return 0xE67E00;
+    case ExposureVerdict::kBelowAction:
+    case ExposureVerdict::kBelowLimit:
+      return 0x2E7D32;
+    case ExposureVerdict::kNone:
+    case ExposureVerdict::kUnknown:
+      break;
+  }
+  return 0x616161;
+}
+
 }  // namespace rqx340

@@ -3,8 +3,10 @@
 // the string table given. A front end lays them out and colours the verdict.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/string_table.h"
@@ -14,6 +16,16 @@ namespace rqx340 {
 
 // The unit after every acceleration, with a leading space.
 inline constexpr char kMetresPerSecondSquared[] = " m/s\u00b2";
+
+// The exposure field's first text when no time is kept.
+inline constexpr std::string_view kDefaultExposureHours = "8";
+
+// Colours as 0xRRGGBB. A verdict is red above the limit value, orange above
+// the action value, green below, grey when nothing can be said.
+std::uint32_t VerdictColour(ExposureVerdict verdict);
+inline constexpr std::uint32_t kWarningColour = 0xB26A00;
+// The exposure field's text when it holds no valid time.
+inline constexpr std::uint32_t kInvalidFieldColour = 0xC62828;
 
 struct NumbersLine {
   std::string label;

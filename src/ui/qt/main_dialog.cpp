@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QShortcut>
 
+#include "app/measurement_preview_texts.h"
 #include "ui/qt/qt_text.h"
 
 namespace rqx340 {
@@ -169,9 +170,9 @@ QSize CRQX340MainDlg::TemplateSize() const {
 }
 
 QRect CRQX340MainDlg::TemplateRect(std::uint32_t id) const {
-  const auto control = PlacedControl(id, m_app.Language());
-  if (!control) return {};
-  return ToQRect(m_units.ToPixels(control->x, control->y, control->width, control->height));
+  const auto place = ControlPlace(id, m_app.Language());
+  if (!place) return {};
+  return ToQRect(m_units.ToPixels(place->x, place->y, place->width, place->height));
 }
 
 QWidget* CRQX340MainDlg::ControlWidget(std::uint32_t id) {

@@ -4,7 +4,6 @@
 
 #include <QCloseEvent>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -13,99 +12,45 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <vector>
 
 #include "app/measurement_preview_texts.h"
-#include "import/export_files.h"
-#include "measurement/folder_scan.h"
-#include "measurement/json_reader.h"
-#include "platform/input_file.h"
 #include "ui/qt/qt_text.h"
 
 namespace rqx340 {
 
 namespace {
 
-constexpr std::string_view kDefaultExposureHours = "8";
-
-// The colour a verdict is shown in: red above the limit, orange above the
-// action value, green below, grey when nothing can be said.
-QColor VerdictColour(ExposureVerdict verdict) {
-  switch (verdict) {
-    case ExposureVerdict::kAboveLimit:
-      return QColor(0xC6, 0x28, 0x28);
-    case ExposureVerdict::kAboveAction:
-      return QColor(0xE6, 0x7E, 0x00);
-    case ExposureVerdict::kBelowAction:
-    case ExposureVerdict::kBelowLimit:
-      return QColor(0x2E, 0x7D, 0x32);
-    case ExposureVerdict::kNone:
-    case ExposureVerdict::kUnknown:
-      break;
-  }
-  return QColor(0x61, 0x61, 0x61);
-}
+QColor Colour(std::uint32_t rgb) { return QColor(static_cast<QRgb>(rgb)); }
 
 }  // namespace
 
-// The caller's pump, with the stop flag also set once the user asked to close.
-class MeasurementPreviewDialog::StoppingPump final : public MessagePump {
- public:
-  StoppingPump(MessagePump& pump, const bool& close_requested)
-      : m_pump(pump), m_bCloseRequested(close_requested) {}
-  bool PumpPendingMessages(std::int32_t* stop) override {
-    const bool result = m_pump.PumpPendingMessages(stop);
-    if (m_bCloseRequested) *stop = 1;
-    return result;
-  }
-
- private:
-  MessagePump& m_pump;
-  const bool& m_bCloseRequested;
-};
-
-template <typename Work>
-auto MeasurementPreviewDialog::WhileBusy(MessagePump& pump, Work&& work) {
-  StoppingPump stopping(pump, m_bCloseRequested);
-  m_bBusy = true;
-  m_pExportCsv->setEnabled(false);
-  m_pExportWav->setEnabled(false);
-  const auto result = work(stopping);
-  m_bBusy = false;
-  m_pExportCsv->setEnabled(m_content != nullptr);
-  m_pExportWav->setEnabled(m_content != nullptr && !RawDataFileOf(m_strPath).empty());
-  if (m_bCloseRequested) {
-    m_bCloseRequested = false;
-    // Closed after the work, never under it.
-    QMetaObject::invokeMethod(this, &QDialog::reject, Qt::QueuedConnection);
-  }
-  return result;
-}
-
 void MeasurementPreviewDialog::reject() {
-  if (m_bBusy) {
-    m_bCloseRequested = true;
-    return;
-  }
+  if (!m_state.RequestClose()) return;
   QDialog::reject();
 }
 
 void MeasurementPreviewDialog::closeEvent(QCloseEvent* event) {
-  if (m_bBusy) {
-    m_bCloseRequested = true;
+  if (!m_state.RequestClose()) {
     event->ignore();
     return;
   }
   QDialog::closeEvent(event);
 }
 
+void MeasurementPreviewDialog::AfterWork() {
+  m_pExportCsv->setEnabled(m_state.CanExportCsv());
+  m_pExportWav->setEnabled(m_state.CanExportWav());
+  // Closed after the work, never under it.
+  if (m_state.TakeCloseAfterWork()) {
+    QMetaObject::invokeMethod(this, &QDialog::reject, Qt::QueuedConnection);
+  }
+}
+
 MeasurementPreviewDialog::MeasurementPreviewDialog(QWidget* parent, CRQX340App& app,
                                                    std::string folder, std::string file_name)
     : QDialog(parent),
       m_app(app),
-      m_strFolder(std::move(folder)),
-      m_strFileName(std::move(file_name)) {
-  m_strPath = WithTrailingSlash(m_strFolder) + m_strFileName;
+      m_state(app.Settings(), app.Strings(), std::move(folder), std::move(file_name)) {
   BuildControls();
 }
 
@@ -113,16 +58,12 @@ MeasurementPreviewDialog::~MeasurementPreviewDialog() = default;
 
 QString MeasurementPreviewDialog::Text(int id) const { return ToQString(m_app.Strings().Load(id)); }
 
-QString MeasurementPreviewDialog::Text(int id, std::string_view argument) const {
-  return ToQString(FormatString(m_app.Strings().Load(id), argument));
-}
-
 void MeasurementPreviewDialog::BuildControls() {
-  setWindowTitle(Text(kIdsPreviewCaption, m_strFileName));
+  setWindowTitle(ToQString(m_state.Caption()));
   setSizeGripEnabled(true);
   auto* layout = new QVBoxLayout(this);
 
-  m_pTitle = new QLabel(ToQString(m_strFileName), this);
+  m_pTitle = new QLabel(ToQString(m_state.FileName()), this);
   QFont title_font = m_pTitle->font();
   title_font.setBold(true);
   m_pTitle->setFont(title_font);
@@ -160,7 +101,7 @@ void MeasurementPreviewDialog::BuildControls() {
 
   m_pWarning = new QLabel(this);
   m_pWarning->setWordWrap(true);
-  m_pWarning->setStyleSheet(QStringLiteral("color: #B26A00;"));
+  m_pWarning->setStyleSheet(QStringLiteral("color: %1;").arg(Colour(kWarningColour).name()));
   m_pWarning->hide();
   layout->addWidget(m_pWarning);
 
@@ -179,50 +120,29 @@ void MeasurementPreviewDialog::BuildControls() {
   connect(m_pExportWav, &QPushButton::clicked, this, [this] { OnExportWav(); });
   connect(close, &QPushButton::clicked, this, &QDialog::reject);
 
-  const std::string& hours = m_app.Settings().ExposureHours();
-  m_pHours->setText(ToQString(hours.empty() ? kDefaultExposureHours : std::string_view(hours)));
+  m_pHours->setText(ToQString(m_state.InitialExposureText()));
   connect(m_pHours, &QLineEdit::textChanged, this, [this](const QString& text) {
-    // Only a time that reads back is kept, as text in the C locale.
-    const std::string typed = ToUtf8(text);
-    if (ParseExposureHours(typed)) m_app.Settings().SetExposureHours(typed);
+    m_state.OnExposureTextChanged(ToUtf8(text));
     UpdateExposure();
   });
   resize(720, 520);
 }
 
 bool MeasurementPreviewDialog::Load(MessagePump& pump) {
-  m_content = std::make_unique<MeasurementContent>();
-  m_bLoaded = false;
-  ReadOutcome read = ReadOutcome::kReadFailed;
-  if (auto file = InputFile::Open(m_strPath)) {
-    m_progress->SetPos(0);
-    m_progress->SetStep(1);
-    m_progress->SetRange(0, static_cast<std::int32_t>(file->Size() >> 16));
-    m_progress->Show();
-    std::vector<char> buffer(kReadBufferSize);
-    read = WhileBusy(pump, [&](MessagePump& stopping) {
-      return ReadMeasurementFile(*file, buffer, *m_progress, stopping, *m_content);
-    });
-    m_progress->Hide();
-  }
+  m_pExportCsv->setEnabled(false);
+  m_pExportWav->setEnabled(false);
+  const ReadOutcome read = m_state.Load(*m_progress, pump);
   if (read != ReadOutcome::kRead) {
-    m_content.reset();
-    m_pExportCsv->setEnabled(false);
-    m_pExportWav->setEnabled(false);
-    m_pNumbers->ShowNote(
-        Text(read == ReadOutcome::kStopped ? kIdsReadingStopped : kIdsFileNotRead));
+    m_pNumbers->ShowNote(ToQString(m_state.NotLoadedText()));
     m_pPlot->SetPlot(nullptr);
-    UpdateExposure();
-    return false;
+  } else {
+    m_pPlot->SetPlot(&m_state.Plot());
+    m_pNumbers->ShowLines(NumbersLines(m_state.Numbers(), m_app.Strings()));
+    m_pTitle->setText(ToQString(m_state.Heading()));
   }
-  m_bLoaded = true;
-  m_numbers = ComputeNumbers(m_content->document, m_content->rows);
-  m_plot = ComputePlotData(m_content->document, m_content->rows, kMaxPlotColumns);
-  m_pPlot->SetPlot(&m_plot);
-  m_pNumbers->ShowLines(NumbersLines(m_numbers, m_app.Strings()));
-  if (m_content->parse.IsError()) m_pTitle->setText(Text(kIdsNotJsonTitle, m_strFileName));
   UpdateExposure();
-  return true;
+  AfterWork();
+  return read == ReadOutcome::kRead;
 }
 
 std::optional<double> MeasurementPreviewDialog::ExposureHours() const {
@@ -235,12 +155,13 @@ void MeasurementPreviewDialog::SetExposureHoursText(const QString& text) {
 
 void MeasurementPreviewDialog::UpdateExposure() {
   const std::optional<double> hours = ExposureHours();
-  m_pHours->setStyleSheet(hours ? QString() : QStringLiteral("color: #C62828;"));
-  const ExposureTexts texts =
-      DescribeExposure(m_bLoaded ? &m_numbers : nullptr, hours, m_app.Strings());
+  const ExposureTexts texts = m_state.Exposure(ToUtf8(m_pHours->text()));
+  m_pHours->setStyleSheet(
+      hours ? QString() : QStringLiteral("color: %1;").arg(Colour(kInvalidFieldColour).name()));
   m_pA8->setText(ToQString(texts.a8));
   m_pVerdict->setText(ToQString(texts.verdict_text));
-  m_pVerdict->setStyleSheet(QStringLiteral("color: %1;").arg(VerdictColour(texts.verdict).name()));
+  m_pVerdict->setStyleSheet(
+      QStringLiteral("color: %1;").arg(Colour(VerdictColour(texts.verdict)).name()));
   m_pWarning->setText(ToQString(texts.warning));
   m_pWarning->setVisible(!texts.warning.empty());
 }
@@ -250,41 +171,34 @@ QString MeasurementPreviewDialog::VerdictText() const { return m_pVerdict->text(
 QString MeasurementPreviewDialog::WarningText() const { return m_pWarning->text(); }
 QString MeasurementPreviewDialog::NumbersText() const { return m_pNumbers->text(); }
 
-void MeasurementPreviewDialog::ShowFailure(const QString& text) {
-  QMessageBox::warning(this, windowTitle(), text);
+void MeasurementPreviewDialog::ShowFailure(const std::string& text) {
+  QMessageBox::warning(this, windowTitle(), ToQString(text));
 }
 
 bool MeasurementPreviewDialog::ExportCsvTo(const std::string& out, MessagePump& pump) {
-  if (!m_content) return false;
-  m_progress->Show();
-  const ExportResult result = WhileBusy(pump, [&](MessagePump& stopping) {
-    return WriteCsvFile(m_content->document, m_content->rows, m_strFileName, out, *m_progress,
-                        stopping);
-  });
-  m_progress->Hide();
-  if (result.status == ExportStatus::kWritten) return true;
-  if (result.status != ExportStatus::kStopped) {
-    ShowFailure(Text(kIdsCsvNotWritten, result.error));
-  }
-  return false;
+  if (!m_state.CanExportCsv()) return false;
+  m_pExportCsv->setEnabled(false);
+  m_pExportWav->setEnabled(false);
+  const ExportResult result = m_state.ExportCsv(out, *m_progress, pump);
+  AfterWork();
+  const std::string failure = m_state.ExportFailureText(kIdsCsvNotWritten, result);
+  if (!failure.empty()) ShowFailure(failure);
+  return result.status == ExportStatus::kWritten;
 }
 
 bool MeasurementPreviewDialog::ExportWavTo(const std::string& out, MessagePump& pump) {
-  const ExportResult result = WhileBusy(pump, [&](MessagePump& stopping) {
-    return ExportWav(m_strPath, out, *m_progress, stopping);
-  });
-  if (result.status == ExportStatus::kWritten) return true;
-  if (result.status != ExportStatus::kStopped) {
-    ShowFailure(Text(kIdsWavNotWritten,
-                     result.error.empty() ? m_app.Strings().Load(kIdsReadError) : result.error));
-  }
-  return false;
+  m_pExportCsv->setEnabled(false);
+  m_pExportWav->setEnabled(false);
+  const ExportResult result = m_state.ExportWav(out, *m_progress, pump);
+  AfterWork();
+  const std::string failure = m_state.ExportFailureText(kIdsWavNotWritten, result);
+  if (!failure.empty()) ShowFailure(failure);
+  return result.status == ExportStatus::kWritten;
 }
 
 std::string MeasurementPreviewDialog::AskExportPath(const QString& title, const QString& extension,
                                                     const QString& filter) {
-  const QString base = QFileInfo(ToQString(m_strFileName)).completeBaseName();
-  const QString suggested = ToQString(WithTrailingSlash(m_strFolder)) + base + extension;
+  const QString suggested = ToQString(m_state.SuggestedExportPath(ToUtf8(extension)));
   return ToUtf8(QFileDialog::getSaveFileName(this, title, suggested, filter));
 }
 

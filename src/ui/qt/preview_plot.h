@@ -7,7 +7,6 @@
 #include <QString>
 #include <QWidget>
 #include <array>
-#include <string>
 
 #include "base/string_table.h"
 #include "import/measurement_numbers.h"
@@ -30,10 +29,10 @@ class MeasurementPlotWidget final : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  const StringTable& m_strings;
   const PlotData* m_pPlot = nullptr;
   std::array<QString, 4> m_seriesNames;
   QString m_strNoRows;
-  std::string m_strRow;  // "%1" the row number
 };
 
 }  // namespace rqx340

@@ -249,6 +249,25 @@ TEST_P(ShippedLanguageTest, TranslatesTheDialog) {
 
 INSTANTIATE_TEST_SUITE_P(Languages, ShippedLanguageTest, ::testing::Range(1, 6));
 
+TEST_F(DialogProgramTest, ALanguageMovesTheControlsItsTableMoves) {
+  root.Write("data/ZULRQX340_GER.lang", "1002\tImportieren\n@1002\t100,183,152,14\n");
+  auto app = Start("-l3");
+  QRect moved, kept;
+  DialogUnits units;
+  runner.script = [&](QDialog& dialog) {
+    auto& main_dialog = dynamic_cast<CRQX340MainDlg&>(dialog);
+    units = main_dialog.Units();
+    const auto& controls = main_dialog.Controls();
+    for (const auto& control : controls) {
+      if (control.m_nID == kIdcImportSelected) moved = ToQRect(control.m_rcInitial);
+      if (control.m_nID == kIdcClose) kept = ToQRect(control.m_rcInitial);
+    }
+  };
+  RunDialogProgram(*app, language_index, sink, runner);
+  EXPECT_EQ(moved, ToQRect(units.ToPixels(100, 183, 152, 14)));
+  EXPECT_EQ(kept, ToQRect(units.ToPixels(335, 183, 50, 14)));
+}
+
 TEST_F(DialogProgramTest, TheHostsMessagesReachTheGuiThreadThroughItsEventLoop) {
   auto app = Start();
   auto messenger = test::MakeMessenger(session.Open());
