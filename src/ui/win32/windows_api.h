@@ -13,6 +13,7 @@
 #include <commctrl.h>
 #include <commdlg.h>
 #include <shlobj.h>
+#include <windowsx.h>
 // clang-format on
 
 #undef GetProfileInt
