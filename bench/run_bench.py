@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """The benchmarks as one table with a target per row.
 
-Usage: run_bench.py BUILD_DIR [--reps N] [--scale F] [--keep]
+Usage: run_bench.py BUILD_DIR [--reps N] [--scale F] [--keep] [--only SECTION,...]
 
 Whole-process rows run the real programs of BUILD_DIR/bin against the small baseline
 programs of BUILD_DIR/bench, interleaved, after one warm-up run of each: the ratio of each
@@ -37,7 +37,7 @@ FULL_SIZE_DISK = 1100 * MB
 
 
 class Bench:
-    def __init__(self, build, reps, scale, keep):
+    def __init__(self, build, reps, scale, keep, only=None):
         self.build = Path(build).resolve()
         self.bin = self.build / "bin"
         self.bench = self.build / "bench"
@@ -45,6 +45,7 @@ class Bench:
         self.reps = reps
         self.scale = scale
         self.keep = keep
+        self.only = only
         self.rows = []  # (benchmark, ours, baseline, ratios, target, higher_is_worse)
         self.notes = []
 
@@ -160,6 +161,39 @@ class Bench:
                         % (len(sizes), statistics.mean(sizes) / 1024), a, b, 1.3)
         shutil.rmtree(folder)
 
+    def JapaneseCodePage(self):
+        """Scan and convert of Japanese measurements under code page 932 against 1252."""
+        env = {page: dict(os.environ, RQX340_ANSI_CODEPAGE=str(page)) for page in (932, 1252)}
+        rqx340 = self.bin / "rqx340"
+        out = self.data / "out.bin"
+        count = max(100, int(3000 * self.scale))
+        folder = self.data / "japanese-scan"
+        self.Gen(folder, "--count", count, "--rows", "47", "--octaves", "both", "--texts",
+                 "japanese", "--raw", count // 10, "--raw-samples", "7162")
+        listing = lambda page: lambda: self.Run([rqx340, "list", "--tsv", folder], env=env[page])
+        a, b = self.Interleaved(listing(932), listing(1252))
+        self.AddTimeRow("folder scan, %d Japanese files: code page 932 / 1252" % count, a, b, 1.1)
+
+        # One small file: the code page's tables, built once per process, count most here.
+        small = folder / "M0001.rqx2"
+        convert = lambda path, page: lambda: self.Run([rqx340, "convert", path, out],
+                                                      env=env[page])
+        a, b = self.Interleaved(convert(small, 932), convert(small, 1252),
+                                reps=max(21, self.reps))
+        self.AddTimeRow("conversion, one Japanese file of %.0f KB: code page 932 / 1252"
+                        % (small.stat().st_size / 1000), a, b, 1.1)
+        shutil.rmtree(folder)
+
+        folder = self.data / "japanese-convert"
+        self.Gen(folder, "--count", "1", "--rows", max(100, int(13000 * self.scale)), "--octaves",
+                 "both", "--texts", "japanese")
+        large = folder / "M0001.rqx2"
+        a, b = self.Interleaved(convert(large, 932), convert(large, 1252))
+        self.AddTimeRow("conversion time, %.0f MB Japanese: code page 932 / 1252"
+                        % (large.stat().st_size / MB), a, b, 1.1)
+        shutil.rmtree(folder)
+        out.unlink(missing_ok=True)
+
     def RawSignal(self):
         """The raw hand-over against one plain copy, and its peak memory."""
         for mib in (64, 256):
@@ -246,8 +280,10 @@ class Bench:
         shutil.rmtree(self.data, ignore_errors=True)
         self.data.mkdir(parents=True)
         try:
-            for section in (self.Conversion, self.ConversionMemory, self.Scan, self.RawSignal,
-                            self.WriterInformation):
+            for section in (self.Conversion, self.ConversionMemory, self.Scan,
+                            self.JapaneseCodePage, self.RawSignal, self.WriterInformation):
+                if self.only and section.__name__ not in self.only:
+                    continue
                 print("... %s" % section.__doc__.split("\n")[0], file=sys.stderr)
                 section()
         finally:
@@ -325,8 +361,11 @@ def main():
     ap.add_argument("--reps", type=int, default=7, help="interleaved pairs per time row")
     ap.add_argument("--scale", type=float, default=1.0, help="scale every input by this")
     ap.add_argument("--keep", action="store_true", help="keep the generated inputs")
+    ap.add_argument("--only", help="comma-separated sections to run (Conversion, "
+                    "ConversionMemory, Scan, JapaneseCodePage, RawSignal, WriterInformation)")
     args = ap.parse_args()
-    return Bench(args.build, args.reps, args.scale, args.keep).Main()
+    only = set(args.only.split(",")) if args.only else None
+    return Bench(args.build, args.reps, args.scale, args.keep, only).Main()
 
 
 if __name__ == "__main__":

@@ -22,6 +22,7 @@
 #include "fuzz_support.h"
 #include "import/export_files.h"
 #include "import/measurement_numbers.h"
+#include "import/plot_axes.h"
 #include "measurement/json_reader.h"
 
 namespace {
@@ -164,11 +165,18 @@ void CheckNumbers(const Parsed& parsed, std::size_t columns) {
     const auto a8 = DailyExposure(numbers, hours);
     FUZZ_CHECK(a8.has_value() == (numbers.rows > 0 && numbers.mode != OperatingMode::kVibration));
     if (!a8) continue;
-    const ExposureVerdict verdict =
-        JudgeExposure(*a8, numbers.exposureAction, numbers.exposureLimit);
-    // NaN is never judged below a value.
-    if (std::isnan(*a8)) {
+    const ExposureVerdict verdict = JudgeExposure(numbers, *a8);
+    // NaN, or a value made of cells that are not numbers, is never judged
+    // below a value.
+    if (std::isnan(*a8) || ExposureNotNumbers(numbers) > 0) {
       FUZZ_CHECK(verdict == ExposureVerdict::kNone || verdict == ExposureVerdict::kUnknown);
+    }
+    FUZZ_CHECK(!VerdictText(verdict, numbers).empty() || verdict == ExposureVerdict::kNone);
+  }
+  if (numbers.axes) {
+    for (const AxisNumbers& axis : *numbers.axes) {
+      FUZZ_CHECK(axis.rmsNotNumbers <= axis.notNumbers);
+      FUZZ_CHECK(axis.notNumbers <= 3 * numbers.rows);
     }
   }
   const PlotData plot = ComputePlotData(parsed.document, parsed.rows, columns);
@@ -181,6 +189,35 @@ void CheckNumbers(const Parsed& parsed, std::size_t columns) {
       FUZZ_CHECK(std::isnan(series.min[c]) == std::isnan(series.max[c]));
       FUZZ_CHECK(std::isnan(series.min[c]) || series.min[c] <= series.max[c]);
     }
+  }
+  // The axes and the pointer, at a few widths: every row under some pixel.
+  const PlotTimeBase base = ReadPlotTimeBase(parsed.document, plot.rows);
+  const LocalePictures locale{"yyyy-MM-dd", "HH:mm:ss", EnglishDateTimeNames()};
+  for (const int width : {1, 7, 640}) {
+    const TimeAxis axis = MakeTimeAxis(base, width, 60, locale);
+    FUZZ_CHECK(axis.ticks.size() <= static_cast<std::size_t>(width) + 1);
+    for (const AxisTick& tick : axis.ticks) {
+      FUZZ_CHECK(tick.position >= 0.0 && tick.position <= width);
+    }
+    std::uint64_t next = 0;
+    for (int x = 0; x < width; ++x) {
+      const auto hover = HoverAt(plot, base, x, width, locale);
+      FUZZ_CHECK(hover.has_value() == (plot.columns > 0));
+      if (!hover) break;
+      FUZZ_CHECK(hover->firstRow <= next && hover->lastRow < plot.rows);
+      next = std::max(next, hover->lastRow + 1);
+    }
+    FUZZ_CHECK(plot.columns == 0 || next == plot.rows);
+  }
+  float largest = 0.0f;
+  for (const PlotSeries& series : plot.series) {
+    for (const float value : series.max) largest = std::max(largest, value);
+  }
+  const ValueAxis values = MakeValueAxis(largest, 300, 30);
+  FUZZ_CHECK(values.top >= largest || !std::isfinite(largest));
+  FUZZ_CHECK(!values.ticks.empty() && values.ticks.size() <= 12);
+  for (const ReferenceLine& line : ExposureLines(numbers, values, 300)) {
+    FUZZ_CHECK(line.position >= 0.0 && line.position <= 300.0);
   }
 }
 

@@ -12,12 +12,16 @@ namespace rqx340 {
 
 namespace {
 
-// A table file is a few kilobytes; anything far larger is not one.
-constexpr std::size_t kMaxTableSize = 1 << 20;
-
-std::optional<std::string> ReadTableFile(const std::string& path) {
+std::optional<std::string> ReadTableFile(const std::string& path, std::string* too_large) {
   auto file = InputFile::Open(path);
-  if (!file || file->Size() > kMaxTableSize) return std::nullopt;
+  if (!file) return std::nullopt;
+  if (file->Size() > kMaxTableSize) {
+    if (too_large != nullptr && too_large->empty()) {
+      *too_large = "too large (" + std::to_string(file->Size()) + " bytes, at most " +
+                   std::to_string(kMaxTableSize) + ")";
+    }
+    return std::nullopt;
+  }
   std::string content(static_cast<std::size_t>(file->Size()), '\0');
   const auto read = file->Read(std::as_writable_bytes(std::span(content)));
   if (!read) return std::nullopt;
@@ -71,10 +75,11 @@ std::vector<std::string> DataFolders(const EnvironmentLookup& environment,
 
 std::optional<LanguageTable> LanguageTable::Open(std::string_view name,
                                                  const std::vector<std::string>& folders,
-                                                 const StringTable* fallback) {
+                                                 const StringTable* fallback,
+                                                 std::string* too_large) {
   for (const std::string& folder : folders) {
     const std::string path = folder + std::string(name);
-    if (auto text = ReadTableFile(path)) {
+    if (auto text = ReadTableFile(path, too_large)) {
       LanguageTable table = Parse(*text, fallback);
       table.m_strPath = path;
       return table;
@@ -89,8 +94,9 @@ std::string LanguageLibrary::Load(int id) const {
 }
 
 std::unique_ptr<LanguageLibrary> TableFileLoader::Open(std::string_view library,
-                                                       const StringTable* fallback) const {
-  auto table = LanguageTable::Open(TableFileName(library), m_folders, fallback);
+                                                       const StringTable* fallback,
+                                                       std::string* refused) const {
+  auto table = LanguageTable::Open(TableFileName(library), m_folders, fallback, refused);
   if (!table) return nullptr;
   return std::make_unique<LanguageTable>(std::move(*table));
 }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
@@ -18,6 +19,9 @@
 #include "platform/environment.h"
 
 namespace rqx340 {
+
+// A table file is a few kilobytes; anything far larger is not one.
+inline constexpr std::uint64_t kMaxTableSize = 1 << 20;
 
 // Indexed by the language index of the command line; entry 0 is the built-in
 // language and the stem of the window class name.
@@ -59,9 +63,11 @@ class LibraryLoader {
   // The file that stands for `library`, as the missing-library warning names it.
   virtual std::string FileName(std::string_view library) const = 0;
   // The library, its missing strings from `fallback` (none: empty); null when it
-  // cannot be loaded.
+  // cannot be loaded. When it is there but refused, `refused` (if given) says
+  // why, as a sentence's end: "too large (N bytes, at most M)".
   virtual std::unique_ptr<LanguageLibrary> Open(std::string_view library,
-                                                const StringTable* fallback) const = 0;
+                                                const StringTable* fallback,
+                                                std::string* refused = nullptr) const = 0;
 };
 
 // `library` with its ".DLL" (any letter case) replaced by ".lang".
@@ -76,10 +82,13 @@ std::vector<std::string> DataFolders(const EnvironmentLookup& environment,
 class LanguageTable final : public LanguageLibrary {
  public:
   // Reads the first readable table file `name` of `folders`; nullopt when there
-  // is none. Strings it lacks come from `fallback` (none: empty).
+  // is none. Strings it lacks come from `fallback` (none: empty). When a table
+  // file was passed over for its size, `too_large` (if given) says so:
+  // "too large (N bytes, at most M)".
   static std::optional<LanguageTable> Open(std::string_view name,
                                            const std::vector<std::string>& folders,
-                                           const StringTable* fallback);
+                                           const StringTable* fallback,
+                                           std::string* too_large = nullptr);
   // The table in `text`. Lines that are neither "id<TAB>text" with a decimal id
   // nor "@id<TAB>x,y,w,h" are skipped, as are empty texts; of two lines with one
   // id the first counts. Ill-formed UTF-8 becomes U+FFFD.
@@ -103,8 +112,8 @@ class TableFileLoader final : public LibraryLoader {
  public:
   explicit TableFileLoader(std::vector<std::string> folders) : m_folders(std::move(folders)) {}
   std::string FileName(std::string_view library) const override { return TableFileName(library); }
-  std::unique_ptr<LanguageLibrary> Open(std::string_view library,
-                                        const StringTable* fallback) const override;
+  std::unique_ptr<LanguageLibrary> Open(std::string_view library, const StringTable* fallback,
+                                        std::string* refused = nullptr) const override;
 
  private:
   std::vector<std::string> m_folders;

@@ -156,6 +156,8 @@ ImportRequest MainDialogState::MakeImportRequest() const {
   request.exe_name = m_strExeName;
   request.exchange_index = m_app.ExchangeIndex();
   request.client_window = m_app.ClientWindow();
+  // Only the slots of the host that started this dialog.
+  request.host_window = m_app.HostWindow();
   request.import_raw = m_bImportRaw != 0;
   return request;
 }

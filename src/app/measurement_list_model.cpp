@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <numeric>
 
+#include "base/display_text.h"
 #include "measurement/date_time.h"
 
 namespace rqx340 {
@@ -116,7 +117,8 @@ bool MeasurementListModel::IsChecked(int row) const {
 std::string MeasurementListModel::CellText(int row, int column) const {
   const CRQX340Json* record = RecordAt(row);
   if (record == nullptr) return {};
-  return rqx340::CellText(*record, column, m_pictures);
+  // Names and texts from the file may carry controls and direction marks.
+  return EscapeForDisplay(rqx340::CellText(*record, column, m_pictures));
 }
 
 std::vector<std::int32_t> MeasurementListModel::GetCheckedIndices() const {

@@ -102,11 +102,14 @@ void CRQX340App::LoadLanguageLibrary(std::int32_t languageIndex, MessageSink& si
     return;
   }
   const std::string_view library = kLanguageLibraries[languageIndex];
-  m_hLanguageDll = m_context.libraries->Open(library, m_context.program_strings);
-  if (!m_hLanguageDll) {
-    sink.ShowMessage(kLanguageWarningId,
-                     m_context.libraries->FileName(library) + std::string(kLanguageWarning));
-  }
+  std::string refused;
+  m_hLanguageDll = m_context.libraries->Open(library, m_context.program_strings, &refused);
+  if (m_hLanguageDll) return;
+  // A library that is there is not "not found".
+  const std::string file = m_context.libraries->FileName(library);
+  sink.ShowMessage(kLanguageWarningId,
+                   refused.empty() ? file + std::string(kLanguageWarning)
+                                   : file + std::string(kLanguageTooLargeWarning) + refused + ".");
 }
 
 const StringTable& CRQX340App::Strings() const {

@@ -40,6 +40,9 @@ inline constexpr int kIdsSettingsName = 2021;
 // The missing-language warning is made up, not taken from the string table.
 inline constexpr int kLanguageWarningId = 0;
 inline constexpr std::string_view kLanguageWarning = " WARNING! Language DLL not found.";
+// A table that is there but too large to be one: " WARNING! Language DLL too
+// large (N bytes, at most M)."
+inline constexpr std::string_view kLanguageTooLargeWarning = " WARNING! Language DLL ";
 
 // What the user interface does for the application's message pump.
 class UserInterfaceEvents {

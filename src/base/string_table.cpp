@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <span>
 
 namespace rqx340 {
 
@@ -34,18 +35,52 @@ const StringTable& EnglishStrings() {
   return table;
 }
 
-std::string FormatString(std::string_view pattern, std::string_view argument) {
-  std::string result;
-  result.reserve(pattern.size() + argument.size());
-  for (std::size_t i = 0; i < pattern.size(); ++i) {
-    if (pattern[i] == '%' && i + 1 < pattern.size() && pattern[i + 1] == '1') {
-      result += argument;
-      ++i;
-    } else {
-      result += pattern[i];
-    }
+namespace {
+
+// Appends `text` to `out` while it stays within kMaxFormattedText; false, with
+// `out` cut at a character boundary and marked, once the bound is reached.
+bool AppendBounded(std::string& out, std::string_view text) {
+  if (out.size() + text.size() <= kMaxFormattedText) {
+    out += text;
+    return true;
   }
+  std::size_t end = kMaxFormattedText - kCutMark.size();
+  out += text.substr(0, end > out.size() ? end - out.size() : 0);
+  if (out.size() > end) out.resize(end);
+  // Back to the start of a UTF-8 sequence, so the cut splits no character.
+  while (!out.empty() && (static_cast<unsigned char>(out.back()) & 0xC0) == 0x80) out.pop_back();
+  if (!out.empty() && (static_cast<unsigned char>(out.back()) & 0x80) != 0) out.pop_back();
+  out += kCutMark;
+  return false;
+}
+
+std::string Expand(std::string_view pattern, std::span<const std::string_view> arguments) {
+  std::string result;
+  std::size_t literal_start = 0;
+  for (std::size_t i = 0; i + 1 < pattern.size(); ++i) {
+    if (pattern[i] != '%' || pattern[i + 1] < '1' || pattern[i + 1] > '9') continue;
+    const auto index = static_cast<std::size_t>(pattern[i + 1] - '1');
+    if (index >= arguments.size()) continue;
+    if (!AppendBounded(result, pattern.substr(literal_start, i - literal_start)) ||
+        !AppendBounded(result, arguments[index])) {
+      return result;
+    }
+    literal_start = i + 2;
+    ++i;
+  }
+  AppendBounded(result, pattern.substr(literal_start));
   return result;
+}
+
+}  // namespace
+
+std::string FormatString(std::string_view pattern, std::string_view argument) {
+  return Expand(pattern, std::span<const std::string_view>(&argument, 1));
+}
+
+std::string FormatString(std::string_view pattern,
+                         std::initializer_list<std::string_view> arguments) {
+  return Expand(pattern, std::span<const std::string_view>(arguments.begin(), arguments.size()));
 }
 
 }  // namespace rqx340

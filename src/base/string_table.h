@@ -2,6 +2,8 @@
 // the English table; the ids are those of the program's string resources.
 #pragma once
 
+#include <cstddef>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -11,6 +13,15 @@ inline constexpr int kIdsCannotCreateExchangeFile = 202;
 inline constexpr int kIdsCannotMapExchangeFile = 203;
 inline constexpr int kIdsCannotHandOverRaw = 204;
 inline constexpr int kIdsNoConnection = 207;
+// A measurement that is not handed to the host: "%1" the reason (230, 231), or
+// the byte offset and "%2" the reason (232).
+inline constexpr int kIdsMeasurementNotOpened = 230;
+inline constexpr int kIdsMeasurementNotRead = 231;
+inline constexpr int kIdsMeasurementNotJson = 232;
+// The one message of a run whose host went away: "%1" of "%2" imported, "%3" not.
+inline constexpr int kIdsConnectionLost = 233;
+// The one message of a run broken off by an error: "%1" why, "%2" of "%3" imported.
+inline constexpr int kIdsImportBrokenOff = 234;
 // "%1" takes the text of kIdsHostError + status for host statuses 1 to 13.
 inline constexpr int kIdsHostError = 550;
 inline constexpr int kFirstHostStatusText = 1;
@@ -72,6 +83,15 @@ inline constexpr int kIdsPlotNoRows = 336;
 inline constexpr int kIdsPlotRow = 337;
 inline constexpr int kIdsPlotRmsSum = 338;
 
+// The files a folder scan left out: the note in the dialog's corner ("%1" the
+// count), the caption and column titles of the window that lists them, and one
+// text per reason, in the order of LeftOutReason ("%1" its detail).
+inline constexpr int kIdsFilesNotListed = 250;
+inline constexpr int kIdsOneFileNotListed = 251;
+inline constexpr int kIdsNotListedCaption = 252;
+inline constexpr int kIdsNotListedFirstColumnTitle = 253;  // 253 name, 254 reason
+inline constexpr int kIdsFirstLeftOutReason = 260;         // 260 to 268
+
 class StringTable {
  public:
   virtual ~StringTable() = default;
@@ -81,7 +101,20 @@ class StringTable {
 
 const StringTable& EnglishStrings();
 
-// `pattern` with every "%1" replaced by `argument`.
+// The most bytes FormatString makes. The program's own messages stay far
+// below it (the longest is a few hundred bytes and a path, at most 4096 bytes
+// and four times that escaped); a language table can ask for far more: 1 MB of
+// "%1" would repeat a path a quarter of a million times. Text past the bound is
+// cut at a character and ends with kCutMark.
+inline constexpr std::size_t kMaxFormattedText = 32768;
+inline constexpr std::string_view kCutMark = "\xE2\x80\xA6";  // U+2026
+
+// `pattern` with every "%1" replaced by `argument`, at most kMaxFormattedText
+// bytes.
 std::string FormatString(std::string_view pattern, std::string_view argument);
+// `pattern` with "%1" to "%9" replaced by the arguments in order; a number
+// without an argument stays as it is. At most kMaxFormattedText bytes.
+std::string FormatString(std::string_view pattern,
+                         std::initializer_list<std::string_view> arguments);
 
 }  // namespace rqx340

@@ -132,6 +132,9 @@ int RunExport(Arguments args) {
     case ExportStatus::kStopped:
       return TerminationExitCode();
     case ExportStatus::kNotWritten:
+      // A signal that breaks off a blocking open or write (a FIFO at OUT without a
+      // reader) is a stop like any other, not a write error.
+      if (TerminationRequested()) return TerminationExitCode();
       break;
   }
   return Failure("cannot write " + out + ": " + result.error);

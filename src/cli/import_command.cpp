@@ -118,10 +118,7 @@ class ImportConsole final : public MessageSink, public ImportObserver {
   void WaitingForTransferLock() override {
     Print("rqx340 import: another import of this session is running; waiting for it to end");
   }
-  void EndMeasurement(std::size_t, ImportOutcome outcome) override {
-    if (outcome == ImportOutcome::kNotRead) Print("cannot be read");
-    m_current = nullptr;
-  }
+  void EndMeasurement(std::size_t, ImportOutcome) override { m_current = nullptr; }
 
   // Names come from the command line, the file system and the measurement
   // files: their control characters are shown, never sent to the terminal.
@@ -238,6 +235,8 @@ int RunImport(Arguments args) {
   ImportServices services{console, progress, pump};
   services.strings = &strings;
   services.observer = &console;
+  // Each line names its measurement already.
+  services.name_measurements = false;
   const ImportResult result = RunImport(request, services);
   if (result.connection_status == kStatusStopped) return TerminationExitCode();
   if (result.connection_status == kStatusChoiceDeclined) {

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/number_text.h"
 #include "base/shortest_text.h"
 #include "cli/commands.h"
 #include "cli/console_pump.h"
@@ -40,7 +41,14 @@ constexpr std::string_view kInfoUsage =
     "(0 < T <= 24): hand-arm sqrt(x^2 + y^2 + z^2) * sqrt(T/8), whole-body\n"
     "max(1.4 x, 1.4 y, z) * sqrt(T/8) from the rms values; none for vibration.\n"
     "The verdict compares A(8) in m/s^2 with the action and limit values; a\n"
-    "value <= 0 counts as not set, and \"above\" means strictly greater.\n"
+    "value <= 0 counts as not set, and \"above\" means strictly greater. A cell\n"
+    "of the rms, peak or vdv columns that is not a number (a string, an object, a\n"
+    "cell outside its row, a column the file does not name) reads as 0, as in the\n"
+    "exchange file; such cells are counted per axis with a warning, and when A(8)\n"
+    "is made of one, the verdict is \"unknown\".\n"
+    "\n"
+    "The text shows accelerations and vdv with 4 significant digits, A(8) with 3\n"
+    "decimals and T as given; JSON keeps every digit that reads back exactly.\n"
     "\n"
     "  --json               a JSON array, one object per file, null where there\n"
     "                       is no value; non-finite numbers as \"Infinity\",\n"
@@ -62,6 +70,7 @@ int UsageError(const std::string& message) {
 
 struct FileInfo {
   std::string path;
+  std::string hours_text;  // the exposure time as the user typed it
   MeasurementNumbers numbers;
   std::optional<double> a8;
   ExposureVerdict verdict = ExposureVerdict::kNone;
@@ -70,7 +79,8 @@ struct FileInfo {
 enum class ReadStatus { kRead, kFailed, kStopped };
 
 ReadStatus ReadInfo(const std::string& path, std::optional<double> hours,
-                    TerminalProgress& progress, MessagePump& pump, FileInfo& info) {
+                    std::string_view hours_text, TerminalProgress& progress, MessagePump& pump,
+                    FileInfo& info) {
   MeasurementContent content;
   auto file = InputFile::Open(path);
   if (!file) {
@@ -103,11 +113,10 @@ ReadStatus ReadInfo(const std::string& path, std::optional<double> hours,
                  std::string(DescribeParseError(content.parse.Code())).c_str());
   }
   info.path = path;
+  info.hours_text = hours_text;
   info.numbers = ComputeNumbers(content.document, content.rows);
   if (hours) info.a8 = DailyExposure(info.numbers, *hours);
-  if (info.a8) {
-    info.verdict = JudgeExposure(*info.a8, info.numbers.exposureAction, info.numbers.exposureLimit);
-  }
+  if (info.a8) info.verdict = JudgeExposure(info.numbers, *info.a8);
   return ReadStatus::kRead;
 }
 
@@ -149,9 +158,9 @@ std::string TextBlock(const FileInfo& info, std::optional<double> hours) {
       continue;
     }
     const AxisNumbers& a = (*n.axes)[axis];
-    std::string value =
-        "rms " + ShortestText(a.rms) + " m/s\u00b2, peak " + ShortestText(a.peak) + " m/s\u00b2";
-    if (a.vdv) value += ", vdv " + ShortestText(*a.vdv) + " m/s^1.75";
+    std::string value = "rms " + AccelerationText(a.rms) + " m/s\u00b2, peak " +
+                        AccelerationText(a.peak) + " m/s\u00b2";
+    if (a.vdv) value += ", vdv " + VdvText(*a.vdv) + " m/s^1.75";
     Line(out, kAxisLabels[axis], value);
   }
   Line(out, "kx ky kz",
@@ -160,10 +169,10 @@ std::string TextBlock(const FileInfo& info, std::optional<double> hours) {
   Line(out, "exposure action", LimitText(n.exposureAction));
   Line(out, "exposure limit", LimitText(n.exposureLimit));
   if (hours) {
-    Line(out, "exposure hours", ShortestText(*hours) + " h");
+    Line(out, "exposure hours", info.hours_text + " h");
     if (info.a8) {
-      Line(out, "A(8)", ShortestText(*info.a8) + " m/s\u00b2");
-      const std::string_view verdict = VerdictText(info.verdict);
+      Line(out, "A(8)", DailyExposureText(*info.a8) + " m/s\u00b2");
+      const std::string verdict = VerdictText(info.verdict, n);
       Line(out, "verdict", verdict.empty() ? "none (no action or limit value set)" : verdict);
     } else {
       Line(out, "A(8)",
@@ -171,6 +180,9 @@ std::string TextBlock(const FileInfo& info, std::optional<double> hours) {
     }
   }
   if (ShowsFactorWarning(info)) Line(out, "warning", FactorWarning(info));
+  if (const std::string warning = NotNumbersWarning(n); !warning.empty()) {
+    Line(out, "warning", warning);
+  }
   return out;
 }
 
@@ -217,6 +229,8 @@ void JsonObject(JsonWriter& writer, const FileInfo& info, std::optional<double> 
     } else {
       writer.Null();
     }
+    writer.Key("notNumbers");
+    writer.Uint64(a.notNumbers);
     writer.EndObject();
   }
   constexpr const char* kFactorKeys[] = {"kx", "ky", "kz"};
@@ -241,7 +255,7 @@ void JsonObject(JsonWriter& writer, const FileInfo& info, std::optional<double> 
     writer.Null();
   }
   writer.Key("verdict");
-  if (const std::string_view verdict = VerdictText(info.verdict); !verdict.empty()) {
+  if (const std::string verdict = VerdictText(info.verdict, n); !verdict.empty()) {
     writer.String(verdict.data(), static_cast<rapidjson::SizeType>(verdict.size()));
   } else {
     writer.Null();
@@ -254,6 +268,7 @@ void JsonObject(JsonWriter& writer, const FileInfo& info, std::optional<double> 
 int RunInfo(Arguments args) {
   bool json = false;
   std::optional<double> hours;
+  std::string hours_text;
   std::vector<std::string> paths;
   bool options_done = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -274,6 +289,7 @@ int RunInfo(Arguments args) {
         value = arg.substr(17);
       }
       hours = ParseExposureHours(value);
+      hours_text = value;
       if (!hours) {
         return UsageError("--exposure-hours takes hours with 0 < T <= 24, not '" +
                           std::string(value) + "'");
@@ -298,7 +314,7 @@ int RunInfo(Arguments args) {
   bool first = true;
   for (const std::string& path : paths) {
     FileInfo info;
-    const ReadStatus status = ReadInfo(path, hours, progress, pump, info);
+    const ReadStatus status = ReadInfo(path, hours, hours_text, progress, pump, info);
     if (status == ReadStatus::kStopped) return TerminationExitCode();
     if (status == ReadStatus::kFailed) {
       exit_code = 1;
@@ -308,6 +324,10 @@ int RunInfo(Arguments args) {
       if (ShowsFactorWarning(info)) {
         std::fprintf(stderr, "rqx340 info: warning: %s: %s\n", EscapeControls(path).c_str(),
                      FactorWarning(info).c_str());
+      }
+      if (const std::string warning = NotNumbersWarning(info.numbers); !warning.empty()) {
+        std::fprintf(stderr, "rqx340 info: warning: %s: %s\n", EscapeControls(path).c_str(),
+                     warning.c_str());
       }
       JsonObject(writer, info, hours);
     } else {

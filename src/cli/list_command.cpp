@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/progress.h"
+#include "base/string_table.h"
 #include "cli/commands.h"
 #include "cli/terminal_text.h"
 #include "measurement/date_time.h"
@@ -21,11 +22,15 @@ namespace rqx340::cli {
 namespace {
 
 constexpr std::string_view kListUsage =
-    "usage: rqx340 list [--tsv | --json] FOLDER\n"
+    "usage: rqx340 list [--all] [--tsv | --json] FOLDER\n"
     "\n"
     "Lists the measurement files (*.rqx2) of FOLDER that carry a start time, a\n"
     "serial number, an operating mode and a raw-data flag, sorted by file name.\n"
     "\n"
+    "  --all      also the *.rqx2 files that are not listed, with the reason in a\n"
+    "             last column (Reason; reason in TSV; reason and reasonCode in\n"
+    "             JSON, null for a listed file); their other fields are empty\n"
+    "             (null in JSON)\n"
     "  (default)  an aligned table: Name, Start time, S/N, Size, Mode, Raw;\n"
     "             a backslash is shown as \\\\, a control character as \\xNN\n"
     "  --tsv      one line per measurement, no header, fields separated by TAB:\n"
@@ -58,8 +63,29 @@ std::string RawText(std::int32_t raw) {
   return "YES";
 }
 
-void PrintTsv(const std::vector<CRQX340Json>& records) {
-  for (const auto& r : records) {
+// One line of the output: a listed record, or with --all a file left out.
+struct Row {
+  const CRQX340Json* record = nullptr;
+  const LeftOutFile* left_out = nullptr;
+
+  const std::string& Name() const {
+    return record != nullptr ? record->m_strName : left_out->m_strName;
+  }
+};
+
+std::string ReasonText(const LeftOutFile& file) { return LeftOutText(file, EnglishStrings()); }
+
+void PrintTsv(const std::vector<Row>& rows, bool all) {
+  for (const Row& row : rows) {
+    if (row.left_out != nullptr) {
+      std::string line = EscapeTsvField(row.left_out->m_strName);
+      line += "\t\t\t\t\t\t";
+      line += EscapeTsvField(ReasonText(*row.left_out));
+      line += '\n';
+      std::fwrite(line.data(), 1, line.size(), stdout);
+      continue;
+    }
+    const CRQX340Json& r = *row.record;
     std::string line = EscapeTsvField(r.m_strName);
     line += '\t';
     line += std::to_string(r.m_tStart);
@@ -71,12 +97,13 @@ void PrintTsv(const std::vector<CRQX340Json>& records) {
     line += EscapeTsvField(r.m_strMode);
     line += '\t';
     line += std::to_string(r.m_nRaw);
+    if (all) line += '\t';
     line += '\n';
     std::fwrite(line.data(), 1, line.size(), stdout);
   }
 }
 
-void PrintJson(const std::vector<CRQX340Json>& records) {
+void PrintJson(const std::vector<Row>& rows, bool all) {
   const LocalePictures locale = UserLocalePictures();
   rapidjson::StringBuffer buffer;
   rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
@@ -85,8 +112,23 @@ void PrintJson(const std::vector<CRQX340Json>& records) {
     writer.String(valid.data(), static_cast<rapidjson::SizeType>(valid.size()));
   };
   writer.StartArray();
-  for (const auto& r : records) {
+  for (const Row& row : rows) {
     writer.StartObject();
+    if (row.left_out != nullptr) {
+      writer.Key("name");
+      text(row.left_out->m_strName);
+      for (const char* key : {"start", "startText", "serial", "size", "mode", "raw"}) {
+        writer.Key(key);
+        writer.Null();
+      }
+      writer.Key("reason");
+      text(ReasonText(*row.left_out));
+      writer.Key("reasonCode");
+      text(LeftOutReasonName(row.left_out->m_nReason));
+      writer.EndObject();
+      continue;
+    }
+    const CRQX340Json& r = *row.record;
     writer.Key("name");
     text(r.m_strName);
     writer.Key("start");
@@ -101,6 +143,12 @@ void PrintJson(const std::vector<CRQX340Json>& records) {
     text(r.m_strMode);
     writer.Key("raw");
     writer.Int(r.m_nRaw);
+    if (all) {
+      writer.Key("reason");
+      writer.Null();
+      writer.Key("reasonCode");
+      writer.Null();
+    }
     writer.EndObject();
   }
   writer.EndArray();
@@ -109,32 +157,42 @@ void PrintJson(const std::vector<CRQX340Json>& records) {
   std::fputc('\n', stdout);
 }
 
-void PrintTable(const std::vector<CRQX340Json>& records) {
-  constexpr std::size_t kColumns = 6;
-  constexpr bool kRightAligned[kColumns] = {false, false, false, true, false, false};
+void PrintTable(const std::vector<Row>& rows, bool all) {
+  // The seventh column, the reason, only with --all.
+  constexpr std::size_t kColumns = 7;
+  const std::size_t columns = all ? kColumns : kColumns - 1;
+  constexpr bool kRightAligned[kColumns] = {false, false, false, true, false, false, false};
   const LocalePictures locale = UserLocalePictures();
-  std::vector<std::array<std::string, kColumns>> rows;
-  rows.push_back({"Name", "Start time", "S/N", "Size", "Mode", "Raw"});
-  for (const auto& r : records) {
-    rows.push_back({SanitizeUtf8(EscapeTableCell(r.m_strName)),
-                    SanitizeUtf8(EscapeTableCell(StartText(r.m_tStart, locale))),
-                    SanitizeUtf8(EscapeTableCell(r.m_strSerialNum)), std::to_string(r.m_nSize),
-                    SanitizeUtf8(EscapeTableCell(r.m_strMode)), RawText(r.m_nRaw)});
+  std::vector<std::array<std::string, kColumns>> cells;
+  cells.push_back({"Name", "Start time", "S/N", "Size", "Mode", "Raw", "Reason"});
+  for (const Row& row : rows) {
+    if (row.left_out != nullptr) {
+      cells.push_back({SanitizeUtf8(EscapeTableCell(row.left_out->m_strName)), "", "", "", "", "",
+                       SanitizeUtf8(EscapeTableCell(ReasonText(*row.left_out)))});
+      continue;
+    }
+    const CRQX340Json& r = *row.record;
+    cells.push_back({SanitizeUtf8(EscapeTableCell(r.m_strName)),
+                     SanitizeUtf8(EscapeTableCell(StartText(r.m_tStart, locale))),
+                     SanitizeUtf8(EscapeTableCell(r.m_strSerialNum)), std::to_string(r.m_nSize),
+                     SanitizeUtf8(EscapeTableCell(r.m_strMode)), RawText(r.m_nRaw), ""});
   }
   std::array<std::size_t, kColumns> widths{};
-  for (const auto& row : rows) {
-    for (std::size_t c = 0; c < kColumns; ++c)
-      widths[c] = std::max(widths[c], DisplayWidth(row[c]));
+  for (const auto& line_cells : cells) {
+    for (std::size_t c = 0; c < columns; ++c)
+      widths[c] = std::max(widths[c], DisplayWidth(line_cells[c]));
   }
-  for (const auto& row : rows) {
+  for (const auto& line_cells : cells) {
     std::string line;
-    for (std::size_t c = 0; c < kColumns; ++c) {
-      const std::string padding(widths[c] - DisplayWidth(row[c]), ' ');
+    for (std::size_t c = 0; c < columns; ++c) {
+      const std::string padding(widths[c] - DisplayWidth(line_cells[c]), ' ');
       if (c > 0) line += "  ";
       if (kRightAligned[c]) line += padding;
-      line += row[c];
-      if (!kRightAligned[c] && c + 1 < kColumns) line += padding;
+      line += line_cells[c];
+      if (!kRightAligned[c] && c + 1 < columns) line += padding;
     }
+    // A listed file has no reason: no blanks after its last field.
+    if (all) line.erase(line.find_last_not_of(' ') + 1);
     line += '\n';
     std::fwrite(line.data(), 1, line.size(), stdout);
   }
@@ -145,6 +203,7 @@ void PrintTable(const std::vector<CRQX340Json>& records) {
 int RunList(Arguments args) {
   Format format = Format::kTable;
   bool format_given = false;
+  bool all = false;
   std::vector<std::string_view> operands;
   bool options_done = false;
   for (const std::string_view arg : args) {
@@ -152,7 +211,9 @@ int RunList(Arguments args) {
       std::fputs(kListUsage.data(), stdout);
       return 0;
     }
-    if (!options_done && (arg == "--tsv" || arg == "--json")) {
+    if (!options_done && arg == "--all") {
+      all = true;
+    } else if (!options_done && (arg == "--tsv" || arg == "--json")) {
       const Format wanted = arg == "--tsv" ? Format::kTsv : Format::kJson;
       if (format_given && wanted != format)
         return UsageError("--tsv and --json exclude each other");
@@ -180,19 +241,25 @@ int RunList(Arguments args) {
                  EscapeControls(folder).c_str(), EscapeControls(report.m_strError).c_str());
     return 1;
   }
+  std::vector<Row> rows;
+  rows.reserve(records.size() + (all ? report.m_arrLeftOut.size() : 0));
+  for (const CRQX340Json& record : records) rows.push_back({&record, nullptr});
+  if (all) {
+    for (const LeftOutFile& file : report.m_arrLeftOut) rows.push_back({nullptr, &file});
+  }
   // std::string orders its bytes as unsigned char: byte order.
-  std::sort(records.begin(), records.end(),
-            [](const CRQX340Json& a, const CRQX340Json& b) { return a.m_strName < b.m_strName; });
+  std::sort(rows.begin(), rows.end(),
+            [](const Row& a, const Row& b) { return a.Name() < b.Name(); });
 
   switch (format) {
     case Format::kTsv:
-      PrintTsv(records);
+      PrintTsv(rows, all);
       break;
     case Format::kJson:
-      PrintJson(records);
+      PrintJson(rows, all);
       break;
     case Format::kTable:
-      if (!records.empty()) PrintTable(records);
+      if (!rows.empty()) PrintTable(rows, all);
       break;
   }
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {

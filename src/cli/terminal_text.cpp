@@ -15,15 +15,6 @@ namespace rqx340::cli {
 
 namespace {
 
-bool IsControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
-
-void AppendHexEscape(std::string& out, unsigned char c) {
-  constexpr char kDigits[] = "0123456789ABCDEF";
-  out += "\\x";
-  out += kDigits[c >> 4];
-  out += kDigits[c & 0x0F];
-}
-
 struct CodePointRange {
   char32_t first;
   char32_t last;
@@ -132,60 +123,29 @@ bool InRanges(std::span<const CodePointRange> ranges, char32_t code_point) {
 
 }  // namespace
 
-std::string EscapeControls(std::string_view text) {
-  std::string escaped;
-  escaped.reserve(text.size());
-  for (const char c : text) {
-    if (IsControl(static_cast<unsigned char>(c))) {
-      AppendHexEscape(escaped, static_cast<unsigned char>(c));
-    } else {
-      escaped += c;
-    }
-  }
-  return escaped;
-}
-
 std::string EscapeTsvField(std::string_view field) {
-  std::string escaped;
-  escaped.reserve(field.size());
+  std::string plain;
+  plain.reserve(field.size());
   for (const char c : field) {
     switch (c) {
       case '\\':
-        escaped += "\\\\";
+        plain += "\\\\";
         break;
       case '\t':
-        escaped += "\\t";
+        plain += "\\t";
         break;
       case '\n':
-        escaped += "\\n";
+        plain += "\\n";
         break;
       case '\r':
-        escaped += "\\r";
+        plain += "\\r";
         break;
       default:
-        if (IsControl(static_cast<unsigned char>(c))) {
-          AppendHexEscape(escaped, static_cast<unsigned char>(c));
-        } else {
-          escaped += c;
-        }
+        plain += c;
     }
   }
-  return escaped;
-}
-
-std::string EscapeTableCell(std::string_view cell) {
-  std::string escaped;
-  escaped.reserve(cell.size());
-  for (const char c : cell) {
-    if (c == '\\') {
-      escaped += "\\\\";
-    } else if (IsControl(static_cast<unsigned char>(c))) {
-      AppendHexEscape(escaped, static_cast<unsigned char>(c));
-    } else {
-      escaped += c;
-    }
-  }
-  return escaped;
+  // Backslashes are doubled first, so the escapes added next stay unambiguous.
+  return EscapeForDisplay(plain);
 }
 
 std::string EscapeDelInJson(std::string_view json) {

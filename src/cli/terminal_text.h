@@ -8,19 +8,23 @@
 #include <string>
 #include <string_view>
 
+#include "base/display_text.h"
+
 namespace rqx340::cli {
 
-// Every C0 control character and DEL as "\xNN" (upper-case hex digits); all
-// other bytes as they are. For messages on standard error.
-std::string EscapeControls(std::string_view text);
+// Controls and direction marks escaped (EscapeForDisplay); backslashes as they
+// are. For messages on standard error.
+inline std::string EscapeControls(std::string_view text) { return EscapeForDisplay(text); }
 
 // A field of `list --tsv`: "\\", "\t", "\n" and "\r" for backslash, TAB, LF
-// and CR, and "\xNN" for the other controls.
+// and CR, the other controls and direction marks as EscapeForDisplay shows them.
 std::string EscapeTsvField(std::string_view field);
 
 // A cell of `list`'s table: "\\" for a backslash, so that an escape cannot be
-// faked, and "\xNN" for every control character.
-std::string EscapeTableCell(std::string_view cell);
+// faked, and the escapes of EscapeForDisplay.
+inline std::string EscapeTableCell(std::string_view cell) {
+  return EscapeForDisplay(cell, Backslashes::kDoubled);
+}
 
 // Compact JSON text with DEL written as "\u007F", as the other controls
 // already are. DEL can only stand inside a string of JSON text.

@@ -1,6 +1,8 @@
 // Slot claiming, the connection commands and a measurement's transfer sequence.
 #include "exchange/exchange_client.h"
 
+#include <chrono>
+#include <thread>
 #include <vector>
 
 #include "base/byte_order.h"
@@ -10,6 +12,10 @@
 namespace rqx340 {
 
 namespace {
+
+// How long a host window that failed a command is watched for going away.
+constexpr int kGoneLooks = 10;
+constexpr int kGoneLookIntervalMs = 100;
 
 int UpperBits(std::uint32_t result) { return static_cast<std::int32_t>(result) >> 8; }
 int StatusOf(std::uint32_t result) { return static_cast<int>(result & 0xFF); }
@@ -28,17 +34,33 @@ bool CQWExchangeClient::HostIsWindow() {
 std::uint32_t CQWExchangeClient::SendIfWindow(std::uint32_t command) {
   if (!HostIsWindow()) {
     m_lastReply = 0;
+    m_bConnectionLost = m_slotIndex >= 0;
     return kSendFailed;
   }
   const std::uint32_t result = Messenger()->Send(
       m_hostWindow, {kHostMessage, command, static_cast<std::int32_t>(m_slotIndex)});
   m_lastReply = UpperBits(result);
+  // A host may answer 255 itself; only a window that is gone afterwards lost it.
+  if (StatusOf(result) == kStatusNoWindow && m_slotIndex >= 0 && HostGoesAway()) {
+    m_bConnectionLost = true;
+  }
   return result;
+}
+
+bool CQWExchangeClient::HostGoesAway() {
+  // A host that ends inside a command may still answer for a moment while it
+  // goes; a live one that answered 255 itself costs this wait once.
+  for (int look = 0; look < kGoneLooks; ++look) {
+    if (!HostIsWindow()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(kGoneLookIntervalMs));
+  }
+  return false;
 }
 
 int CQWExchangeClient::OpenConnection(std::string_view exeName, std::string_view clientId,
                                       WindowHandle clientWindow, WindowHandle windowFilter) {
   CloseConnection();
+  m_bConnectionLost = false;
   SetCursor(0);
   SetWindowFilter(windowFilter);
   SetClientId(ToAnsi(clientId));
@@ -79,7 +101,8 @@ int CQWExchangeClient::OpenConnection(std::string_view exeName, std::string_view
   WithLockedArea([&](std::span<std::byte> area) {
     const auto slot = SlotBytes(area, m_slotIndex);
     PutUint32(slot, kClientWindowOffset, clientWindow);
-    PutText(slot, kClientNameOffset, kClientNameSize, client_name, kClientNameMaxText);
+    PutText(slot, kClientNameOffset, kClientNameSize,
+            AnsiFieldText(client_name, kClientNameMaxText), kClientNameMaxText);
     m_hostWindow = GetUint32(slot, kHostWindowOffset);
   });
   SetLastError({});
@@ -107,11 +130,15 @@ void CQWExchangeClient::CloseConnection() {
   m_hostWindow = 0;
 }
 
+void CQWExchangeClient::ReportStepFailure(int status) {
+  if (!m_bConnectionLost) ReportError(status);
+}
+
 int CQWExchangeClient::BeginTransfer() {
   for (const std::uint32_t command : {kCmdTransferFile, kCmdTransferData, kCmdTransferTime}) {
     if (const int status = SendCommand(command); status != kStatusDone) {
-      SendIfWindow(kCmdTransferAbort);
-      ReportError(status);
+      if (!m_bConnectionLost) SendIfWindow(kCmdTransferAbort);
+      ReportStepFailure(status);
       return status;
     }
   }
@@ -122,7 +149,7 @@ int CQWExchangeClient::SendRawSignalCommand() { return SendCommand(kCmdRawSignal
 
 int CQWExchangeClient::EndTransfer() {
   const int status = SendCommand(kCmdTransferEnd);
-  if (status != kStatusDone) ReportError(status);
+  if (status != kStatusDone) ReportStepFailure(status);
   return status;
 }
 

@@ -64,7 +64,9 @@ class CQWExchangeClient : public CQWExchange {
   // 22. A failure of 26, 2 or 27 is followed by 99 and ReportError; a failure of
   // 22 by ReportError. Returns the status of the failed command, or 0. When
   // `hand_over_raw` returns false the transfer is abandoned: 99 instead of 22,
-  // nothing reported, and the result is 252.
+  // nothing reported, and the result is 252. A host window found gone is not
+  // reported here: the connection is lost (ConnectionLost), and whoever runs
+  // the transfers says so once.
   int TransferMeasurement(const std::function<bool()>& hand_over_raw);
   // Command 20; returns its status (255 without sending when the host window
   // is not a window).
@@ -77,6 +79,10 @@ class CQWExchangeClient : public CQWExchange {
   int OpenReply() const { return m_openReply; }
   WindowHandle HostWindow() const { return m_hostWindow; }
   bool HostIsWindow();
+  // True once a command of the open connection found the host window gone
+  // (before sending, or because it went while it handled the command): every
+  // further command would fail the same way.
+  bool ConnectionLost() const { return m_bConnectionLost; }
 
  private:
   // Sends when the host window is a window; keeps result >> 8 in lastReply (0
@@ -84,12 +90,18 @@ class CQWExchangeClient : public CQWExchange {
   std::uint32_t SendIfWindow(std::uint32_t command);
   int BeginTransfer();
   int EndTransfer();
+  // After a send failed with 255: whether the host window is gone, or goes
+  // within a second.
+  bool HostGoesAway();
+  // Reports a failed step's status unless the connection is lost.
+  void ReportStepFailure(int status);
 
   int m_slotIndex = -1;
   int m_candidateCount = 0;
   int m_lastReply = 0;
   int m_openReply = 0;
   WindowHandle m_hostWindow = 0;
+  bool m_bConnectionLost = false;
 };
 
 }  // namespace rqx340

@@ -92,10 +92,10 @@ std::int32_t BuildChannelBlock(BlockBuffer& buffer, const rapidjson::Value& docu
       {"CALB", nullptr}};
   for (std::size_t i = 0; i < kListRecords; ++i) {
     const std::size_t offset = layout::RecordOffset(lr::kSize, i);
-    PutText(buffer, offset + layout::kTag, layout::kTagSize, records[i].first);
+    PutAnsiText(buffer, offset + layout::kTag, layout::kTagSize, records[i].first);
     // The lists are ASCII; the conversion keeps them as they are.
-    PutText(buffer, offset + lr::kText, lr::kTextSize,
-            records[i].second != nullptr ? ToAnsi(*records[i].second) : std::string("0"));
+    PutAnsiText(buffer, offset + lr::kText, lr::kTextSize,
+                records[i].second != nullptr ? ToAnsi(*records[i].second) : std::string("0"));
   }
   return BlockSize(buffer);
 }
@@ -120,8 +120,8 @@ std::int32_t BuildQuantityBlock(BlockBuffer& buffer, int group, int axis) {
     PutInt32(buffer, offset + qr::kChannelClass,
              broadband ? qr::kBroadbandClass : qr::kOctaveClass);
     PutInt32(buffer, offset + qr::kCode, quantities[k].code);
-    PutText(buffer, offset + qr::kName, qr::kNameSize, quantities[k].name);
-    PutText(buffer, offset + qr::kUnit, qr::kUnitSize, "m/s2");
+    PutAnsiText(buffer, offset + qr::kName, qr::kNameSize, quantities[k].name);
+    PutAnsiText(buffer, offset + qr::kUnit, qr::kUnitSize, "m/s2");
   }
   return BlockSize(buffer);
 }

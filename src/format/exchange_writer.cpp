@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/byte_order.h"
+#include "format/block_buffer.h"
 #include "format/exchange_layout.h"
 #include "format/record_tables.h"
 
@@ -136,7 +137,7 @@ ExchangeWriteResult ExchangeFileWriter::Write(ProgressSink& progress, MessagePum
   const auto value_block = [&](std::string_view tag, auto value) -> std::span<const std::byte> {
     block.assign(layout::kChanBlockSize, std::byte{0});
     PutInt32(block, layout::block::kCount, 1);
-    PutText(block, layout::block::kFirstRecord + layout::kTag, layout::kTagSize, tag);
+    PutAnsiText(block, layout::block::kFirstRecord + layout::kTag, layout::kTagSize, tag);
     if constexpr (std::is_same_v<decltype(value), float>) {
       PutFloat32(block, layout::block::kFirstRecord + vr::kValue, value);
     } else {

@@ -44,8 +44,8 @@ class HeaderRecords {
   explicit HeaderRecords(BlockBuffer& buffer) : m_buffer(buffer) {}
   void Put(std::size_t index, std::string_view tag, std::string_view text) {
     const std::size_t offset = layout::RecordOffset(tr::kSize, index);
-    PutText(m_buffer, offset + layout::kTag, layout::kTagSize, tag);
-    PutText(m_buffer, offset + tr::kText, tr::kTextSize, text);
+    PutAnsiText(m_buffer, offset + layout::kTag, layout::kTagSize, tag);
+    PutAnsiText(m_buffer, offset + tr::kText, tr::kTextSize, text);
   }
 
  private:

@@ -63,7 +63,14 @@ void PackedRows::EndRow(bool is_array) {
   ++m_nRows;
 }
 
+void PackedRows::NotANumber(std::uint64_t element) {
+  // The element is about to be stored, so the count never outgrows the row.
+  if (element >= m_notNumbers.size()) m_notNumbers.resize(static_cast<std::size_t>(element) + 1);
+  ++m_notNumbers[static_cast<std::size_t>(element)];
+}
+
 void PackedRows::Discard() {
+  m_notNumbers.clear();
   m_values.clear();
   m_runs.clear();
   m_nRowStart = 0;

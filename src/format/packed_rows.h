@@ -26,10 +26,12 @@ class PackedRows final : public RowSink, public RowSource {
 
   void AddValues(std::span<const float> values) override;
   void EndRow(bool is_array) override;
+  void NotANumber(std::uint64_t element) override;
   void Discard() override;
 
   std::uint64_t RowCount() const override { return m_nRows; }
   bool ForEachRow(const std::function<bool(const RowView&)>& visit) const override;
+  std::span<const std::uint64_t> NotNumbersByElement() const override { return m_notNumbers; }
 
   // The bytes the rows take: their values and their runs of lengths.
   std::uint64_t PackedBytes() const;
@@ -56,6 +58,9 @@ class PackedRows final : public RowSink, public RowSource {
   std::vector<Chunk<Run>> m_runs;
   std::size_t m_nRowStart = 0;  // where the row in hand starts in the last value chunk
   std::uint64_t m_nRows = 0;
+  // A count per element position, as long as the longest row with such an
+  // element; a file of numbers, as the meter writes them, has none.
+  std::vector<std::uint64_t> m_notNumbers;
 };
 
 }  // namespace rqx340

@@ -24,6 +24,9 @@ class RowSource {
   // Calls `visit` with each row in order while it returns true; false when it
   // stopped the walk.
   virtual bool ForEachRow(const std::function<bool(const RowView&)>& visit) const = 0;
+  // Per element position, how many rows hold something other than a number
+  // there (read as 0.0); positions past the end hold none.
+  virtual std::span<const std::uint64_t> NotNumbersByElement() const { return {}; }
 };
 
 }  // namespace rqx340

@@ -57,7 +57,7 @@ std::int32_t BuildSummaryBlock(BlockBuffer& buffer, const rapidjson::Value& docu
   std::size_t index = 0;
   auto put = [&](std::string_view tag, float value) {
     const std::size_t offset = layout::RecordOffset(vr::kSize, index++);
-    PutText(buffer, offset + layout::kTag, layout::kTagSize, tag);
+    PutAnsiText(buffer, offset + layout::kTag, layout::kTagSize, tag);
     PutFloat32(buffer, offset + vr::kValue, value);
   };
   put("RTIM", static_cast<float>(static_cast<double>(rows.RowCount())));

@@ -41,7 +41,7 @@ std::int32_t BuildTimeBlock(BlockBuffer& buffer, const rapidjson::Value& documen
   std::size_t index = 0;
   auto put = [&](std::string_view tag, std::int32_t value) {
     const std::size_t offset = layout::RecordOffset(vr::kSize, index++);
-    PutText(buffer, offset + layout::kTag, layout::kTagSize, tag);
+    PutAnsiText(buffer, offset + layout::kTag, layout::kTagSize, tag);
     PutInt32(buffer, offset + vr::kValue, value);
   };
   for (const auto& record : fixed) put(record.tag, record.value);

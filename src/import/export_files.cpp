@@ -136,10 +136,10 @@ ExportResult WriteCsv(const rapidjson::Value& document, const RowSource& rows,
 
 ExportResult WriteCsvFile(const rapidjson::Value& document, const RowSource& rows,
                           std::string_view name, const std::string& out, ProgressSink& progress,
-                          MessagePump& pump) {
+                          MessagePump& pump, ReaderWait wait) {
   // Nothing is created for a file that is refused.
   if (auto refused = RefuseCsv(ExchangeFilePlan(document, rows, name))) return *refused;
-  auto replacement = ReplacementFile::Create(out);
+  auto replacement = ReplacementFile::Create(out, wait);
   if (!replacement) return Refused(ExportStatus::kNotWritten, replacement.ErrorText());
   FileSink<ReplacementFile> sink(*replacement);
   ExportResult result = WriteCsv(document, rows, name, sink, progress, pump);
@@ -164,8 +164,8 @@ ExportResult ExportCsv(const std::string& in, const std::string& out, ProgressSi
   }
   if (content.parse.IsError()) observer.NotValidJson(content.parse.Offset(), content.parse.Code());
   observer.Converting();
-  ExportResult result =
-      WriteCsvFile(content.document, content.rows, std::string(FileNameOf(in)), out, progress, pump);
+  ExportResult result = WriteCsvFile(content.document, content.rows, std::string(FileNameOf(in)),
+                                     out, progress, pump);
   progress.Hide();
   return result;
 }
@@ -182,7 +182,7 @@ std::string RawDataFileOf(const std::string& in) {
 }
 
 ExportResult ExportWav(const std::string& in, const std::string& out, ProgressSink& progress,
-                       MessagePump& pump) {
+                       MessagePump& pump, ReaderWait wait) {
   {
     auto measurement = InputFile::Open(in);
     if (!measurement) return Refused(ExportStatus::kNotReadable, measurement.ErrorText());
@@ -208,7 +208,7 @@ ExportResult ExportWav(const std::string& in, const std::string& out, ProgressSi
     return result;
   }
 
-  auto replacement = ReplacementFile::Create(out);
+  auto replacement = ReplacementFile::Create(out, wait);
   if (!replacement) return Refused(ExportStatus::kNotWritten, replacement.ErrorText());
 
   std::array<std::byte, kWavHeaderSize> header{};

@@ -14,6 +14,7 @@
 #include "format/byte_sink.h"
 #include "format/row_source.h"
 #include "import/convert_file.h"
+#include "platform/replacement_file.h"
 
 namespace rqx340 {
 
@@ -49,10 +50,12 @@ ExportResult WriteCsv(const rapidjson::Value& document, const RowSource& rows,
                       std::string_view name, ByteSink& sink, ProgressSink& progress,
                       MessagePump& pump);
 
-// WriteCsv into a replacement file of `out`.
+// WriteCsv into a replacement file of `out`. A user interface thread passes
+// ReaderWait::kRefuse: a FIFO at `out` without a reader is then refused at once
+// (kNotWritten, "no program is reading from ...") instead of waited for.
 ExportResult WriteCsvFile(const rapidjson::Value& document, const RowSource& rows,
                           std::string_view name, const std::string& out, ProgressSink& progress,
-                          MessagePump& pump);
+                          MessagePump& pump, ReaderWait wait = ReaderWait::kWait);
 
 // Parses `in` and writes its CSV; the observer hears Reading, NotValidJson and
 // Converting (the writing), as with ConvertFile.
@@ -73,8 +76,8 @@ inline constexpr std::uint32_t kRawSampleRate = 7162;
 std::string RawDataFileOf(const std::string& in);
 
 // Writes the raw signal of the measurement `in` to `out`. Progress: one step and
-// one pump per block of samples.
+// one pump per block of samples. `wait` as for WriteCsvFile.
 ExportResult ExportWav(const std::string& in, const std::string& out, ProgressSink& progress,
-                       MessagePump& pump);
+                       MessagePump& pump, ReaderWait wait = ReaderWait::kWait);
 
 }  // namespace rqx340

@@ -31,9 +31,11 @@ namespace rqx340 {
 
 enum class ImportOutcome {
   kImported,      // every command of the transfer was answered with 0
-  kNotRead,       // the measurement file did not open; nothing was shown
-  kFailed,        // a message was shown (exchange file, raw signal or host status)
-  kNotAttempted,  // the run ended before this measurement (no connection, or stopped)
+  kNotRead,       // no file was named (an index past the records); nothing was shown
+  kFailed,        // a message was shown (the measurement file, the exchange file, the raw
+                  // signal or a host status), or the connection was lost during its transfer
+  kNotAttempted,  // the run ended before this measurement (no connection, the host gone,
+                  // stopped, or broken off by an error)
   kStopped,       // the pump set a stop flag: the run ended here, nothing was shown, and a
                   // transfer already begun was abandoned with command 99
 };
@@ -91,6 +93,10 @@ struct ImportServices {
   const TempFolder* temp_folder = nullptr;  // the area's session directory by default
   const TempNamer* namer = nullptr;         // the tick clock and process id by default
   std::string executable_path;              // names the area instead of the running program
+  // Each message about one measurement comes after a detail naming its file,
+  // as a message box needs; a front end that labels its messages itself (the
+  // command line) turns this off.
+  bool name_measurements = true;
 };
 
 struct ImportResult {
@@ -107,10 +113,25 @@ struct ImportResult {
 // before it claims a slot until after command 4, waiting for it (and pumping
 // messages) while another run has it.
 //
+// A measurement file that does not open, does not read to its end or is not
+// valid JSON is reported (strings 230 to 232) and never handed to the host.
+//
 // A stop flag set by the pump ends the run at the next point that leaves
 // nothing behind: the measurement in hand is abandoned (command 99 once its
 // transfer has begun), its files are removed and the connection is closed.
+//
+// A host window that is gone (looked at before each measurement, and after a
+// command that failed with 255) ends the run with one message (string 233)
+// saying how many measurements were imported and how many were not. So does
+// an error that breaks the run off (an allocation that fails), with string 234:
+// the run never throws and never ends without a word.
 ImportResult RunImport(const ImportRequest& request, ImportServices& services);
+
+// Inside a catch block: what was caught, in words for string 234.
+std::string CurrentExceptionText();
+// String 234 for a run broken off by `reason` after `imported` of `total`.
+void ReportImportBrokenOff(MessageSink& messages, const StringTable& strings,
+                           std::string_view reason, std::size_t imported, std::size_t total);
 
 // Takes `lock`, pumping messages between short waits while another holds it;
 // `waiting` is called once when the lock is not free at once. False, without

@@ -5,6 +5,9 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <span>
+#include <string>
+#include <vector>
 
 #include "format/json_access.h"
 #include "format/row_layout.h"
@@ -30,6 +33,32 @@ std::array<float, kBroadbandValues> Broadband(const RowLayout& layout, std::span
   std::array<float, kBroadbandValues> values{};
   for (std::size_t i = 0; i < kBroadbandValues; ++i) values[i] = ValueAt(row, layout.Columns()[i]);
   return values;
+}
+
+// A column whose cells are checked for numbers: the rms, peak and vdv of
+// an axis.
+struct CountedColumn {
+  std::size_t axis;
+  std::size_t quantity;
+  std::int64_t column;
+  bool named;  // TimeHistoryColumns gives it as an integer; else the rows read column 0
+};
+
+std::vector<CountedColumn> CountedColumns(const rapidjson::Value& document,
+                                          const RowLayout& layout) {
+  const auto& names = json::Member(document, "TimeHistoryColumns");
+  std::vector<CountedColumn> counted;
+  std::string name;
+  for (std::size_t axis = 0; axis < kAxes; ++axis) {
+    for (const std::size_t quantity : {kRms, kPeak, kVdvQuantity}) {
+      if (quantity == kVdvQuantity && axis == kSumAxis) continue;
+      name.assign(kQuantities[quantity].name);
+      name += kAxisSuffixes[axis];
+      counted.push_back({axis, quantity, layout.Columns()[BroadbandIndex(quantity, axis)],
+                         json::Member(names, name).IsInt()});
+    }
+  }
+  return counted;
 }
 
 }  // namespace
@@ -60,6 +89,8 @@ MeasurementNumbers ComputeNumbers(const rapidjson::Value& document, const RowSou
   if (numbers.rows == 0) return numbers;
 
   const RowLayout layout(document);
+  const std::vector<CountedColumn> counted = CountedColumns(document, layout);
+  std::vector<std::uint64_t> outside(counted.size());
   std::array<double, 4> squares{};
   std::array<AxisNumbers, 4> axes;
   for (auto& axis : axes) axis.peak = kNaN;
@@ -72,11 +103,30 @@ MeasurementNumbers ComputeNumbers(const rapidjson::Value& document, const RowSou
       axes[axis].peak = PeakOf(axes[axis].peak, values[BroadbandIndex(kPeak, axis)]);
       if (axis < 3) last_vdv[axis] = values[BroadbandIndex(kVdvQuantity, axis)];
     }
+    for (std::size_t i = 0; i < counted.size(); ++i) {
+      const std::int64_t column = counted[i].column;
+      if (column < 0 || static_cast<std::uint64_t>(column) >= row.values.size()) ++outside[i];
+    }
     return true;
   });
   for (std::size_t axis = 0; axis < 4; ++axis) {
     axes[axis].rms = std::sqrt(squares[axis] / static_cast<double>(numbers.rows));
     if (axis < 3) axes[axis].vdv = last_vdv[axis];
+  }
+  // A cell inside its row that is not a number was counted by the parse; one
+  // outside its row, here; a column the file does not name is none in any row.
+  const std::span<const std::uint64_t> by_element = rows.NotNumbersByElement();
+  for (std::size_t i = 0; i < counted.size(); ++i) {
+    const CountedColumn& c = counted[i];
+    std::uint64_t count = numbers.rows;
+    if (c.named) {
+      count = outside[i];
+      if (c.column >= 0 && static_cast<std::uint64_t>(c.column) < by_element.size()) {
+        count += by_element[static_cast<std::size_t>(c.column)];
+      }
+    }
+    axes[c.axis].notNumbers += count;
+    if (c.quantity == kRms) axes[c.axis].rmsNotNumbers += count;
   }
   numbers.axes = axes;
   return numbers;
@@ -148,6 +198,45 @@ std::string_view VerdictText(ExposureVerdict verdict) {
       return "unknown (A(8) is not a number)";
   }
   return {};
+}
+
+std::uint64_t ExposureNotNumbers(const MeasurementNumbers& numbers) {
+  if (!numbers.axes) return 0;
+  const auto& a = *numbers.axes;
+  return a[0].rmsNotNumbers + a[1].rmsNotNumbers + a[2].rmsNotNumbers;
+}
+
+ExposureVerdict JudgeExposure(const MeasurementNumbers& numbers, double a8) {
+  const ExposureVerdict verdict = JudgeExposure(a8, numbers.exposureAction, numbers.exposureLimit);
+  if (verdict != ExposureVerdict::kNone && ExposureNotNumbers(numbers) > 0) {
+    return ExposureVerdict::kUnknown;
+  }
+  return verdict;
+}
+
+std::string VerdictText(ExposureVerdict verdict, const MeasurementNumbers& numbers) {
+  const std::uint64_t not_numbers = ExposureNotNumbers(numbers);
+  if (verdict != ExposureVerdict::kUnknown || not_numbers == 0) {
+    return std::string(VerdictText(verdict));
+  }
+  return not_numbers == 1 ? "unknown (1 value is not a number)"
+                          : "unknown (" + std::to_string(not_numbers) + " values are not numbers)";
+}
+
+std::string NotNumbersWarning(const MeasurementNumbers& numbers) {
+  if (!numbers.axes) return {};
+  constexpr std::array<std::string_view, 4> kAxisNames = {"x", "y", "z", "sum"};
+  std::string counts;
+  for (std::size_t axis = 0; axis < 4; ++axis) {
+    const std::uint64_t count = (*numbers.axes)[axis].notNumbers;
+    if (count == 0) continue;
+    if (!counts.empty()) counts += ", ";
+    counts += kAxisNames[axis];
+    counts += ' ';
+    counts += std::to_string(count);
+  }
+  if (counts.empty()) return {};
+  return "values that are not numbers, read as 0: " + counts;
 }
 
 PlotData ComputePlotData(const rapidjson::Value& document, const RowSource& rows,

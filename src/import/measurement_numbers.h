@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -22,6 +23,13 @@ struct AxisNumbers {
   double rms = 0.0;          // sqrt(mean(v²)) over every row, in double
   float peak = 0.0f;         // the largest value; NaN only when every value is NaN
   std::optional<float> vdv;  // the last row's running VDV; none on the sum axis
+  // Cells of the axis's rms, peak and vdv columns, over every row, that are not
+  // numbers in the file: a string, a literal, an object or array, a cell
+  // outside its row, a row that is no array, a column the file does not name.
+  // They read as 0.0, as in the exchange file, so the numbers above cannot be
+  // trusted.
+  std::uint64_t notNumbers = 0;
+  std::uint64_t rmsNotNumbers = 0;  // those of the rms column, which A(8) is made of
 };
 
 enum class OperatingMode { kVibration, kHandArm, kWholeBody };
@@ -74,6 +82,23 @@ ExposureVerdict JudgeExposure(double a8, double action, double limit);
 
 // "above limit value" ...; empty for kNone.
 std::string_view VerdictText(ExposureVerdict verdict);
+
+// The cells A(8) is made of that are not numbers: those of the rms columns of
+// x, y and z.
+std::uint64_t ExposureNotNumbers(const MeasurementNumbers& numbers);
+
+// The verdict on `a8` for `numbers`, against its own action and limit values:
+// JudgeExposure, and unknown as well when a cell A(8) is made of is not a
+// number. Both front ends and the CLI judge through this one.
+ExposureVerdict JudgeExposure(const MeasurementNumbers& numbers, double a8);
+
+// VerdictText, and for kUnknown why: "unknown (3 values are not numbers)" or
+// "unknown (A(8) is not a number)".
+std::string VerdictText(ExposureVerdict verdict, const MeasurementNumbers& numbers);
+
+// The warning about cells that are not numbers, per axis: "values that are not
+// numbers, read as 0: x 3600, sum 12"; empty when there are none.
+std::string NotNumbersWarning(const MeasurementNumbers& numbers);
 
 // The rms of X, Y, Z and the sum over the rows, reduced to at most `columns`
 // pixel columns: row r falls into column floor(r * columns / rows), and each

@@ -39,8 +39,48 @@ std::string ReplaceAll(std::string_view text, std::string_view from, std::string
 }
 
 enum WantedKey { kStart, kSerial, kMode, kRaw, kWantedCount };
+constexpr std::array<std::string_view, kWantedCount> kWantedNames = {
+    "StartDateTime", "SerialNum", "TAG_OPERATING_MODE_20", "TAG_STORE_RAW_53"};
+
+constexpr std::array<std::string_view, kLeftOutReasonCount> kReasonNames = {
+    "cannotOpen",        "notRegularFile", "cannotRead",       "empty", "notJson", "nestedTooDeep",
+    "literalBeforeKeys", "keyMissing",     "nameNotInCodePage"};
 
 }  // namespace
+
+std::string_view LeftOutReasonName(LeftOutReason reason) {
+  return kReasonNames[static_cast<std::size_t>(reason)];
+}
+
+std::string LeftOutText(const LeftOutFile& file, const StringTable& strings) {
+  const int id = kIdsFirstLeftOutReason + static_cast<int>(file.m_nReason);
+  std::string pattern = strings.Load(id);
+  if (pattern.empty()) pattern = EnglishStrings().Load(id);
+  switch (file.m_nReason) {
+    case LeftOutReason::kNotJson:
+    case LeftOutReason::kNestedTooDeep:
+    case LeftOutReason::kLiteralBeforeKeys:
+      return FormatString(pattern, std::to_string(file.m_nOffset));
+    case LeftOutReason::kNameNotInCodePage:
+      return FormatString(pattern, std::to_string(file.m_nCodePage));
+    case LeftOutReason::kCannotOpen:
+    case LeftOutReason::kCannotRead:
+    case LeftOutReason::kKeyMissing:
+      return FormatString(pattern, file.m_strDetail);
+    case LeftOutReason::kNotRegularFile:
+    case LeftOutReason::kEmpty:
+      break;
+  }
+  return pattern;
+}
+
+std::string LeftOutSummaryText(std::size_t count, const StringTable& strings) {
+  if (count == 0) return {};
+  const int id = count == 1 ? kIdsOneFileNotListed : kIdsFilesNotListed;
+  std::string pattern = strings.Load(id);
+  if (pattern.empty()) pattern = EnglishStrings().Load(id);
+  return FormatString(pattern, std::to_string(count));
+}
 
 std::string WithTrailingSlash(std::string_view folder) {
   std::string text(folder);
@@ -117,6 +157,39 @@ std::string FindRawFile(std::string_view folder, std::string_view fileName) {
 
 namespace {
 
+// Why a file whose head was read is not listed: the read failed, or the pull
+// parse ended (`end`, at `end_offset`) before it `found` every wanted key.
+LeftOutFile WhyNotAMeasurement(std::string_view fileName, const BlockFileReadStream& stream,
+                               std::uint64_t size, PullParseEnd end, std::size_t end_offset,
+                               const std::array<bool, kWantedCount>& found) {
+  LeftOutFile left_out;
+  left_out.m_strName = std::string(fileName);
+  const auto at_offset = [&](LeftOutReason reason) {
+    left_out.m_nReason = reason;
+    left_out.m_nOffset = end_offset;
+  };
+  if (stream.ReadFailed()) {
+    left_out.m_nReason = LeftOutReason::kCannotRead;
+    left_out.m_strDetail = stream.ReadError();
+  } else if (end == PullParseEnd::kSyntaxError && size == 0) {
+    left_out.m_nReason = LeftOutReason::kEmpty;
+  } else if (end == PullParseEnd::kSyntaxError) {
+    at_offset(LeftOutReason::kNotJson);
+  } else if (end == PullParseEnd::kTooDeep) {
+    at_offset(LeftOutReason::kNestedTooDeep);
+  } else if (end == PullParseEnd::kStoppedAtLiteral) {
+    at_offset(LeftOutReason::kLiteralBeforeKeys);
+  } else {
+    left_out.m_nReason = LeftOutReason::kKeyMissing;
+    for (std::size_t k = 0; k < kWantedCount; ++k) {
+      if (found[k]) continue;
+      if (!left_out.m_strDetail.empty()) left_out.m_strDetail += ", ";
+      left_out.m_strDetail += kWantedNames[k];
+    }
+  }
+  return left_out;
+}
+
 // ReadSummary on a file already open, through a caller's buffer of
 // kReadBufferSize bytes that the scan reuses for every file.
 bool ReadOpenSummary(CRQX340Json& record, InputFile& file, std::span<char> buffer,
@@ -128,7 +201,7 @@ bool ReadOpenSummary(CRQX340Json& record, InputFile& file, std::span<char> buffe
     return std::all_of(found.begin(), found.end(), [](bool f) { return f; });
   };
 
-  PullParse(stream, handler, [&](const KeyValueHandler& h) {
+  const auto take_pair = [&](const KeyValueHandler& h) {
     if (!h.HasPair()) return true;
     const std::string& key = h.m_strKey;
     const std::string& value = h.m_strValue;
@@ -147,14 +220,30 @@ bool ReadOpenSummary(CRQX340Json& record, InputFile& file, std::span<char> buffe
       found[kRaw] = true;
     }
     return !found_all();
-  });
+  };
+  std::size_t end_offset = 0;
+  const PullParseEnd end = PullParse(stream, handler, take_pair, &end_offset);
 
   if (report != nullptr) {
     ++report->m_nFilesOpened;
     report->m_nBlocksRead += stream.BlocksRead();
   }
   if (record.m_nRaw != 0 && FindRawFile(folder, fileName).empty()) record.m_nRaw = 2;
-  return found_all();
+  if (found_all()) return true;
+  if (report != nullptr) {
+    report->m_arrLeftOut.push_back(
+        WhyNotAMeasurement(fileName, stream, file.Size(), end, end_offset, found));
+  }
+  return false;
+}
+
+void NoteCannotOpen(ScanReport* report, std::string_view fileName, const std::string& error) {
+  if (report == nullptr) return;
+  LeftOutFile left_out;
+  left_out.m_strName = std::string(fileName);
+  left_out.m_nReason = LeftOutReason::kCannotOpen;
+  left_out.m_strDetail = error;
+  report->m_arrLeftOut.push_back(std::move(left_out));
 }
 
 }  // namespace
@@ -162,7 +251,10 @@ bool ReadOpenSummary(CRQX340Json& record, InputFile& file, std::span<char> buffe
 bool ReadSummary(CRQX340Json& record, std::string_view folder, std::string_view fileName,
                  ScanReport* report) {
   auto file = InputFile::Open(WithTrailingSlash(folder) + std::string(fileName));
-  if (!file) return false;
+  if (!file) {
+    NoteCannotOpen(report, fileName, file.ErrorText());
+    return false;
+  }
   std::vector<char> buffer(kReadBufferSize);
   return ReadOpenSummary(record, *file, buffer, folder, fileName, report);
 }
@@ -178,11 +270,26 @@ std::vector<CRQX340Json> ScanFolder(std::string_view folder, ProgressSink& progr
   const std::string folder_text = MakeFolderAbsolute(folder);
   // The folder stays open: each file is opened within it, not by its full path.
   auto open_folder = OpenFolder::Open(folder_text);
-  const auto files = open_folder ? open_folder->ListFiles(kExtension)
-                                 : Result<std::vector<FileEntry>>(Failure(open_folder.ErrorText()));
+  std::vector<SkippedEntry> skipped;
+  const auto files =
+      open_folder ? open_folder->ListFiles(kExtension, report != nullptr ? &skipped : nullptr)
+                  : Result<std::vector<FileEntry>>(Failure(open_folder.ErrorText()));
   if (report != nullptr) {
     report->m_bListed = files.Ok();
     report->m_strError = files.ErrorText();
+    if (files) {
+      for (SkippedEntry& entry : skipped) {
+        LeftOutFile left_out;
+        left_out.m_strName = std::move(entry.name);
+        if (entry.error.empty()) {
+          left_out.m_nReason = LeftOutReason::kNotRegularFile;
+        } else {
+          left_out.m_nReason = LeftOutReason::kCannotOpen;
+          left_out.m_strDetail = std::move(entry.error);
+        }
+        report->m_arrLeftOut.push_back(std::move(left_out));
+      }
+    }
   }
   if (files) {
     // One buffer for the whole scan; each file is opened once, and the opened
@@ -192,7 +299,10 @@ std::vector<CRQX340Json> ScanFolder(std::string_view folder, ProgressSink& progr
     for (const FileEntry& entry : *files) {
       progress.StepIt();
       auto file = open_folder->OpenFile(entry.name);
-      if (!file) continue;
+      if (!file) {
+        NoteCannotOpen(report, entry.name, file.ErrorText());
+        continue;
+      }
       CRQX340Json record;
       record.m_strName = entry.name;
       record.m_nSize = entry.size.value_or(file->Size());

@@ -50,6 +50,8 @@ class RefillingReadStream {
 
   // A read failed; the input ended there.
   bool ReadFailed() const { return m_bReadFailed; }
+  // The system's reason for that failure.
+  const std::string& ReadError() const { return m_strReadError; }
 
   // Not an output stream; RapidJSON requires the names.
   Ch* PutBegin() { return nullptr; }
@@ -86,6 +88,7 @@ class RefillingReadStream {
     if (m_file != nullptr) {
       const auto got = m_file->Read(std::as_writable_bytes(std::span(m_buffer, m_bufferSize)));
       m_bReadFailed = !got;
+      if (!got) m_strReadError = got.ErrorText();
       m_readCount = got.ValueOr(0);
     }
     m_current = m_buffer;
@@ -107,6 +110,7 @@ class RefillingReadStream {
   std::size_t m_count = 0;
   bool m_eof = false;
   bool m_bReadFailed = false;
+  std::string m_strReadError;
   char m_emptyBuffer[1] = {0};  // stands in for an empty caller buffer
 };
 

@@ -5,6 +5,7 @@
 
 #include <rapidjson/reader.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -152,9 +153,12 @@ class SteppingHandler {
 // Pull-parses `stream` into `handler`. After every event `on_event(handler)`
 // is called; it returns false once the caller wants no more. Numbers reach the
 // handler as their text; the nesting lives on the heap, so deep input cannot
-// overflow the stack, and it ends past kMaxNestingDepth.
+// overflow the stack, and it ends past kMaxNestingDepth. `end_offset`, when
+// given, gets the byte offset where a parse that did not reach the end of its
+// input stopped: the syntax error, or just past the literal or bracket.
 template <typename InputStream, typename OnEvent>
-PullParseEnd PullParse(InputStream& stream, KeyValueHandler& handler, OnEvent&& on_event) {
+PullParseEnd PullParse(InputStream& stream, KeyValueHandler& handler, OnEvent&& on_event,
+                       std::size_t* end_offset = nullptr) {
   detail::SteppingHandler<std::remove_reference_t<OnEvent>> stepping(handler, on_event);
   // The reader's nesting stack gets its allocator from here instead of from
   // the heap: the folder scan makes one reader per file.
@@ -164,6 +168,7 @@ PullParseEnd PullParse(InputStream& stream, KeyValueHandler& handler, OnEvent&& 
       reader.Parse<rapidjson::kParseNumbersAsStringsFlag | rapidjson::kParseIterativeFlag>(
           stream, stepping);
   if (result) return PullParseEnd::kEndOfInput;
+  if (end_offset != nullptr) *end_offset = result.Offset();
   if (result.Code() != rapidjson::kParseErrorTermination) return PullParseEnd::kSyntaxError;
   if (stepping.TooDeep()) return PullParseEnd::kTooDeep;
   return stepping.StoppedByCaller() ? PullParseEnd::kStoppedByCaller

@@ -17,6 +17,7 @@ std::string_view UpToNul(const char* text, rapidjson::SizeType length) {
 void MeasurementHandler::FlushPending() {
   if (m_nPending == 0) return;
   m_rows.AddValues(std::span<const float>(m_pending.data(), m_nPending));
+  m_nRowFlushed += m_nPending;
   m_nPending = 0;
 }
 
@@ -56,7 +57,7 @@ bool MeasurementHandler::StartObject() {
       Skip(Place::kHistory);
       return true;
     case Place::kRow:
-      Push(0.0f);
+      PushNotANumber();
       Skip(Place::kRow);
       return true;
     case Place::kSkipping:
@@ -77,9 +78,10 @@ bool MeasurementHandler::StartArray() {
       return m_document.StartArray();
     case Place::kHistory:
       m_place = Place::kRow;
+      m_nRowFlushed = 0;
       return true;
     case Place::kRow:
-      Push(0.0f);
+      PushNotANumber();
       Skip(Place::kRow);
       return true;
     case Place::kSkipping:

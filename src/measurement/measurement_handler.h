@@ -34,10 +34,10 @@ class MeasurementHandler {
   bool TooDeep() const { return m_bTooDeep; }
 
   bool Null() {
-    return Scalar(0.0f, [this] { return m_document.Null(); });
+    return Scalar([this] { return m_document.Null(); });
   }
   bool Bool(bool b) {
-    return Scalar(0.0f, [this, b] { return m_document.Bool(b); });
+    return Scalar([this, b] { return m_document.Bool(b); });
   }
   // A row keeps what the conversion makes of a number: its value as a double,
   // rounded to float32.
@@ -57,10 +57,10 @@ class MeasurementHandler {
     return Number(d, [this, d] { return m_document.Double(d); });
   }
   bool RawNumber(const Ch* text, SizeType length, bool copy) {
-    return Scalar(0.0f, [=, this] { return m_document.RawNumber(text, length, copy); });
+    return Scalar([=, this] { return m_document.RawNumber(text, length, copy); });
   }
   bool String(const Ch* text, SizeType length, bool copy) {
-    return Scalar(0.0f, [=, this] { return m_document.String(text, length, copy); });
+    return Scalar([=, this] { return m_document.String(text, length, copy); });
   }
   bool Key(const Ch* text, SizeType length, bool copy);
   bool StartObject();
@@ -79,8 +79,9 @@ class MeasurementHandler {
   // Most rows fit; a longer one reaches the sink in parts.
   static constexpr std::size_t kPendingValues = 1024;
 
+  // Anything but a number: in a row it reads as 0.0.
   template <typename ToDocument>
-  bool Scalar(float value, ToDocument to_document) {
+  bool Scalar(ToDocument to_document) {
     switch (m_place) {
       case Place::kDocument:
         m_bHistoryNext = false;
@@ -89,7 +90,7 @@ class MeasurementHandler {
         m_rows.EndRow(false);
         return true;
       case Place::kRow:
-        Push(value);
+        PushNotANumber();
         return true;
       case Place::kSkipping:
         return true;
@@ -102,12 +103,18 @@ class MeasurementHandler {
       Push(static_cast<float>(value));
       return true;
     }
-    return Scalar(0.0f, to_document);
+    return Scalar(to_document);
   }
 
   void Push(float value) {
     m_pending[m_nPending++] = value;
     if (m_nPending == m_pending.size()) FlushPending();
+  }
+  // A row element that is not a number: 0.0, as the conversion reads it, and
+  // the sink is told.
+  void PushNotANumber() {
+    m_rows.NotANumber(m_nRowFlushed + m_nPending);
+    Push(0.0f);
   }
   void FlushPending();
   // One level deeper; false past the limit.
@@ -125,6 +132,7 @@ class MeasurementHandler {
   bool m_bHistoryNext = false;     // the next value is that member's
   bool m_bTooDeep = false;
   std::size_t m_nPending = 0;
+  std::uint64_t m_nRowFlushed = 0;  // values of the row in hand already handed over
   std::array<float, kPendingValues> m_pending{};
 };
 

@@ -4,6 +4,7 @@
 // exchange-file layer keeps as compactly as it can.
 #pragma once
 
+#include <cstdint>
 #include <span>
 
 namespace rqx340 {
@@ -21,6 +22,9 @@ class RowSink {
   // Ends the row in hand. `is_array` is false for an element of the time
   // history that is not an array; such a row has no values.
   virtual void EndRow(bool is_array) = 0;
+  // Element `element` (from 0) of the row in hand is not a number: its 0.0
+  // stands for something else. Called before that element's value arrives.
+  virtual void NotANumber(std::uint64_t /*element*/) {}
   // The parse failed after all: the document is null and has no rows, so
   // every row handed over so far goes.
   virtual void Discard() = 0;

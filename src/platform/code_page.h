@@ -1,9 +1,10 @@
-// Conversion between the program's UTF-8 text and the host's single-byte ANSI
-// code page. Everything the host reads as text goes through here, in one place.
+// Conversion between the program's UTF-8 text and the host's ANSI code page,
+// single-byte (1252, 1251, ...) or double-byte (932, 936, 949, 950). Everything
+// the host reads as text goes through here, in one place, and so does every cut
+// of such a text to a field's length.
 #pragma once
 
-#include <array>
-#include <cstdint>
+#include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>
@@ -16,33 +17,57 @@ namespace rqx340 {
 // U+FFFD, for what a text cannot carry.
 inline constexpr char32_t kReplacementCharacter = 0xFFFD;
 
+namespace code_page {
+struct Tables;
+}
+
 class CodePage {
  public:
-  // A single-byte Windows code page (1252, 1250, ...) as the system defines it;
-  // fails when the system does not know it or it is not single-byte.
+  // A single-byte Windows code page (1252, 1250, 874, ...) or one of the
+  // double-byte ANSI code pages 932, 936, 949 and 950, with the mappings of the
+  // Windows system; fails when this system does not know it, or it is another
+  // multi-byte code page. The tables are built here, once per call.
   static Result<CodePage> Open(int number);
 
-  int Number() const { return m_nNumber; }
+  int Number() const;
+  bool IsDoubleByte() const;
+  // A byte that starts a two-byte character (none on a single-byte page).
+  bool IsLeadByte(char byte) const;
 
-  // One "?" for every character the code page lacks and for every maximal
-  // ill-formed UTF-8 subpart; no transliteration.
+  // The code page's default character ("?") for every character the code page
+  // lacks and for every maximal ill-formed UTF-8 subpart; no transliteration.
   std::string FromUtf8(std::string_view utf8) const;
 
-  // Bytes the code page leaves undefined become U+FFFD.
+  // Bytes the code page leaves undefined become U+FFFD. On a double-byte page a
+  // lead byte and a following byte of 0x40 or more are one character (U+FFFD
+  // when the pair is undefined); a lead byte before anything else, or at the
+  // end, is U+FFFD on its own.
   std::string ToUtf8(std::string_view bytes) const;
 
- private:
-  CodePage() = default;
+  // The longest prefix of `bytes` (text in this code page) of at most `limit`
+  // bytes that holds whole characters only: never the lead byte of a
+  // character without its second byte. On a single-byte page the plain cut.
+  std::string_view Prefix(std::string_view bytes, std::size_t limit) const;
 
-  int m_nNumber = 0;
-  std::array<char32_t, 256> m_toUnicode{};
-  // Index: a BMP code point; value: byte + 1, or 0 when the code page lacks it.
-  std::shared_ptr<const std::array<std::uint16_t, 0x10000>> m_fromUnicode;
+  // Every character of `utf8` has a place in the code page and comes back as
+  // itself: a file name the host can spell.
+  bool CanExpress(std::string_view utf8) const;
+
+ private:
+  explicit CodePage(std::shared_ptr<const code_page::Tables> tables);
+
+  std::shared_ptr<const code_page::Tables> m_tables;
 };
 
+// The ANSI code page Windows gives a system of this POSIX locale name
+// ("ja_JP.UTF-8" gives 932, "sr_RS@latin" 1250): by language and region; 1252
+// for C, POSIX, an empty name and every language without a code page of its own.
+int AnsiCodePageOfLocale(std::string_view locale_name);
+
 // The system's own ANSI code page, the one in force when RQX340_ANSI_CODEPAGE
-// is unset: 1252 on POSIX, the system's (GetACP) on Windows. Fails, saying why
-// for the user, when it is not usable.
+// is unset: on POSIX the one of the locale (LC_ALL, else LC_CTYPE, else LANG),
+// on Windows the system's (GetACP). Fails, saying why for the user, when it is
+// not usable.
 Result<CodePage> SystemAnsiCodePage();
 
 // The host's ANSI code page: RQX340_ANSI_CODEPAGE (an empty value counts as
@@ -56,6 +81,10 @@ const CodePage& AnsiCodePage();
 
 inline std::string ToAnsi(std::string_view utf8) { return AnsiCodePage().FromUtf8(utf8); }
 inline std::string FromAnsi(std::string_view ansi) { return AnsiCodePage().ToUtf8(ansi); }
+
+// `ansi` as a text field of the host holds it: up to its first NUL, then cut
+// to at most `limit` bytes without splitting a character of the ANSI code page.
+std::string_view AnsiFieldText(std::string_view ansi, std::size_t limit);
 
 // Decodes one UTF-8 sequence at the front of `text`. Returns the code point, or
 // nullopt for a maximal ill-formed subpart; `length` receives the bytes consumed

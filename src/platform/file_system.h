@@ -30,6 +30,14 @@ struct FileEntry {
   std::optional<std::uint64_t> size;
 };
 
+// An entry whose name ends in the suffix but that a listing leaves out.
+struct SkippedEntry {
+  std::string name;  // without the folder
+  // Why it could not be examined (a dangling or looping link); empty when it
+  // is something other than a regular file: a folder, a FIFO, a device.
+  std::string error;
+};
+
 // The regular files (after following symlinks) of `folder` whose names end in
 // `suffix`, ASCII letters compared without case, dotfiles included, in the order
 // the system lists them. Fails when the folder cannot be listed. Whoever opens
@@ -44,8 +52,10 @@ class OpenFolder {
   // `path` names the folder (with or without a trailing separator).
   static Result<OpenFolder> Open(const std::string& path);
 
-  // As ListFiles of the folder's path.
-  Result<std::vector<FileEntry>> ListFiles(std::string_view suffix) const;
+  // As ListFiles of the folder's path. The entries with the suffix that are
+  // not listed go to `skipped`, when given, at no cost for the listed ones.
+  Result<std::vector<FileEntry>> ListFiles(std::string_view suffix,
+                                           std::vector<SkippedEntry>* skipped = nullptr) const;
   // As InputFile::Open of the file `name` of the folder; a name is one path
   // component.
   Result<InputFile> OpenFile(std::string_view name) const;

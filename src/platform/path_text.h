@@ -44,4 +44,29 @@ inline std::string_view FileNameOf(std::string_view path) {
   return path;
 }
 
+// Whether Windows opens `file_name` (one component) as a device whatever the
+// folder: CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9 (and COM, LPT with a
+// superscript digit), CONIN$ and CONOUT$, in any letter case, with any
+// extension and trailing blanks ("aux.csv", "Nul .txt"). A file of that name
+// cannot be made there; writing it writes the device. Portable, so that both
+// systems can test it; only the Windows layer refuses such names.
+inline bool IsWindowsDeviceName(std::string_view file_name) {
+  std::string_view stem = file_name.substr(0, file_name.find_first_of(".:"));
+  while (!stem.empty() && stem.back() == ' ') stem.remove_suffix(1);
+  std::string upper(stem);
+  for (char& c : upper) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  if (upper == "CON" || upper == "PRN" || upper == "AUX" || upper == "NUL" || upper == "CONIN$" ||
+      upper == "CONOUT$") {
+    return true;
+  }
+  if (upper.size() < 4) return false;
+  const std::string_view port = std::string_view(upper).substr(0, 3);
+  if (port != "COM" && port != "LPT") return false;
+  const std::string_view digit = std::string_view(upper).substr(3);
+  return (digit.size() == 1 && digit[0] >= '1' && digit[0] <= '9') || digit == "\xC2\xB9" ||
+         digit == "\xC2\xB2" || digit == "\xC2\xB3";
+}
+
 }  // namespace rqx340

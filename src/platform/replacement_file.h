@@ -23,11 +23,20 @@
 
 namespace rqx340 {
 
+// What opening a FIFO (or a pipe) at the target does when no program reads it.
+enum class ReaderWait {
+  kWait,    // waits for a reader; a signal ends the wait (the command line)
+  kRefuse,  // fails at once: "no program is reading from PATH" (a user interface
+            // thread, which must not block)
+};
+
 class ReplacementFile {
  public:
   // Prepares the replacement of `path` (the file system's bytes); fails, saying
-  // why, for a target that is refused or cannot be written.
-  static Result<ReplacementFile> Create(const std::string& path);
+  // why, for a target that is refused or cannot be written. On Windows a
+  // device's name ("aux.csv") is refused.
+  static Result<ReplacementFile> Create(const std::string& path,
+                                        ReaderWait wait = ReaderWait::kWait);
 
   // Appends all of `bytes`. After a failure nothing more is written.
   Status Write(std::span<const std::byte> bytes);

@@ -66,6 +66,42 @@ TEST(IniProfileTest, HandEditedValuesReadAsWellAsTheyCan) {
   EXPECT_EQ(profile.GetProfileString("RQX340Import", "LastFolder"), "/a, b");
 }
 
+// A folder name that is not UTF-8 keeps its bytes from the file, through the
+// program and back: it was read with U+FFFD (naming no folder) and written
+// back so, corrupting the stored path.
+TEST(IniProfileTest, ValuesThatAreNotUtf8KeepTheirBytes) {
+  TempDir dir;
+  const auto path = dir.Path() / "settings.ini";
+  test::WriteFileBytes(path,
+                       "[RQX340Import]\nLastFolder=/data/\xff"
+                       "dir\nUsedFolder0=\"/q/\xfe x\"\n"
+                       "UsedFolder1=/ok/\xEF\xBF\xBD\nUsedFolder2=/e/\\xffdir\n");
+  {
+    IniProfile profile(path.string());
+    EXPECT_EQ(profile.GetProfileString("RQX340Import", "LastFolder"),
+              "/data/\xff"
+              "dir");
+    EXPECT_EQ(profile.GetProfileString("rqx340import", "usedfolder0"), "/q/\xfe x");
+    // A real U+FFFD and an escape QSettings reads are what QSettings says.
+    EXPECT_EQ(profile.GetProfileString("RQX340Import", "UsedFolder1"), "/ok/\xEF\xBF\xBD");
+    EXPECT_EQ(profile.GetProfileString("RQX340Import", "UsedFolder2"), "/e/\xE0\xBF\xBDir");
+    profile.WriteProfileString("RQX340Import", "LastFolder",
+                               "/data/\xff"
+                               "dir");
+    profile.WriteProfileString("RQX340Import", "UsedFolder3", std::string("/n/\xc3(\x80", 6));
+    profile.Flush();
+  }
+  EXPECT_EQ(ReadFileBytes(path).find("/data/\xEF\xBF\xBD"), std::string::npos)
+      << ReadFileBytes(path);
+  IniProfile next_run(path.string());
+  EXPECT_EQ(next_run.GetProfileString("RQX340Import", "LastFolder"),
+            "/data/\xff"
+            "dir");
+  EXPECT_EQ(next_run.GetProfileString("RQX340Import", "UsedFolder0"), "/q/\xfe x");
+  EXPECT_EQ(next_run.GetProfileString("RQX340Import", "UsedFolder3"),
+            std::string("/n/\xc3(\x80", 6));
+}
+
 TEST(IniProfileTest, AFlushWithoutChangesLeavesTheFileAlone) {
   TempDir dir;
   const auto path = dir.Path() / "settings.ini";

@@ -191,6 +191,28 @@ TEST_F(AppTest, AMissingLanguageTableIsReportedOnceAndEnglishStays) {
   }
 }
 
+// A table over the size limit is there: the warning says it is too large, not
+// that it was not found.
+TEST_F(AppTest, ALanguageTableTooLargeIsReportedAsSuch) {
+  root.Write("data/ZULRQX340_GER.lang", std::string(kMaxTableSize + 1, '#'));
+  auto app = MakeApp();
+  RecordingSink sink;
+  app->LoadLanguageLibrary(3, sink);
+  ASSERT_EQ(sink.messages.size(), 1u);
+  EXPECT_EQ(sink.messages[0].text,
+            "ZULRQX340_GER.lang WARNING! Language DLL too large (1048577 bytes, at most "
+            "1048576).");
+  EXPECT_FALSE(app->LanguageLoaded());
+  // At the limit it is a table.
+  root.Write("data/ZULRQX340_GER.lang",
+             "129\tGro\xC3\x9F\n" + std::string(kMaxTableSize - 10, '#'));
+  auto again = MakeApp();
+  RecordingSink quiet;
+  again->LoadLanguageLibrary(3, quiet);
+  EXPECT_TRUE(quiet.messages.empty());
+  EXPECT_EQ(again->Strings().Load(kIdsDialogCaption), "Gro\xC3\x9F");
+}
+
 TEST_F(AppTest, ALanguageTableReplacesTheStringsItHasUntilShutdown) {
   root.Write("data/ZULRQX340_GER.lang", "129\tRQX340 Importieren\n");
   auto app = MakeApp();
@@ -230,8 +252,8 @@ class FakeLibraries final : public LibraryLoader {
   std::string FileName(std::string_view library) const override {
     return "file:" + std::string(library);
   }
-  std::unique_ptr<LanguageLibrary> Open(std::string_view library,
-                                        const StringTable* fallback) const override {
+  std::unique_ptr<LanguageLibrary> Open(std::string_view library, const StringTable* fallback,
+                                        std::string* /*refused*/ = nullptr) const override {
     if (missing.count(std::string(library)) != 0) return nullptr;
     return std::make_unique<Library>(std::string(library), settings_name, fallback);
   }

@@ -181,6 +181,41 @@ TEST(GenCommandTest, ColumnsLastMovesOnlyTheColumnsAfterTheRows) {
   EXPECT_TRUE(a == b);
 }
 
+// Japanese texts change the report-header lines and the note texts, nothing else.
+TEST(GenCommandTest, JapaneseTextsChangeOnlyTheTexts) {
+  TempDir dir;
+  const std::vector<std::string> options = {"--count", "4", "--rows", "30", "--seed", "5"};
+  auto japanese = options;
+  japanese.insert(japanese.end(), {"--texts", "japanese"});
+  ASSERT_EQ(Gen(options, dir.Path() / "western").exit_code, 0);
+  ASSERT_EQ(Gen(japanese, dir.Path() / "japanese").exit_code, 0);
+  int notes = 0;
+  for (const char* name : {"M0001.rqx2", "M0002.rqx2", "M0003.rqx2", "M0004.rqx2"}) {
+    SCOPED_TRACE(name);
+    rapidjson::Document western_doc;
+    rapidjson::Document japanese_doc;
+    western_doc.Parse(ReadFileBytes(dir.Path() / "western" / name).c_str());
+    japanese_doc.Parse(ReadFileBytes(dir.Path() / "japanese" / name).c_str());
+    ASSERT_TRUE(western_doc.IsObject() && japanese_doc.IsObject());
+    auto& props = japanese_doc["MeasurementProperties"]["MeasProperties"];
+    for (const char* key :
+         {"TAG_REPORT_HEADER_0_6", "TAG_REPORT_HEADER_1_7", "TAG_REPORT_HEADER_2_8"}) {
+      // Three-byte UTF-8 sequences: kana and kanji.
+      EXPECT_EQ(static_cast<unsigned char>(props[key].GetString()[0]) & 0xF0, 0xE0) << key;
+      props[key].CopyFrom(western_doc["MeasurementProperties"]["MeasProperties"][key],
+                          japanese_doc.GetAllocator());
+    }
+    auto& japanese_notes = japanese_doc["Notes"];
+    for (rapidjson::SizeType i = 0; i < japanese_notes.Size(); ++i) {
+      ++notes;
+      japanese_notes[i].MemberBegin()->value.CopyFrom(western_doc["Notes"][i].MemberBegin()->value,
+                                                      japanese_doc.GetAllocator());
+    }
+    EXPECT_TRUE(western_doc == japanese_doc);
+  }
+  EXPECT_GT(notes, 0);
+}
+
 TEST(GenCommandTest, RawFilesBesideOrInTheSiblingFolder) {
   TempDir dir;
   ASSERT_EQ(Gen({"--count", "4", "--rows", "1", "--raw", "2", "--raw-missing", "1", "--raw-samples",
@@ -235,6 +270,7 @@ TEST(GenCommandTest, UsageErrors) {
       {"--count", "-1", folder},
       {"--octaves", "half", folder},
       {"--raw-dir", "elsewhere", folder},
+      {"--texts", "french", folder},
       {"--count", "2", "--raw", "2", "--raw-missing", "1", folder},
       {"--bogus", "1", folder},
       {folder, folder},

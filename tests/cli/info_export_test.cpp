@@ -16,8 +16,8 @@
 
 #include "support/fifo.h"
 #include "support/run_program.h"
-#include "support/temp_dir.h"
 #include "support/system.h"
+#include "support/temp_dir.h"
 
 namespace rqx340 {
 namespace {
@@ -103,6 +103,102 @@ TEST(InfoCommand, TextAndJsonOfEveryMode) {
   EXPECT_TRUE(plain[0]["exposureHours"].IsNull());
 }
 
+// Text for people: 4 significant digits, A(8) with 3 decimals, the exposure
+// time as typed; JSON keeps every digit that reads back.
+TEST(InfoCommand, TextRoundsForPeopleAndJsonKeepsEveryDigit) {
+  TempDir dir;
+  const fs::path ha = dir.Write(
+      "ha.rqx2",
+      R"({"MeasurementProperties":{"MeasProperties":{"TAG_OPERATING_MODE_20":1,)"
+      R"("TAG_EXPOSUREACTION_66":2.5,"TAG_EXPOSURELIMIT_65":5}},"TimeHistoryColumns":{"rms_x":0,)"
+      R"("peak_x":1,"vdv_x":2,"rms_y":3,"peak_y":4,"vdv_y":5,"rms_z":6,"peak_z":7,"vdv_z":8,)"
+      R"("rms_sum":9,"peak_sum":10},"TimeHistory":[[0.23813647094583942,1.99995,0.5,)"
+      R"(0.4,0.4,0.4, 1.2,1.2,1.2, 1.3,12345.678]]})");
+  const ProgramResult text = Rqx340("info", {"--exposure-hours", "2.50", ha.string()});
+  ASSERT_EQ(text.exit_code, 0) << text.err;
+  for (const char* line : {
+           "x                rms 0.2381 m/s\u00b2, peak 2.000 m/s\u00b2, vdv 0.5000 m/s^1.75\n",
+           "y                rms 0.4000 m/s\u00b2, peak 0.4000 m/s\u00b2, vdv 0.4000 m/s^1.75\n",
+           "sum              rms 1.300 m/s\u00b2, peak 12350 m/s\u00b2\n",
+           "exposure action  2.5 m/s\u00b2\n",
+           "exposure hours   2.50 h\n",
+           "A(8)             0.720 m/s\u00b2\n",
+           "verdict          below action value\n",
+       }) {
+    EXPECT_NE(text.out.find(line), std::string::npos) << line << text.out;
+  }
+  EXPECT_EQ(text.out.find("warning"), std::string::npos) << text.out;
+
+  const ProgramResult json = Rqx340("info", {"--json", "--exposure-hours", "2.50", ha.string()});
+  rapidjson::Document doc;
+  doc.Parse<rapidjson::kParseFullPrecisionFlag>(json.out.c_str());
+  ASSERT_TRUE(doc.IsArray()) << json.out;
+  // rms in double, peak as the float32 of the cell: every digit.
+  EXPECT_EQ(doc[0]["x"]["rms"].GetDouble(), static_cast<double>(0.23813647094583942f));
+  EXPECT_EQ(static_cast<float>(doc[0]["x"]["peak"].GetDouble()), 1.99995f);
+  EXPECT_NE(json.out.find(R"("peak":1.99995,)"), std::string::npos) << json.out;
+  EXPECT_EQ(doc[0]["x"]["notNumbers"].GetInt(), 0);
+  const double a8 =
+      std::sqrt(std::pow(static_cast<double>(0.23813647094583942f), 2) +
+                std::pow(static_cast<double>(0.4f), 2) + std::pow(static_cast<double>(1.2f), 2)) *
+      std::sqrt(2.5 / 8);
+  EXPECT_DOUBLE_EQ(doc[0]["a8"].GetDouble(), a8);
+}
+
+// Rows of strings, rows that are objects, a column outside the row, no
+// TimeHistoryColumns: each read as 0.0 and gave an all-clear; now they are
+// counted, warned about and judged "unknown", in text and JSON.
+TEST(InfoCommand, CellsThatAreNotNumbersGiveNoAllClear) {
+  TempDir dir;
+  const std::string props =
+      R"({"MeasurementProperties":{"MeasProperties":{"TAG_OPERATING_MODE_20":1,)"
+      R"("TAG_EXPOSUREACTION_66":2.5,"TAG_EXPOSURELIMIT_65":5}},)";
+  const std::string columns =
+      R"("TimeHistoryColumns":{"rms_x":0,"peak_x":1,"vdv_x":2,"rms_y":3,"peak_y":4,"vdv_y":5,)"
+      R"("rms_z":6,"peak_z":7,"vdv_z":8,"rms_sum":9,"peak_sum":10},)";
+  const struct {
+    const char* name;
+    std::string text;
+    const char* verdict;
+    const char* warning;
+  } cases[] = {
+      {"strings.rqx2",
+       props + columns +
+           R"("TimeHistory":[["3","3","3","3","3","3","3","3","3","3","3"],)"
+           R"(["3","3","3","3","3","3","3","3","3","3","3"]]})",
+       "unknown (6 values are not numbers)",
+       "values that are not numbers, read as 0: x 6, y 6, z 6, sum 4"},
+      {"objects.rqx2", props + columns + R"("TimeHistory":[{"rms_x":3},{"rms_x":3}]})",
+       "unknown (6 values are not numbers)",
+       "values that are not numbers, read as 0: x 6, y 6, z 6, sum 4"},
+      {"outside.rqx2",
+       props + R"("TimeHistoryColumns":{"rms_x":40,"peak_x":1,"vdv_x":2,"rms_y":3,"peak_y":4,)"
+               R"("vdv_y":5,"rms_z":6,"peak_z":7,"vdv_z":8,"rms_sum":9,"peak_sum":10},)"
+               R"("TimeHistory":[[0,0,0,0,0,0,0,0,0,0,0]]})",
+       "unknown (1 value is not a number)", "values that are not numbers, read as 0: x 1"},
+      {"no-columns.rqx2", props + R"("TimeHistory":[[0,3,3],[0,3,3]]})",
+       "unknown (6 values are not numbers)",
+       "values that are not numbers, read as 0: x 6, y 6, z 6, sum 4"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const fs::path file = dir.Write(c.name, c.text);
+    const ProgramResult text = Rqx340("info", {"--exposure-hours", "8", file.string()});
+    EXPECT_EQ(text.exit_code, 0) << text.err;
+    EXPECT_NE(text.out.find(std::string("verdict          ") + c.verdict + "\n"), std::string::npos)
+        << text.out;
+    EXPECT_NE(text.out.find(std::string("warning          ") + c.warning + "\n"), std::string::npos)
+        << text.out;
+    EXPECT_EQ(text.out.find("below"), std::string::npos) << text.out;
+
+    const ProgramResult json = Rqx340("info", {"--json", "--exposure-hours", "8", file.string()});
+    EXPECT_EQ(json.exit_code, 0);
+    EXPECT_NE(json.err.find(c.warning), std::string::npos) << json.err;
+    const auto doc = Json(json.out);
+    EXPECT_EQ(std::string(doc[0]["verdict"].GetString()), c.verdict);
+  }
+}
+
 TEST(InfoCommand, BrokenInputAndUsage) {
   TempDir dir;
   const fs::path broken = DataFile("conversion/broken-truncated.rqx2");
@@ -132,7 +228,9 @@ TEST(InfoCommand, BrokenInputAndUsage) {
   ASSERT_EQ(one.Size(), 1u);
   EXPECT_EQ(std::string(one[0]["x"]["peak"].GetString()), "Infinity");
   EXPECT_DOUBLE_EQ(one[0]["a8"].GetDouble(), 1.4);
-  EXPECT_EQ(std::string(one[0]["verdict"].GetString()), "above action value");
+  // The file names no rms_y and rms_z: their cells are not the file's numbers.
+  EXPECT_EQ(std::string(one[0]["verdict"].GetString()), "unknown (4 values are not numbers)");
+  EXPECT_EQ(one[0]["y"]["notNumbers"].GetInt(), 6);
   EXPECT_NE(Rqx340("info", {wb.string()}).out.find("warning          the file's sum factors"),
             std::string::npos);
 
@@ -213,6 +311,43 @@ TEST(ExportCommand, WavThroughAFifo) {
   EXPECT_EQ(exported.exit_code, 0) << exported.err;
   EXPECT_EQ(read.size(), 58u + 12u * 1000u);
   EXPECT_EQ(read.substr(0, 4), "RIFF");
+}
+
+// "aux.csv" names the AUX device on Windows: the output would vanish while the
+// command says it was written. Windows refuses it for every command that
+// writes OUT; POSIX writes it as any other name.
+TEST(ExportCommand, AWindowsDeviceNameAsOutIsRefusedThere) {
+  TempDir dir;
+  const fs::path in = dir.Write("ok.rqx2", R"({"TimeHistory":[[1.0]]})");
+  struct Case {
+    std::vector<std::string> args;
+    std::string out_name;
+  };
+  const Case cases[] = {
+      {{"export", "--csv"}, "aux.csv"},
+      {{"export", "--csv"}, "Nul"},
+      {{"export", "--csv"}, "COM1.txt"},
+      {{"convert"}, "lpt9.bin"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.out_name);
+    std::vector<std::string> args(c.args.begin() + 1, c.args.end());
+    const fs::path out = dir.Path() / c.out_name;
+    args.push_back(in.string());
+    args.push_back(out.string());
+    const ProgramResult result = Rqx340(c.args[0], args);
+    if (test::kPosix) {
+      EXPECT_EQ(result.exit_code, 0) << result.err;
+      EXPECT_TRUE(fs::is_regular_file(out));
+      fs::remove(out);
+    } else {
+      EXPECT_EQ(result.exit_code, 1);
+      EXPECT_NE(
+          result.err.find("\"" + c.out_name + "\" is the name of a Windows device, not of a file"),
+          std::string::npos)
+          << result.err;
+    }
+  }
 }
 
 TEST(ExportCommand, ErrorsAndUsage) {

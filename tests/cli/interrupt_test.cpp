@@ -93,19 +93,49 @@ TEST_F(InterruptTest, ConvertLeavesNeitherOutNorItsTemporaryFile) {
   }
 }
 
-TEST_F(InterruptTest, CtrlCWhileWaitingForAReaderAtAFifoIsAStop) {
+// Every command that writes OUT waits at a FIFO for its reader until it is
+// stopped; Ctrl-C or SIGTERM there is a stop, not a write error ("Interrupted
+// system call", exit 1, as export said).
+TEST_F(InterruptTest, ASignalWhileWaitingForAReaderAtAFifoIsAStop) {
   TempDir dir;
-  const fs::path in = dir.Path() / "in.rqx2";
-  test::WriteFileBytes(in, R"({"TimeHistory":[[1.0]]})");
+  const auto generated = test::RunProgram(
+      "rqx340-gen",
+      {"--count", "1", "--rows", "2", "--raw", "1", "--raw-samples", "4", dir.Path().string()});
+  ASSERT_EQ(generated.exit_code, 0) << generated.err;
+  const std::string in = (dir.Path() / "M0001.rqx2").string();
   const fs::path out = dir.Path() / "out.fifo";
   ASSERT_TRUE(test::MakeFifo(out.string()));
-  auto child =
-      ChildProcess::Spawn(ProgramPath("rqx340"), {"convert", in.string(), out.string()}, {});
-  ASSERT_TRUE(child) << child.ErrorText();
-  // Nothing shows when it waits for a reader; a second is ample for a file of one row.
-  std::this_thread::sleep_for(std::chrono::seconds(1));
-  test::Interrupt(child->Id());
-  EXPECT_EQ(child->Wait(), 130);
+  struct Case {
+    std::vector<std::string> args;
+    bool interrupt;  // SIGINT, else SIGTERM
+    int exit_code;
+  };
+  const Case cases[] = {
+      {{"convert", in, out.string()}, true, 130},
+      {{"convert", in, out.string()}, false, 143},
+      {{"export", "--csv", in, out.string()}, true, 130},
+      {{"export", "--csv", in, out.string()}, false, 143},
+      {{"export", "--wav", in, out.string()}, true, 130},
+      {{"export", "--wav", in, out.string()}, false, 143},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args[0] + " " + c.args[1] + (c.interrupt ? " SIGINT" : " SIGTERM"));
+    SpawnOptions options;
+    options.capture_stdout = true;
+    options.merge_stderr = true;
+    auto child = ChildProcess::Spawn(ProgramPath("rqx340"), c.args, options);
+    ASSERT_TRUE(child) << child.ErrorText();
+    // Nothing shows when it waits for a reader; a second is ample for a file of two rows.
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    if (c.interrupt) {
+      test::Interrupt(child->Id());
+    } else {
+      child->Terminate();
+    }
+    const std::string said = child->ReadRest();
+    EXPECT_EQ(child->Wait(), c.exit_code) << said;
+    EXPECT_EQ(said.find("Interrupted"), std::string::npos) << said;
+  }
 }
 
 TEST_F(InterruptTest, ExportCsvLeavesNeitherOutNorItsTemporaryFile) {

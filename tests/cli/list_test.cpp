@@ -10,9 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "support/left_out_folder.h"
 #include "support/run_program.h"
-#include "support/temp_dir.h"
 #include "support/system.h"
+#include "support/temp_dir.h"
 
 namespace rqx340 {
 namespace {
@@ -218,7 +219,8 @@ TEST(ListCommandTest, TableIsAlignedAndShowsRawAsTheListDoes) {
 
 // A name or serial number cannot reach the terminal raw: every control
 // character shows as \xNN in the table and the TSV (which keeps its four
-// escapes), and JSON escapes DEL as it escapes the others.
+// escapes), every direction mark as \uNNNN, and JSON escapes DEL as it
+// escapes the others.
 TEST(ListCommandTest, ControlCharactersAreShownNotSent) {
   RQX340_POSIX_ONLY("control characters in file names");
   struct Case {
@@ -239,6 +241,14 @@ TEST(ListCommandTest, ControlCharactersAreShownNotSent) {
        R"("name":"c4.rqx2","start":0,"startText":"N/A","serial":"back\\slash")"},
       {"c5\x1b\x7f.rqx2", "S", "c5\\x1B\\x7F.rqx2\t0\tS", "S",
        R"("name":"c5\u001B\u007F.rqx2","start":0,"startText":"N/A","serial":"S")"},
+      // Direction marks would make the text read backwards; a line feed would end it.
+      {"c6.rqx2", R"(\u202Eevil\u2066)", "c6.rqx2\t0\t\\u202Eevil\\u2066", "\\u202Eevil\\u2066",
+       "\"name\":\"c6.rqx2\",\"start\":0,\"startText\":\"N/A\",\"serial\":\"\xE2\x80\xAE"
+       "evil\xE2\x81\xA6\""},
+      {"c7\n\xE2\x80\x8F.rqx2", "S", "c7\\n\\u200F.rqx2\t0\tS", "S",
+       R"("name":"c7\n)"
+       "\xE2\x80\x8F"
+       R"(.rqx2","start":0,"startText":"N/A","serial":"S")"},
   };
   TempDir dir;
   for (const Case& c : cases) dir.Write(c.name, Head(c.serial, 0, 0, 0));
@@ -339,22 +349,123 @@ TEST(ListCommandTest, ExitCodesAndMessages) {
   EXPECT_EQ(help.err, "");
 }
 
+// Without --all the output is what it always was, byte for byte: other programs
+// read it. The golden files were written by the command before --all existed.
+TEST(ListCommandTest, WithoutAllTheOutputIsTheGoldenBytes) {
+  RQX340_POSIX_ONLY("the zone from TZ");
+  const std::string folder = test::DataFile("list/folder").string();
+  const struct {
+    const char* option;
+    const char* golden;
+  } cases[] = {
+      {nullptr, "list/golden.table"}, {"--tsv", "list/golden.tsv"}, {"--json", "list/golden.json"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.golden);
+    std::vector<std::string> args;
+    if (c.option != nullptr) args.push_back(c.option);
+    args.push_back(folder);
+    const ProgramResult result = List(args);
+    EXPECT_EQ(result.exit_code, 0);
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.out, test::ReadFileBytes(test::DataFile(c.golden)));
+  }
+}
+
+// --all adds every file the scan left out, with its reason, in name order among
+// the listed ones, in each format.
+TEST(ListCommandTest, AllAddsTheLeftOutFilesWithTheirReasons) {
+  TempDir dir;
+  const std::vector<test::LeftOutCase> cases = test::FillLeftOutFolder(dir.Path());
+  const std::string folder = dir.Path().string();
+  const std::string listed = test::kListedInLeftOutFolder;
+
+  // Every name, sorted, with its reason; the listed file has none.
+  std::vector<std::pair<std::string, std::string>> expected;
+  for (const auto& c : cases) expected.emplace_back(c.name, c.text);
+  expected.emplace_back(listed, "");
+  std::sort(expected.begin(), expected.end());
+
+  const ProgramResult tsv = List({"--all", "--tsv", folder});
+  EXPECT_EQ(tsv.exit_code, 0);
+  EXPECT_EQ(tsv.err, "");
+  const std::vector<std::string> tsv_lines = Lines(tsv.out);
+  ASSERT_EQ(tsv_lines.size(), expected.size()) << tsv.out;
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    SCOPED_TRACE(expected[i].first);
+    if (expected[i].first == listed) {
+      // The record's six fields as without --all, and an empty reason.
+      EXPECT_EQ(tsv_lines[i], Lines(List({"--tsv", folder}).out).at(0) + "\t");
+    } else {
+      EXPECT_EQ(tsv_lines[i], expected[i].first + "\t\t\t\t\t\t" + expected[i].second);
+    }
+  }
+
+  const ProgramResult table = List({"--all", folder});
+  EXPECT_EQ(table.exit_code, 0);
+  const std::vector<std::string> table_lines = Lines(table.out);
+  ASSERT_EQ(table_lines.size(), expected.size() + 1) << table.out;
+  EXPECT_EQ(table_lines[0].substr(table_lines[0].size() - 11), "Raw  Reason");
+  const std::size_t reason_column = table_lines[0].size() - 6;
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    SCOPED_TRACE(expected[i].first);
+    const std::string& line = table_lines[i + 1];
+    EXPECT_EQ(line.rfind(expected[i].first + " ", 0), 0u) << line;
+    if (expected[i].first == listed) {
+      EXPECT_EQ(line.substr(line.size() - 3), " NO");  // nothing after the last field
+    } else {
+      EXPECT_EQ(line.substr(reason_column), expected[i].second);
+    }
+  }
+
+  const ProgramResult json = List({"--all", "--json", folder});
+  EXPECT_EQ(json.exit_code, 0);
+  rapidjson::Document doc;
+  doc.Parse(json.out.c_str());
+  ASSERT_TRUE(doc.IsArray()) << json.out;
+  ASSERT_EQ(doc.Size(), expected.size());
+  for (rapidjson::SizeType i = 0; i < doc.Size(); ++i) {
+    const auto& object = doc[i];
+    SCOPED_TRACE(expected[i].first);
+    EXPECT_EQ(std::string(object["name"].GetString()), expected[i].first);
+    if (expected[i].first == listed) {
+      EXPECT_TRUE(object["reason"].IsNull());
+      EXPECT_TRUE(object["reasonCode"].IsNull());
+      EXPECT_EQ(object["mode"], "HA");
+      continue;
+    }
+    const auto found = std::find_if(cases.begin(), cases.end(), [&](const test::LeftOutCase& c) {
+      return c.name == expected[i].first;
+    });
+    EXPECT_EQ(std::string(object["reason"].GetString()), found->text);
+    EXPECT_EQ(std::string(object["reasonCode"].GetString()), found->reason);
+    for (const char* key : {"start", "startText", "serial", "size", "mode", "raw"}) {
+      EXPECT_TRUE(object[key].IsNull()) << key;
+    }
+  }
+
+  // Without --all, only the measurement.
+  const ProgramResult plain = List({"--tsv", folder});
+  EXPECT_EQ(Lines(plain.out).size(), 1u);
+  EXPECT_EQ(plain.out.rfind(listed + "\t", 0), 0u);
+}
+
 // The host's code page is checked before any command runs: a value that names
-// no single-byte code page stops the program; an empty one counts as unset.
+// no ANSI code page stops the program; an empty one counts as unset.
 TEST(ListCommandTest, TheAnsiCodePageSettingIsCheckedFirst) {
   TempDir dir;
   const struct {
     const char* value;
     int exit_code;
-  } cases[] = {{"", 0}, {"1250", 0}, {"932", 2}, {"abc", 2}, {"1252x", 2}};
+  } cases[] = {{"", 0}, {"1250", 0}, {"932", 0}, {"950", 0}, {"1361", 2}, {"abc", 2}, {"1252x", 2}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.value);
-    const ProgramResult result = RunProgram(
-        "rqx340", {"list", dir.Path().string()}, {std::string("RQX340_ANSI_CODEPAGE=") + c.value});
+    const ProgramResult result = RunProgram("rqx340", {"list", dir.Path().string()},
+                                            {std::string("RQX340_ANSI_CODEPAGE=") + c.value});
     EXPECT_EQ(result.exit_code, c.exit_code) << result.err;
-    EXPECT_EQ(result.err, c.exit_code == 0 ? "" :
-                          std::string("rqx340: RQX340_ANSI_CODEPAGE=") + c.value +
-                              " is not a single-byte code page this system knows\n");
+    EXPECT_EQ(result.err, c.exit_code == 0
+                              ? ""
+                              : std::string("rqx340: RQX340_ANSI_CODEPAGE=") + c.value +
+                                    " is not an ANSI code page this system knows\n");
   }
 }
 

@@ -5,6 +5,7 @@
 #include "base/byte_order.h"
 #include "exchange/rqx340_client.h"
 #include "exchange/slot_layout.h"
+#include "support/code_page_process.h"
 #include "support/fake_messenger.h"
 #include "support/recording_sink.h"
 #include "support/session.h"
@@ -152,6 +153,33 @@ TEST_F(ExchangeClientTest, ClientNameIsCutToThirtyBytesAndAlwaysTerminated) {
   }
 }
 
+// Under a double-byte code page the name is cut where a character ends.
+TEST_F(ExchangeClientTest, ClientNameIsCutAtACharacterBoundary) {
+  if (!test::UnderAnsiCodePage(932)) return;
+  struct Case {
+    std::string exe;
+    std::string stored;
+  };
+  // U+30C4 U+30FC U+30EB, "tool": 83 63 81 5B 83 8B.
+  const std::string tool = "\xE3\x83\x84\xE3\x83\xBC\xE3\x83\xAB";
+  const std::string tool_ansi = "\x83\x63\x81\x5B\x83\x8B";
+  const Case cases[] = {
+      {tool + tool + tool + tool + tool, tool_ansi + tool_ansi + tool_ansi + tool_ansi + tool_ansi},
+      {"x" + tool + tool + tool + tool + tool,
+       "x" + tool_ansi + tool_ansi + tool_ansi + tool_ansi + tool_ansi.substr(0, 4)},
+      {"\xEF\xBD\xB1" + std::string(28, 'a') + tool, "\xB1" + std::string(28, 'a')},
+  };
+  Offer(0, "Slot 1");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.stored.size());
+    ProbeClient client(&m_messenger, 0);
+    Connect(client, c.exe);
+    std::vector<std::byte> expected(32, std::byte{0});
+    for (std::size_t i = 0; i < c.stored.size(); ++i) expected[i] = std::byte(c.stored[i]);
+    EXPECT_EQ(ClientNameBytes(0), expected);
+  }
+}
+
 TEST_F(ExchangeClientTest, TheChoiceAmongSeveralSlots) {
   struct Case {
     const char* what;
@@ -260,6 +288,42 @@ TEST_F(ExchangeClientTest, TransferSequences) {
   }
 }
 
+// A live host that answers 255 itself has not gone: its status is reported
+// like any other, and the connection stays. One that goes while it handles a
+// command has lost it.
+TEST_F(ExchangeClientTest, OnlyAHostWindowThatIsGoneLosesTheConnection) {
+  Offer(0, "Slot 1");
+  ProbeClient client(&m_messenger, 0);
+  Connect(client);
+  m_messenger.replies[2] = {0xFF};
+  EXPECT_EQ(client.TransferMeasurement({}), kStatusNoWindow);
+  EXPECT_FALSE(client.ConnectionLost());
+  EXPECT_EQ(client.reported, std::vector<int>{kStatusNoWindow});
+
+  // Gone during command 27: no 99, nothing reported.
+  struct DyingMessenger final : WindowMessenger {
+    explicit DyingMessenger(FakeMessenger& inner) : m_inner(inner) {}
+    bool IsWindow(WindowHandle window) override { return m_inner.IsWindow(window); }
+    std::uint32_t Send(WindowHandle window, const WindowMessage& message) override {
+      const std::uint32_t reply = m_inner.Send(window, message);
+      if (message.wparam != kCmdTransferTime) return reply;
+      m_inner.live.erase(window);
+      return kSendFailed;
+    }
+    bool Post(WindowHandle window, const WindowMessage& message) override {
+      return m_inner.Post(window, message);
+    }
+    FakeMessenger& m_inner;
+  } dying(m_messenger);
+  ProbeClient second(&dying, 0);
+  Connect(second);
+  m_messenger.sent.clear();
+  EXPECT_EQ(second.TransferMeasurement({}), kStatusNoWindow);
+  EXPECT_TRUE(second.ConnectionLost());
+  EXPECT_TRUE(second.reported.empty());
+  EXPECT_EQ(m_messenger.Commands(), (std::vector<std::uint32_t>{26, 2, 27}));
+}
+
 TEST_F(ExchangeClientTest, AVanishedHostGives255WithoutSending) {
   Offer(0, "Slot 1");
   {
@@ -267,10 +331,14 @@ TEST_F(ExchangeClientTest, AVanishedHostGives255WithoutSending) {
     Connect(client);
     m_messenger.live.erase(kHost);
     m_messenger.sent.clear();
+    EXPECT_FALSE(client.ConnectionLost());
     EXPECT_EQ(client.SendCommand(26), kStatusNoWindow);
     EXPECT_EQ(client.LastReply(), 0);
+    // The connection is lost: the transfer fails without a report of its own,
+    // so a run of many measurements can say so once.
+    EXPECT_TRUE(client.ConnectionLost());
     EXPECT_EQ(client.TransferMeasurement({}), kStatusNoWindow);
-    EXPECT_EQ(client.reported, std::vector<int>{kStatusNoWindow});
+    EXPECT_TRUE(client.reported.empty());
     EXPECT_TRUE(m_messenger.sent.empty());
   }
   // Destroying the client still gives the slot back, without command 4.

@@ -228,9 +228,8 @@ TEST(RefhostTest, ATransferLandsInTheInbox) {
     }
   }
   const auto entries = ReadCommandLog(log);
-  EXPECT_EQ(CommandsOf(entries),
-            (Commands{5, 26, 2, 27, 22, 4, 5, 26, 2, 27, 22, 4, 5, 26, 2, 27, 20, 20, 20, 22, 4, 5,
-                      26, 2, 27, 22, 4}));
+  EXPECT_EQ(CommandsOf(entries), (Commands{5, 26, 2,  27, 22, 4,  5, 26, 2,  27, 22, 4,  5, 26,
+                                           2, 27, 20, 20, 20, 22, 4, 5,  26, 2,  27, 22, 4}));
   for (const auto& entry : entries) EXPECT_EQ(entry.status, "0") << entry.cmd;
 }
 
@@ -339,10 +338,9 @@ TEST(RefhostTest, AHostThatVanishesGives255) {
     Commands commands;
   };
   const Case cases[] = {
-      {"26",
-       {"open 0 0 0", "message 207 WARNING! Connection with the main application is not possible.",
-        "transfer 255 0", "closed 0"},
-       {5, 26}},
+      // A transfer that loses the connection reports nothing itself: the run
+      // that drives it says so once.
+      {"26", {"open 0 0 0", "transfer 255 0", "closed 0"}, {5, 26}},
       {"5@1",
        {"open 255 0 0",
         "message 207 WARNING! Connection with the main application is not possible."},
@@ -696,6 +694,19 @@ TEST(RefhostTest, LaunchStartsTheToolAndEndsWithIt) {
     std::snprintf(expected, sizeof expected, "launched -h%08X -l0 -k0 -i0", host.Window());
     EXPECT_EQ(host.Process().ReadLine(60000), expected);
     EXPECT_EQ(host.Process().Wait(), 0);
+  }
+  {
+    // A second host's tool gets the position of that host's slot among the
+    // area's usable ones, so even a tool that counts over the whole area
+    // reaches its own host.
+    RefHost first(session, HostArguments({"--slots", "2"}));
+    ASSERT_TRUE(first.Started());
+    RefHost second(session, HostArguments({"--launch"}));
+    ASSERT_TRUE(second.Started());
+    char expected[64];
+    std::snprintf(expected, sizeof expected, "launched -h%08X -l0 -k0 -i2", second.Window());
+    EXPECT_EQ(second.Process().ReadLine(60000), expected);
+    EXPECT_EQ(second.Process().Wait(), 0);
   }
   const auto log = session.Path() / "log.jsonl";
   RefHost host(session, HostArguments({"--log", log.string(), "--launch", "connect", "99"}));

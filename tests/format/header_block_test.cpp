@@ -4,9 +4,11 @@
 #include <vector>
 
 #include "format/record_blocks.h"
+#include "support/code_page_process.h"
 #include "support/exchange_bytes.h"
 #include "support/scoped_env.h"
 #include "support/system.h"
+#include "support/temp_dir.h"
 
 namespace rqx340 {
 namespace {
@@ -215,6 +217,54 @@ TEST_F(HeaderBlockTest, TextsAreConvertedAndCut) {
   // The serial number keeps its UTF-8 bytes, cut with the rest of the text.
   const std::string serial_text = "RQX340 Ser\xC3\xA9\xE4\xB8\xAD" + long_serial;
   EXPECT_EQ(block.Text(1), Padded(serial_text.substr(0, 254), 256));
+}
+
+std::string Repeated(std::string_view unit, int count) {
+  std::string text;
+  for (int i = 0; i < count; ++i) text += unit;
+  return text;
+}
+
+// Under a double-byte code page a text longer than its field loses the
+// character at the cut whole: a lead byte left before the terminator would make
+// the host read the terminator as the rest of a character.
+TEST_F(HeaderBlockTest, DoubleByteTextsAreCutAtCharacterBoundaries) {
+  if (!test::UnderAnsiCodePage(932)) return;
+  const std::string name = "n" + Repeated("\xE5\x90\x8D", 130);
+  const Block block = Build(
+      test::ReadFileBytes(test::DataFile("conversion/japanese-texts-at-field-ends.rqx2")), name);
+  ASSERT_EQ(block.Count(), 22);
+  // Report-header line 1, "A" and 140 characters of two bytes: 253 bytes, where
+  // the plain cut would end in the lead byte of the 127th character.
+  const std::string line1 = "A" + Repeated("\x90\x55\x93\xAE\x91\xAA\x92\xE8", 35);
+  EXPECT_EQ(block.Text(2), Padded(line1.substr(0, 253), 256));
+  EXPECT_EQ(block.Text(10), Padded(line1.substr(0, 253), 256));
+  // Half-width katakana are single bytes; the yen sign, the wave dash, hangul
+  // and an emoji are not in the code page.
+  const std::string line2 = "\x8D\x5A\x90\xB3 \xB6\xC0\xB6\xC5 ?? ? ?";
+  EXPECT_EQ(block.Text(8), Padded(line2, 256));
+  EXPECT_EQ(block.Text(11), Padded(line2, 256));
+  const std::string line3 = "\x91\xAA\x92\xE8\x8E\xD2\x81\x46\x8E\x52\x93\x63\x91\xBE\x98\x59";
+  EXPECT_EQ(block.Text(3), Padded(line3, 256));
+  EXPECT_EQ(block.Text(12), Padded(line3, 256));
+  // Notes: 127 characters fill the 254 bytes exactly; "x" and 127 characters
+  // lose the last one.
+  const std::string note1 =
+      "\x83\x4F\x83\x89\x83\x43\x83\x93\x83\x5F\x81\x5B\x8D\xEC\x8B\xC6\x92\x86";
+  const std::string note2 = Repeated("\x90\x55", 127);
+  const std::string note3 = "x" + Repeated("\x93\xAE", 126);
+  EXPECT_EQ(block.Text(4), Padded(note1, 256));
+  EXPECT_EQ(block.Text(5), Padded(note2, 256));
+  EXPECT_EQ(block.Text(6), Padded(note3, 256));
+  EXPECT_EQ(block.Text(13), Padded(note1, 256));
+  EXPECT_EQ(block.Text(15), Padded(note2, 256));
+  EXPECT_EQ(block.Text(17), Padded(note3, 256));
+  // The file name, "n" and 130 characters.
+  EXPECT_EQ(block.Text(0), Padded("n" + Repeated("\x96\xBC", 126), 256));
+  // The serial number keeps its UTF-8 bytes, which the host reads in its code
+  // page: each E6 97 A5 as a pair and a half-width katakana.
+  const std::string analyzer = "RQX340 RQ1" + Repeated("\xE6\x97\xA5", 90);
+  EXPECT_EQ(block.Text(1), Padded(analyzer.substr(0, 253), 256));
 }
 
 TEST_F(HeaderBlockTest, NoteTimesFollowTheZone) {

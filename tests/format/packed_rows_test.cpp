@@ -104,5 +104,25 @@ TEST(PackedRowsTest, AWalkEndsWhenTheVisitorSaysSo) {
   EXPECT_EQ(visited, 2);
 }
 
+// The count of elements that are not numbers, per position, goes with the rows
+// and with them when they are discarded.
+TEST(PackedRowsTest, CountsElementsThatAreNotNumbersPerPosition) {
+  PackedRows packed;
+  EXPECT_TRUE(packed.NotNumbersByElement().empty());
+  packed.NotANumber(2);
+  packed.AddValues(std::vector<float>{1, 2, 0});
+  packed.EndRow(true);
+  packed.NotANumber(0);
+  packed.NotANumber(2);
+  packed.AddValues(std::vector<float>{0, 2, 0});
+  packed.EndRow(true);
+  EXPECT_EQ(std::vector<std::uint64_t>(packed.NotNumbersByElement().begin(),
+                                       packed.NotNumbersByElement().end()),
+            (std::vector<std::uint64_t>{1, 0, 2}));
+  packed.Discard();
+  EXPECT_TRUE(packed.NotNumbersByElement().empty());
+  EXPECT_EQ(packed.RowCount(), 0u);
+}
+
 }  // namespace
 }  // namespace rqx340

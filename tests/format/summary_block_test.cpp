@@ -6,6 +6,7 @@
 #include <string>
 
 #include "format/record_blocks.h"
+#include "support/code_page_process.h"
 #include "support/exchange_bytes.h"
 #include "support/parsed_measurement.h"
 
@@ -155,6 +156,28 @@ TEST(SummaryBlockTest, MissingOrMalformedPartsGiveTheFixedRecordsOnly) {
       EXPECT_EQ(block.Bits(i), i == 10 ? 0x3727C5ACu : 0u);
     }
   }
+}
+
+// A tag cut to 30 bytes under a double-byte code page keeps whole characters.
+TEST(SummaryBlockTest, DoubleByteNamesAreCutAtCharacterBoundaries) {
+  if (!test::UnderAnsiCodePage(932)) return;
+  // "A" and 15 characters of two bytes: 31 bytes, 29 of them whole; 14
+  // characters and "_" fit.
+  const Values block = BuildSummary(
+      "{\"Summary\":{\"A\xE6\x8C\xAF\xE5\x8B\x95\xE3\x83\xAC\xE3\x83\x99\xE3\x83\xAB"
+      "\xE5\x90\x88\xE8\xA8\x88\xE5\x80\xA4\xE3\x81\xAE\xE6\x9C\x80\xE5\xA4\xA7"
+      "\xE5\x80\xA4\xE8\xA9\xA6\xE9\xA8\x93\xE5\x80\xA4\":1.5,"
+      "\"\xE6\x8C\xAF\xE5\x8B\x95\xE6\x8C\xAF\xE5\x8B\x95\xE6\x8C\xAF\xE5\x8B\x95"
+      "\xE6\x8C\xAF\xE5\x8B\x95\xE6\x8C\xAF\xE5\x8B\x95\xE6\x8C\xAF\xE5\x8B\x95"
+      "\xE6\x8C\xAF\xE5\x8B\x95_\":2.5}}");
+  ASSERT_EQ(block.Count(), 15);
+  EXPECT_EQ(block.Tag(13), Padded("\x41\x90\x55\x93\xAE\x83\x8C\x83\x78\x83\x8B\x8D\x87\x8C\x76"
+                                  "\x92\x6C\x82\xCC\x8D\xC5\x91\xE5\x92\x6C\x8E\x8E\x8C\xB1",
+                                  32));
+  EXPECT_EQ(block.Value(13), 1.5f);
+  EXPECT_EQ(block.Tag(14), Padded("\x90\x55\x93\xAE\x90\x55\x93\xAE\x90\x55\x93\xAE\x90\x55"
+                                  "\x93\xAE\x90\x55\x93\xAE\x90\x55\x93\xAE\x90\x55\x93\xAE_",
+                                  32));
 }
 
 TEST(SummaryBlockTest, KeepsMoreThanEightyEightRecords) {

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "format/record_blocks.h"
+#include "support/code_page_process.h"
 #include "support/exchange_bytes.h"
 #include "support/scoped_env.h"
 #include "support/system.h"
@@ -102,6 +103,22 @@ TEST(TimeBlockTest, SummaryNamesAreConvertedAndCutForTheTag) {
   EXPECT_EQ(block.Tag(7), Padded("Caf\xE9?", 32));
   EXPECT_EQ(block.Tag(8), Padded("ab", 32));
   EXPECT_EQ(block.Value(8), 4);
+}
+
+// A tag cut to 30 bytes under a double-byte code page keeps whole characters.
+TEST(TimeBlockTest, DoubleByteNamesAreCutAtCharacterBoundaries) {
+  if (!test::UnderAnsiCodePage(932)) return;
+  ScopedEnv tz("TZ", "UTC");
+  // "B" and 15 characters of two bytes: 31 bytes, 29 of them whole.
+  const Values block = BuildTime(
+      "{\"Summary\":{\"B\xE6\xB8\xAC\xE5\xAE\x9A\xE6\x99\x82\xE9\x96\x93\xE3\x81\xAE"
+      "\xE5\x90\x88\xE8\xA8\x88\xE5\x80\xA4\xE3\x82\x92\xE7\xA7\x92\xE5\x8D\x98"
+      "\xE4\xBD\x8D\xE3\x81\xA7\xE8\xA8\x98\xE9\x8C\xB2\":7}}");
+  ASSERT_EQ(block.Count(), 6);
+  EXPECT_EQ(block.Tag(5), Padded("\x42\x91\xAA\x92\xE8\x8E\x9E\x8A\xD4\x82\xCC\x8D\x87\x8C\x76"
+                                 "\x92\x6C\x82\xF0\x95\x62\x92\x50\x88\xCA\x82\xC5\x8B\x4C",
+                                 32));
+  EXPECT_EQ(block.Value(5), 7);
 }
 
 TEST(TimeBlockTest, KeepsMoreThanAHundredIntegerValues) {

@@ -4,11 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "platform/process.h"
+#include "support/fifo.h"
 #include "support/parsed_measurement.h"
 #include "support/temp_dir.h"
 
@@ -192,6 +195,49 @@ TEST(ExportWav, RawDataFoundByTheListsRule) {
         ExportWav((c.dir.Path() / "none.rqx2").string(), c.out.string(), progress, pump).status,
         ExportStatus::kNotReadable);
   }
+}
+
+// An export started from a window must not hang in the open of a FIFO that
+// nobody reads (the dialog froze there, Esc ignored): with ReaderWait::kRefuse
+// it is refused at once, and written through once a reader is there.
+TEST(ExportToAFifo, WithoutAReaderItIsRefusedAtOnceNotWaitedFor) {
+  TempDir dir;
+  const fs::path fifo = dir.Path() / "out.fifo";
+  if (!test::MakeFifo(fifo.string())) GTEST_SKIP() << "no FIFOs here";
+  const std::string json = R"({"TimeHistoryColumns":{"rms_x":0},"TimeHistory":[[0.5]]})";
+  const ParsedMeasurement m(json);
+  NullProgressSink progress;
+  NullMessagePump pump;
+  const auto csv = [&] {
+    return WriteCsvFile(m.document, m.rows, "M.rqx2", fifo.string(), progress, pump,
+                        ReaderWait::kRefuse);
+  };
+  const ExportResult refused = csv();
+  EXPECT_EQ(refused.status, ExportStatus::kNotWritten);
+  EXPECT_EQ(refused.error, "no program is reading from " + fifo.string());
+
+  RawCase wav("1", Samples({1, 2, 3}));
+  const ExportResult wav_refused =
+      ExportWav(wav.measurement.string(), fifo.string(), progress, pump, ReaderWait::kRefuse);
+  EXPECT_EQ(wav_refused.status, ExportStatus::kNotWritten);
+  EXPECT_EQ(wav_refused.error, "no program is reading from " + fifo.string());
+  EXPECT_TRUE(fs::is_fifo(fifo));
+
+  // A reader: the export goes through it once the reader has opened its end.
+  SpawnOptions options;
+  options.capture_stdout = true;
+  auto reader = ChildProcess::Spawn("/bin/cat", {fifo.string()}, options);
+  ASSERT_TRUE(reader) << reader.ErrorText();
+  ExportResult written = csv();
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (written.status == ExportStatus::kNotWritten &&
+         std::chrono::steady_clock::now() < deadline) {
+    written = csv();
+  }
+  ASSERT_EQ(written.status, ExportStatus::kWritten) << written.error;
+  const std::string through = reader->ReadRest();
+  EXPECT_EQ(reader->Wait(), 0);
+  EXPECT_EQ(through.rfind(kBroadbandHeader + "\r\n0,0.5,", 0), 0u) << through;
 }
 
 }  // namespace

@@ -34,6 +34,12 @@ using Messages = std::vector<std::pair<int, std::string>>;
 
 constexpr const char* kCannotOpen = "WARNING! Cannot open exchange file with the main application.";
 
+// What the system calls a missing file of an existing folder, as InputFile says it.
+std::string NoSuchFileText(const fs::path& folder) {
+  auto missing = InputFile::Open((folder / "none.rqx2").string());
+  return missing ? std::string() : missing.ErrorText();
+}
+
 class ImportRunTest : public test::HostTest {
  protected:
   // Writes `options.count` sample measurements into the measurement folder.
@@ -182,28 +188,51 @@ TEST_F(ImportRunTest, NothingCheckedOpensAndClosesTheConnection) {
   EXPECT_TRUE(FolderNames(m_inbox).empty());
 }
 
-TEST_F(ImportRunTest, VanishedFilesAndRawFilesAreSkippedSilently) {
+// A measurement file that is gone, replaced by a folder or cut short since the
+// scan is said by name and reason and never reaches the host (it once went over
+// silently, or as an empty measurement). A raw data file gone since the scan is
+// passed over silently: the measurement goes without it.
+TEST_F(ImportRunTest, MeasurementsThatChangedSinceTheScanAreReportedByName) {
   // M0001 and M0002 store raw data; M0003 announces it without a file.
-  Generate({.count = 4, .rows = 2, .raw = 2, .raw_missing = 1, .raw_samples = 3});
-  const std::vector<CRQX340Json> records = {Summary("M0001.rqx2"), Summary("M0002.rqx2"),
-                                            Summary("M0003.rqx2"), Summary("M0004.rqx2")};
+  Generate({.count = 6, .rows = 2, .raw = 2, .raw_missing = 1, .raw_samples = 3});
+  std::vector<CRQX340Json> records;
+  for (int i = 1; i <= 6; ++i) records.push_back(Summary("M000" + std::to_string(i) + ".rqx2"));
   ASSERT_EQ(records[1].m_nRaw, 1);
   ASSERT_EQ(records[2].m_nRaw, 2);
-  // After the scan: the first measurement file and the second's raw file vanish.
+  // After the scan: the first measurement file and the second's raw file
+  // vanish, the fifth is cut short, the sixth becomes a folder.
   fs::remove(m_folder / "M0001.rqx2");
   fs::remove(m_folder / "M0002.raw");
+  const std::string fifth = ReadFileBytes(m_folder / "M0005.rqx2");
+  test::WriteFileBytes(m_folder / "M0005.rqx2", fifth.substr(0, fifth.size() - 40));
+  fs::remove(m_folder / "M0006.rqx2");
+  fs::create_directory(m_folder / "M0006.rqx2");
   // The folder without its trailing "/", and an index past the records.
-  const std::int32_t checked[] = {0, 1, 2, 7, 3};
+  const std::int32_t checked[] = {0, 1, 2, 7, 3, 4, 5};
   const std::string folder = m_folder.string();
   ASSERT_NE(folder.back(), '/');
   StartHost();
   const ImportResult result = Run(MakeImportRequest(folder, records, checked));
 
   EXPECT_EQ(result.outcomes,
-            (std::vector<ImportOutcome>{ImportOutcome::kNotRead, ImportOutcome::kImported,
+            (std::vector<ImportOutcome>{ImportOutcome::kFailed, ImportOutcome::kImported,
                                         ImportOutcome::kImported, ImportOutcome::kNotRead,
-                                        ImportOutcome::kImported}));
-  EXPECT_TRUE(Shown().empty());
+                                        ImportOutcome::kImported, ImportOutcome::kFailed,
+                                        ImportOutcome::kFailed}));
+  const auto shown = Shown();
+  ASSERT_EQ(shown.size(), 3u);
+  EXPECT_EQ(shown[0].first, kIdsMeasurementNotOpened);
+  EXPECT_EQ(shown[0].second, "WARNING! The measurement file cannot be opened: " +
+                                 NoSuchFileText(m_folder) + ". It was not imported.");
+  EXPECT_EQ(shown[1],
+            (std::pair<int, std::string>{
+                kIdsMeasurementNotJson, "WARNING! The measurement file is not valid JSON at byte " +
+                                            std::to_string(fifth.size() - 40) +
+                                            " (Missing a comma or ']' after an array element). "
+                                            "It was not imported."}));
+  EXPECT_EQ(shown[2].first, kIdsMeasurementNotOpened);
+  // Each message comes after the name of its file.
+  EXPECT_EQ(m_sink.details, (std::vector<std::string>{"M0001.rqx2", "M0005.rqx2", "M0006.rqx2"}));
   EXPECT_EQ(Commands(),
             (std::vector<std::uint32_t>{5, 26, 2, 27, 22, 26, 2, 27, 22, 26, 2, 27, 22, 4}));
   EXPECT_EQ(
@@ -271,15 +300,17 @@ TEST_F(ImportRunTest, HostileSizesAndNestingNeverStopTheRun) {
   const ImportResult result = Run(Request({"huge.rqx2", "deep.rqx2", "M0001.rqx2"}));
 
   // The file too large for the format is refused before its exchange file
-  // exists; the one nested too deep is the null document, as if it did not parse.
+  // exists; the one nested too deep does not parse and is not handed over.
   EXPECT_EQ(result.outcomes,
-            (std::vector<ImportOutcome>{ImportOutcome::kFailed, ImportOutcome::kImported,
+            (std::vector<ImportOutcome>{ImportOutcome::kFailed, ImportOutcome::kFailed,
                                         ImportOutcome::kImported}));
-  EXPECT_EQ(Shown(), (Messages{{202, kCannotOpen}}));
-  EXPECT_EQ(Commands(), (std::vector<std::uint32_t>{5, 26, 2, 27, 22, 26, 2, 27, 22, 4}));
-  EXPECT_EQ(FolderNames(m_inbox),
-            (std::vector<std::string>{"001-deep.rqx2.bin", "002-M0001.rqx2.bin"}));
-  EXPECT_EQ(ReadFileBytes(m_inbox / "001-deep.rqx2.bin").size(), 19264u);
+  EXPECT_EQ(Shown(), (Messages{{202, kCannotOpen},
+                               {232,
+                                "WARNING! The measurement file is not valid JSON at byte 100173 "
+                                "(arrays and objects nested more than 100000 deep). It was not "
+                                "imported."}}));
+  EXPECT_EQ(Commands(), (std::vector<std::uint32_t>{5, 26, 2, 27, 22, 4}));
+  EXPECT_EQ(FolderNames(m_inbox), (std::vector<std::string>{"001-M0001.rqx2.bin"}));
   EXPECT_TRUE(HandoverLeftovers(m_session.Path()).empty());
 }
 
@@ -297,6 +328,39 @@ TEST_F(ImportRunTest, RawSignalThatCannotBeHandedOverFailsTheMeasurement) {
   EXPECT_EQ(result.outcomes, (std::vector<ImportOutcome>{ImportOutcome::kFailed}));
   EXPECT_EQ(Shown(), (Messages{{204, "WARNING! Cannot hand over the raw signal of M0001.rqx2."}}));
   // The measurement itself still reaches the host, without its raw signal.
+  EXPECT_EQ(Commands(), (std::vector<std::uint32_t>{5, 26, 2, 27, 22, 4}));
+  EXPECT_EQ(FolderNames(m_inbox), (std::vector<std::string>{"001-M0001.rqx2.bin"}));
+  EXPECT_TRUE(HandoverLeftovers(m_session.Path()).empty());
+}
+
+// A raw data file found by the scan that no longer opens when its turn comes
+// (here: a folder now stands at its name) is said with string 204; the host
+// is offered no axis at all, no command 20, and stores the measurement alone.
+TEST_F(ImportRunTest, ARawFileThatNoLongerOpensSendsNoCommand20) {
+  Generate({.count = 1, .rows = 2, .raw = 1, .raw_samples = 5});
+  struct ReplacingProgress final : ProgressSink {
+    explicit ReplacingProgress(fs::path raw) : m_raw(std::move(raw)) {}
+    // Called first when the measurement is read, after its raw data file was found.
+    void SetRange(std::int32_t, std::int32_t) override {
+      if (!fs::is_regular_file(m_raw)) return;
+      fs::remove(m_raw);
+      fs::create_directory(m_raw);
+    }
+    void SetPos(std::int32_t) override {}
+    void SetStep(std::int32_t) override {}
+    void StepIt() override {}
+    void Show() override {}
+    void Hide() override {}
+    fs::path m_raw;
+  } progress(m_folder / "M0001.raw");
+  StartHost();
+  ImportServices services{m_sink, progress, m_pump};
+  services.executable_path = test::ProgramPath("rqx340");
+  const ImportResult result = RunImport(Request({"M0001.rqx2"}), services);
+  StopHost();
+  EXPECT_TRUE(fs::is_directory(m_folder / "M0001.raw"));
+  EXPECT_EQ(result.outcomes, (std::vector<ImportOutcome>{ImportOutcome::kFailed}));
+  EXPECT_EQ(Shown(), (Messages{{204, "WARNING! Cannot hand over the raw signal of M0001.rqx2."}}));
   EXPECT_EQ(Commands(), (std::vector<std::uint32_t>{5, 26, 2, 27, 22, 4}));
   EXPECT_EQ(FolderNames(m_inbox), (std::vector<std::string>{"001-M0001.rqx2.bin"}));
   EXPECT_TRUE(HandoverLeftovers(m_session.Path()).empty());
@@ -352,6 +416,112 @@ TEST_F(ImportRunTest, AStopEndsTheRunAndLeavesNothingBehind) {
     EXPECT_EQ(calls.Count("pump: stop"), 1u);
     EXPECT_TRUE(HandoverLeftovers(m_session.Path()).empty());
   }
+}
+
+// A host that goes away mid-run ends the run with one message that says how
+// many measurements arrived, not one message per measurement still to come
+// (5 000 files once gave 4 602 message boxes to dismiss).
+TEST_F(ImportRunTest, AHostThatGoesEndsTheRunWithOneMessage) {
+  struct KillingObserver final : ImportObserver {
+    explicit KillingObserver(std::function<void(std::size_t)> end) : m_end(std::move(end)) {}
+    void EndMeasurement(std::size_t item, ImportOutcome) override { m_end(item); }
+    std::function<void(std::size_t)> m_end;
+  };
+  struct Case {
+    const char* what;
+    std::vector<std::string> host;
+    bool kill_after_first;  // SIGKILL once the first measurement is through
+    std::vector<ImportOutcome> outcomes;
+    std::vector<std::uint32_t> commands;
+    const char* message;
+  };
+  using O = ImportOutcome;
+  const Case cases[] = {
+      {"dies inside command 27 of the second",
+       {"--exit-on", "27@2"},
+       false,
+       {O::kImported, O::kFailed, O::kNotAttempted, O::kNotAttempted},
+       {5, 26, 2, 27, 22, 26, 2, 27},
+       "1 of 4 measurements were imported, 3 were not."},
+      {"dies inside command 22 of the first",
+       {"--exit-on", "22@1"},
+       false,
+       {O::kFailed, O::kNotAttempted, O::kNotAttempted, O::kNotAttempted},
+       {5, 26, 2, 27, 22},
+       "0 of 4 measurements were imported, 4 were not."},
+      {"killed between two measurements: the second is not even read",
+       {},
+       true,
+       {O::kImported, O::kNotAttempted, O::kNotAttempted, O::kNotAttempted},
+       {5, 26, 2, 27, 22},
+       "1 of 4 measurements were imported, 3 were not."},
+  };
+  Generate({.count = 4, .rows = 2});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    m_sink = {};
+    fs::remove_all(m_inbox);
+    fs::remove(m_log);
+    StartHost(c.host);
+    KillingObserver observer([&](std::size_t item) {
+      if (!c.kill_after_first || item != 0) return;
+      m_host->Process().Kill();
+      m_host->Process().Wait();
+    });
+    test::CallLog calls;
+    test::RecordingProgressSink progress(calls);
+    ImportServices services{m_sink, progress, m_pump};
+    services.executable_path = test::ProgramPath("rqx340");
+    services.observer = &observer;
+    const ImportResult result =
+        RunImport(Request({"M0001.rqx2", "M0002.rqx2", "M0003.rqx2", "M0004.rqx2"}), services);
+    m_host.reset();
+    EXPECT_EQ(result.outcomes, c.outcomes);
+    EXPECT_EQ(Shown(), (Messages{{kIdsConnectionLost,
+                                  std::string("WARNING! The connection with the main application "
+                                              "was lost: ") +
+                                      c.message}}));
+    EXPECT_TRUE(m_sink.details.empty());
+    EXPECT_EQ(Commands(), c.commands);
+    // Each reading sets the range 0 .. 0 (files below 65536 bytes).
+    if (c.kill_after_first) EXPECT_EQ(calls.Count("range 0 0"), 1u);
+    EXPECT_TRUE(HandoverLeftovers(m_session.Path()).empty());
+  }
+}
+
+// An error that breaks the run off (an allocation that fails) closes the
+// connection and says so, with what was imported; the run never throws.
+TEST_F(ImportRunTest, AnErrorThatBreaksTheRunOffIsSaid) {
+  struct FailingProgress final : ProgressSink {
+    void SetRange(std::int32_t, std::int32_t) override {
+      if (++ranges == 3) throw std::bad_alloc();
+    }
+    void SetPos(std::int32_t) override {}
+    void SetStep(std::int32_t) override {}
+    void StepIt() override {}
+    void Show() override {}
+    void Hide() override { hidden = true; }
+    int ranges = 0;
+    bool hidden = false;
+  } progress;
+  Generate({.count = 3, .rows = 2});
+  StartHost();
+  ImportServices services{m_sink, progress, m_pump};
+  services.executable_path = test::ProgramPath("rqx340");
+  // Ranges: reading the first, converting it, reading the second.
+  const ImportResult result =
+      RunImport(Request({"M0001.rqx2", "M0002.rqx2", "M0003.rqx2"}), services);
+  StopHost();
+  EXPECT_EQ(result.outcomes,
+            (std::vector<ImportOutcome>{ImportOutcome::kImported, ImportOutcome::kNotAttempted,
+                                        ImportOutcome::kNotAttempted}));
+  EXPECT_EQ(Shown(),
+            (Messages{{kIdsImportBrokenOff,
+                       "WARNING! The import stopped: out of memory. 1 of 3 measurements were "
+                       "imported."}}));
+  EXPECT_TRUE(progress.hidden);
+  EXPECT_EQ(Commands(), (std::vector<std::uint32_t>{5, 26, 2, 27, 22, 4}));
+  EXPECT_TRUE(HandoverLeftovers(m_session.Path()).empty());
 }
 
 TEST_F(ImportRunTest, NoExchangeAreaEndsTheRun) {

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <string>
 
 #include "base/shortest_text.h"
@@ -54,6 +55,11 @@ TEST(MeasurementNumbers, EnergyAveragePeakAndLastVdv) {
   EXPECT_DOUBLE_EQ(a[3].rms, std::sqrt(48.0 / 4.0));
   EXPECT_EQ(a[3].peak, 9.0f);
   EXPECT_FALSE(a[3].vdv);
+  // The row that is no array has none of the 11 cells; "x" stands for peak_y.
+  EXPECT_EQ(a[0].notNumbers, 3u);
+  EXPECT_EQ(a[1].notNumbers, 4u);
+  EXPECT_EQ(a[1].rmsNotNumbers, 1u);
+  EXPECT_EQ(a[3].notNumbers, 2u);
 }
 
 TEST(MeasurementNumbers, FloatValuesAreTheExchangeFilesFloats) {
@@ -164,6 +170,107 @@ TEST(MeasurementNumbers, VerdictBoundariesAndUnsetValues) {
   EXPECT_EQ(VerdictText(ExposureVerdict::kAboveLimit), "above limit value");
   EXPECT_EQ(VerdictText(ExposureVerdict::kBelowLimit), "below limit value");
   EXPECT_EQ(VerdictText(ExposureVerdict::kNone), "");
+}
+
+// A cell that is not a number reads as 0.0, as in the exchange file, but is
+// counted per axis, and A(8) made of one is never judged an all-clear.
+TEST(MeasurementNumbers, CellsThatAreNotNumbersAreCountedAndNeverAllClear) {
+  const std::string props =
+      R"("TAG_OPERATING_MODE_20":1,"TAG_EXPOSUREACTION_66":2.5,"TAG_EXPOSURELIMIT_65":5)";
+  const std::string numbers = "[1,1,1, 1,1,1, 1,1,1, 1,1]";
+  const std::string strings = R"(["1","1","1", "1","1","1", "1","1","1", "1","1"])";
+  const auto without_columns = [&](const std::string& rows) {
+    return R"({"MeasurementProperties":{"MeasProperties":{)" + props + R"(}},"TimeHistory":[)" +
+           rows + "]}";
+  };
+  struct Case {
+    const char* name;
+    std::string text;
+    std::array<std::uint64_t, 4> not_numbers;  // x, y, z, sum
+    std::uint64_t for_exposure;                // rms x, y, z
+    const char* verdict;
+  };
+  const Case cases[] = {
+      {"numbers",
+       Measurement(numbers + "," + numbers, props),
+       {0, 0, 0, 0},
+       0,
+       "below action value"},
+      {"rows of strings",
+       Measurement(strings + "," + strings, props),
+       {6, 6, 6, 4},
+       6,
+       "unknown (6 values are not numbers)"},
+      {"rows that are objects",
+       Measurement(R"({"a":1},{"b":[2]})", props),
+       {6, 6, 6, 4},
+       6,
+       "unknown (6 values are not numbers)"},
+      {"cells outside the row",
+       Measurement("[1,1,1],[1,1,1,1]", props),
+       {0, 5, 6, 4},
+       3,
+       "unknown (3 values are not numbers)"},
+      {"no TimeHistoryColumns",
+       without_columns(numbers + "," + numbers),
+       {6, 6, 6, 4},
+       6,
+       "unknown (6 values are not numbers)"},
+      {"literals, objects and arrays in a row",
+       Measurement(R"([null,1,1, 1,[2],1, 1,1,{"v":1}, true,1],)" + numbers, props),
+       {1, 1, 1, 1},
+       1,
+       "unknown (1 value is not a number)"},
+      {"one cell of the rms column",
+       Measurement(R"([1,1,1, 1,1,1, "0.5",1,1, 1,1])", props),
+       {0, 0, 1, 0},
+       1,
+       "unknown (1 value is not a number)"},
+      {"only a peak cell: A(8) is sound",
+       Measurement(R"([1,"9",1, 1,1,1, 1,1,1, 1,1])", props),
+       {1, 0, 0, 0},
+       0,
+       "below action value"},
+      {"a column named by a string",
+       R"({"MeasurementProperties":{"MeasProperties":{)" + props +
+           R"(}},"TimeHistoryColumns":{"rms_x":"0","peak_x":1,"vdv_x":2,"rms_y":3,"peak_y":4,)"
+           R"("vdv_y":5,"rms_z":6,"peak_z":7,"vdv_z":8,"rms_sum":9,"peak_sum":10},)"
+           R"("TimeHistory":[)" +
+           numbers + "]}",
+       {1, 0, 0, 0},
+       1,
+       "unknown (1 value is not a number)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const ParsedMeasurement m(c.text);
+    ASSERT_FALSE(m.parse.IsError());
+    const MeasurementNumbers n = ComputeNumbers(m.document, m.rows);
+    ASSERT_TRUE(n.axes);
+    for (std::size_t axis = 0; axis < 4; ++axis) {
+      EXPECT_EQ((*n.axes)[axis].notNumbers, c.not_numbers[axis]) << axis;
+    }
+    EXPECT_EQ(ExposureNotNumbers(n), c.for_exposure);
+    // Small values: without the count this would be an all-clear.
+    const std::optional<double> a8 = DailyExposure(n, 8.0);
+    ASSERT_TRUE(a8);
+    const ExposureVerdict verdict = JudgeExposure(n, *a8);
+    EXPECT_EQ(VerdictText(verdict, n), c.verdict);
+    EXPECT_EQ(NotNumbersWarning(n).empty(), c.not_numbers == (std::array<std::uint64_t, 4>{}));
+  }
+  // The warning names the axes that have such cells.
+  const ParsedMeasurement m(Measurement("[1,1,1],[1,1,1,1]", props));
+  EXPECT_EQ(NotNumbersWarning(ComputeNumbers(m.document, m.rows)),
+            "values that are not numbers, read as 0: y 5, z 6, sum 4");
+  // With nothing set to judge against there is no verdict, as before.
+  MeasurementNumbers unset = ComputeNumbers(m.document, m.rows);
+  unset.exposureAction = 0.0;
+  unset.exposureLimit = 0.0;
+  EXPECT_EQ(JudgeExposure(unset, 1.0), ExposureVerdict::kNone);
+  // A NaN A(8) says so when every cell is a number.
+  const ParsedMeasurement sound(Measurement(numbers, props));
+  const MeasurementNumbers n = ComputeNumbers(sound.document, sound.rows);
+  EXPECT_EQ(VerdictText(JudgeExposure(n, std::nan("")), n), "unknown (A(8) is not a number)");
 }
 
 TEST(MeasurementNumbers, ExposureHoursText) {

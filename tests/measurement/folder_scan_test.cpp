@@ -12,10 +12,11 @@
 #include "measurement/json_reader.h"
 #include "platform/file_system.h"
 #include "support/fifo.h"
+#include "support/left_out_folder.h"
 #include "support/recording_progress.h"
 #include "support/scoped_env.h"
-#include "support/temp_dir.h"
 #include "support/system.h"
+#include "support/temp_dir.h"
 
 namespace rqx340 {
 namespace {
@@ -443,6 +444,106 @@ TEST_F(ScanFolderTest, KeepsTheListingOrderAndReadsOneBlockPerFile) {
   EXPECT_EQ(scan_order, listed_order);
   EXPECT_EQ(m_report.m_nFilesOpened, 41u);
   EXPECT_EQ(m_report.m_nBlocksRead, 41u);
+}
+
+// Each file the scan leaves out is noted with its reason beside the records,
+// which are the same as without the note.
+TEST_F(ScanFolderTest, EveryLeftOutFileHasItsReason) {
+  const std::vector<test::LeftOutCase> cases = test::FillLeftOutFolder(m_dir.Path());
+  const auto records = Scan(m_folder);
+  EXPECT_EQ(Names(records), std::vector<std::string>{test::kListedInLeftOutFolder});
+  NullProgressSink progress;
+  EXPECT_EQ(ScanFolder(m_folder, progress), records);
+
+  std::vector<LeftOutFile> left_out = m_report.m_arrLeftOut;
+  std::sort(left_out.begin(), left_out.end(),
+            [](const LeftOutFile& a, const LeftOutFile& b) { return a.m_strName < b.m_strName; });
+  ASSERT_EQ(left_out.size(), cases.size());
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    SCOPED_TRACE(cases[i].name);
+    EXPECT_EQ(left_out[i].m_strName, cases[i].name);
+    EXPECT_EQ(LeftOutReasonName(left_out[i].m_nReason), cases[i].reason);
+    EXPECT_EQ(LeftOutText(left_out[i], EnglishStrings()), cases[i].text);
+  }
+  // What is not a regular file, or does not open, is never read.
+  const auto read = std::count_if(cases.begin(), cases.end(), [](const test::LeftOutCase& c) {
+    return c.reason != "notRegularFile" && c.reason != "cannotOpen";
+  });
+  EXPECT_EQ(m_report.m_nFilesOpened, static_cast<std::uint64_t>(read) + 1);
+}
+
+// A file named on its own is noted as the scan notes it.
+TEST(ReadSummaryTest, NotesWhyAFileIsNotAMeasurement) {
+  TempDir dir;
+  const std::vector<test::LeftOutCase> cases = test::FillLeftOutFolder(dir.Path());
+  for (const auto& c : cases) {
+    if (c.reason == "notRegularFile") continue;  // opening it says so in its own words
+    SCOPED_TRACE(c.name);
+    ScanReport report;
+    CRQX340Json record;
+    EXPECT_FALSE(ReadSummary(record, dir.Path().string(), c.name, &report));
+    ASSERT_EQ(report.m_arrLeftOut.size(), 1u);
+    EXPECT_EQ(report.m_arrLeftOut[0].m_strName, c.name);
+    EXPECT_EQ(LeftOutText(report.m_arrLeftOut[0], EnglishStrings()), c.text);
+  }
+  ScanReport report;
+  CRQX340Json record;
+  EXPECT_TRUE(ReadSummary(record, dir.Path().string(), test::kListedInLeftOutFolder, &report));
+  EXPECT_TRUE(report.m_arrLeftOut.empty());
+}
+
+// The texts come from the string table, each with its detail; one the table
+// lacks is English.
+TEST(LeftOutTextTest, EachReasonHasItsTextAndName) {
+  class Table final : public StringTable {
+   public:
+    std::string Load(int id) const override {
+      if (id == kIdsFirstLeftOutReason + 4) return "kein JSON ab Byte %1";
+      if (id == kIdsFilesNotListed) return "%1 Dateien";
+      return {};
+    }
+  } german;
+  const struct {
+    LeftOutFile file;
+    const char* name;
+    const char* english;
+  } cases[] = {
+      {{"a", LeftOutReason::kCannotOpen, "Permission denied"},
+       "cannotOpen",
+       "cannot be opened: Permission denied"},
+      {{"a", LeftOutReason::kNotRegularFile, ""}, "notRegularFile", "not a regular file"},
+      {{"a", LeftOutReason::kCannotRead, "Input/output error"},
+       "cannotRead",
+       "cannot be read: Input/output error"},
+      {{"a", LeftOutReason::kEmpty, ""}, "empty", "the file is empty"},
+      {{"a", LeftOutReason::kNotJson, "", 17}, "notJson", "not valid JSON at byte 17"},
+      {{"a", LeftOutReason::kNestedTooDeep, "", 100001},
+       "nestedTooDeep",
+       "nested too deep at byte 100001"},
+      {{"a", LeftOutReason::kLiteralBeforeKeys, "", 23},
+       "literalBeforeKeys",
+       "true, false or null at byte 23 before the measurement keys"},
+      {{"a", LeftOutReason::kKeyMissing, "SerialNum"},
+       "keyMissing",
+       "measurement key missing or empty: SerialNum"},
+      {{"a", LeftOutReason::kNameNotInCodePage, "", 0, 1252},
+       "nameNotInCodePage",
+       "the name cannot be expressed in code page 1252"},
+  };
+  static_assert(std::size(cases) == kLeftOutReasonCount);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(LeftOutReasonName(c.file.m_nReason), c.name);
+    EXPECT_EQ(LeftOutText(c.file, EnglishStrings()), c.english);
+  }
+  EXPECT_EQ(LeftOutText(cases[4].file, german), "kein JSON ab Byte 17");
+  EXPECT_EQ(LeftOutText(cases[0].file, german), "cannot be opened: Permission denied");
+
+  EXPECT_EQ(LeftOutSummaryText(0, EnglishStrings()), "");
+  EXPECT_EQ(LeftOutSummaryText(1, EnglishStrings()), "1 file not listed\u2026");
+  EXPECT_EQ(LeftOutSummaryText(3, EnglishStrings()), "3 files not listed\u2026");
+  EXPECT_EQ(LeftOutSummaryText(3, german), "3 Dateien");
+  EXPECT_EQ(LeftOutSummaryText(1, german), "1 file not listed\u2026");
 }
 
 TEST_F(ScanFolderTest, ProgressBarRunsAsAnIndicator) {

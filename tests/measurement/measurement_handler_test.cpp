@@ -140,6 +140,24 @@ TEST(MeasurementHandlerTest, ValuesAreWhatTheConversionMakesOfThem) {
   }
 }
 
+// An element that is not a number reads as 0.0, and the sink hears of it with
+// its place in the row, wherever the row was split into parts.
+TEST(MeasurementHandlerTest, ElementsThatAreNotNumbersAreNamed) {
+  Parsed parsed;
+  std::string long_row = "[\"s\"";
+  for (int i = 1; i < 2500; ++i) long_row += i == 2000 ? ",null" : ",1";
+  long_row += "]";
+  Parse(R"({"TimeHistory":[[1,"2",true,{"a":[1]},[4,5],null,7],"row",{"r":1},[],)" + long_row +
+            "],\"after\":[\"x\"]}",
+        parsed);
+  ASSERT_FALSE(parsed.result.IsError());
+  ASSERT_EQ(parsed.rows.rows.size(), 5u);
+  EXPECT_EQ(parsed.rows.rows[0].values, (std::vector<float>{1, 0, 0, 0, 0, 0, 7}));
+  const std::vector<std::pair<std::size_t, std::uint64_t>> expected = {
+      {0, 1}, {0, 2}, {0, 3}, {0, 4}, {0, 5}, {4, 0}, {4, 2000}};
+  EXPECT_EQ(parsed.rows.notNumbers, expected);
+}
+
 TEST(MeasurementHandlerTest, ALongRowComesInPartsAndWhole) {
   std::string row = "[0";
   for (int i = 1; i < 5000; ++i) {

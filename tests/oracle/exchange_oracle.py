@@ -443,12 +443,16 @@ def F32(x):
 # glibc's iconv would silently drop the language-tag characters U+E0000..U+E007F; they are
 # characters the page lacks like any other and become '?' here.
 
-_SUPPORTED_CODE_PAGES = {874, 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257, 1258}
+_SINGLE_BYTE_CODE_PAGES = {874, 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257, 1258}
 
 
 class CodePage:
     def __init__(self, number):
-        if number not in _SUPPORTED_CODE_PAGES:
+        if number in _DOUBLE_BYTE:
+            self.__class__ = DoubleByteCodePage
+            self._Build(number)
+            return
+        if number not in _SINGLE_BYTE_CODE_PAGES:
             raise ValueError("code page %d is not modelled by the oracle" % number)
         self.codec = "cp%d" % number
 
@@ -461,6 +465,123 @@ class CodePage:
             except UnicodeEncodeError:
                 out += b"?"
         return bytes(out)
+
+    def Prefix(self, raw, limit):
+        """The longest prefix of at most `limit` bytes that holds whole characters."""
+        return raw[:limit]
+
+
+# Windows' double-byte ANSI code pages, modelled on Python's codecs and corrected where Windows
+# converts otherwise. Per page: the lead bytes; the user-defined characters (blocks of pairs,
+# first to last with their second bytes in the given ranges, that stand in turn for U+E000
+# onwards; a block marked True takes only the pairs still undefined); bytes Windows writes for a
+# character but does not read; codes Windows does not write for a character it holds twice.
+
+
+def _Ranges(*pairs):
+    return [b for first, last in pairs for b in range(first, last + 1)]
+
+
+_BIG5_TRAILS = _Ranges((0x40, 0x7E), (0xA1, 0xFE))
+_ROW_TRAILS = _Ranges((0xA1, 0xFE))
+
+_DOUBLE_BYTE = {
+    932: {"leads": _Ranges((0x81, 0x9F), (0xE0, 0xFC)),
+          "eudc": [(0xF040, 0xF9FC, _Ranges((0x40, 0x7E), (0x80, 0xFC)), False)],
+          "written": {0xF8F0: b"\xA0", 0xF8F1: b"\xFD", 0xF8F2: b"\xFE", 0xF8F3: b"\xFF"},
+          # The NEC-selected IBM extensions give way to the IBM extensions (FA-FC).
+          "avoid": lambda code: 0xED40 <= code <= 0xEEFC},
+    936: {"leads": _Ranges((0x81, 0xFE)),
+          "single": {0x80: 0x20AC},
+          "eudc": [(0xAAA1, 0xAFFE, _ROW_TRAILS, False), (0xF8A1, 0xFEFE, _ROW_TRAILS, False),
+                   (0xA140, 0xA7A0, _Ranges((0x40, 0x7E), (0x80, 0xA0)), False),
+                   (0x8140, 0xFEFE, _Ranges((0x40, 0x7E), (0x80, 0xFE)), True)],
+          "written": {0xF8F5: b"\xFF"}},
+    949: {"leads": _Ranges((0x81, 0xFE)),
+          "eudc": [(0xC9A1, 0xC9FE, _ROW_TRAILS, False), (0xFEA1, 0xFEFE, _ROW_TRAILS, False)],
+          "written": {0xF8F7: b"\xFF"}},
+    950: {"leads": _Ranges((0x81, 0xFE)),
+          "eudc": [(0xFA40, 0xFEFE, _BIG5_TRAILS, False), (0x8E40, 0xA0FE, _BIG5_TRAILS, False),
+                   (0x8140, 0x8DFE, _BIG5_TRAILS, False), (0xC6A1, 0xC8FE, _BIG5_TRAILS, False)],
+          "written": {0xF8F8: b"\xFF"},
+          # Box drawing characters held twice: the code in row F9.
+          "avoid": lambda code: 0xA2A4 <= code <= 0xA2A7},
+}
+
+
+class DoubleByteCodePage(CodePage):
+    def _Build(self, number):
+        page = _DOUBLE_BYTE[number]
+        codec = "cp%d" % number
+        self.leads = set(page["leads"])
+
+        def decode(raw):
+            try:
+                text = raw.decode(codec)
+            except UnicodeDecodeError:
+                return None
+            return ord(text) if len(text) == 1 else None
+
+        # What the bytes read as.
+        self.reads = {}
+        for b in range(256):
+            if b in self.leads:
+                continue
+            c = page.get("single", {}).get(b, decode(bytes([b])))
+            # Windows reads 0x80 as U+0080 where it is no character; that C1 control is a hole
+            # here, as on the single-byte pages; 0xA0 and 0xFD-0xFF of 932 it does not read.
+            if c is not None and not (b == c and 0x80 <= b <= 0x9F) and not 0xF8F0 <= c <= 0xF8FF:
+                self.reads[bytes([b])] = c
+        for lead in self.leads:
+            for trail in range(0x40, 0xFF):
+                c = decode(bytes([lead, trail]))
+                if c is not None:
+                    self.reads[bytes([lead, trail])] = c
+        pua = 0xE000
+        for first, last, trails, holes_only in page["eudc"]:
+            for code in range(first, last + 1):
+                raw = bytes([code >> 8, code & 0xFF])
+                if code & 0xFF not in trails or (holes_only and raw in self.reads):
+                    continue
+                self.reads[raw] = pua
+                pua += 1
+
+        # What each character is written as: Python's choice where it reads back as the
+        # character, else the first code in byte order; then Windows' choices.
+        codes = {}
+        for raw in sorted(self.reads, key=lambda r: (len(r), r)):
+            codes.setdefault(self.reads[raw], []).append(raw)
+        avoid = page.get("avoid", lambda code: False)
+        self.writes = {}
+        for c, raws in codes.items():
+            kept = [r for r in raws if not (len(r) == 2 and avoid(r[0] << 8 | r[1]))] or raws
+            try:
+                chosen = chr(c).encode(codec)
+            except UnicodeEncodeError:
+                chosen = None
+            self.writes[c] = chosen if chosen in kept else kept[0]
+        self.writes.update(page["written"])
+
+    def FromUtf8(self, raw):
+        text = raw.decode("utf-8", errors="replace")
+        return b"".join(self.writes.get(ord(ch), b"?") for ch in text)
+
+    def Prefix(self, raw, limit):
+        end = i = 0
+        while i < len(raw):
+            whole = True
+            length = 1
+            if raw[i] in self.leads:
+                if i + 1 < len(raw) and raw[i + 1] >= 0x40:
+                    length = 2
+                else:
+                    whole = False
+            if i + length > limit:
+                break
+            i += length
+            if whole:
+                end = i
+        return raw[:end]
 
 
 # ---------------------------------------------------------------------------------------------
@@ -698,22 +819,24 @@ def KeyToTag(key):
     return key[first + 1:last][:31]
 
 
-def Field(raw, size):
-    """A zero-terminated, zero-padded field holding at most size - 2 bytes."""
-    raw = raw[:size - 2]
+def Field(raw, size, cp=None):
+    """A zero-terminated, zero-padded field: the text up to its first NUL, at most size - 2
+    bytes of it, cut where a character of the code page ends."""
+    raw = raw.split(b"\0", 1)[0]
+    raw = cp.Prefix(raw, size - 2) if cp is not None else raw[:size - 2]
     return raw + b"\0" * (size - len(raw))
 
 
-def TextRecord(tag, text):
-    return Field(tag, 32) + Field(text, 256)
+def TextRecord(tag, text, cp):
+    return Field(tag, 32, cp) + Field(text, 256, cp)
 
 
-def ValueRecordInt(tag, value):
-    return Field(tag, 32) + struct.pack("<i", value)
+def ValueRecordInt(tag, value, cp=None):
+    return Field(tag, 32, cp) + struct.pack("<i", value)
 
 
-def ValueRecordFloat(tag, value):
-    return Field(tag, 32) + F32Bytes(value)
+def ValueRecordFloat(tag, value, cp=None):
+    return Field(tag, 32, cp) + F32Bytes(value)
 
 
 def Block(records):
@@ -759,25 +882,25 @@ def HeaderBlock(doc, name, st):
         return cp.FromUtf8(text.encode("utf-8"))
 
     records = [
-        TextRecord(b"NAME", cp.FromUtf8(name)),
-        TextRecord(b"ANLZ", anlz),
-        TextRecord(b"SITE", line1),
-        TextRecord(b"OPER", line3),
+        TextRecord(b"NAME", cp.FromUtf8(name), cp),
+        TextRecord(b"ANLZ", anlz, cp),
+        TextRecord(b"SITE", line1, cp),
+        TextRecord(b"OPER", line3, cp),
     ]
     for k, tag in enumerate([b"NOTE", b"NOT1", b"NOT2", b"NOT3"]):
-        records.append(TextRecord(tag, note_texts[k] if k < len(note_texts) else b""))
-    records.append(TextRecord(b"CALB", line2))
+        records.append(TextRecord(tag, note_texts[k] if k < len(note_texts) else b"", cp))
+    records.append(TextRecord(b"CALB", line2, cp))
     mode = Clamp(GetInt(Member(props, b"TAG_OPERATING_MODE_20")), 0, 2)
-    records.append(TextRecord(own(KeyToTag("TAG_OPERATING_MODE_20")), own(MODES[mode])))
-    records.append(TextRecord(b"REPORT_HEADER_0", line1))
-    records.append(TextRecord(b"REPORT_HEADER_1", line2))
-    records.append(TextRecord(b"REPORT_HEADER_2", line3))
+    records.append(TextRecord(own(KeyToTag("TAG_OPERATING_MODE_20")), own(MODES[mode]), cp))
+    records.append(TextRecord(b"REPORT_HEADER_0", line1, cp))
+    records.append(TextRecord(b"REPORT_HEADER_1", line2, cp))
+    records.append(TextRecord(b"REPORT_HEADER_2", line3, cp))
     for k in range(len(note_texts)):
-        records.append(TextRecord(b"Notes%d" % (k + 1), note_texts[k]))
-        records.append(TextRecord(b"Notes%dTime" % (k + 1), note_times[k]))
+        records.append(TextRecord(b"Notes%d" % (k + 1), note_texts[k], cp))
+        records.append(TextRecord(b"Notes%dTime" % (k + 1), note_times[k], cp))
     for key in ["TAG_WEIGHTING_X_37", "TAG_WEIGHTING_Y_38", "TAG_WEIGHTING_Z_39"]:
         w = Clamp(GetInt(Member(props, key.encode())), 0, 12)
-        records.append(TextRecord(own(KeyToTag(key)), own(WEIGHTINGS[w])))
+        records.append(TextRecord(own(KeyToTag(key)), own(WEIGHTINGS[w]), cp))
     return Block(records)
 
 
@@ -797,8 +920,8 @@ def TimeBlock(doc, st):
     ]
     for key, value in SummaryMembers(doc):
         if IsInt(value):
-            tag = st.code_page.FromUtf8(key.split(b"\0", 1)[0])[:30]
-            records.append(ValueRecordInt(tag, value))
+            tag = st.code_page.FromUtf8(key.split(b"\0", 1)[0])
+            records.append(ValueRecordInt(tag, value, st.code_page))
     return Block(records)
 
 
@@ -829,11 +952,11 @@ def SummaryBlock(doc, st):
             continue
         name = key.split(b"\0", 1)[0]
         tag = st.code_page.FromUtf8(name)
-        records.append(ValueRecordFloat(tag[:30], value))
+        records.append(ValueRecordFloat(tag, value, st.code_page))
         factor_key = factors.get(name.lower()) if name.isascii() else None
         if factor_key is not None:
             product = F32(value) * F32(setting(factor_key))
-            records.append(ValueRecordFloat((tag + b"_xK")[:30], product))
+            records.append(ValueRecordFloat(tag + b"_xK", product, st.code_page))
     return Block(records)
 
 
@@ -877,7 +1000,8 @@ def ChannelBlock(doc, st):
     wght += ","
     lists = [("CHNM", chnm), ("FILT", filt), ("BAND", band), ("WGHT", wght), ("FTNM", ftnm),
              ("STOC", stoc), ("LINA", "0"), ("CALB", "0")]
-    return Block([Field(t.encode(), 32) + Field(st.code_page.FromUtf8(v.encode()), 512)
+    cp = st.code_page
+    return Block([Field(t.encode(), 32, cp) + Field(cp.FromUtf8(v.encode()), 512, cp)
                   for t, v in lists])
 
 

@@ -653,6 +653,35 @@ def FamilyRandom(c, count):
         c.Add("random", root)
 
 
+def FamilyDoubleByte(c):
+    """Texts whose double-byte forms end at, or straddle, the ends of the 254-byte texts and the
+    30-byte tags: full-width and half-width characters, characters of one page and not another,
+    user-defined characters, a name of the same kind."""
+    rng = c.rng
+    texts = []
+    for count in (126, 127, 128):
+        for prefix in ("", "x", "\uff71", "xy"):
+            texts.append(prefix + "\u65e5" * count)
+    texts += ["\ud55c" * 127 + "x", "\u4e2d" * 200, "\u20ac" * 130, "\ue000" * 127 + "\uf8f0",
+              "\u301c\u00a5\u2014\u2225\u2252\u2170\u2550\u00a2" * 20]
+    units = ["\u65e5", "\uff71", "a", "\ud55c", "\u4e2d", "\u20ac", "\ue000", "\u301c", "\u00a5",
+             "\U0001F600", "\u00e9", "\u0416", "\u30fc", "\uff5e", "\u2550", "\u0080", "\ufffd"]
+    for _ in range(12):
+        texts.append("".join(rng.choice(units) for _ in range(rng.randint(100, 300))))
+    for t in texts:
+        root = BaseMeasurement(rng, rows=1)
+        props = Props(root)
+        props.Set("TAG_REPORT_HEADER_0_6", t)
+        props.Set("TAG_REPORT_HEADER_2_8", t[::-1])
+        root.Get("Header").Set("SerialNum", t[:rng.randint(0, len(t))])
+        root.Set("Notes", [Obj([("1500000000s", t)]), Obj([("1500000060s", t[1:])])])
+        summary = root.Get("Summary")
+        for k in (14, 15, 16):
+            summary.Add(t[:k], 1.5)
+            summary.Add(t[1:k + 1], 7)
+        c.Add("dbcs/texts", root, name=(t[:rng.randint(100, 140)] + ".rqx2").encode())
+
+
 def Generate(seed=340, random_count=150):
     rng = random.Random(seed)
     _next_order[0] = 0
@@ -669,6 +698,7 @@ def Generate(seed=340, random_count=150):
     FamilyDuplicates(c)
     FamilyLimits(c)
     FamilyRandom(c, random_count)
+    FamilyDoubleByte(c)
     return c.items
 
 

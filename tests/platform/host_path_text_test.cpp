@@ -15,7 +15,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path PathOf(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
+fs::path PathOf(const std::string& utf8) {
+  return fs::path(std::u8string(utf8.begin(), utf8.end()));
+}
 
 std::string Utf8Of(const fs::path& path) {
   const std::u8string utf8 = path.u8string();
@@ -34,6 +36,21 @@ TEST(HostPathTextTest, ReadBackItNamesTheSameFile) {
     const auto opened = InputFile::Open(PathFromHostText(text));
     ASSERT_TRUE(opened) << opened.ErrorText();
     EXPECT_EQ(opened->Size(), 5u);
+  }
+}
+
+// What Windows opens as a device whatever the folder; everything else is a file.
+TEST(PathTextTest, WindowsDeviceNames) {
+  for (const char* name :
+       {"CON", "prn", "Aux", "NUL", "aux.csv", "nul.tar.gz", "AUX .csv", "com1", "COM9.wav", "lpt1",
+        "LPT5.txt", "COM\xC2\xB9", "lpt\xC2\xB3.x", "CONIN$", "conout$.txt", "con:stream"}) {
+    SCOPED_TRACE(name);
+    EXPECT_TRUE(IsWindowsDeviceName(name));
+  }
+  for (const char* name : {"", "aux1", "auxiliary.csv", "com0", "COM10", "lpt", "com", "my aux.csv",
+                           ".aux", "xcon", "nul_", "COM\xC2\xB4", "a.aux"}) {
+    SCOPED_TRACE(name);
+    EXPECT_FALSE(IsWindowsDeviceName(name));
   }
 }
 

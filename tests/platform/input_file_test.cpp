@@ -4,12 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <filesystem>
 #include <string>
 
 #include "platform/file_system.h"
 #include "support/exchange_bytes.h"
 #include "support/fifo.h"
+#include "support/system.h"
 #include "support/temp_dir.h"
 
 namespace rqx340 {
@@ -54,6 +57,39 @@ TEST(OpenFolderTest, OpensAndListsItsFilesByName) {
   }
   EXPECT_FALSE(OpenFolder::Open((dir.Path() / "m.rqx2").string()));
   EXPECT_FALSE(OpenFolder::Open((dir.Path() / "missing").string()));
+}
+
+// Entries with the suffix that are not listed are named on request, with the
+// system's reason where one could not be examined.
+TEST(OpenFolderTest, NamesTheEntriesItPassesOver) {
+  TempDir dir;
+  dir.Write("m.rqx2", "{}");
+  dir.Write("sub.rqx2/inner.rqx2", "{}");
+  dir.Write("other/x.rqx2", "{}");
+  const auto folder = OpenFolder::Open(dir.Path().string());
+  ASSERT_TRUE(folder) << folder.ErrorText();
+  std::vector<SkippedEntry> skipped;
+  const auto listed = folder->ListFiles(".rqx2", &skipped);
+  ASSERT_TRUE(listed) << listed.ErrorText();
+  ASSERT_EQ(listed->size(), 1u);
+  ASSERT_EQ(skipped.size(), 1u);
+  EXPECT_EQ(skipped[0].name, "sub.rqx2");
+  EXPECT_EQ(skipped[0].error, "");
+  EXPECT_EQ(folder->ListFiles(".rqx2")->size(), 1u);
+
+  RQX340_POSIX_ONLY("symbolic links");
+  std::filesystem::create_symlink(dir.Path() / "missing", dir.Path() / "dangling.rqx2");
+  std::filesystem::create_symlink(dir.Path() / "sub.rqx2", dir.Path() / "link.rqx2");
+  skipped.clear();
+  ASSERT_EQ(folder->ListFiles(".rqx2", &skipped)->size(), 1u);
+  std::sort(skipped.begin(), skipped.end(),
+            [](const SkippedEntry& a, const SkippedEntry& b) { return a.name < b.name; });
+  ASSERT_EQ(skipped.size(), 3u);
+  EXPECT_EQ(skipped[0].name, "dangling.rqx2");
+  EXPECT_FALSE(skipped[0].error.empty());
+  EXPECT_EQ(skipped[1].name, "link.rqx2");
+  EXPECT_EQ(skipped[1].error, "");
+  EXPECT_EQ(skipped[2].name, "sub.rqx2");
 }
 
 TEST(InputFileTest, ReadsFillTheBufferUntilTheEndAndSeekAnywhere) {

@@ -1,7 +1,9 @@
 // A row sink that keeps what the full parse hands it, for tests of the parse.
 #pragma once
 
+#include <cstdint>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "measurement/row_sink.h"
@@ -26,13 +28,17 @@ class RecordingRowSink final : public RowSink {
     rows.push_back(std::move(m_current));
     m_current = {};
   }
+  void NotANumber(std::uint64_t element) override { notNumbers.emplace_back(rows.size(), element); }
   void Discard() override {
     rows.clear();
+    notNumbers.clear();
     m_current = {};
     ++discards;
   }
 
   std::vector<Row> rows;
+  // (row, element) of each element that is not a number.
+  std::vector<std::pair<std::size_t, std::uint64_t>> notNumbers;
   int discards = 0;
 
  private:

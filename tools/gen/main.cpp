@@ -34,6 +34,8 @@ constexpr std::string_view kUsage =
     "                    writes them (default); last: after it\n"
     "  --seed S          seed of the generator (default 1)\n"
     "  --prefix P        file names are P0001.rqx2, P0002.rqx2, ... (default M)\n"
+    "  --texts LANG      report-header lines and notes: western (default) or\n"
+    "                    japanese\n"
     "  --help            this text\n"
     "  --version         the program's version\n";
 
@@ -106,6 +108,14 @@ int rqx340::ProgramMain(std::span<const std::string_view> args) {
         options.columns_last = false;
       } else if (value == "last") {
         options.columns_last = true;
+      } else {
+        return bad();
+      }
+    } else if (arg == "--texts") {
+      if (value == "western") {
+        options.japanese_texts = false;
+      } else if (value == "japanese") {
+        options.japanese_texts = true;
       } else {
         return bad();
       }

@@ -166,6 +166,30 @@ constexpr std::array<std::string_view, 6> kNoteTexts = {"Start of shift",
                                                         "Rough terrain",
                                                         "Messung gepr\xc3\xbc"
                                                         "ft"};
+// The same in Japanese, as many of each.
+constexpr std::array<std::string_view, 6> kSitesJapanese = {
+    "第2工場 南ホール", "第3工場", "北倉庫", "東採石場", "現場14", "格納庫B"};
+constexpr std::array<std::string_view, 6> kMachinesJapanese = {
+    "フォークリフト FL-12",  "油圧ショベル 320",    "アングルグラインダー AG-9",
+    "ホイールローダー L580", "ハンマードリル HD-2", "トラクター 6R"};
+constexpr std::array<std::string_view, 5> kOperatorsJapanese = {
+    "測定者：山田太郎", "測定者：佐藤花子", "測定者：鈴木一郎", "測定者：高橋健",
+    "測定者：田中美咲"};
+constexpr std::array<std::string_view, 6> kNoteTextsJapanese = {
+    "始業", "休憩", "作業者交代", "機械停止中", "不整地走行", "測定確認済み"};
+static_assert(kSitesJapanese.size() == kSites.size() &&
+              kMachinesJapanese.size() == kMachines.size() &&
+              kOperatorsJapanese.size() == kOperators.size() &&
+              kNoteTextsJapanese.size() == kNoteTexts.size());
+
+// A text of the chosen language, drawn as the Western one is drawn, so that both
+// languages give the same measurements otherwise.
+template <std::size_t N>
+std::string_view Pick(Random& random, const std::array<std::string_view, N>& western,
+                      const std::array<std::string_view, N>& japanese, bool in_japanese) {
+  const auto index = random.Below(N);
+  return in_japanese ? japanese[index] : western[index];
+}
 
 }  // namespace
 
@@ -234,11 +258,11 @@ void WriteMeasurement(const GeneratorOptions& options, std::uint32_t index, Outp
     m.Key("TAG_OPERATING_MODE_20");
     AppendInteger(out, plan.mode);
     m.Key("TAG_REPORT_HEADER_0_6");
-    AppendString(out, kSites[random.Below(kSites.size())]);
+    AppendString(out, Pick(random, kSites, kSitesJapanese, options.japanese_texts));
     m.Key("TAG_REPORT_HEADER_1_7");
-    AppendString(out, kMachines[random.Below(kMachines.size())]);
+    AppendString(out, Pick(random, kMachines, kMachinesJapanese, options.japanese_texts));
     m.Key("TAG_REPORT_HEADER_2_8");
-    AppendString(out, kOperators[random.Below(kOperators.size())]);
+    AppendString(out, Pick(random, kOperators, kOperatorsJapanese, options.japanese_texts));
     const char* axes[] = {"X", "Y", "Z"};
     for (int a = 0; a < 3; ++a) {
       m.Key(std::string("TAG_GAIN_") + axes[a] + "_" + std::to_string(22 + a));
@@ -281,7 +305,7 @@ void WriteMeasurement(const GeneratorOptions& options, std::uint32_t index, Outp
         plan.start + static_cast<std::int64_t>((n + 1) * options.rows / (notes + 1));
     out.Append("{");
     AppendKey(out, std::to_string(at) + "s");
-    AppendString(out, kNoteTexts[random.Below(kNoteTexts.size())]);
+    AppendString(out, Pick(random, kNoteTexts, kNoteTextsJapanese, options.japanese_texts));
     out.Append("}");
   }
   out.Append(']');

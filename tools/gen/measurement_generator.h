@@ -25,6 +25,9 @@ struct GeneratorOptions {
   std::string prefix = "M";
   // "TimeHistoryColumns" after "TimeHistory" instead of before it.
   bool columns_last = false;
+  // Report-header lines and notes in Japanese instead of Western languages;
+  // everything else stays the same.
+  bool japanese_texts = false;
 };
 
 // What the generator decides for measurement `index` (0-based).

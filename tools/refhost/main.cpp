@@ -92,6 +92,22 @@ Result<std::vector<int>> OfferSlots(CQWExchange& area, WindowMessenger& messenge
   return free;
 }
 
+// The -i of a tool this host starts: the position of its first slot among the
+// usable slots of the area, in the order a tool's scan finds them. A tool that
+// takes only its -h window's slots needs no -i with one slot; one that counts
+// over the whole area, as the original protocol does, finds this host's slot
+// and not another host's.
+int LaunchSlotIndex(CQWExchange& area, const Options& options, int first_slot) {
+  area.SetClientId(ToAnsi(options.client_id));
+  area.SetWindowFilter(0);
+  area.SetCursor(0);
+  int position = 0;
+  for (int index; (index = area.FindNextSlot()) >= 0; ++position) {
+    if (index == first_slot) return position;
+  }
+  return 0;
+}
+
 // What a host that goes leaves behind: nothing. Its slots are withdrawn and the
 // area is removed when no other host offers a slot in it; the window's socket
 // goes with the window. Held for the whole run, so every way out cleans up.
@@ -146,8 +162,9 @@ int Run(const Options& options) {
   if (options.launch) {
     std::vector<std::string> arguments = options.launch_arguments;
     if (arguments.empty()) {
+      const int slot_index = slots->empty() ? 0 : LaunchSlotIndex(area, options, slots->front());
       arguments = {std::string("-h") + window_text, "-l" + std::to_string(options.language), "-k0",
-                   "-i0"};
+                   "-i" + std::to_string(slot_index)};
     }
     auto spawned = ChildProcess::Spawn(options.tool, arguments, {});
     if (!spawned) return Fail(spawned.ErrorText());
@@ -193,9 +210,10 @@ int rqx340::ProgramMain(std::span<const std::string_view> args) {
     return 2;
   }
   if (options->launch && !DialogLaunchSupported()) {
-    std::fputs("zul-refhost: --launch is not available on this system: there is no dialog "
-               "program to start; start the tool yourself\n",
-               stderr);
+    std::fputs(
+        "zul-refhost: --launch is not available on this system: there is no dialog "
+        "program to start; start the tool yourself\n",
+        stderr);
     return 2;
   }
   if (const auto& setting = AnsiCodePageSetting(); !setting) {

@@ -35,7 +35,8 @@ bool PathExists(const std::string& path) {
 namespace {
 
 // Lists the folder open at `folder_fd`, which stays open and is not moved.
-Result<std::vector<FileEntry>> ListFolder(int folder_fd, std::string_view suffix) {
+Result<std::vector<FileEntry>> ListFolder(int folder_fd, std::string_view suffix,
+                                          std::vector<SkippedEntry>* skipped) {
   UniqueNativeHandle dir_handle = posix::OwnFd(fcntl(folder_fd, F_DUPFD_CLOEXEC, 0));
   if (!dir_handle.Valid()) return Failure(posix::ErrnoText(errno));
   const int dir_fd = posix::FdOf(dir_handle);
@@ -69,9 +70,19 @@ Result<std::vector<FileEntry>> ListFolder(int folder_fd, std::string_view suffix
       files.push_back({std::string(name), std::nullopt});
       continue;
     }
-    if (entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN) continue;
     struct stat st {};
-    if (fstatat(dir_fd, entry->d_name, &st, 0) != 0 || !S_ISREG(st.st_mode)) continue;
+    if (entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN) {
+      if (skipped != nullptr) skipped->push_back({std::string(name), {}});
+      continue;
+    }
+    if (fstatat(dir_fd, entry->d_name, &st, 0) != 0) {
+      if (skipped != nullptr) skipped->push_back({std::string(name), posix::ErrnoText(errno)});
+      continue;
+    }
+    if (!S_ISREG(st.st_mode)) {
+      if (skipped != nullptr) skipped->push_back({std::string(name), {}});
+      continue;
+    }
     files.push_back({std::string(name), static_cast<std::uint64_t>(st.st_size)});
   }
   return files;
@@ -85,8 +96,9 @@ Result<OpenFolder> OpenFolder::Open(const std::string& path) {
   return OpenFolder(path, std::move(handle));
 }
 
-Result<std::vector<FileEntry>> OpenFolder::ListFiles(std::string_view suffix) const {
-  return ListFolder(posix::FdOf(m_handle), suffix);
+Result<std::vector<FileEntry>> OpenFolder::ListFiles(std::string_view suffix,
+                                                     std::vector<SkippedEntry>* skipped) const {
+  return ListFolder(posix::FdOf(m_handle), suffix, skipped);
 }
 
 Result<InputFile> OpenFolder::OpenFile(std::string_view name) const {

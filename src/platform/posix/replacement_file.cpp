@@ -89,15 +89,30 @@ Result<UniqueNativeHandle> CreateSpool() {
 
 }  // namespace
 
-Result<ReplacementFile> ReplacementFile::Create(const std::string& path) {
+Result<ReplacementFile> ReplacementFile::Create(const std::string& path, ReaderWait wait) {
   auto target = ResolveTarget(path);
   if (!target) return Failure(target.ErrorText());
   const mode_t kind = target->info.st_mode;
 
   if (target->exists && (S_ISFIFO(kind) || S_ISCHR(kind))) {
-    // A FIFO waits here for its reader, before any work is done.
-    UniqueNativeHandle out = OwnFd(open(target->path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC));
-    if (!out.Valid()) return Failure(ErrnoText(errno));
+    // A FIFO waits here for its reader, before any work is done, unless the
+    // caller cannot wait: then the open does not block and ENXIO means no reader.
+    const int no_wait = wait == ReaderWait::kRefuse ? O_NONBLOCK : 0;
+    UniqueNativeHandle out =
+        OwnFd(open(target->path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | no_wait));
+    if (!out.Valid()) {
+      if (errno == ENXIO && S_ISFIFO(kind)) {
+        return Failure("no program is reading from " + target->path);
+      }
+      return Failure(ErrnoText(errno));
+    }
+    // The writes themselves wait for the reader, as they would have.
+    if (no_wait != 0) {
+      const int flags = fcntl(FdOf(out), F_GETFL);
+      if (flags < 0 || fcntl(FdOf(out), F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        return Failure(ErrnoText(errno));
+      }
+    }
     auto spool = CreateSpool();
     if (!spool) return Failure(spool.ErrorText());
     return ReplacementFile(std::move(*spool), {}, target->path, std::move(out));

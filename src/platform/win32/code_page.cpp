@@ -1,58 +1,104 @@
-// Code page tables from the system's own converter: each byte is converted
-// once to find the character it stands for, and the reverse table is built
-// from that, so text leaves and enters the process exactly as on POSIX. The
-// host's code page is the system's ANSI code page unless RQX340_ANSI_CODEPAGE
-// names another. Double-byte code pages are refused with a clear error.
+// Code page tables from the system's own converter: each byte, and on a
+// double-byte page each lead byte with each second byte, is converted once
+// (MultiByteToWideChar), and what each character is written as comes from
+// WideCharToMultiByte over the whole BMP without best-fit characters, a few
+// thousand characters per call. So text leaves and enters the process as the
+// host converts it, without a system call per text. The host's code page is the
+// system's ANSI code page unless RQX340_ANSI_CODEPAGE names another.
 #include "platform/code_page.h"
 
+#include <array>
+#include <string_view>
+
+#include "platform/code_page_tables.h"
 #include "platform/win32/win32_util.h"
 
 namespace rqx340 {
+namespace code_page {
+namespace {
 
-Result<CodePage> CodePage::Open(int number) {
-  const auto unknown = [number] {
-    return Failure("code page " + std::to_string(number) +
-                   " is not a single-byte code page this system knows");
-  };
-  if (number <= 0 || number == CP_UTF8 || number == CP_UTF7) return unknown();
-  // Windows fills the holes of its 874 and 125x tables (0x81 of 1252 ...) with
-  // the C1 control of the same number, which the published tables, and so the
-  // POSIX layer, leave undefined: treated as holes here too, both builds write
-  // the same bytes.
-  const bool c1_holes = number == 874 || (number >= 1250 && number <= 1258);
-  CPINFO info{};
-  if (GetCPInfo(static_cast<UINT>(number), &info) == 0 || info.MaxCharSize != 1) return unknown();
+// The character `in` stands for; 0 when it is none, or not one of the BMP.
+char16_t Decode(UINT page, const char* in, int size) {
+  wchar_t out[4] = {};
+  const int got = MultiByteToWideChar(page, MB_ERR_INVALID_CHARS, in, size, out, 4);
+  if (got != 1 || (out[0] >= 0xD800 && out[0] <= 0xDFFF)) return 0;
+  return static_cast<char16_t>(out[0]);
+}
 
-  CodePage page;
-  page.m_nNumber = number;
-  auto from_unicode = std::make_shared<std::array<std::uint16_t, 0x10000>>();
-  from_unicode->fill(0);
-  for (int byte = 0; byte < 256; ++byte) {
-    const char in = static_cast<char>(byte);
-    wchar_t out[4] = {};
-    const int got = MultiByteToWideChar(static_cast<UINT>(number), MB_ERR_INVALID_CHARS, &in, 1,
-                                        out, 4);
-    const bool hole = c1_holes && byte >= 0x80 && byte <= 0x9F && out[0] == byte;
-    if (got != 1 || hole || (out[0] >= 0xD800 && out[0] <= 0xDFFF)) {
-      page.m_toUnicode[byte] = kReplacementCharacter;
-      continue;
+// What the system writes for each character of the BMP: each comes out as one
+// byte, or as a lead byte and one more; one it cannot write as the default
+// character "?". An encoding is taken when it reads back as the character, or
+// as nothing: Windows writes a few characters as bytes it reads as no
+// character (U+F8F0 as 0xA0 in 932).
+void ReadEncodings(UINT page, Tables& tables) {
+  constexpr std::size_t kChunk = 4096;
+  std::array<wchar_t, kChunk> characters;
+  std::array<char, 2 * kChunk> out;
+  for (char32_t first = 1; first < 0x10000;) {
+    std::size_t count = 0;
+    for (; first < 0x10000 && count < kChunk; ++first) {
+      if (first < 0xD800 || first > 0xDFFF) characters[count++] = static_cast<wchar_t>(first);
     }
-    const auto code_point = static_cast<char32_t>(out[0]);
-    page.m_toUnicode[byte] = code_point;
-    if ((*from_unicode)[code_point] == 0) {
-      (*from_unicode)[code_point] = static_cast<std::uint16_t>(byte + 1);
+    const int written =
+        WideCharToMultiByte(page, WC_NO_BEST_FIT_CHARS, characters.data(), static_cast<int>(count),
+                            out.data(), static_cast<int>(out.size()), "?", nullptr);
+    const std::string_view bytes(out.data(), static_cast<std::size_t>(written > 0 ? written : 0));
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < count && at < bytes.size(); ++i) {
+      const std::uint16_t encoding = tables.TakeEncoding(bytes, at);
+      const char32_t back = tables.Decode(encoding);
+      if (back == static_cast<char32_t>(characters[i]) || back == kReplacementCharacter) {
+        tables.encode[characters[i]] = encoding;
+      }
     }
   }
-  page.m_fromUnicode = std::move(from_unicode);
-  return page;
 }
+
+}  // namespace
+
+std::unique_ptr<Tables> ReadSystemTables(int number) {
+  if (number == CP_UTF8 || number == CP_UTF7) return nullptr;
+  const auto page = static_cast<UINT>(number);
+  CPINFO info{};
+  if (GetCPInfo(page, &info) == 0) return nullptr;
+  const bool double_byte = info.MaxCharSize == 2 && IsDoubleByteAnsiCodePage(number);
+  if (info.MaxCharSize != 1 && !double_byte) return nullptr;
+
+  auto tables = std::make_unique<Tables>();
+  tables->number = number;
+  tables->double_byte = double_byte;
+  for (int i = 0; i + 1 < MAX_LEADBYTES && info.LeadByte[i] != 0; i += 2) {
+    for (unsigned byte = info.LeadByte[i]; byte <= info.LeadByte[i + 1]; ++byte) {
+      tables->AddLead(byte);
+    }
+  }
+  for (unsigned byte = 0; byte < 256; ++byte) {
+    const char in = static_cast<char>(byte);
+    const char16_t code_point = tables->IsLead(byte) ? 0 : Decode(page, &in, 1);
+    tables->single[byte] = code_point != 0 || byte == 0 ? code_point : kReplacementCharacter;
+  }
+  if (!double_byte) return tables;
+
+  tables->AllocatePairs();
+  for (unsigned lead = 0; lead < 256; ++lead) {
+    if (!tables->IsLead(lead)) continue;
+    for (unsigned trail = kFirstTrailByte; trail < 0xFF; ++trail) {
+      const char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+      tables->Pair(lead, trail) = Decode(page, in, 2);
+    }
+  }
+  ReadEncodings(page, *tables);
+  return tables;
+}
+
+}  // namespace code_page
 
 Result<CodePage> SystemAnsiCodePage() {
   const auto number = static_cast<int>(GetACP());
   auto page = CodePage::Open(number);
   if (!page) {
     return Failure("the system's ANSI code page " + std::to_string(number) +
-                   " is not a single-byte code page; set RQX340_ANSI_CODEPAGE to one");
+                   " is not one this program can write; set RQX340_ANSI_CODEPAGE to one");
   }
   return page;
 }

@@ -44,7 +44,8 @@ Result<OpenFolder> OpenFolder::Open(const std::string& path) {
   return OpenFolder(path, std::move(handle));
 }
 
-Result<std::vector<FileEntry>> OpenFolder::ListFiles(std::string_view suffix) const {
+Result<std::vector<FileEntry>> OpenFolder::ListFiles(std::string_view suffix,
+                                                     std::vector<SkippedEntry>* skipped) const {
   WIN32_FIND_DATAW found{};
   const std::wstring pattern = win32::Wide(win32::JoinPath(m_strPath, "*"));
   HANDLE first = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
@@ -56,9 +57,14 @@ Result<std::vector<FileEntry>> OpenFolder::ListFiles(std::string_view suffix) co
   std::unique_ptr<void, FindCloser> find(first);
   std::vector<FileEntry> files;
   do {
-    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
+    const bool folder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (folder && skipped == nullptr) continue;
     std::string name = win32::Utf8(found.cFileName);
     if (!win32::IsObjectName(name) || !EndsWithIgnoringAsciiCase(name, suffix)) continue;
+    if (folder) {
+      skipped->push_back({std::move(name), {}});
+      continue;
+    }
     // A link's own size is not its target's: leave it to be read at open.
     std::optional<std::uint64_t> size;
     if ((found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {

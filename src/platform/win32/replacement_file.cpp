@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "platform/path_text.h"
 #include "platform/replacement_file_impl.h"
 #include "platform/win32/win32_util.h"
 
@@ -52,8 +53,15 @@ Result<UniqueNativeHandle> CreateSpool() {
 
 }  // namespace
 
-Result<ReplacementFile> ReplacementFile::Create(const std::string& path) {
+Result<ReplacementFile> ReplacementFile::Create(const std::string& path, ReaderWait) {
   if (path.empty()) return Failure("invalid file name");
+  // "aux.csv" opens the AUX device: the output would go nowhere, with success.
+  if (const std::string_view name = FileNameOf(path); IsWindowsDeviceName(name)) {
+    std::string reason(1, '"');
+    reason += name;
+    reason += "\" is the name of a Windows device, not of a file; choose another name";
+    return Failure(std::move(reason));
+  }
   std::string target_path = path;
   DWORD attributes = 0;
   bool exists = false;
@@ -67,10 +75,16 @@ Result<ReplacementFile> ReplacementFile::Create(const std::string& path) {
       const DWORD type = GetFileType(win32::HandleOf(probe));
       if (type == FILE_TYPE_CHAR || type == FILE_TYPE_PIPE) {
         probe.Reset();
+        // Opening a pipe never waits for its reader: a pipe whose instances
+        // are all taken is refused at once.
         UniqueNativeHandle out =
             win32::OwnHandle(CreateFileW(win32::Wide(path).c_str(), GENERIC_WRITE, kShareAll,
                                          nullptr, OPEN_EXISTING, 0, nullptr));
-        if (!out.Valid()) return Failure(win32::LastErrorText());
+        if (!out.Valid()) {
+          const DWORD error = GetLastError();
+          if (error == ERROR_PIPE_BUSY) return Failure("no program is reading from " + path);
+          return Failure(win32::ErrorText(error));
+        }
         auto spool = CreateSpool();
         if (!spool) return Failure(spool.ErrorText());
         return ReplacementFile(std::move(*spool), {}, path, std::move(out));

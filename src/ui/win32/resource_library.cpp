@@ -22,7 +22,8 @@ const ModuleStrings& ProgramStrings() {
 DllLanguageLibrary::~DllLanguageLibrary() { FreeLibrary(m_hModule); }
 
 std::unique_ptr<LanguageLibrary> DllLibraryLoader::Open(std::string_view library,
-                                                        const StringTable* fallback) const {
+                                                        const StringTable* fallback,
+                                                        std::string* /*refused*/) const {
   const HMODULE module = LoadLibraryExW(win32::Wide(library).c_str(), nullptr,
                                         LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
   if (module == nullptr) return nullptr;

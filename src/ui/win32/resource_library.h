@@ -54,8 +54,8 @@ class DllLanguageLibrary final : public LanguageLibrary {
 class DllLibraryLoader final : public LibraryLoader {
  public:
   std::string FileName(std::string_view library) const override { return std::string(library); }
-  std::unique_ptr<LanguageLibrary> Open(std::string_view library,
-                                        const StringTable* fallback) const override;
+  std::unique_ptr<LanguageLibrary> Open(std::string_view library, const StringTable* fallback,
+                                        std::string* refused = nullptr) const override;
 };
 
 // Where dialog 129 and icon 128 come from: the loaded language library, else

@@ -492,6 +492,30 @@ TEST_F(MainDialogTest, AnImportFromTheDialogReachesTheHostsInbox) {
   EXPECT_TRUE(test::HandoverLeftovers(session.Path()).empty());
 }
 
+// Two hosts in one session, each with the dialog it started: the import goes
+// to the dialog's own host (-h), never to the other's slot that -i0 would name
+// among all of the area's.
+TEST_F(MainDialogTest, AnImportReachesTheDialogsOwnHostNotAnother) {
+  const fs::path folder = root.Path() / "meas";
+  Generate(folder, {.count = 1, .rows = 3});
+  profile.values[{"RQX340Import", "LastFolder"}] = folder.string();
+  StartRefHost();
+  const auto self = RunningExecutablePath();
+  ASSERT_TRUE(self);
+  const fs::path second_inbox = root.Path() / "second-inbox";
+  test::RefHost second(session, {"--tool", *self, "--inbox", second_inbox.string()});
+  ASSERT_TRUE(second.Started()) << second.FirstLine();
+  Run(second.Window(), [&](CRQX340MainDlg& dialog) {
+    CheckRows(dialog, {0});
+    dialog.ImportButton().click();
+  });
+  EXPECT_TRUE(sink.messages.empty());
+  second.Stop();
+  EXPECT_EQ(test::FolderNames(second_inbox), std::vector<std::string>{"001-M0001.rqx2.bin"});
+  EXPECT_EQ(StopHostAndReadCommands(), std::vector<std::uint32_t>{});
+  EXPECT_TRUE(test::FolderNames(inbox).empty());
+}
+
 TEST_F(MainDialogTest, WithoutImportRawTheRawSignalStaysBehind) {
   const fs::path folder = root.Path() / "meas";
   Generate(folder, {.count = 1, .rows = 5, .raw = 1, .raw_samples = 10});
@@ -543,7 +567,9 @@ TEST_F(MainDialogTest, AHostErrorIsAnsweredInItsMessageBoxAndTheImportGoesOn) {
       },
       &boxes);
   ASSERT_EQ(texts.size(), 1u);
-  EXPECT_TRUE(texts[0].contains("Bad channel data")) << texts[0].toStdString();
+  // The box names the measurement on a line before the message.
+  EXPECT_EQ(texts[0].toStdString(),
+            "M0002.rqx2\nWARNING! Main application error: Bad channel data.");
   EXPECT_FALSE(enabled_in_box);
   EXPECT_EQ(StopHostAndReadCommands(),
             (std::vector<std::uint32_t>{5, 26, 2, 99, 26, 2, 27, 22, 4}));

@@ -225,6 +225,17 @@ TEST_F(MeasurementListTest, CellTexts) {
   EXPECT_EQ(CellText(dated, 1, pictures).empty(), false);
 }
 
+// A line feed or a direction mark in a name or serial number is shown escaped:
+// it could otherwise cut the cell or make it read backwards.
+TEST_F(MeasurementListTest, ControlsAndDirectionMarksInCellsAreShownEscaped) {
+  Make({Record("a\nb.rqx2", 0,
+               "\xE2\x80\xAE"
+               "evil",
+               1, "WB", 0)});
+  EXPECT_EQ(Cell(0, 0), "a\\x0Ab.rqx2");
+  EXPECT_EQ(Cell(0, 2), "\\u202Eevil");
+}
+
 TEST_F(MeasurementListTest, ABoxPressChecksTheSelectionOnceAndKeepsSelectionAndCurrent) {
   Make({Record("a"), Record("b"), Record("c"), Record("d"), Record("e")});
   SelectRows({1, 2, 3});

@@ -16,8 +16,8 @@ class AbsentLibraryLoader final : public LibraryLoader {
   std::string FileName(std::string_view library) const override {
     return m_loader.FileName(library);
   }
-  std::unique_ptr<LanguageLibrary> Open(std::string_view library,
-                                        const StringTable* fallback) const override {
+  std::unique_ptr<LanguageLibrary> Open(std::string_view library, const StringTable* fallback,
+                                        std::string* /*refused*/ = nullptr) const override {
     if (library == m_strAbsent) return nullptr;
     return m_loader.Open(library, fallback);
   }
