@@ -68,6 +68,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Dependencies as dpkg-shlibdeps finds them in the programs, not a list kept by hand.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The Japanese dialog needs a font with Japanese characters; a desktop set up
+# for Japanese has one.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "fonts-noto-cjk | fonts-sawarabi-gothic")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "import RQX340 vibration measurements into the ZUL4 host application

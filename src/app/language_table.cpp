@@ -1,4 +1,4 @@
-// Reading ".lang" string tables.
+// Language libraries, and reading ".lang" string tables.
 #include "app/language_table.h"
 
 #include <charconv>
@@ -27,6 +27,24 @@ std::optional<std::string> ReadTableFile(const std::string& path, std::string* t
   if (!read) return std::nullopt;
   content.resize(*read);
   return content;
+}
+
+// "x,y,w,h": four decimal integers.
+std::optional<ControlPosition> ParsePosition(std::string_view text) {
+  int values[4] = {};
+  const char* at = text.data();
+  const char* const end = text.data() + text.size();
+  for (int i = 0; i < 4; ++i) {
+    if (i > 0) {
+      if (at == end || *at != ',') return std::nullopt;
+      ++at;
+    }
+    const auto [stop, error] = std::from_chars(at, end, values[i]);
+    if (error != std::errc()) return std::nullopt;
+    at = stop;
+  }
+  if (at != end) return std::nullopt;
+  return ControlPosition{values[0], values[1], values[2], values[3]};
 }
 
 }  // namespace
@@ -70,9 +88,21 @@ std::optional<LanguageTable> LanguageTable::Open(std::string_view name,
   return std::nullopt;
 }
 
+std::string LanguageLibrary::Load(int id) const {
+  if (auto text = Find(id)) return *text;
+  return m_pFallback != nullptr ? m_pFallback->Load(id) : std::string();
+}
+
+std::unique_ptr<LanguageLibrary> TableFileLoader::Open(std::string_view library,
+                                                       const StringTable* fallback,
+                                                       std::string* refused) const {
+  auto table = LanguageTable::Open(TableFileName(library), m_folders, fallback, refused);
+  if (!table) return nullptr;
+  return std::make_unique<LanguageTable>(std::move(*table));
+}
+
 LanguageTable LanguageTable::Parse(std::string_view text, const StringTable* fallback) {
-  LanguageTable table;
-  table.m_pFallback = fallback;
+  LanguageTable table(fallback);
   if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
   while (!text.empty()) {
     const auto end = text.find('\n');
@@ -81,10 +111,16 @@ LanguageTable LanguageTable::Parse(std::string_view text, const StringTable* fal
     if (line.ends_with('\r')) line.remove_suffix(1);
     const auto tab = line.find('\t');
     if (tab == std::string_view::npos || tab + 1 == line.size()) continue;
+    const bool position = line.starts_with('@');
+    const std::size_t first = position ? 1 : 0;
     int id = 0;
-    const auto [stop, error] = std::from_chars(line.data(), line.data() + tab, id);
+    const auto [stop, error] = std::from_chars(line.data() + first, line.data() + tab, id);
     if (error != std::errc() || stop != line.data() + tab || id < 0) continue;
-    table.m_strings.emplace(id, SanitizeUtf8(line.substr(tab + 1)));
+    if (!position) {
+      table.m_strings.emplace(id, SanitizeUtf8(line.substr(tab + 1)));
+    } else if (const auto place = ParsePosition(line.substr(tab + 1))) {
+      table.m_positions.emplace(id, *place);
+    }
   }
   return table;
 }
@@ -95,9 +131,10 @@ std::optional<std::string> LanguageTable::Find(int id) const {
   return found->second;
 }
 
-std::string LanguageTable::Load(int id) const {
-  if (auto text = Find(id)) return *text;
-  return m_pFallback != nullptr ? m_pFallback->Load(id) : std::string();
+std::optional<ControlPosition> LanguageTable::FindPosition(int id) const {
+  const auto found = m_positions.find(id);
+  if (found == m_positions.end()) return std::nullopt;
+  return found->second;
 }
 
 }  // namespace rqx340

@@ -1,18 +1,20 @@
 // The main dialog's template: its client size and its nine controls in dialog
 // units, each with the anchor flags it is registered with for resizing, in the
-// order they are registered. Every front end lays the dialog out from it.
+// order they are registered. Every front end lays the dialog out from it. Made
+// at build time from res/dialog129.txt, which the Win32 resources come from too.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 #include "app/anchor_layout.h"
+#include "app/language_table.h"
 #include "base/string_table.h"
 
 namespace rqx340 {
 
-inline constexpr int kTemplateWidthDu = 389;
-inline constexpr int kTemplateHeightDu = 201;
+#include "app/main_dialog_size.inc"
 // Controls without a text of their own; the others' ids are their string ids.
 inline constexpr int kIdcProgress = 1095;
 inline constexpr int kIdcList = 1108;
@@ -27,18 +29,9 @@ struct DialogControl {
   std::uint32_t anchors;
 };
 
-inline constexpr std::array<DialogControl, 9> kMainDialogControls = {{
-    {kIdcFolderLabel, 4, 7, 75, 8, ANCHOR_LEFT | ANCHOR_TOP},
-    {kIdcFolder, 81, 5, 254, 173, ANCHOR_LEFT | ANCHOR_RIGHT | ANCHOR_TOP},
-    {kIdcBrowse, 336, 4, 50, 14, ANCHOR_RIGHT | ANCHOR_TOP},
-    {kIdcList, 4, 21, 381, 158, ANCHOR_LEFT | ANCHOR_RIGHT | ANCHOR_TOP | ANCHOR_BOTTOM},
-    {kIdcProgress, 4, 187, 77, 10, ANCHOR_LEFT | ANCHOR_BOTTOM},
-    {kIdcClose, 335, 183, 50, 14, ANCHOR_RIGHT | ANCHOR_BOTTOM},
-    {kIdcImportSelected, 137, 183, 115, 14, ANCHOR_LEFT | ANCHOR_BOTTOM | ANCHOR_HCENTER},
-    {kIdcImportRaw, 261, 186, 69, 10, ANCHOR_LEFT | ANCHOR_BOTTOM | ANCHOR_HCENTER},
-    // Over the middle of the list.
-    {kIdcNoMeasurements, 12, 96, 366, 11, ANCHOR_LEFT | ANCHOR_RIGHT | ANCHOR_TOP | ANCHOR_BOTTOM},
-}};
+inline constexpr auto kMainDialogControls = std::to_array<DialogControl>({
+#include "app/main_dialog_controls.inc"
+});
 
 // The template's control `id`; null when it has none.
 constexpr const DialogControl* FindMainDialogControl(std::uint32_t id) {
@@ -47,5 +40,29 @@ constexpr const DialogControl* FindMainDialogControl(std::uint32_t id) {
   }
   return nullptr;
 }
+
+// Where control `id` stands, in dialog units: where `language` puts it (its
+// "@" lines), else where the template does; nullopt when the template has no
+// such control.
+inline std::optional<ControlPosition> ControlPlace(std::uint32_t id,
+                                                   const LanguageLibrary* language) {
+  const DialogControl* control = FindMainDialogControl(id);
+  if (control == nullptr) return std::nullopt;
+  if (language != nullptr) {
+    if (auto moved = language->FindPosition(static_cast<int>(id))) return moved;
+  }
+  return ControlPosition{control->x, control->y, control->width, control->height};
+}
+
+// Every control the dialog names is in the template.
+static_assert(FindMainDialogControl(kIdcFolderLabel) != nullptr &&
+              FindMainDialogControl(kIdcFolder) != nullptr &&
+              FindMainDialogControl(kIdcBrowse) != nullptr &&
+              FindMainDialogControl(kIdcList) != nullptr &&
+              FindMainDialogControl(kIdcProgress) != nullptr &&
+              FindMainDialogControl(kIdcClose) != nullptr &&
+              FindMainDialogControl(kIdcImportSelected) != nullptr &&
+              FindMainDialogControl(kIdcImportRaw) != nullptr &&
+              FindMainDialogControl(kIdcNoMeasurements) != nullptr);
 
 }  // namespace rqx340

@@ -1,5 +1,6 @@
 // The application profile: where the user's settings live between runs, as
-// sections of named text values. Integers are stored as their decimal text.
+// sections of named values, texts and integers; an integer reads back from its
+// decimal text too.
 // Names are found without regard to ASCII letter case, as in the registry.
 #pragma once
 
@@ -28,7 +29,9 @@ class Profile {
                              std::int32_t fallback);
   // Empty text when the value is missing.
   std::string GetProfileString(std::string_view section, std::string_view entry);
-  void WriteProfileInt(std::string_view section, std::string_view entry, std::int32_t value);
+  // Stored as decimal text, unless the profile keeps integers as such.
+  virtual void WriteProfileInt(std::string_view section, std::string_view entry,
+                               std::int32_t value);
   // nullopt removes the value.
   void WriteProfileString(std::string_view section, std::string_view entry,
                           const std::optional<std::string>& value);

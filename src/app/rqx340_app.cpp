@@ -38,6 +38,11 @@ CRQX340App::CRQX340App(AppContext context)
       if (auto dir = ExecutableDirectory(*path)) m_context.executable_dir = std::move(*dir);
     }
   }
+  if (!m_context.libraries) {
+    m_context.libraries = std::make_shared<TableFileLoader>(
+        DataFolders(m_context.environment, m_context.executable_dir));
+  }
+  if (m_context.program_strings == nullptr) m_context.program_strings = &EnglishStrings();
 }
 
 CRQX340App::~CRQX340App() {
@@ -58,29 +63,25 @@ bool CRQX340App::InitInstance(std::span<const std::string> arguments, std::int32
   return messenger && (*messenger)->IsWindow(m_hHostWnd);
 }
 
-std::vector<std::string> CRQX340App::TableFolders() const {
-  return DataFolders(m_context.environment, m_context.executable_dir);
-}
-
 void CRQX340App::LocateSettings() {
-  m_strSettingsPath.clear();
   std::string name;
-  if (const auto host =
-          LanguageTable::Open(TableFileName(kHostResourceLibrary), TableFolders(), nullptr)) {
+  if (const auto host = m_context.libraries->Open(kHostResourceLibrary, nullptr)) {
     name =
         FirstUtf16Units(host->Find(kIdsSettingsName).value_or(std::string()), kSettingsNameUnits);
   }
+  m_strSettingsPath = m_context.settings_location ? m_context.settings_location(name)
+                                                  : IniSettingsPath(std::move(name));
+}
+
+std::string CRQX340App::IniSettingsPath(std::string name) const {
   const auto config = UserConfigFolder(m_context.environment);
-  if (!config) return;
-  if (name.empty()) {
-    m_strSettingsPath = *config + "/rqx340-import.ini";
-    return;
-  }
+  if (!config) return {};
+  if (name.empty()) return *config + "/rqx340-import.ini";
   // The name was a registry key path; here it is one file name.
   for (char& c : name) {
     if (c == '/' || c == '\\' || c == '\0') c = '_';
   }
-  m_strSettingsPath = *config + "/Corvantis/" + name + ".ini";
+  return *config + "/Corvantis/" + name + ".ini";
 }
 
 void CRQX340App::ReadCommandLine(std::span<const std::string> arguments,
@@ -100,20 +101,20 @@ void CRQX340App::LoadLanguageLibrary(std::int32_t languageIndex, MessageSink& si
   if (languageIndex <= 0 || languageIndex >= static_cast<std::int32_t>(kLanguageLibraries.size())) {
     return;
   }
-  const std::string file = TableFileName(kLanguageLibraries[languageIndex]);
-  std::string too_large;
-  m_hLanguageDll = LanguageTable::Open(file, TableFolders(), &EnglishStrings(), &too_large);
+  const std::string_view library = kLanguageLibraries[languageIndex];
+  std::string refused;
+  m_hLanguageDll = m_context.libraries->Open(library, m_context.program_strings, &refused);
   if (m_hLanguageDll) return;
-  // A table that is there is not "not found".
+  // A library that is there is not "not found".
+  const std::string file = m_context.libraries->FileName(library);
   sink.ShowMessage(kLanguageWarningId,
-                   too_large.empty()
-                       ? file + std::string(kLanguageWarning)
-                       : file + std::string(kLanguageTooLargeWarning) + too_large + ".");
+                   refused.empty() ? file + std::string(kLanguageWarning)
+                                   : file + std::string(kLanguageTooLargeWarning) + refused + ".");
 }
 
 const StringTable& CRQX340App::Strings() const {
   if (m_hLanguageDll) return *m_hLanguageDll;
-  return EnglishStrings();
+  return *m_context.program_strings;
 }
 
 bool CRQX340App::CreateClientWindow() {
@@ -169,7 +170,7 @@ std::int32_t CRQX340App::PumpPendingMessages(std::int32_t* stop) {
     // Once the user interface's events are done, only the window's messages that
     // came in meanwhile are taken; then the pump returns.
     if (events_processed || m_pUserInterface == nullptr) return *stop;
-    m_pUserInterface->ProcessPendingEvents();
+    if (m_pUserInterface->ProcessPendingEvents()) return 1;
     events_processed = true;
   }
   return *stop;
@@ -201,6 +202,8 @@ int CRQX340App::ExitInstance() {
   if (m_pShellThread) m_pShellThread->Stop();
   m_clientWindow.reset();
   m_hLanguageDll.reset();
+  if (m_bClassRegistered && m_unregisterClass) m_unregisterClass();
+  m_unregisterClass = nullptr;
   m_bClassRegistered = false;
   FlushProfileCache();
   return 0;

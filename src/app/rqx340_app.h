@@ -48,16 +48,27 @@ inline constexpr std::string_view kLanguageTooLargeWarning = " WARNING! Language
 class UserInterfaceEvents {
  public:
   virtual ~UserInterfaceEvents() = default;
-  // Handles the pending events (repaints, input, timers) without waiting for more.
-  virtual void ProcessPendingEvents() = 0;
+  // Handles the pending events (repaints, input, timers) without waiting for
+  // more. True when one of them was the host's stop request, which it takes
+  // out undispatched.
+  virtual bool ProcessPendingEvents() = 0;
 };
 
-// Where the application object finds the world; tests replace parts of it.
+// Where the application object finds the world; front ends and tests replace
+// parts of it.
 struct AppContext {
   EnvironmentLookup environment = GetEnvironment;
   // The folder of the executable, ending in "/"; nullopt: the running one's.
   std::optional<std::string> executable_dir;
-  // Opens the profile at a settings path; null or unset: settings are not kept.
+  // Opens the host installation's libraries; null: table files in the data folders.
+  std::shared_ptr<const LibraryLoader> libraries;
+  // The program's own strings; null: the built-in English table.
+  const StringTable* program_strings = nullptr;
+  // Where the settings live, from the settings name of the host's resource
+  // library (empty without one); empty: nowhere. Unset: an INI file in the
+  // user's configuration folder.
+  std::function<std::string(const std::string& settings_name)> settings_location;
+  // Opens the profile at a settings location; null or unset: settings are not kept.
   std::function<std::unique_ptr<Profile>(const std::string& path)> open_profile;
 };
 
@@ -77,7 +88,7 @@ class CRQX340App {
 
   void LocateSettings();
   void ReadCommandLine(std::span<const std::string> arguments, std::int32_t& languageIndex);
-  // Index 1 to 5 loads that language's table; a missing table shows the warning
+  // Index 1 to 5 loads that language's library; a missing one shows the warning
   // on `sink` and the program goes on in English. Other indexes load nothing.
   void LoadLanguageLibrary(std::int32_t languageIndex, MessageSink& sink);
 
@@ -126,17 +137,26 @@ class CRQX340App {
   // The dialog's settings, read through the cache when first asked for.
   DialogSettings& Settings();
 
-  // The language table with its English fallback, or the English strings.
+  // The language library with the program's strings as its fallback, or the
+  // program's strings.
   const StringTable& Strings() const;
+  // The loaded language library; null when there is none.
+  const LanguageLibrary* Language() const { return m_hLanguageDll.get(); }
 
   WindowHandle HostWindow() const { return m_hHostWnd; }
   std::int32_t ExchangeIndex() const { return m_nExchangeIndex; }
   const std::string& ExchangeId() const { return m_strExchangeId; }
   const std::string& ClassName() const { return m_strClassName; }
   bool ClassRegistered() const { return m_bClassRegistered; }
-  void SetClassRegistered(bool registered) { m_bClassRegistered = registered; }
-  bool LanguageLoaded() const { return m_hLanguageDll.has_value(); }
-  // Empty when there is nowhere to keep settings.
+  // `unregister`, when given, runs at shutdown, after the language library is
+  // released.
+  void SetClassRegistered(bool registered, std::function<void()> unregister = {}) {
+    m_bClassRegistered = registered;
+    m_unregisterClass = std::move(unregister);
+  }
+  bool LanguageLoaded() const { return m_hLanguageDll != nullptr; }
+  // Where the settings live (a file, a registry key); empty when there is
+  // nowhere to keep them.
   const std::string& SettingsPath() const { return m_strSettingsPath; }
   // 0 until CreateClientWindow succeeds.
   WindowHandle ClientWindow() const;
@@ -155,16 +175,18 @@ class CRQX340App {
 
   static void HandleClientMessage(IncomingMessage& message);
   Profile& OpenedProfile();
-  std::vector<std::string> TableFolders() const;
+  // The INI file in the user's configuration folder.
+  std::string IniSettingsPath(std::string settings_name) const;
 
   AppContext m_context;
 
-  std::optional<LanguageTable> m_hLanguageDll;
+  std::unique_ptr<LanguageLibrary> m_hLanguageDll;
   WindowHandle m_hHostWnd = 0;
   std::string m_strExchangeId;
   std::int32_t m_nExchangeIndex = -1;
   bool m_bClassRegistered = false;
   std::string m_strClassName;
+  std::function<void()> m_unregisterClass;
 
   std::string m_strSettingsPath;
   std::unique_ptr<Profile> m_profile;

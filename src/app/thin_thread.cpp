@@ -1,39 +1,7 @@
-// The worker thread and its events.
+// The worker thread's loop and its stop protocol.
 #include "app/thin_thread.h"
 
 namespace rqx340 {
-
-void ThreadEvent::Set() {
-  {
-    const std::lock_guard lock(m_mutex);
-    m_bSignalled = true;
-  }
-  m_changed.notify_all();
-}
-
-void ThreadEvent::Reset() {
-  const std::lock_guard lock(m_mutex);
-  m_bSignalled = false;
-}
-
-void ThreadEvent::Wait() { WaitFor(std::nullopt); }
-
-bool ThreadEvent::WaitFor(std::optional<std::chrono::milliseconds> timeout) {
-  std::unique_lock lock(m_mutex);
-  const auto signalled = [this] { return m_bSignalled; };
-  if (timeout) {
-    if (!m_changed.wait_for(lock, *timeout, signalled)) return false;
-  } else {
-    m_changed.wait(lock, signalled);
-  }
-  if (!m_bManualReset) m_bSignalled = false;
-  return true;
-}
-
-bool ThreadEvent::IsSignalled() const {
-  const std::lock_guard lock(m_mutex);
-  return m_bSignalled;
-}
 
 CThinThread::~CThinThread() { Stop(); }
 
@@ -42,7 +10,7 @@ void CThinThread::Start() {
   m_endEvent.Reset();
   m_bStop.exchange(0);
   try {
-    m_hThread = std::thread([this] { Run(); });
+    m_hThread.Start([this] { Run(); });
   } catch (...) {
     m_endEvent.Set();
     throw;
@@ -62,11 +30,11 @@ void CThinThread::Run() {
 }
 
 void CThinThread::Stop() {
-  if (!m_hThread.joinable()) return;
+  if (!m_hThread.Joinable()) return;
   m_bStop.exchange(1);
   m_workEvent.Set();
   m_endEvent.Wait();
-  m_hThread.join();
+  m_hThread.Join();
 }
 
 }  // namespace rqx340

@@ -5,33 +5,12 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
-#include <mutex>
 #include <optional>
-#include <thread>
+
+#include "platform/worker_thread.h"
 
 namespace rqx340 {
-
-// An event as the system's: manual-reset (stays signalled until reset) or
-// auto-reset (one waiter takes the signal and clears it).
-class ThreadEvent {
- public:
-  ThreadEvent(bool manualReset, bool signalled)
-      : m_bManualReset(manualReset), m_bSignalled(signalled) {}
-  void Set();
-  void Reset();
-  void Wait();
-  // False when `timeout` passed first; nullopt waits without limit.
-  bool WaitFor(std::optional<std::chrono::milliseconds> timeout);
-  bool IsSignalled() const;
-
- private:
-  const bool m_bManualReset;
-  mutable std::mutex m_mutex;
-  std::condition_variable m_changed;
-  bool m_bSignalled;
-};
 
 class CThinThread {
  public:
@@ -47,7 +26,7 @@ class CThinThread {
   void Start();
   // Ends the worker and waits for it; returns at once when none was started.
   void Stop();
-  bool Started() const { return m_hThread.joinable(); }
+  bool Started() const { return m_hThread.Joinable(); }
   // Lets the worker run OnWork once.
   void SignalWork() { m_workEvent.Set(); }
   bool Ended() const { return m_endEvent.IsSignalled(); }
@@ -66,7 +45,7 @@ class CThinThread {
   ThreadEvent m_workEvent{false, false};
   ThreadEvent m_endEvent{true, true};
   std::atomic<std::int32_t> m_bStop{0};
-  std::thread m_hThread;
+  WorkerThread m_hThread;
 };
 
 }  // namespace rqx340

@@ -33,7 +33,7 @@ int CurrentProcessId();
 [[noreturn]] void ExitProcessNow(int code);
 
 // Whether a host may start the dialog program for the user, as the real host
-// does: false where the dialog is not built (Windows, so far).
+// does: true wherever the dialog is built (Qt on POSIX, Win32 on Windows).
 bool DialogLaunchSupported();
 
 struct SpawnOptions {

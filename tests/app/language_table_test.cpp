@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <set>
@@ -15,15 +18,15 @@ namespace {
 
 using test::TempDir;
 
-// Every string id the program shows.
+// Every string id the program shows (the dialog's, the preview's and the
+// message boxes'): the ids of English, the program's own language.
 std::set<int> UsedIds() {
-  std::set<int> ids = {2, 129, 202, 203, 204, 207, 220, 1002, 1004, 1005, 1110, 1111};
-  for (int id = 208; id <= 213; ++id) ids.insert(id);
-  for (int id = 230; id <= 234; ++id) ids.insert(id);
-  for (int id = 550; id <= 563; ++id) ids.insert(id);
-  for (int id = kIdsFilesNotListed; id <= kIdsNotListedFirstColumnTitle + 1; ++id) ids.insert(id);
-  for (int id = kIdsFirstLeftOutReason; id <= kIdsFirstLeftOutReason + 7; ++id) ids.insert(id);
-  ids.insert(kIdsCopy);
+  std::ifstream english(std::string(RQX340_SOURCE_DIR) + "/res/lang/en.txt");
+  std::set<int> ids;
+  std::string line;
+  while (std::getline(english, line)) {
+    if (!line.empty() && line[0] >= '0' && line[0] <= '9') ids.insert(std::stoi(line));
+  }
   return ids;
 }
 
@@ -102,6 +105,31 @@ TEST(LanguageTableTest, TheFirstFolderWithAReadableTableWins) {
   EXPECT_FALSE(LanguageTable::Open("missing.lang", folders, nullptr));
 }
 
+TEST(LanguageTableTest, AtLinesMoveControlsOfTheDialog) {
+  const std::string text =
+      "@1002\t130,183,122,14\n"
+      "@1111\t-3,0,0,10\r\n"
+      "@1002\t1,1,1,1\n"  // the first counts
+      "@2\t1,2,3\n"
+      "@1110\t1,2,3,4,5\n"
+      "@1004\t1, 2,3,4\n"
+      "@1005\t1,2,3,x\n"
+      "@\t1,2,3,4\n"
+      "@font\t9,MS UI Gothic\n"
+      "@-4\t1,2,3,4\n"
+      "1002\t&Ausgew\xC3\xA4hlte importieren...\n";
+  const LanguageTable table = LanguageTable::Parse(text, nullptr);
+  EXPECT_EQ(table.FindPosition(1002), (ControlPosition{130, 183, 122, 14}));
+  EXPECT_EQ(table.FindPosition(1111), (ControlPosition{-3, 0, 0, 10}));
+  for (const int id : {2, 1110, 1004, 1005, -4, 0}) {
+    SCOPED_TRACE(id);
+    EXPECT_EQ(table.FindPosition(id), std::nullopt);
+  }
+  // A position is not a string, and a string no position.
+  EXPECT_EQ(table.Find(1111), std::nullopt);
+  EXPECT_EQ(table.Find(1002), "&Ausgew\xC3\xA4hlte importieren...");
+}
+
 // The Debian package keeps the dialog program in usr/lib/rqx340-import/ and its
 // tables in usr/share/rqx340-import/.
 TEST(LanguageTableTest, AProgramInLibFindsTheTablesInShare) {
@@ -117,22 +145,127 @@ TEST(LanguageTableTest, AProgramInLibFindsTheTablesInShare) {
   EXPECT_EQ(t->Load(1), "installed");
 }
 
-TEST(LanguageTableTest, EnglishAndTheShippedGermanTableCoverEveryIdShown) {
-  const auto german = LanguageTable::Open("ZULRQX340_GER.lang",
-                                          {std::string(RQX340_SOURCE_DIR) + "/res/"}, nullptr);
-  ASSERT_TRUE(german);
+// The translations shipped, by the code of their source under res/lang/.
+struct ShippedLanguage {
+  const char* code;
+  const char* source;  // under the source tree
+};
+constexpr ShippedLanguage kShipped[] = {{"it", "res/lang/it.txt"},
+                                        {"fr", "res/lang/fr.txt"},
+                                        {"de", "res/lang/de.txt"},
+                                        {"ja", "res/lang/ja.txt"},
+                                        {"es", "res/lang/es.txt"}};
+
+std::optional<LanguageTable> OpenShipped(const ShippedLanguage& language) {
+  const std::filesystem::path source = std::filesystem::path(RQX340_SOURCE_DIR) / language.source;
+  return LanguageTable::Open(source.filename().string(), {source.parent_path().string() + "/"},
+                             nullptr);
+}
+
+// The "%1" to "%9" of `text`, in order.
+std::vector<char> Arguments(std::string_view text) {
+  std::vector<char> numbers;
+  for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+    if (text[i] == '%' && text[i + 1] >= '1' && text[i + 1] <= '9') numbers.push_back(text[++i]);
+  }
+  std::sort(numbers.begin(), numbers.end());
+  return numbers;
+}
+
+// The "&" of a text: how many mark a letter ("&&" is a plain "&"), and the
+// first one's letter in upper case (ASCII) or as its UTF-8 bytes.
+struct Shortcut {
+  int count = 0;
+  std::string letter;
+  std::size_t at = 0;  // where the "&" stands
+};
+Shortcut ShortcutOf(std::string_view text) {
+  Shortcut shortcut;
+  for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+    if (text[i] != '&') continue;
+    if (text[i + 1] == '&') {
+      ++i;
+      continue;
+    }
+    if (++shortcut.count > 1) continue;
+    shortcut.at = i;
+    std::size_t length = 1;
+    while (i + 1 + length < text.size() && (text[i + 1 + length] & 0xC0) == 0x80) ++length;
+    shortcut.letter = std::string(text.substr(i + 1, length));
+    if (length == 1) shortcut.letter[0] = static_cast<char>(std::toupper(shortcut.letter[0]));
+  }
+  return shortcut;
+}
+
+// The texts with a keyboard shortcut, per window: dialog 129's controls, and
+// the preview's label, buttons and Close.
+const std::vector<std::vector<int>> kShortcutWindows = {{1004, 1110, 1002, 1111, 2},
+                                                        {322, 324, 325, 2}};
+
+class ShippedTranslationTest : public ::testing::TestWithParam<ShippedLanguage> {};
+
+TEST_P(ShippedTranslationTest, CoversEveryIdShownWithItsArgumentsAndShortcut) {
+  const auto table = OpenShipped(GetParam());
+  ASSERT_TRUE(table);
+  ASSERT_GT(UsedIds().size(), 70u);
   for (const int id : UsedIds()) {
     SCOPED_TRACE(id);
-    EXPECT_FALSE(EnglishStrings().Load(id).empty());
-    const auto text = german->Find(id);
+    const std::string english = EnglishStrings().Load(id);
+    ASSERT_FALSE(english.empty());
+    const auto text = table->Find(id);
     ASSERT_TRUE(text);
-    // Placeholders survive the translation.
-    for (const char* mark : {"%1", "%2", "%3"}) {
-      EXPECT_EQ(text->find(mark) != std::string::npos,
-                EnglishStrings().Load(id).find(mark) != std::string::npos)
-          << mark;
+    EXPECT_EQ(Arguments(*text), Arguments(english));
+    EXPECT_EQ(ShortcutOf(*text).count, ShortcutOf(english).count);
+    EXPECT_FALSE(text->front() == ' ' || text->back() == ' ') << "a blank at either end";
+  }
+}
+
+// A shortcut marks a letter of the word it belongs to; Japanese puts the
+// English letter in parentheses after the text, as Windows does. No two
+// controls of one window share a letter.
+TEST_P(ShippedTranslationTest, ShortcutsAreLettersOfTheTextAndOnePerControlOfAWindow) {
+  const auto table = OpenShipped(GetParam());
+  ASSERT_TRUE(table);
+  const bool japanese = std::string_view(GetParam().code) == "ja";
+  for (const std::vector<int>& window : kShortcutWindows) {
+    std::map<std::string, int> taken;
+    for (const int id : window) {
+      SCOPED_TRACE(id);
+      const std::string text = table->Find(id).value_or("");
+      const Shortcut shortcut = ShortcutOf(text);
+      if (shortcut.count == 0) continue;
+      EXPECT_EQ(shortcut.count, 1);
+      const bool parenthesised = shortcut.at > 0 && text[shortcut.at - 1] == '(' &&
+                                 text.compare(shortcut.at + 2, 1, ")") == 0;
+      if (japanese) {
+        EXPECT_TRUE(parenthesised) << text;
+        EXPECT_EQ(shortcut.letter, ShortcutOf(EnglishStrings().Load(id)).letter) << text;
+      } else {
+        EXPECT_FALSE(parenthesised) << text;
+        EXPECT_TRUE(shortcut.letter.size() > 1 || std::isalpha(shortcut.letter[0])) << text;
+      }
+      const auto [other, inserted] = taken.emplace(shortcut.letter, id);
+      EXPECT_TRUE(inserted) << "Alt+" << shortcut.letter << " also on " << other->second;
     }
   }
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, ShippedTranslationTest, ::testing::ValuesIn(kShipped),
+                         [](const auto& info) { return std::string(info.param.code); });
+
+TEST(LanguageTableTest, EnglishShortcutsAreOnePerControlOfAWindow) {
+  for (const std::vector<int>& window : kShortcutWindows) {
+    std::set<std::string> taken;
+    for (const int id : window) {
+      const Shortcut shortcut = ShortcutOf(EnglishStrings().Load(id));
+      if (shortcut.count > 0) EXPECT_TRUE(taken.insert(shortcut.letter).second) << id;
+    }
+  }
+}
+
+TEST(LanguageTableTest, TheShippedGermanTableIsGerman) {
+  const auto german = OpenShipped(kShipped[2]);
+  ASSERT_TRUE(german);
   EXPECT_EQ(german->Find(1004), "Ordner:");
 }
 

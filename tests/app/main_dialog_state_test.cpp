@@ -426,6 +426,51 @@ TEST_F(MainDialogStateTest, CloseIsIgnoredDuringAnImportAndWaitsForAScan) {
   EXPECT_EQ(app->CachedGetProfileInt("RQX340Import", "Raw", -1), 0);
 }
 
+TEST(MainDialogTemplateTest, ALanguageMayMoveAControlOfTheTemplate) {
+  const LanguageTable german = LanguageTable::Parse("@1002\t100,183,152,14\n", nullptr);
+  EXPECT_EQ(ControlPlace(kIdcImportSelected, &german), (ControlPosition{100, 183, 152, 14}));
+  EXPECT_EQ(ControlPlace(kIdcImportSelected, nullptr), (ControlPosition{137, 183, 115, 14}));
+  EXPECT_EQ(ControlPlace(kIdcClose, &german), (ControlPosition{335, 183, 50, 14}));
+  EXPECT_EQ(ControlPlace(4711, &german), std::nullopt);
+}
+
+// In every shipped language the controls stay inside the dialog and apart;
+// only the list and the note over it share their place, and the folder box's
+// height is that of its open list (its closed box is one line high).
+TEST(MainDialogTemplateTest, EveryLanguageKeepsItsControlsInsideAndApart) {
+  int languages = 0;
+  for (const auto& entry :
+       std::filesystem::directory_iterator(std::string(RQX340_SOURCE_DIR) + "/res/lang")) {
+    const std::string file = entry.path().filename().string();
+    SCOPED_TRACE(file);
+    const auto table =
+        LanguageTable::Open(file, {entry.path().parent_path().string() + "/"}, nullptr);
+    ASSERT_TRUE(table);
+    ++languages;
+    std::vector<std::pair<std::uint32_t, ControlPosition>> placed;
+    for (const DialogControl& control : kMainDialogControls) {
+      if (control.id == kIdcNoMeasurements) continue;
+      ControlPosition place = *ControlPlace(control.id, &*table);
+      if (control.id == kIdcFolder) place.height = 12;
+      EXPECT_GE(place.x, 0) << control.id;
+      EXPECT_GE(place.y, 0) << control.id;
+      EXPECT_LE(place.x + place.width, kTemplateWidthDu) << control.id;
+      EXPECT_LE(place.y + place.height, kTemplateHeightDu) << control.id;
+      placed.emplace_back(control.id, place);
+    }
+    for (std::size_t a = 0; a < placed.size(); ++a) {
+      for (std::size_t b = a + 1; b < placed.size(); ++b) {
+        const ControlPosition& p = placed[a].second;
+        const ControlPosition& q = placed[b].second;
+        const bool apart = p.x + p.width <= q.x || q.x + q.width <= p.x || p.y + p.height <= q.y ||
+                           q.y + q.height <= p.y;
+        EXPECT_TRUE(apart) << placed[a].first << " and " << placed[b].first;
+      }
+    }
+  }
+  EXPECT_EQ(languages, 6);
+}
+
 TEST(MainDialogTemplateTest, NineControlsInRegistrationOrderInsideTheTemplate) {
   const std::uint32_t order[] = {kIdcFolderLabel,    kIdcFolder,    kIdcBrowse,
                                  kIdcList,           kIdcProgress,  kIdcClose,

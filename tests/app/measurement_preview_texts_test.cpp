@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "app/language_table.h"
 #include "base/shortest_text.h"
 
 namespace rqx340 {
@@ -24,7 +25,7 @@ MeasurementNumbers HandArm() {
 }
 
 TEST(MeasurementPreviewTextsTest, TheNumbersLinesInTheirOrder) {
-  const std::vector<NumbersLine> lines = NumbersLines(HandArm());
+  const std::vector<NumbersLine> lines = NumbersLines(HandArm(), EnglishStrings());
   const std::vector<NumbersLine> expected = {
       {"Rows", "3600"},
       {"Mode", "HA"},
@@ -41,7 +42,7 @@ TEST(MeasurementPreviewTextsTest, TheNumbersLinesInTheirOrder) {
   MeasurementNumbers empty;
   empty.exposureAction = 0.0;
   empty.exposureLimit = -1.0;
-  const std::vector<NumbersLine> none = NumbersLines(empty);
+  const std::vector<NumbersLine> none = NumbersLines(empty, EnglishStrings());
   ASSERT_EQ(none.size(), expected.size());
   EXPECT_EQ(none[1].value, "Vib");
   EXPECT_EQ(none[2], (NumbersLine{"X", "no rows"}));
@@ -83,7 +84,7 @@ TEST(MeasurementPreviewTextsTest, TheExposureTextsSayWhatThereIsAndWhy) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const ExposureTexts texts = DescribeExposure(c.numbers, c.hours);
+    const ExposureTexts texts = DescribeExposure(c.numbers, c.hours, EnglishStrings());
     EXPECT_EQ(texts.a8, c.a8);
     EXPECT_EQ(texts.verdict, c.verdict);
     EXPECT_EQ(texts.verdict_text, c.verdict_text);
@@ -94,14 +95,65 @@ TEST(MeasurementPreviewTextsTest, TheExposureTextsSayWhatThereIsAndWhy) {
 TEST(MeasurementPreviewTextsTest, WholeBodyFactorsOtherThanTheDirectivesAreWarnedAbout) {
   MeasurementNumbers whole_body = HandArm();
   whole_body.mode = OperatingMode::kWholeBody;
-  EXPECT_EQ(DescribeExposure(&whole_body, 8.0).warning,
+  EXPECT_EQ(DescribeExposure(&whole_body, 8.0, EnglishStrings()).warning,
             "The file's sum factors (1, 1, 1) differ from 1.4, 1.4, 1.0. A(8) uses 1.4, 1.4, "
             "1.0; the meter's own sum is weighted otherwise.");
   // Also without a valid time; never before the file is read.
-  EXPECT_FALSE(DescribeExposure(&whole_body, std::nullopt).warning.empty());
-  EXPECT_EQ(DescribeExposure(nullptr, 8.0).warning, "");
+  EXPECT_FALSE(DescribeExposure(&whole_body, std::nullopt, EnglishStrings()).warning.empty());
+  EXPECT_EQ(DescribeExposure(nullptr, 8.0, EnglishStrings()).warning, "");
   whole_body.sumFactors = {1.4, 1.4, 1.0};
-  EXPECT_EQ(DescribeExposure(&whole_body, 8.0).warning, "");
+  EXPECT_EQ(DescribeExposure(&whole_body, 8.0, EnglishStrings()).warning, "");
+}
+
+TEST(MeasurementPreviewTextsTest, EveryTextComesFromTheLanguagesTable) {
+  // Only the wording is the language's: the numbers, units and axis names stay.
+  const LanguageTable strings = LanguageTable::Parse(
+      "301\tZeilen\n302\tModus\n303\tSumme\n304\tkeine Zeilen\n305\tRMS %1\n"
+      "306\tSpitze %1\n307\tVDV %1\n308\tAusl\xC3\xB6sewert\n309\tGrenzwert\n"
+      "310\tnicht festgelegt\n311\tT fehlt\n312\tVib\n313\tA(8) ist %1\n314\tleer\n"
+      "315\tkeine Werte\n316\t\xC3\xBC"
+      "ber dem Grenzwert\n321\tFaktoren %1 anders\n",
+      &EnglishStrings());
+  const std::vector<NumbersLine> lines = NumbersLines(HandArm(), strings);
+  ASSERT_EQ(lines.size(), 9u);
+  EXPECT_EQ(lines[0], (NumbersLine{"Zeilen", "3600"}));
+  EXPECT_EQ(lines[1], (NumbersLine{"Modus", "HA"}));
+  EXPECT_EQ(lines[2],
+            (NumbersLine{"X", "RMS 1.5 m/s\u00b2, Spitze 2.25 m/s\u00b2, VDV 3 m/s^1.75"}));
+  EXPECT_EQ(lines[5], (NumbersLine{"Summe", "RMS 2.5 m/s\u00b2, Spitze 4 m/s\u00b2"}));
+  EXPECT_EQ(lines[7].label, "Ausl\xC3\xB6sewert");
+  EXPECT_EQ(lines[8].label, "Grenzwert");
+  MeasurementNumbers empty;
+  EXPECT_EQ(NumbersLines(empty, strings)[2].value, "keine Zeilen");
+  EXPECT_EQ(NumbersLines(empty, strings)[7].value, "nicht festgelegt");
+
+  MeasurementNumbers above = HandArm();
+  above.exposureLimit = 1.0;
+  const ExposureTexts texts = DescribeExposure(&above, 8.0, strings);
+  EXPECT_EQ(texts.a8, "A(8) ist " + ShortestText(*DailyExposure(above, 8.0)) + " m/s\u00b2");
+  EXPECT_EQ(texts.verdict, ExposureVerdict::kAboveLimit);
+  EXPECT_EQ(texts.verdict_text,
+            "\xC3\xBC"
+            "ber dem Grenzwert");
+  EXPECT_EQ(DescribeExposure(&above, std::nullopt, strings).a8, "T fehlt");
+  // A string the table lacks is English.
+  above.exposureLimit = 0.0;
+  EXPECT_EQ(DescribeExposure(&above, 8.0, strings).verdict_text, "above action value");
+  MeasurementNumbers whole_body = HandArm();
+  whole_body.mode = OperatingMode::kWholeBody;
+  EXPECT_EQ(DescribeExposure(&whole_body, 8.0, strings).warning, "Faktoren 1, 1, 1 anders");
+}
+
+// The command-line tool's verdicts are values of its output; the preview's are
+// the English table's, in the same words.
+TEST(MeasurementPreviewTextsTest, TheEnglishVerdictsAreThoseOfTheCommandLine) {
+  for (const ExposureVerdict verdict :
+       {ExposureVerdict::kAboveLimit, ExposureVerdict::kAboveAction, ExposureVerdict::kBelowAction,
+        ExposureVerdict::kBelowLimit, ExposureVerdict::kUnknown}) {
+    SCOPED_TRACE(static_cast<int>(verdict));
+    EXPECT_EQ(EnglishStrings().Load(VerdictStringId(verdict)), VerdictText(verdict));
+  }
+  EXPECT_EQ(VerdictStringId(ExposureVerdict::kNone), 0);
 }
 
 }  // namespace

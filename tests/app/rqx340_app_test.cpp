@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <map>
+#include <set>
 #include <thread>
 
 #include "support/app_context.h"
@@ -226,15 +227,88 @@ TEST_F(AppTest, ALanguageTableReplacesTheStringsItHasUntilShutdown) {
   EXPECT_EQ(app->Strings().Load(kIdsDialogCaption), "RQX340 Import");
 }
 
+// A front end's own libraries: every library it is asked for exists, except
+// those named in `missing`; each has one string, its name under id 1, and the
+// host's resource library the settings name `settings_name`.
+class FakeLibraries final : public LibraryLoader {
+ public:
+  class Library final : public LanguageLibrary {
+   public:
+    Library(std::string name, std::string settings_name, const StringTable* fallback)
+        : LanguageLibrary(fallback),
+          m_name(std::move(name)),
+          m_settings(std::move(settings_name)) {}
+    std::optional<std::string> Find(int id) const override {
+      if (id == 1) return m_name;
+      if (id == kIdsSettingsName && !m_settings.empty()) return m_settings;
+      return std::nullopt;
+    }
+
+   private:
+    std::string m_name;
+    std::string m_settings;
+  };
+
+  std::string FileName(std::string_view library) const override {
+    return "file:" + std::string(library);
+  }
+  std::unique_ptr<LanguageLibrary> Open(std::string_view library, const StringTable* fallback,
+                                        std::string* /*refused*/ = nullptr) const override {
+    if (missing.count(std::string(library)) != 0) return nullptr;
+    return std::make_unique<Library>(std::string(library), settings_name, fallback);
+  }
+  std::set<std::string> missing;
+  std::string settings_name;
+};
+
+class ProgramStrings final : public StringTable {
+ public:
+  std::string Load(int id) const override { return "program " + std::to_string(id); }
+};
+
+TEST_F(AppTest, AFrontEndsOwnLibrariesStringsAndSettingsLocationAreUsed) {
+  auto libraries = std::make_shared<FakeLibraries>();
+  libraries->missing = {"ZULRQX340_ITA.DLL"};
+  libraries->settings_name = "Suite";
+  const ProgramStrings program;
+  AppContext context =
+      test::TestAppContext(env, (root.Path() / "bin").string() + "/", profile, &opened_paths);
+  context.libraries = libraries;
+  context.program_strings = &program;
+  context.settings_location = [](const std::string& name) { return "key:" + name; };
+  CRQX340App app(std::move(context));
+  app.LocateSettings();
+  EXPECT_EQ(app.SettingsPath(), "key:Suite");
+  EXPECT_EQ(app.Strings().Load(129), "program 129");
+
+  RecordingSink sink;
+  app.LoadLanguageLibrary(1, sink);
+  ASSERT_EQ(sink.messages.size(), 1u);
+  EXPECT_EQ(sink.messages[0].text, "file:ZULRQX340_ITA.DLL WARNING! Language DLL not found.");
+  app.LoadLanguageLibrary(3, sink);
+  ASSERT_TRUE(app.LanguageLoaded());
+  EXPECT_EQ(app.Strings().Load(1), "ZULRQX340_GER.DLL");
+  EXPECT_EQ(app.Strings().Load(129), "program 129");  // what the library lacks
+
+  libraries->settings_name.clear();
+  app.LocateSettings();
+  EXPECT_EQ(app.SettingsPath(), "key:");
+  app.CachedWriteProfileInt("RQX340Import", "Width", 5);
+  app.ExitInstance();
+  EXPECT_EQ(opened_paths, std::vector<std::string>{"key:"});
+}
+
 // Stands for the GUI: counts its turns and can act during one.
 class FakeUserInterface final : public UserInterfaceEvents {
  public:
-  void ProcessPendingEvents() override {
+  bool ProcessPendingEvents() override {
     ++turns;
     if (during_turn) during_turn();
+    return stop_requested;
   }
   int turns = 0;
   std::function<void()> during_turn;
+  bool stop_requested = false;  // the host's stop request came to the GUI's own queue
 };
 
 class PumpTest : public AppTest {
@@ -299,6 +373,14 @@ TEST_F(PumpTest, ASetStopFlagIsReturnedWithoutTouchingAnything) {
   EXPECT_EQ(ui.turns, 0);
   stop = 0;
   EXPECT_EQ(app->PumpPendingMessages(&stop), 1);  // still queued
+}
+
+TEST_F(PumpTest, AStopRequestTheUserInterfaceTookOutReturnsOne) {
+  ui.stop_requested = true;
+  std::int32_t stop = 0;
+  EXPECT_EQ(app->PumpPendingMessages(&stop), 1);
+  EXPECT_FALSE(app->Pump().PumpPendingMessages(&stop));
+  EXPECT_EQ(ui.turns, 2);
 }
 
 TEST_F(PumpTest, AStopRequestArrivingDuringTheUserInterfacesTurnIsSeenByThePump) {

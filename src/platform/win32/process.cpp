@@ -164,8 +164,8 @@ void ExitProcessNow(int code) {
   ExitProcess(static_cast<UINT>(code));  // not reached
 }
 
-// The dialog program needs Qt, which the Windows build does not have yet.
-bool DialogLaunchSupported() { return false; }
+// rqx340-import.exe is the Win32 dialog.
+bool DialogLaunchSupported() { return true; }
 
 const bool sys::kChildLinesEndInCrLf = true;
 

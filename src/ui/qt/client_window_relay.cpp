@@ -21,8 +21,9 @@ ClientWindowRelay::~ClientWindowRelay() {
   m_app.SetUserInterface(nullptr);
 }
 
-void ClientWindowRelay::ProcessPendingEvents() {
+bool ClientWindowRelay::ProcessPendingEvents() {
   QCoreApplication::processEvents(QEventLoop::AllEvents);
+  return false;
 }
 
 bool ClientWindowRelay::event(QEvent* event) {

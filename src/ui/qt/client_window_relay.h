@@ -20,7 +20,8 @@ class ClientWindowRelay final : public QObject, public UserInterfaceEvents {
   ~ClientWindowRelay() override;
 
   // Handles the GUI's pending events without waiting (the pump's second half).
-  void ProcessPendingEvents() override;
+  // The host's stop request comes to the tool's window, never here: false.
+  bool ProcessPendingEvents() override;
 
  protected:
   bool event(QEvent* event) override;

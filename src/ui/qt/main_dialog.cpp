@@ -11,6 +11,7 @@
 #include <QShortcut>
 
 #include "app/folder_text.h"
+#include "app/measurement_preview_texts.h"
 #include "ui/qt/qt_text.h"
 
 namespace rqx340 {
@@ -192,9 +193,9 @@ QSize CRQX340MainDlg::TemplateSize() const {
 }
 
 QRect CRQX340MainDlg::TemplateRect(std::uint32_t id) const {
-  const DialogControl* control = FindMainDialogControl(id);
-  if (control == nullptr) return {};
-  return ToQRect(m_units.ToPixels(control->x, control->y, control->width, control->height));
+  const auto place = ControlPlace(id, m_app.Language());
+  if (!place) return {};
+  return ToQRect(m_units.ToPixels(place->x, place->y, place->width, place->height));
 }
 
 QWidget* CRQX340MainDlg::ControlWidget(std::uint32_t id) {
@@ -374,7 +375,7 @@ void CRQX340MainDlg::OnListContextMenu(const QPoint& pos) {
   const int row = m_list.indexAt(pos).row();
   if (row < 0) return;
   QMenu menu(this);
-  QAction* preview = menu.addAction(QStringLiteral("Preview\u2026"));
+  QAction* preview = menu.addAction(Text(m_app, kIdsPreviewMenu));
   preview->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
   preview->setEnabled(!m_state.Busy() && m_content.isEnabled());
   if (menu.exec(m_list.viewport()->mapToGlobal(pos)) == preview) OpenPreview(row);

@@ -124,7 +124,7 @@ class CRQX340MainDlg final : public CQWResizingDialog {
   // The folder box's list as the state has it.
   void LoadFolderList();
   void DDX_FolderCombo(bool save);
-  // `id`'s rectangle of the template, in pixels.
+  // `id`'s rectangle of the template, or of the language's place for it, in pixels.
   QRect TemplateRect(std::uint32_t id) const;
   // The widget of the template's control `id`.
   QWidget* ControlWidget(std::uint32_t id);

@@ -4,7 +4,6 @@
 
 #include <QCloseEvent>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -13,22 +12,16 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <vector>
 
 #include "app/folder_text.h"
 #include "app/measurement_preview_texts.h"
-#include "base/display_text.h"
-#include "import/export_files.h"
-#include "measurement/folder_scan.h"
-#include "measurement/json_reader.h"
-#include "platform/input_file.h"
 #include "ui/qt/qt_text.h"
 
 namespace rqx340 {
 
 namespace {
 
-constexpr std::string_view kDefaultExposureHours = "8";
+QColor Colour(std::uint32_t rgb) { return QColor(static_cast<QRgb>(rgb)); }
 
 // A label that shows its text as it is: a file name is no markup.
 QLabel* PlainLabel(QWidget* parent, const QString& text = {}) {
@@ -38,96 +31,48 @@ QLabel* PlainLabel(QWidget* parent, const QString& text = {}) {
   return label;
 }
 
-// The colour a verdict is shown in: red above the limit, orange above the
-// action value, green below, grey when nothing can be said.
-QColor VerdictColour(ExposureVerdict verdict) {
-  switch (verdict) {
-    case ExposureVerdict::kAboveLimit:
-      return QColor(0xC6, 0x28, 0x28);
-    case ExposureVerdict::kAboveAction:
-      return QColor(0xE6, 0x7E, 0x00);
-    case ExposureVerdict::kBelowAction:
-    case ExposureVerdict::kBelowLimit:
-      return QColor(0x2E, 0x7D, 0x32);
-    case ExposureVerdict::kNone:
-    case ExposureVerdict::kUnknown:
-      break;
-  }
-  return QColor(0x61, 0x61, 0x61);
-}
-
 }  // namespace
 
-// The caller's pump, with the stop flag also set once the user asked to close.
-class MeasurementPreviewDialog::StoppingPump final : public MessagePump {
- public:
-  StoppingPump(MessagePump& pump, const bool& close_requested)
-      : m_pump(pump), m_bCloseRequested(close_requested) {}
-  bool PumpPendingMessages(std::int32_t* stop) override {
-    const bool result = m_pump.PumpPendingMessages(stop);
-    if (m_bCloseRequested) *stop = 1;
-    return result;
-  }
-
- private:
-  MessagePump& m_pump;
-  const bool& m_bCloseRequested;
-};
-
-template <typename Work>
-auto MeasurementPreviewDialog::WhileBusy(MessagePump& pump, Work&& work) {
-  StoppingPump stopping(pump, m_bCloseRequested);
-  m_bBusy = true;
-  m_pExportCsv->setEnabled(false);
-  m_pExportWav->setEnabled(false);
-  const auto result = work(stopping);
-  m_bBusy = false;
-  m_pExportCsv->setEnabled(m_content != nullptr);
-  m_pExportWav->setEnabled(m_content != nullptr && !RawDataFileOf(m_strPath).empty());
-  if (m_bCloseRequested) {
-    m_bCloseRequested = false;
-    // Closed after the work, never under it.
-    QMetaObject::invokeMethod(this, &QDialog::reject, Qt::QueuedConnection);
-  }
-  return result;
-}
-
 void MeasurementPreviewDialog::reject() {
-  if (m_bBusy) {
-    m_bCloseRequested = true;
-    return;
-  }
+  if (!m_state.RequestClose()) return;
   QDialog::reject();
 }
 
 void MeasurementPreviewDialog::closeEvent(QCloseEvent* event) {
-  if (m_bBusy) {
-    m_bCloseRequested = true;
+  if (!m_state.RequestClose()) {
     event->ignore();
     return;
   }
   QDialog::closeEvent(event);
 }
 
+void MeasurementPreviewDialog::AfterWork() {
+  m_pExportCsv->setEnabled(m_state.CanExportCsv());
+  m_pExportWav->setEnabled(m_state.CanExportWav());
+  // Closed after the work, never under it.
+  if (m_state.TakeCloseAfterWork()) {
+    QMetaObject::invokeMethod(this, &QDialog::reject, Qt::QueuedConnection);
+  }
+}
+
 MeasurementPreviewDialog::MeasurementPreviewDialog(QWidget* parent, CRQX340App& app,
                                                    std::string folder, std::string file_name)
     : QDialog(parent),
       m_app(app),
-      m_strFolder(std::move(folder)),
-      m_strFileName(std::move(file_name)) {
-  m_strPath = WithTrailingSlash(m_strFolder) + m_strFileName;
+      m_state(app.Settings(), app.Strings(), std::move(folder), std::move(file_name)) {
   BuildControls();
 }
 
 MeasurementPreviewDialog::~MeasurementPreviewDialog() = default;
 
+QString MeasurementPreviewDialog::Text(int id) const { return ToQString(m_app.Strings().Load(id)); }
+
 void MeasurementPreviewDialog::BuildControls() {
-  const QString shown_name = ToQString(EscapeForDisplay(m_strFileName));
-  setWindowTitle(QStringLiteral("Preview - ") + shown_name);
+  setWindowTitle(ToQString(m_state.Caption()));
   setSizeGripEnabled(true);
   auto* layout = new QVBoxLayout(this);
 
-  m_pTitle = PlainLabel(this, shown_name);
+  m_pTitle = PlainLabel(this, ToQString(m_state.Heading()));
   QFont title_font = m_pTitle->font();
   title_font.setBold(true);
   m_pTitle->setFont(title_font);
@@ -142,14 +87,16 @@ void MeasurementPreviewDialog::BuildControls() {
   m_pNumbers = new MeasurementNumbersView(this);
   layout->addWidget(m_pNumbers);
 
-  m_pPlot = new MeasurementPlotWidget(this);
+  m_pPlot = new MeasurementPlotWidget(m_app.Strings(), this);
   layout->addWidget(m_pPlot, 1);
 
   auto* exposure = new QGridLayout;
-  exposure->addWidget(PlainLabel(this, QStringLiteral("Daily exposure time (hours):")), 0, 0);
+  QLabel* hours_label = PlainLabel(this, Text(kIdsExposureHoursLabel));
+  exposure->addWidget(hours_label, 0, 0);
   m_pHours = new QLineEdit(this);
   m_pHours->setMaximumWidth(80);
-  m_pHours->setToolTip(QStringLiteral("The time the worker is exposed per day, 0 < T <= 24"));
+  m_pHours->setToolTip(Text(kIdsExposureHoursTip));
+  hours_label->setBuddy(m_pHours);
   exposure->addWidget(m_pHours, 0, 1);
   m_pA8 = PlainLabel(this);
   exposure->addWidget(m_pA8, 0, 2);
@@ -163,14 +110,14 @@ void MeasurementPreviewDialog::BuildControls() {
 
   m_pWarning = PlainLabel(this);
   m_pWarning->setWordWrap(true);
-  m_pWarning->setStyleSheet(QStringLiteral("color: #B26A00;"));
+  m_pWarning->setStyleSheet(QStringLiteral("color: %1;").arg(Colour(kWarningColour).name()));
   m_pWarning->hide();
   layout->addWidget(m_pWarning);
 
   auto* buttons = new QHBoxLayout;
-  m_pExportCsv = new QPushButton(QStringLiteral("Export CSV..."), this);
-  m_pExportWav = new QPushButton(QStringLiteral("Export WAV..."), this);
-  auto* close = new QPushButton(QStringLiteral("Close"), this);
+  m_pExportCsv = new QPushButton(Text(kIdsExportCsvButton), this);
+  m_pExportWav = new QPushButton(Text(kIdsExportWavButton), this);
+  auto* close = new QPushButton(Text(kIdcClose), this);
   m_pExportCsv->setEnabled(false);
   m_pExportWav->setEnabled(false);
   buttons->addWidget(m_pExportCsv);
@@ -182,54 +129,29 @@ void MeasurementPreviewDialog::BuildControls() {
   connect(m_pExportWav, &QPushButton::clicked, this, [this] { OnExportWav(); });
   connect(close, &QPushButton::clicked, this, &QDialog::reject);
 
-  const std::string& hours = m_app.Settings().ExposureHours();
-  m_pHours->setText(ToQString(hours.empty() ? kDefaultExposureHours : std::string_view(hours)));
+  m_pHours->setText(ToQString(m_state.InitialExposureText()));
   connect(m_pHours, &QLineEdit::textChanged, this, [this](const QString& text) {
-    // Only a time that reads back is kept, as text in the C locale.
-    const std::string typed = ToUtf8(text);
-    if (ParseExposureHours(typed)) m_app.Settings().SetExposureHours(typed);
+    m_state.OnExposureTextChanged(ToUtf8(text));
     UpdateExposure();
   });
   resize(720, 520);
 }
 
 bool MeasurementPreviewDialog::Load(MessagePump& pump) {
-  m_content = std::make_unique<MeasurementContent>();
-  m_bLoaded = false;
-  ReadOutcome read = ReadOutcome::kReadFailed;
-  if (auto file = InputFile::Open(m_strPath)) {
-    m_progress->SetPos(0);
-    m_progress->SetStep(1);
-    m_progress->SetRange(0, static_cast<std::int32_t>(file->Size() >> 16));
-    m_progress->Show();
-    std::vector<char> buffer(kReadBufferSize);
-    read = WhileBusy(pump, [&](MessagePump& stopping) {
-      return ReadMeasurementFile(*file, buffer, *m_progress, stopping, *m_content);
-    });
-    m_progress->Hide();
-  }
+  m_pExportCsv->setEnabled(false);
+  m_pExportWav->setEnabled(false);
+  const ReadOutcome read = m_state.Load(*m_progress, pump);
   if (read != ReadOutcome::kRead) {
-    m_content.reset();
-    m_pExportCsv->setEnabled(false);
-    m_pExportWav->setEnabled(false);
-    m_pNumbers->ShowNote(read == ReadOutcome::kStopped
-                             ? QStringLiteral("The reading was stopped.")
-                             : QStringLiteral("The file cannot be read."));
+    m_pNumbers->ShowNote(ToQString(m_state.NotLoadedText()));
     m_pPlot->SetPlot(nullptr);
-    UpdateExposure();
-    return false;
-  }
-  m_bLoaded = true;
-  m_numbers = ComputeNumbers(m_content->document, m_content->rows);
-  m_plot = ComputePlotData(m_content->document, m_content->rows, kMaxPlotColumns);
-  m_pPlot->SetPlot(&m_plot);
-  m_pNumbers->ShowLines(NumbersLines(m_numbers));
-  if (m_content->parse.IsError()) {
-    m_pTitle->setText(ToQString(EscapeForDisplay(m_strFileName)) +
-                      QStringLiteral(" (not valid JSON: read as an empty measurement)"));
+  } else {
+    m_pPlot->SetPlot(&m_state.Plot());
+    m_pNumbers->ShowLines(NumbersLines(m_state.Numbers(), m_app.Strings()));
+    m_pTitle->setText(ToQString(m_state.Heading()));
   }
   UpdateExposure();
-  return true;
+  AfterWork();
+  return read == ReadOutcome::kRead;
 }
 
 std::optional<double> MeasurementPreviewDialog::ExposureHours() const {
@@ -242,11 +164,13 @@ void MeasurementPreviewDialog::SetExposureHoursText(const QString& text) {
 
 void MeasurementPreviewDialog::UpdateExposure() {
   const std::optional<double> hours = ExposureHours();
-  m_pHours->setStyleSheet(hours ? QString() : QStringLiteral("color: #C62828;"));
-  const ExposureTexts texts = DescribeExposure(m_bLoaded ? &m_numbers : nullptr, hours);
+  const ExposureTexts texts = m_state.Exposure(ToUtf8(m_pHours->text()));
+  m_pHours->setStyleSheet(
+      hours ? QString() : QStringLiteral("color: %1;").arg(Colour(kInvalidFieldColour).name()));
   m_pA8->setText(ToQString(texts.a8));
   m_pVerdict->setText(ToQString(texts.verdict_text));
-  m_pVerdict->setStyleSheet(QStringLiteral("color: %1;").arg(VerdictColour(texts.verdict).name()));
+  m_pVerdict->setStyleSheet(
+      QStringLiteral("color: %1;").arg(Colour(VerdictColour(texts.verdict)).name()));
   m_pWarning->setText(ToQString(texts.warning));
   m_pWarning->setVisible(!texts.warning.empty());
 }
@@ -256,62 +180,48 @@ QString MeasurementPreviewDialog::VerdictText() const { return m_pVerdict->text(
 QString MeasurementPreviewDialog::WarningText() const { return m_pWarning->text(); }
 QString MeasurementPreviewDialog::NumbersText() const { return m_pNumbers->text(); }
 
-void MeasurementPreviewDialog::ShowFailure(const QString& text) {
-  QMessageBox box(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, this);
+void MeasurementPreviewDialog::ShowFailure(const std::string& text) {
+  QMessageBox box(QMessageBox::Warning, windowTitle(), ToQString(text), QMessageBox::Ok, this);
   box.setTextFormat(Qt::PlainText);
   box.exec();
 }
 
 bool MeasurementPreviewDialog::ExportCsvTo(const std::string& out, MessagePump& pump) {
-  if (!m_content) return false;
-  m_progress->Show();
-  const ExportResult result = WhileBusy(pump, [&](MessagePump& stopping) {
-    // A FIFO without a reader is refused at once: waiting for one would hang
-    // this thread, which draws every window of the program.
-    return WriteCsvFile(m_content->document, m_content->rows, m_strFileName, out, *m_progress,
-                        stopping, ReaderWait::kRefuse);
-  });
-  m_progress->Hide();
-  if (result.status == ExportStatus::kWritten) return true;
-  if (result.status != ExportStatus::kStopped) {
-    ShowFailure(QStringLiteral("The CSV file could not be written: ") +
-                ToQString(EscapeForDisplay(result.error)));
-  }
-  return false;
+  if (!m_state.CanExportCsv()) return false;
+  m_pExportCsv->setEnabled(false);
+  m_pExportWav->setEnabled(false);
+  const ExportResult result = m_state.ExportCsv(out, *m_progress, pump);
+  AfterWork();
+  const std::string failure = m_state.ExportFailureText(kIdsCsvNotWritten, result);
+  if (!failure.empty()) ShowFailure(failure);
+  return result.status == ExportStatus::kWritten;
 }
 
 bool MeasurementPreviewDialog::ExportWavTo(const std::string& out, MessagePump& pump) {
-  const ExportResult result = WhileBusy(pump, [&](MessagePump& stopping) {
-    return ExportWav(m_strPath, out, *m_progress, stopping, ReaderWait::kRefuse);
-  });
-  if (result.status == ExportStatus::kWritten) return true;
-  if (result.status != ExportStatus::kStopped) {
-    QString why = ToQString(EscapeForDisplay(result.error));
-    if (why.isEmpty()) why = QStringLiteral("read error");
-    ShowFailure(QStringLiteral("The WAV file could not be written: ") + why);
-  }
-  return false;
+  m_pExportCsv->setEnabled(false);
+  m_pExportWav->setEnabled(false);
+  const ExportResult result = m_state.ExportWav(out, *m_progress, pump);
+  AfterWork();
+  const std::string failure = m_state.ExportFailureText(kIdsWavNotWritten, result);
+  if (!failure.empty()) ShowFailure(failure);
+  return result.status == ExportStatus::kWritten;
 }
 
 std::string MeasurementPreviewDialog::AskExportPath(const QString& title, const QString& extension,
                                                     const QString& filter) {
-  const QString base = QFileInfo(ToQString(m_strFileName)).completeBaseName();
-  // The dialog takes folders as text: beside the file when its folder can be
-  // named so, else in the nearest one that can.
-  const QString suggested =
-      ToQString(WithTrailingSlash(ChooserStartFolder(m_strFolder))) + base + extension;
+  const QString suggested = ToQString(m_state.SuggestedExportPath(ToUtf8(extension)));
   return ToUtf8(QFileDialog::getSaveFileName(this, title, suggested, filter));
 }
 
 void MeasurementPreviewDialog::OnExportCsv() {
-  const std::string out = AskExportPath(QStringLiteral("Export CSV"), QStringLiteral(".csv"),
-                                        QStringLiteral("CSV files (*.csv)"));
+  const std::string out =
+      AskExportPath(Text(kIdsExportCsvTitle), QStringLiteral(".csv"), Text(kIdsCsvFilter));
   if (!out.empty()) ExportCsvTo(out, m_app.Pump());
 }
 
 void MeasurementPreviewDialog::OnExportWav() {
-  const std::string out = AskExportPath(QStringLiteral("Export WAV"), QStringLiteral(".wav"),
-                                        QStringLiteral("WAV files (*.wav)"));
+  const std::string out =
+      AskExportPath(Text(kIdsExportWavTitle), QStringLiteral(".wav"), Text(kIdsWavFilter));
   if (!out.empty()) ExportWavTo(out, m_app.Pump());
 }
 

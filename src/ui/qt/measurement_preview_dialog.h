@@ -1,8 +1,8 @@
 // A look at one measurement before it goes to the host: its numbers, a plot of
 // its rms over the rows, the daily exposure A(8) with its verdict, and the CSV
 // and WAV exports. A child window of the main dialog, opened from the list.
-// The numbers and the exports are the import layer's, the texts the
-// application layer's; this window reads the file and lays them out.
+// What it reads, says and allows is the preview state's (application layer);
+// this window lays it out on Qt widgets.
 #pragma once
 
 #include <QDialog>
@@ -10,9 +10,9 @@
 #include <optional>
 #include <string>
 
+#include "app/measurement_preview_state.h"
 #include "app/rqx340_app.h"
 #include "base/progress.h"
-#include "import/convert_file.h"
 #include "import/measurement_numbers.h"
 #include "ui/qt/measurement_numbers_view.h"
 #include "ui/qt/preview_plot.h"
@@ -38,8 +38,8 @@ class MeasurementPreviewDialog final : public QDialog {
   // dialog then says so in place of the numbers.
   bool Load(MessagePump& pump);
 
-  const MeasurementNumbers& Numbers() const { return m_numbers; }
-  const PlotData& Plot() const { return m_plot; }
+  const MeasurementNumbers& Numbers() const { return m_state.Numbers(); }
+  const PlotData& Plot() const { return m_state.Plot(); }
   MeasurementPlotWidget* PlotWidget() const { return m_pPlot; }
   // The daily exposure time as the field holds it; none when it is not valid.
   std::optional<double> ExposureHours() const;
@@ -64,31 +64,21 @@ class MeasurementPreviewDialog final : public QDialog {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  class StoppingPump;
-
-  // Runs `work` with a pump that also stops it when the user closes the preview.
-  template <typename Work>
-  auto WhileBusy(MessagePump& pump, Work&& work);
-
+  // String `id` of the application's language.
+  QString Text(int id) const;
   void BuildControls();
   void UpdateExposure();
+  // Export buttons as the state allows; closes when a close waited for the work.
+  void AfterWork();
   // The save dialog for an export of `extension`, starting beside the file;
   // the chosen path, or empty.
   std::string AskExportPath(const QString& title, const QString& extension, const QString& filter);
   void OnExportCsv();
   void OnExportWav();
-  void ShowFailure(const QString& text);
+  void ShowFailure(const std::string& text);
 
   CRQX340App& m_app;
-  std::string m_strFolder;
-  std::string m_strFileName;
-  std::string m_strPath;
-  std::unique_ptr<MeasurementContent> m_content;
-  bool m_bLoaded = false;
-  bool m_bBusy = false;
-  bool m_bCloseRequested = false;
-  MeasurementNumbers m_numbers;
-  PlotData m_plot;
+  MeasurementPreviewState m_state;
 
   QLabel* m_pTitle = nullptr;
   MeasurementNumbersView* m_pNumbers = nullptr;

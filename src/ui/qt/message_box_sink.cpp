@@ -4,25 +4,18 @@
 #include <QMessageBox>
 #include <QString>
 
+#include "app/rqx340_app.h"
 #include "ui/qt/qt_text.h"
 
 namespace rqx340 {
 
-void MessageBoxSink::ShowMessage(int, std::string_view text) {
-  std::string full = std::move(m_strDetails);
-  m_strDetails.clear();
-  full += text;
-  QMessageBox box(QMessageBox::Warning, ToQString(kApplicationName), ToQString(full),
+void MessageBoxSink::ShowBox(const std::string& text) {
+  QMessageBox box(QMessageBox::Warning, ToQString(kApplicationName), ToQString(text),
                   QMessageBox::Ok, m_pParent.data());
   // Names and texts of language tables are shown as they are, never as markup.
   box.setTextFormat(Qt::PlainText);
   box.setWindowModality(Qt::ApplicationModal);
   box.exec();
-}
-
-void MessageBoxSink::ShowDetail(std::string_view text) {
-  m_strDetails += text;
-  m_strDetails += '\n';
 }
 
 }  // namespace rqx340

@@ -1,29 +1,26 @@
-// User messages as modal message boxes: the application name as caption, an OK button,
-// the warning icon. A detail (why a connection failed) has no box of its own;
-// it goes on a line before the next message's text.
+// User messages as Qt message boxes: the application name as caption, an OK
+// button, the warning icon, modal for the application. The details before a
+// message are the application layer's rule (MessageBoxes).
 #pragma once
 
 #include <QPointer>
 #include <QWidget>
 #include <string>
-#include <string_view>
 
-#include "app/rqx340_app.h"
-#include "base/message_sink.h"
+#include "app/message_boxes.h"
 
 namespace rqx340 {
 
-class MessageBoxSink final : public MessageSink {
+class MessageBoxSink final : public MessageBoxes {
  public:
   // The boxes are centred over `parent` once one is set; before, over the screen.
   void SetParent(QWidget* parent) { m_pParent = parent; }
 
-  void ShowMessage(int id, std::string_view text) override;
-  void ShowDetail(std::string_view text) override;
+ protected:
+  void ShowBox(const std::string& text) override;
 
  private:
   QPointer<QWidget> m_pParent;
-  std::string m_strDetails;
 };
 
 }  // namespace rqx340

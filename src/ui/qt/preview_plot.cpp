@@ -1,31 +1,32 @@
-// The plot scales from 0 to the largest finite value of the four series; a
-// series breaks where a column has no value.
+// The plot's geometry is the application layer's (LayOutPlot); this draws it
+// with QPainter.
 #include "ui/qt/preview_plot.h"
 
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
-#include <array>
-#include <cmath>
+#include <cstdint>
 #include <optional>
-#include <utility>
+#include <vector>
 
 #include "app/measurement_preview_texts.h"
-#include "base/shortest_text.h"
+#include "app/preview_plot_layout.h"
+#include "ui/qt/dialog_font.h"
 #include "ui/qt/qt_text.h"
 
 namespace rqx340 {
 
 namespace {
 
-// X, Y, Z and the sum, in the plot and its legend.
-const std::array<QColor, 4> kSeriesColours = {QColor(0xC6, 0x28, 0x28), QColor(0x2E, 0x7D, 0x32),
-                                              QColor(0x15, 0x65, 0xC0), QColor(0x21, 0x21, 0x21)};
-constexpr std::array<const char*, 4> kSeriesNames = {"rms x", "rms y", "rms z", "rms sum"};
+// 0xRRGGBB, opaque.
+QColor Colour(std::uint32_t rgb) { return QColor(static_cast<QRgb>(rgb)); }
 
 }  // namespace
 
-MeasurementPlotWidget::MeasurementPlotWidget(QWidget* parent) : QWidget(parent) {
+MeasurementPlotWidget::MeasurementPlotWidget(const StringTable& strings, QWidget* parent)
+    : QWidget(parent), m_strings(strings), m_strNoRows(ToQString(strings.Load(kIdsPlotNoRows))) {
+  const std::array<std::string, 4> names = SeriesNames(strings);
+  for (std::size_t s = 0; s < names.size(); ++s) m_seriesNames[s] = ToQString(names[s]);
   setAutoFillBackground(true);
   QPalette colours = palette();
   colours.setColor(QPalette::Window, Qt::white);
@@ -49,102 +50,48 @@ void MeasurementPlotWidget::paintEvent(QPaintEvent*) {
   painter.setPen(QColor(0xBD, 0xBD, 0xBD));
   painter.drawRect(area.adjusted(0, 0, -1, -1));
 
-  if (m_pPlot == nullptr || m_pPlot->columns == 0) {
+  const std::optional<PlotLayout> layout = LayOutPlot(m_pPlot, ToRect(area), m_strings);
+  if (!layout) {
     painter.setPen(Qt::darkGray);
-    painter.drawText(area, Qt::AlignCenter, QStringLiteral("No rows"));
+    painter.drawText(area, Qt::AlignCenter, m_strNoRows);
     return;
   }
-  const PlotData& plot = *m_pPlot;
-  // The scale runs from 0 to the largest finite value of any series.
-  float top_value = 0.0f;
-  for (const PlotSeries& series : plot.series) {
-    for (const float value : series.max) {
-      if (std::isfinite(value)) top_value = std::max(top_value, value);
-    }
-  }
-  if (!(top_value > 0.0f)) top_value = 1.0f;
-  const auto y_of = [&](float value) {
-    const double clamped = std::clamp<double>(
-        std::isfinite(value) ? value : (value > 0 ? top_value : 0.0), 0.0, top_value);
-    return area.bottom() - clamped / top_value * (area.height() - 1);
-  };
-
   painter.setPen(Qt::darkGray);
   painter.drawText(QRect(0, area.top() - metrics.height() / 2, left - 4, metrics.height()),
-                   Qt::AlignRight | Qt::AlignVCenter, ToQString(ShortestText(top_value)));
+                   Qt::AlignRight | Qt::AlignVCenter, ToQString(layout->top_label));
   painter.drawText(QRect(0, area.bottom() - metrics.height() / 2, left - 4, metrics.height()),
                    Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("0"));
   painter.drawText(QRect(area.left(), area.bottom() + 2, area.width(), metrics.height()),
-                   Qt::AlignLeft, QStringLiteral("row 0"));
+                   Qt::AlignLeft, ToQString(layout->first_row));
   painter.drawText(QRect(area.left(), area.bottom() + 2, area.width(), metrics.height()),
-                   Qt::AlignRight, QStringLiteral("row %1").arg(plot.rows - 1));
+                   Qt::AlignRight, ToQString(layout->last_row));
   painter.drawText(QRect(0, 0, left, top), Qt::AlignLeft | Qt::AlignVCenter,
                    ToQString(kMetresPerSecondSquared).trimmed());
 
   // The legend, top right.
   int legend_x = area.right();
-  for (std::size_t s = kSeriesNames.size(); s-- > 0;) {
-    const QString name = QString::fromLatin1(kSeriesNames[s]);
+  for (std::size_t s = m_seriesNames.size(); s-- > 0;) {
+    const QString& name = m_seriesNames[s];
     legend_x -= metrics.horizontalAdvance(name) + 24;
-    painter.setPen(QPen(kSeriesColours[s], 2));
+    painter.setPen(QPen(Colour(kSeriesColours[s]), 2));
     painter.drawLine(legend_x, top / 2, legend_x + 14, top / 2);
     painter.setPen(Qt::black);
     painter.drawText(QPoint(legend_x + 18, top / 2 + metrics.ascent() / 2 - 1), name);
   }
 
   painter.setClipRect(area);
-  const int pixels = area.width();
-  for (std::size_t s = 0; s < plot.series.size(); ++s) {
-    const PlotSeries& series = plot.series[s];
-    painter.setPen(QPen(kSeriesColours[s], 1.5));
-    if (plot.columns <= static_cast<std::size_t>(pixels)) {
-      // Few columns: a line through the column centres, broken where one has no value.
-      QPainterPath path;
-      bool drawing = false;
-      for (std::size_t c = 0; c < plot.columns; ++c) {
-        const float value = series.max[c];
-        if (std::isnan(value)) {
-          drawing = false;
-          continue;
-        }
-        const QPointF point(area.left() + (c + 0.5) * area.width() / plot.columns, y_of(value));
-        if (drawing) {
-          path.lineTo(point);
-        } else {
-          path.moveTo(point);
-          drawing = true;
-        }
-      }
-      painter.drawPath(path);
-      continue;
+  for (std::size_t s = 0; s < layout->traces.size(); ++s) {
+    const PlotTrace& trace = layout->traces[s];
+    painter.setPen(QPen(Colour(kSeriesColours[s]), 1.5));
+    QPainterPath path;
+    for (const std::vector<PlotPoint>& line : trace.lines) {
+      path.moveTo(line.front().x, line.front().y);
+      for (std::size_t i = 1; i < line.size(); ++i) path.lineTo(line[i].x, line[i].y);
     }
-    // More columns than pixels: the smallest and largest value per pixel
-    // column, joined to the next so the trace stays unbroken.
-    painter.setPen(QPen(kSeriesColours[s], 1));
-    std::optional<std::pair<double, double>> previous;
-    for (int px = 0; px < pixels; ++px) {
-      const std::size_t first = plot.columns * static_cast<std::size_t>(px) / pixels;
-      const std::size_t last = plot.columns * static_cast<std::size_t>(px + 1) / pixels;
-      float low = NAN;
-      float high = NAN;
-      for (std::size_t c = first; c < last; ++c) {
-        if (std::isnan(series.min[c])) continue;
-        low = std::isnan(low) ? series.min[c] : std::min(low, series.min[c]);
-        high = std::isnan(high) ? series.max[c] : std::max(high, series.max[c]);
-      }
-      if (std::isnan(low)) {
-        previous.reset();
-        continue;
-      }
-      double y_low = y_of(low);
-      double y_high = y_of(high);
-      if (previous) {
-        y_low = std::max(y_low, previous->second);
-        y_high = std::min(y_high, previous->first);
-      }
-      const double x = area.left() + px + 0.5;
-      painter.drawLine(QPointF(x, std::max(y_low, y_high)), QPointF(x, std::min(y_low, y_high)));
-      previous = std::make_pair(y_of(low), y_of(high));
+    if (!trace.lines.empty()) painter.drawPath(path);
+    painter.setPen(QPen(Colour(kSeriesColours[s]), 1));
+    for (const auto& [from, to] : trace.strokes) {
+      painter.drawLine(QPointF(from.x, from.y), QPointF(to.x, to.y));
     }
   }
 }

@@ -4,15 +4,19 @@
 #pragma once
 
 #include <QSize>
+#include <QString>
 #include <QWidget>
+#include <array>
 
+#include "base/string_table.h"
 #include "import/measurement_numbers.h"
 
 namespace rqx340 {
 
 class MeasurementPlotWidget final : public QWidget {
  public:
-  explicit MeasurementPlotWidget(QWidget* parent = nullptr);
+  // The legend and the axis texts come from `strings`.
+  explicit MeasurementPlotWidget(const StringTable& strings, QWidget* parent = nullptr);
 
   // The data drawn, which must outlive the widget or be replaced; none for an
   // empty plot.
@@ -25,7 +29,10 @@ class MeasurementPlotWidget final : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  const StringTable& m_strings;
   const PlotData* m_pPlot = nullptr;
+  std::array<QString, 4> m_seriesNames;
+  QString m_strNoRows;
 };
 
 }  // namespace rqx340

@@ -24,54 +24,24 @@ std::optional<std::string> ChooseFolderWithDialog(QWidget* owner, const QString&
 }
 
 CShellThread::CShellThread(const StringTable& strings, MessagePump& pump, FolderChooser chooser)
-    : m_strings(strings), m_pump(pump), m_chooser(std::move(chooser)) {
+    : CShellThreadBase(strings, pump, '/'), m_chooser(std::move(chooser)) {
   if (!m_chooser) m_chooser = ChooseFolderWithDialog;
 }
 
 CShellThread::~CShellThread() { Stop(); }
 
 bool CShellThread::ShellBrowseForFolder(QWidget* owner, std::string& folder) {
-  if (!Started()) {
-    m_hWndMain = owner != nullptr ? owner->window() : nullptr;
-    try {
-      Start();
-    } catch (const std::system_error&) {
-      // Without a worker nobody would ever take the request.
-      return false;
-    }
-  }
-  ++m_nRequests;
-  m_bResult = false;
-  m_strFolder = folder;
   m_hWndOwner = owner;
-  m_nTitleID = kIdsBrowseTitle;
-  SignalWork();
-  while (m_bBusy.load() == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  // The worker's call into this thread runs inside the pump.
-  std::int32_t stop = 0;
-  while (m_bBusy.load() == 1) m_pump.PumpPendingMessages(&stop);
-  if (m_bResult) folder = m_strFolder;
-  return m_bResult;
+  return Request(folder);
 }
 
-void CShellThread::OnWork() {
-  m_bBusy.exchange(1);
-  const std::string initial = m_strFolder;
+std::optional<std::string> CShellThread::ChooseFolder(const std::string& title,
+                                                      const std::string& initial) {
   std::optional<std::string> chosen;
   QMetaObject::invokeMethod(
-      &m_gui,
-      [&] {
-        const QString title = ToQString(m_strings.Load(m_nTitleID));
-        chosen = m_chooser(m_hWndOwner.data(), title, initial);
-      },
+      &m_gui, [&] { chosen = m_chooser(m_hWndOwner.data(), ToQString(title), initial); },
       Qt::BlockingQueuedConnection);
-  bool result = false;
-  if (chosen && !chosen->empty()) {
-    m_strFolder = WithTrailingSlash(*chosen);
-    result = true;
-  }
-  m_bResult = result;
-  m_bBusy.exchange(0);
+  return chosen;
 }
 
 }  // namespace rqx340

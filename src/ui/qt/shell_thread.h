@@ -7,14 +7,13 @@
 #include <QPointer>
 #include <QString>
 #include <QWidget>
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
 
+#include "app/folder_browser.h"
 #include "app/rqx340_app.h"
-#include "app/thin_thread.h"
 #include "base/progress.h"
 
 namespace rqx340 {
@@ -31,39 +30,28 @@ using FolderChooser = std::function<std::optional<std::string>(QWidget* owner, c
 std::optional<std::string> ChooseFolderWithDialog(QWidget* owner, const QString& title,
                                                   const std::string& initial);
 
-class CShellThread final : public CThinThread {
+class CShellThread final : public CShellThreadBase {
  public:
   // `pump` keeps the GUI alive while the chooser is open; an empty `chooser`
   // is ChooseFolderWithDialog.
   CShellThread(const StringTable& strings, MessagePump& pump, FolderChooser chooser = {});
   ~CShellThread() override;
 
-  // On the GUI thread: starts the worker at the first request, has it show the
-  // chooser and pumps until it is done. True when a folder was chosen: `folder`
-  // then holds it with a trailing "/"; false leaves `folder` as it was, also
-  // when the worker cannot be started.
+  // On the GUI thread: the request of CShellThreadBase over `owner`. A chosen
+  // folder ends in "/".
   bool ShellBrowseForFolder(QWidget* owner, std::string& folder);
 
-  bool Busy() const { return m_bBusy.load() != 0; }
-  int Requests() const { return m_nRequests; }
-
  protected:
-  void OnWork() override;
+  // The chooser runs on the GUI thread, called from the worker; the asking
+  // thread's pump runs it.
+  std::optional<std::string> ChooseFolder(const std::string& title,
+                                          const std::string& initial) override;
 
  private:
-  const StringTable& m_strings;
-  MessagePump& m_pump;
   FolderChooser m_chooser;
   // Lives in the GUI thread: the worker's calls run there.
   QObject m_gui;
-
-  std::atomic<std::int32_t> m_bBusy{0};
-  std::string m_strFolder;
-  std::atomic<bool> m_bResult{false};
-  QPointer<QWidget> m_hWndMain;  // set when the worker is started
   QPointer<QWidget> m_hWndOwner;
-  int m_nTitleID = kIdsBrowseTitle;
-  int m_nRequests = 0;
 };
 
 }  // namespace rqx340

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
@@ -17,6 +19,7 @@
 #include "scripted_dialog_runner.h"
 #include "support/app_context.h"
 #include "support/recording_sink.h"
+#include "support/run_program.h"
 #include "support/session.h"
 #include "support/temp_dir.h"
 #include "ui/qt/main_dialog.h"
@@ -211,18 +214,62 @@ TEST_F(DialogProgramTest, AMissingGermanTableIsReportedOnceBeforeTheDialogWhichI
   EXPECT_EQ(caption, "RQX340 Import");
 }
 
-TEST_F(DialogProgramTest, TheShippedGermanTableTranslatesTheDialog) {
-  std::filesystem::copy_file(std::string(RQX340_SOURCE_DIR) + "/res/ZULRQX340_GER.lang",
-                             root.Path() / "data/ZULRQX340_GER.lang");
-  auto app = Start("-l3");
-  QString close_text, text;
+// -l1 to -l5 with the tables the build made: every text of the dialog, and its
+// column titles, in the language, without a warning.
+class ShippedLanguageTest : public DialogProgramTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(ShippedLanguageTest, TranslatesTheDialog) {
+  const std::string file = TableFileName(kLanguageLibraries[GetParam()]);
+  // The table the build made from res/lang/.
+  std::filesystem::copy_file(test::ProgramPath(file), root.Path() / "data" / file);
+  const auto table = LanguageTable::Open(file, {(root.Path() / "data").string() + "/"}, nullptr);
+  ASSERT_TRUE(table);
+  const std::string switch_text = "-l" + std::to_string(GetParam());
+  auto app = Start(switch_text.c_str());
+  std::map<int, QString> shown;
   runner.script = [&](QDialog& dialog) {
     auto& main_dialog = dynamic_cast<CRQX340MainDlg&>(dialog);
-    close_text = qobject_cast<QPushButton*>(main_dialog.GetDlgItem(kIdcClose))->text();
+    shown[kIdsDialogCaption] = dialog.windowTitle();
+    for (const int id : {kIdcClose, kIdcImportSelected, kIdcBrowse, kIdcImportRaw}) {
+      shown[id] = qobject_cast<QAbstractButton*>(main_dialog.GetDlgItem(id))->text();
+    }
+    for (const int id : {kIdcFolderLabel, kIdcNoMeasurements}) {
+      shown[id] = qobject_cast<QLabel*>(main_dialog.GetDlgItem(id))->text();
+    }
+    for (int column = 0; column < 6; ++column) {
+      shown[kIdsFirstColumnTitle + column] =
+          main_dialog.List().model()->headerData(column, Qt::Horizontal).toString();
+    }
   };
   RunDialogProgram(*app, language_index, sink, runner);
   EXPECT_TRUE(sink.messages.empty());
-  EXPECT_EQ(close_text, QString::fromUtf8("Schließen"));
+  ASSERT_EQ(shown.size(), 13u);
+  for (const auto& [id, text] : shown) {
+    SCOPED_TRACE(id);
+    EXPECT_EQ(text.toStdString(), table->Find(id).value_or("(none)"));
+  }
+  EXPECT_NE(shown[kIdcClose].toStdString(), EnglishStrings().Load(kIdcClose));
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, ShippedLanguageTest, ::testing::Range(1, 6));
+
+TEST_F(DialogProgramTest, ALanguageMovesTheControlsItsTableMoves) {
+  root.Write("data/ZULRQX340_GER.lang", "1002\tImportieren\n@1002\t100,183,152,14\n");
+  auto app = Start("-l3");
+  QRect moved, kept;
+  DialogUnits units;
+  runner.script = [&](QDialog& dialog) {
+    auto& main_dialog = dynamic_cast<CRQX340MainDlg&>(dialog);
+    units = main_dialog.Units();
+    const auto& controls = main_dialog.Controls();
+    for (const auto& control : controls) {
+      if (control.m_nID == kIdcImportSelected) moved = ToQRect(control.m_rcInitial);
+      if (control.m_nID == kIdcClose) kept = ToQRect(control.m_rcInitial);
+    }
+  };
+  RunDialogProgram(*app, language_index, sink, runner);
+  EXPECT_EQ(moved, ToQRect(units.ToPixels(100, 183, 152, 14)));
+  EXPECT_EQ(kept, ToQRect(units.ToPixels(335, 183, 50, 14)));
 }
 
 TEST_F(DialogProgramTest, TheHostsMessagesReachTheGuiThreadThroughItsEventLoop) {

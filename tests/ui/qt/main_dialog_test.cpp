@@ -6,10 +6,15 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QStyle>
+#include <QStyleOption>
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
@@ -23,6 +28,7 @@
 #include "support/app_context.h"
 #include "support/command_log_reader.h"
 #include "support/recording_sink.h"
+#include "support/run_program.h"
 #include "support/session.h"
 #include "support/temp_dir.h"
 #include "ui/qt/dialog_program.h"
@@ -606,6 +612,59 @@ TEST_F(MainDialogTest, AnImportWaitsDisabledForTheTransferLockOfAnotherOne) {
   EXPECT_EQ(StopHostAndReadCommands(), (std::vector<std::uint32_t>{5, 26, 2, 27, 22, 4}));
   EXPECT_EQ(test::FolderNames(inbox), std::vector<std::string>{"001-M0001.rqx2.bin"});
 }
+
+// Every language's texts fit their controls at the template size, the first
+// size of the dialog: the buttons' and the check box's, the labels', and the
+// column titles (the sort arrow beside a title may be cut, as in English).
+class LanguageFitTest : public ::testing::TestWithParam<int> {};
+
+TEST_P(LanguageFitTest, EveryTextFitsItsControlAtTheTemplateSize) {
+  MemoryProfile profile;
+  const std::string tables = fs::path(test::ProgramPath("rqx340")).parent_path().string() + "/";
+  CRQX340App app(
+      test::TestAppContext({{"XDG_CONFIG_HOME", "/nonexistent/config"}}, tables, profile));
+  test::RecordingSink messages;
+  app.LoadLanguageLibrary(GetParam(), messages);
+  ASSERT_TRUE(messages.messages.empty());
+  RegisterApplicationClass(app);
+  CShellThread browser(app.Strings(), app.Pump());
+  CRQX340MainDlg dialog(app, messages, browser);
+  dialog.show();
+  ProcessEvents();
+  ASSERT_EQ(dialog.size(), dialog.TemplateSize());
+  const auto advance = [](const QWidget& widget, QString text) {
+    return widget.fontMetrics().horizontalAdvance(text.remove(QLatin1Char('&')));
+  };
+  for (const std::uint32_t id : {kIdcBrowse, kIdcImportSelected, kIdcClose}) {
+    SCOPED_TRACE(id);
+    const auto& button = *qobject_cast<QPushButton*>(dialog.GetDlgItem(id));
+    const QStyle& style = *button.style();
+    const int frame = style.pixelMetric(QStyle::PM_ButtonMargin, nullptr, &button) +
+                      style.pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, &button);
+    EXPECT_LE(advance(button, button.text()) + 2 * frame, button.width())
+        << button.text().toStdString();
+  }
+  const auto& raw = *qobject_cast<QCheckBox*>(dialog.GetDlgItem(kIdcImportRaw));
+  QStyleOptionButton option;
+  option.initFrom(&raw);
+  option.text = raw.text();
+  EXPECT_LE(advance(raw, raw.text()),
+            raw.style()->subElementRect(QStyle::SE_CheckBoxContents, &option, &raw).width())
+      << raw.text().toStdString();
+  for (const std::uint32_t id : {kIdcFolderLabel, kIdcNoMeasurements}) {
+    const auto& label = *qobject_cast<QLabel*>(dialog.GetDlgItem(id));
+    EXPECT_LE(advance(label, label.text()), label.width()) << label.text().toStdString();
+  }
+  const SortArrowHeader& header = dialog.List().Header();
+  const int margin = header.style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, &header);
+  for (int column = 0; column < header.count(); ++column) {
+    const QString title = header.model()->headerData(column, Qt::Horizontal).toString();
+    EXPECT_LE(margin + advance(header, title) + margin, header.sectionSize(column))
+        << title.toStdString();
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, LanguageFitTest, ::testing::Range(0, 6));
 
 }  // namespace
 }  // namespace rqx340

@@ -8,14 +8,18 @@
 
 #include <QApplication>
 #include <QPixmap>
+#include <QPushButton>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
+#include "app/measurement_preview_texts.h"
 #include "gen/measurement_generator.h"
 #include "import/convert_file.h"
 #include "support/app_context.h"
 #include "support/parsed_measurement.h"
+#include "support/recording_sink.h"
+#include "support/run_program.h"
 #include "support/temp_dir.h"
 
 namespace rqx340 {
@@ -117,6 +121,43 @@ TEST_F(PreviewTest, WholeBodyFactorsOtherThanTheDirectivesAreWarnedAbout) {
   EXPECT_TRUE(dialog.WarningText().contains(QStringLiteral("differ from 1.4, 1.4, 1.0")));
   EXPECT_EQ(dialog.VerdictText(), QStringLiteral("above limit value"));  // 1.4 > 1.15
 }
+
+// -l1 to -l5 with the tables the build made: the preview speaks the language.
+class PreviewLanguageTest : public PreviewTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(PreviewLanguageTest, ShowsTheLanguagesTexts) {
+  const std::string file = TableFileName(kLanguageLibraries[GetParam()]);
+  fs::create_directories(root.Path() / "bin");
+  fs::copy_file(test::ProgramPath(file), root.Path() / "bin" / file);
+  test::RecordingSink sink;
+  app.LoadLanguageLibrary(GetParam(), sink);
+  ASSERT_TRUE(sink.messages.empty());
+  const StringTable& strings = app.Strings();
+  const auto text = [&strings](int id) { return QString::fromStdString(strings.Load(id)); };
+  root.Write("data/wb.rqx2",
+             R"({"MeasurementProperties":{"MeasProperties":{"TAG_OPERATING_MODE_20":2,)"
+             R"("TAG_SUM_FACTOR_KX_34":1,"TAG_SUM_FACTOR_KY_35":1,"TAG_SUM_FACTOR_KZ_36":1,)"
+             R"("TAG_EXPOSUREACTION_66":0.5,"TAG_EXPOSURELIMIT_65":1.15}},)"
+             R"("TimeHistoryColumns":{"rms_x":0},"TimeHistory":[[1],[1]]})");
+  MeasurementPreviewDialog dialog(nullptr, app, folder().string(), "wb.rqx2");
+  ASSERT_TRUE(dialog.Load(pump));
+  EXPECT_EQ(dialog.windowTitle().toStdString(),
+            FormatString(strings.Load(kIdsPreviewCaption), "wb.rqx2"));
+  EXPECT_TRUE(dialog.NumbersText().contains(text(kIdsRowsLabel).toHtmlEscaped()));
+  EXPECT_TRUE(dialog.NumbersText().contains(text(kIdsLimitValueLabel).toHtmlEscaped()));
+  EXPECT_EQ(dialog.VerdictText(), text(VerdictStringId(ExposureVerdict::kAboveLimit)));
+  EXPECT_EQ(dialog.WarningText().toStdString(),
+            FormatString(strings.Load(kIdsSumFactorsWarning), "1, 1, 1"));
+  QStringList buttons;
+  for (const QPushButton* button : dialog.findChildren<QPushButton*>()) buttons << button->text();
+  EXPECT_EQ(buttons,
+            (QStringList{text(kIdsExportCsvButton), text(kIdsExportWavButton), text(kIdcClose)}));
+  dialog.SetExposureHoursText(QStringLiteral("25"));
+  EXPECT_EQ(dialog.A8Text(), text(kIdsA8NoTime));
+  EXPECT_NE(dialog.A8Text().toStdString(), EnglishStrings().Load(kIdsA8NoTime));
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, PreviewLanguageTest, ::testing::Range(1, 6));
 
 TEST_F(PreviewTest, UnreadableFileAndExports) {
   MeasurementPreviewDialog missing(nullptr, app, folder().string(), "none.rqx2");

@@ -1,0 +1,634 @@
+// The Win32 dialog, driven by messages as a user's clicks and keys arrive:
+// BM_CLICK, LVM_SETITEMSTATE, WM_KEYDOWN, a header click, a drag of the grip,
+// SetWindowPos. Settings live in memory; imports go to a real zul-refhost.exe.
+#include "ui/win32/main_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+#include "app/preview_plot_layout.h"
+#include "gen/measurement_generator.h"
+#include "platform/win32/win32_util.h"
+#include "support/app_context.h"
+#include "support/recording_sink.h"
+#include "support/run_program.h"
+#include "support/session.h"
+#include "support/temp_dir.h"
+#include "ui/win32/dialog_program.h"
+#include "ui/win32/message_box_sink.h"
+#include "ui/win32/resource_library.h"
+
+namespace rqx340 {
+namespace {
+
+namespace fs = std::filesystem;
+using std::chrono::milliseconds;
+
+std::string Text(HWND window) {
+  wchar_t text[1024] = {};
+  GetWindowTextW(window, text, 1024);
+  return win32::Utf8(text);
+}
+
+// Runs the thread's messages for `duration`, or until `done` says so.
+bool PumpUntil(const std::function<bool()>& done, milliseconds duration = milliseconds(5000)) {
+  const auto end = std::chrono::steady_clock::now() + duration;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    MSG message{};
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    std::this_thread::sleep_for(milliseconds(2));
+  }
+  return true;
+}
+
+void PumpFor(milliseconds duration) {
+  PumpUntil([] { return false; }, duration);
+}
+
+// Holds down the keys of `modifiers` (VK_CONTROL, VK_MENU) for the thread while it lives.
+class HeldKeys {
+ public:
+  explicit HeldKeys(std::initializer_list<int> keys) {
+    GetKeyboardState(m_before);
+    BYTE state[256];
+    std::copy(std::begin(m_before), std::end(m_before), state);
+    for (const int key : keys) state[key] = 0x80;
+    SetKeyboardState(state);
+  }
+  ~HeldKeys() { SetKeyboardState(m_before); }
+
+ private:
+  BYTE m_before[256] = {};
+};
+
+class MainDialogTest : public ::testing::Test {
+ protected:
+  MainDialogTest() {
+    options.count = 5;
+    options.rows = 30;
+    options.raw = 3;
+    options.raw_samples = 200;
+    options.seed = 1;
+    std::string error;
+    EXPECT_TRUE(gen::WriteMeasurements(options, Folder(), &error)) << error;
+  }
+
+  std::string Folder() const { return (root.Path() / "meas").string() + "\\"; }
+  std::string Name(std::uint32_t index) const { return gen::PlanMeasurement(options, index).name; }
+
+  // Runs the program's dialog with `script` over a live host (`host_window`,
+  // or a window of the test), its settings in `profile`, then shuts down.
+  void Run(const std::function<void(CRQX340MainDlg&)>& script, WindowHandle host_window = 0,
+           std::vector<std::string> extra = {}) {
+    std::unique_ptr<MessageEndpoint> own_host;
+    if (host_window == 0) {
+      own_host = test::MakeWindow(session.Open());
+      ASSERT_TRUE(own_host);
+      host_window = own_host->Handle();
+    }
+    AppContext context = test::TestAppContext({}, "C:\\nowhere\\", profile);
+    context.libraries = std::make_shared<DllLibraryLoader>();
+    context.program_strings = &ProgramStrings();
+    app = std::make_unique<CRQX340App>(std::move(context));
+    std::vector<std::string> arguments = {test::HostSwitch(host_window)};
+    arguments.insert(arguments.end(), extra.begin(), extra.end());
+    std::int32_t language = 0;
+    ASSERT_TRUE(app->InitInstance(arguments, language));
+    RunDialogProgram(*app, language, messages, script);
+  }
+
+  // The rows' texts of `column`, top first.
+  static std::vector<std::string> Column(CRQX340MainDlg& dialog, int column) {
+    const HWND list = dialog.GetDlgItem(kIdcList);
+    std::vector<std::string> texts;
+    const int rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; row < rows; ++row) {
+      wchar_t text[256] = {};
+      LVITEMW item{};
+      item.iSubItem = column;
+      item.pszText = text;
+      item.cchTextMax = 256;
+      SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
+                   reinterpret_cast<LPARAM>(&item));
+      texts.push_back(win32::Utf8(text));
+    }
+    return texts;
+  }
+
+  static bool Checked(CRQX340MainDlg& dialog, int row) {
+    const auto state = SendMessageW(dialog.GetDlgItem(kIdcList), LVM_GETITEMSTATE,
+                                    static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK);
+    return ((state & LVIS_STATEIMAGEMASK) >> 12) == 2;
+  }
+
+  static void SetState(CRQX340MainDlg& dialog, int row, UINT mask, UINT state) {
+    LVITEMW item{};
+    item.stateMask = mask;
+    item.state = state;
+    SendMessageW(dialog.GetDlgItem(kIdcList), LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+                 reinterpret_cast<LPARAM>(&item));
+  }
+
+  // A click on the header of `column`, as the mouse gives it.
+  static void ClickHeader(CRQX340MainDlg& dialog, int column) {
+    const HWND header =
+        reinterpret_cast<HWND>(SendMessageW(dialog.GetDlgItem(kIdcList), LVM_GETHEADER, 0, 0));
+    RECT rect{};
+    SendMessageW(header, HDM_GETITEMRECT, static_cast<WPARAM>(column),
+                 reinterpret_cast<LPARAM>(&rect));
+    const LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    SendMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageW(header, WM_LBUTTONUP, 0, at);
+  }
+
+  // Types `folder` into the folder box and moves the focus away.
+  static void TypeFolder(CRQX340MainDlg& dialog, const std::string& folder) {
+    SetWindowTextW(dialog.GetDlgItem(kIdcFolder), win32::Wide(folder).c_str());
+    SendMessageW(dialog.GetSafeHwnd(), WM_COMMAND, MAKEWPARAM(kIdcFolder, CBN_KILLFOCUS),
+                 reinterpret_cast<LPARAM>(dialog.GetDlgItem(kIdcFolder)));
+  }
+
+  static std::vector<std::string> FolderEntries(CRQX340MainDlg& dialog) {
+    const HWND combo = dialog.GetDlgItem(kIdcFolder);
+    std::vector<std::string> entries;
+    const int count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+      wchar_t text[512] = {};
+      SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+      entries.push_back(win32::Utf8(text));
+    }
+    return entries;
+  }
+
+  static RECT RectOf(HWND control) {
+    RECT rect{};
+    GetWindowRect(control, &rect);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+  }
+
+  test::TempDir root;
+  test::TestSession session;
+  gen::GeneratorOptions options;
+  test::MemoryProfile profile;
+  test::RecordingSink messages;
+  std::unique_ptr<CRQX340App> app;
+};
+
+TEST_F(MainDialogTest, TheFirstStartWithoutSettingsListsNothingAndScansNothing) {
+  Run([&](CRQX340MainDlg& dialog) {
+    EXPECT_TRUE(dialog.StartTimerPending());
+    PumpUntil([&] { return !dialog.StartTimerPending(); });
+    EXPECT_EQ(dialog.State().Scans(), 0);
+    EXPECT_EQ(Text(dialog.GetDlgItem(kIdcFolder)), "");
+    EXPECT_EQ(IsDlgButtonChecked(dialog.GetSafeHwnd(), kIdcImportRaw), BST_CHECKED);
+    EXPECT_FALSE(IsWindowEnabled(dialog.GetDlgItem(kIdcImportRaw)));
+    EXPECT_FALSE(IsWindowEnabled(dialog.GetDlgItem(kIdcImportSelected)));
+    EXPECT_TRUE(IsWindowVisible(dialog.GetDlgItem(kIdcNoMeasurements)));
+    EXPECT_EQ(Text(dialog.GetDlgItem(kIdcNoMeasurements)),
+              "No valid measurements in selected folder!");
+    EXPECT_EQ(SendMessageW(dialog.GetDlgItem(kIdcList), LVM_GETITEMCOUNT, 0, 0), 0);
+    // Sorted by name, descending: the downward arrow on Name only.
+    EXPECT_NE(dialog.List().HeaderBitmap(0), nullptr);
+    for (int column = 1; column < kListColumnCount; ++column) {
+      EXPECT_EQ(dialog.List().HeaderBitmap(column), nullptr);
+    }
+    // No default button: Enter does nothing.
+    SendMessageW(dialog.GetSafeHwnd(), WM_COMMAND, IDOK, 0);
+    EXPECT_FALSE(dialog.Ended());
+  });
+  // The template's size went to the settings, the outer window's.
+  ASSERT_EQ(profile.values.count({"RQX340Import", "Width"}), 1u);
+  EXPECT_GT(std::stoi(profile.values.at({"RQX340Import", "Width"})), 0);
+  EXPECT_EQ((profile.values[{"RQX340Import", "Raw"}]), "1");
+}
+
+TEST_F(MainDialogTest, TheFolderOfTheLastRunIsListedSortedByNameDescending) {
+  profile.values[{"RQX340Import", "LastFolder"}] = Folder();
+  Run([&](CRQX340MainDlg& dialog) {
+    PumpUntil([&] { return !dialog.StartTimerPending(); });
+    EXPECT_EQ(dialog.State().Scans(), 1);
+    EXPECT_EQ(Column(dialog, 0),
+              (std::vector<std::string>{Name(4), Name(3), Name(2), Name(1), Name(0)}));
+    EXPECT_FALSE(IsWindowVisible(dialog.GetDlgItem(kIdcNoMeasurements)));
+    EXPECT_EQ(Text(dialog.GetDlgItem(kIdcFolder)), Folder());
+    // The Raw column: YES for the three with their raw data file.
+    const auto raw = Column(dialog, kRawColumn);
+    EXPECT_EQ(std::count(raw.begin(), raw.end(), "YES"), 3);
+  });
+}
+
+TEST_F(MainDialogTest, HeaderClicksSortAndMoveTheArrow) {
+  profile.values[{"RQX340Import", "LastFolder"}] = Folder();
+  Run([&](CRQX340MainDlg& dialog) {
+    PumpUntil([&] { return !dialog.StartTimerPending(); });
+    ClickHeader(dialog, 3);  // Size: ascending
+    const auto ascending = Column(dialog, 3);
+    EXPECT_TRUE(std::is_sorted(
+        ascending.begin(), ascending.end(),
+        [](const std::string& a, const std::string& b) { return std::stoll(a) < std::stoll(b); }));
+    EXPECT_EQ(dialog.List().HeaderBitmap(0), nullptr);
+    const HBITMAP up = dialog.List().HeaderBitmap(3);
+    EXPECT_NE(up, nullptr);
+    ClickHeader(dialog, 3);  // again: descending
+    auto descending = Column(dialog, 3);
+    std::reverse(descending.begin(), descending.end());
+    EXPECT_EQ(descending, ascending);
+    EXPECT_NE(dialog.List().HeaderBitmap(3), nullptr);
+    ClickHeader(dialog, kRawColumn);  // Raw sorts by name
+    EXPECT_EQ(Column(dialog, 0),
+              (std::vector<std::string>{Name(0), Name(1), Name(2), Name(3), Name(4)}));
+  });
+  EXPECT_EQ(profile.values.at({"MeasList", "SortColumn"}), "5");
+  EXPECT_EQ(profile.values.at({"MeasList", "SortOrder"}), "1");
+}
+
+TEST_F(MainDialogTest, SpaceChecksTheSelectionAndTheButtonsFollow) {
+  profile.values[{"RQX340Import", "LastFolder"}] = Folder();
+  Run([&](CRQX340MainDlg& dialog) {
+    PumpUntil([&] { return !dialog.StartTimerPending(); });
+    const HWND list = dialog.GetDlgItem(kIdcList);
+    // Rows 1 to 3 selected, row 2 current; Space checks all three.
+    for (const int row : {1, 2, 3}) SetState(dialog, row, LVIS_SELECTED, LVIS_SELECTED);
+    SetState(dialog, 2, LVIS_FOCUSED, LVIS_FOCUSED);
+    SetFocus(list);
+    SendMessageW(list, WM_KEYDOWN, VK_SPACE, 0);
+    SendMessageW(list, WM_CHAR, L' ', 0);
+    for (int row = 0; row < 5; ++row) EXPECT_EQ(Checked(dialog, row), row >= 1 && row <= 3) << row;
+    EXPECT_TRUE(IsWindowEnabled(dialog.GetDlgItem(kIdcImportSelected)));
+    EXPECT_EQ(dialog.State().List().GetCheckedIndices().size(), 3u);
+    // A click on the box of a row outside the selection: that row alone.
+    SetState(dialog, 0, LVIS_STATEIMAGEMASK, INDEXTOSTATEIMAGEMASK(2));
+    EXPECT_TRUE(Checked(dialog, 0));
+    EXPECT_EQ(dialog.State().List().GetCheckedIndices().size(), 4u);
+    // Ctrl+A selects every row; Space on the current row unchecks them all.
+    {
+      const HeldKeys control({VK_CONTROL});
+      SendMessageW(list, WM_KEYDOWN, 'A', 0);
+    }
+    EXPECT_EQ(dialog.List().SelectedRows().size(), 5u);
+    SendMessageW(list, WM_KEYDOWN, VK_SPACE, 0);
+    for (int row = 0; row < 5; ++row) EXPECT_FALSE(Checked(dialog, row)) << row;
+    EXPECT_FALSE(IsWindowEnabled(dialog.GetDlgItem(kIdcImportSelected)));
+    EXPECT_FALSE(IsWindowEnabled(dialog.GetDlgItem(kIdcImportRaw)));
+    // The marks go with their rows when the list is sorted.
+    SetState(dialog, 0, LVIS_SELECTED, 0);
+    for (int row = 0; row < 5; ++row) SetState(dialog, row, LVIS_SELECTED, 0);
+    SetState(dialog, 4, LVIS_STATEIMAGEMASK, INDEXTOSTATEIMAGEMASK(2));
+    const std::string checked_name = Column(dialog, 0)[4];
+    ClickHeader(dialog, 0);
+    const auto names = Column(dialog, 0);
+    for (int row = 0; row < 5; ++row) {
+      EXPECT_EQ(Checked(dialog, row), names[static_cast<std::size_t>(row)] == checked_name);
+    }
+  });
+}
+
+TEST_F(MainDialogTest, TheHistoryRulesOfTheFolderBox) {
+  const std::string a = (root.Path() / "A").string() + "\\";
+  const std::string c = (root.Path() / "C").string() + "\\";
+  profile.values[{"RQX340Import", "UsedFolder0"}] = a;
+  profile.values[{"RQX340Import", "UsedFolder2"}] = c;  // after an empty entry: not offered
+  profile.values[{"RQX340Import", "LastFolder"}] = Folder();
+  Run([&](CRQX340MainDlg& dialog) {
+    PumpUntil([&] { return !dialog.StartTimerPending(); });
+    // The last folder, not in the history, stands on top.
+    EXPECT_EQ(FolderEntries(dialog), (std::vector<std::string>{Folder(), a}));
+    // A typed folder is scanned and stands on top; the next typed one replaces it.
+    TypeFolder(dialog, (root.Path() / "new1").string());
+    EXPECT_EQ(dialog.State().Scans(), 2);
+    EXPECT_EQ(FolderEntries(dialog),
+              (std::vector<std::string>{(root.Path() / "new1").string(), Folder(), a}));
+    TypeFolder(dialog, (root.Path() / "new2").string());
+    EXPECT_EQ(FolderEntries(dialog),
+              (std::vector<std::string>{(root.Path() / "new2").string(), Folder(), a}));
+    EXPECT_TRUE(IsWindowVisible(dialog.GetDlgItem(kIdcNoMeasurements)));
+    // The same folder again in other letter case: no rescan.
+    std::string upper = (root.Path() / "new2").string();
+    for (char& ch : upper) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    TypeFolder(dialog, upper);
+    EXPECT_EQ(dialog.State().Scans(), 3);
+    // A pick from the list scans and leaves the typed entry in place.
+    SendMessageW(dialog.GetDlgItem(kIdcFolder), CB_SETCURSEL, 1, 0);
+    SendMessageW(dialog.GetSafeHwnd(), WM_COMMAND, MAKEWPARAM(kIdcFolder, CBN_SELENDOK),
+                 reinterpret_cast<LPARAM>(dialog.GetDlgItem(kIdcFolder)));
+    EXPECT_EQ(dialog.State().Scans(), 4);
+    EXPECT_EQ(dialog.State().Folder(), Folder());
+    EXPECT_EQ(SendMessageW(dialog.GetDlgItem(kIdcList), LVM_GETITEMCOUNT, 0, 0), 5);
+    EXPECT_EQ(FolderEntries(dialog).size(), 3u);
+    // The keys that would step through the closed box do nothing.
+    const HWND combo = dialog.GetDlgItem(kIdcFolder);
+    COMBOBOXINFO info{sizeof info};
+    GetComboBoxInfo(combo, &info);
+    for (const WPARAM key : {VK_DOWN, VK_UP, VK_NEXT, VK_PRIOR}) {
+      SendMessageW(info.hwndItem, WM_KEYDOWN, key, 0);
+      EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 1);
+    }
+    EXPECT_EQ(dialog.State().Scans(), 4);
+  });
+}
+
+TEST_F(MainDialogTest, ResizingMovesTheControlsByTheirAnchorsAndIsKept) {
+  Run([&](CRQX340MainDlg& dialog) {
+    const HWND window = dialog.GetSafeHwnd();
+    RECT initial{};
+    GetWindowRect(window, &initial);
+    const RECT list = RectOf(dialog.GetDlgItem(kIdcList));
+    const RECT close = RectOf(dialog.GetDlgItem(kIdcClose));
+    const RECT browse = RectOf(dialog.GetDlgItem(kIdcBrowse));
+    const RECT label = RectOf(dialog.GetDlgItem(kIdcFolderLabel));
+    const RECT progress = RectOf(dialog.GetDlgItem(kIdcProgress));
+    SetWindowPos(window, nullptr, 0, 0, initial.right - initial.left + 100,
+                 initial.bottom - initial.top + 50, SWP_NOMOVE | SWP_NOZORDER);
+    const RECT list_after = RectOf(dialog.GetDlgItem(kIdcList));
+    EXPECT_EQ(list_after.right - list_after.left, list.right - list.left + 100);
+    EXPECT_EQ(list_after.bottom - list_after.top, list.bottom - list.top + 50);
+    EXPECT_EQ(RectOf(dialog.GetDlgItem(kIdcClose)).left, close.left + 100);
+    EXPECT_EQ(RectOf(dialog.GetDlgItem(kIdcClose)).top, close.top + 50);
+    EXPECT_EQ(RectOf(dialog.GetDlgItem(kIdcBrowse)).left, browse.left + 100);
+    EXPECT_EQ(RectOf(dialog.GetDlgItem(kIdcBrowse)).top, browse.top);
+    EXPECT_EQ(RectOf(dialog.GetDlgItem(kIdcFolderLabel)).left, label.left);
+    EXPECT_EQ(RectOf(dialog.GetDlgItem(kIdcProgress)).top, progress.top + 50);
+    // The grip stays in the corner.
+    RECT client{};
+    GetClientRect(window, &client);
+    const RECT grip = RectOf(dialog.GetDlgItem(CQWResizingDialog::kSizeGripId));
+    EXPECT_EQ(grip.right, client.right);
+    EXPECT_EQ(grip.bottom, client.bottom);
+    // The Name column has 44 % of the usable width.
+    RECT list_client{};
+    GetClientRect(dialog.GetDlgItem(kIdcList), &list_client);
+    EXPECT_EQ(SendMessageW(dialog.GetDlgItem(kIdcList), LVM_GETCOLUMNWIDTH, 0, 0),
+              (list_client.right - GetSystemMetrics(SM_CXVSCROLL)) * 44 / 100);
+
+    // Dragging the grip 30 right and 20 down.
+    RECT before{};
+    GetWindowRect(window, &before);
+    // The mouse's points come in the grip's coordinates of the moment: the
+    // grip moves with the corner during the drag.
+    const HWND grip_window = dialog.GetDlgItem(CQWResizingDialog::kSizeGripId);
+    POINT press{5, 5};
+    ClientToScreen(grip_window, &press);
+    const auto send = [&](UINT message, WPARAM keys, int dx, int dy) {
+      POINT point{press.x + dx, press.y + dy};
+      ScreenToClient(grip_window, &point);
+      SendMessageW(grip_window, message, keys, MAKELPARAM(point.x, point.y));
+    };
+    send(WM_LBUTTONDOWN, MK_LBUTTON, 0, 0);
+    send(WM_MOUSEMOVE, MK_LBUTTON, 45, 45);
+    send(WM_MOUSEMOVE, MK_LBUTTON, 10, 70);
+    send(WM_LBUTTONUP, 0, 30, 20);
+    RECT after{};
+    GetWindowRect(window, &after);
+    EXPECT_EQ(after.right - after.left, before.right - before.left + 30);
+    EXPECT_EQ(after.bottom - after.top, before.bottom - before.top + 20);
+
+    // Never below the first size.
+    MINMAXINFO limits{};
+    SendMessageW(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    EXPECT_EQ(limits.ptMinTrackSize.x, initial.right - initial.left);
+    EXPECT_EQ(limits.ptMinTrackSize.y, initial.bottom - initial.top);
+    // Back at the first size, every control is where it started.
+    SetWindowPos(window, nullptr, 0, 0, initial.right - initial.left, initial.bottom - initial.top,
+                 SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_EQ(RectOf(dialog.GetDlgItem(kIdcList)).right, list.right);
+    EXPECT_EQ(RectOf(dialog.GetDlgItem(kIdcClose)).left, close.left);
+  });
+  // The size of every resize, the last one kept.
+  EXPECT_EQ(profile.values.count({"RQX340Import", "Width"}), 1u);
+
+  // The next run opens at the kept size, never below the template's.
+  profile.values[{"RQX340Import", "Width"}] = "1100";
+  profile.values[{"RQX340Import", "Height"}] = "10";
+  Run([&](CRQX340MainDlg& dialog) {
+    RECT window{};
+    GetWindowRect(dialog.GetSafeHwnd(), &window);
+    EXPECT_EQ(window.right - window.left, 1100);
+    MINMAXINFO limits{};
+    SendMessageW(dialog.GetSafeHwnd(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    EXPECT_EQ(window.bottom - window.top, limits.ptMinTrackSize.y);
+  });
+}
+
+TEST_F(MainDialogTest, EscClosesAndEnterDoesNot) {
+  Run([&](CRQX340MainDlg& dialog) {
+    const HWND list = dialog.GetDlgItem(kIdcList);
+    SetFocus(list);
+    PostMessageW(list, WM_KEYDOWN, VK_RETURN, 0);
+    PumpFor(milliseconds(100));
+    EXPECT_FALSE(dialog.Ended());
+    CheckDlgButton(dialog.GetSafeHwnd(), kIdcImportRaw, BST_UNCHECKED);
+    PostMessageW(list, WM_KEYDOWN, VK_ESCAPE, 0);
+    // Through the dialog manager, as the program's loop takes it.
+    MSG message{};
+    EXPECT_TRUE(PumpUntil([&] {
+      while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (!IsDialogMessageW(dialog.GetSafeHwnd(), &message)) {
+          TranslateMessage(&message);
+          DispatchMessageW(&message);
+        }
+      }
+      return dialog.Ended();
+    }));
+  });
+  EXPECT_EQ(profile.values.at({"RQX340Import", "Raw"}), "0");
+}
+
+std::string FileBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), {});
+}
+
+TEST_F(MainDialogTest, CtrlPOpensThePreviewWithTheCoresNumbersPlotAndExports) {
+  profile.values[{"RQX340Import", "LastFolder"}] = Folder();
+  Run([&](CRQX340MainDlg& dialog) {
+    PumpUntil([&] { return !dialog.StartTimerPending(); });
+    const HWND list = dialog.GetDlgItem(kIdcList);
+    // M0001, with its raw data file, is the last row.
+    SetState(dialog, 4, LVIS_FOCUSED, LVIS_FOCUSED);
+    {
+      const HeldKeys control({VK_CONTROL});
+      SendMessageW(list, WM_KEYDOWN, 'P', 0);
+    }
+    MeasurementPreviewWindow* preview = dialog.Preview();
+    ASSERT_NE(preview, nullptr);
+    EXPECT_EQ(Text(preview->GetSafeHwnd()), "Preview - " + Name(0));
+    EXPECT_EQ(preview->Numbers().rows, 30u);
+    EXPECT_NE(preview->NumbersText().find("Rows:\t30"), std::string::npos);
+    EXPECT_EQ(preview->Plot().columns, 30u);
+    EXPECT_EQ(preview->ExposureHours(), 8.0);
+    EXPECT_EQ(preview->A8Text().rfind("A(8)", 0), 0u);
+    // A time out of range: said so, and not kept.
+    preview->SetExposureHoursText("30");
+    EXPECT_EQ(preview->A8Text(), "A(8): enter 0 < T <= 24 hours");
+    preview->SetExposureHoursText("4");
+
+    // The plot is drawn in the series' colours.
+    const HDC screen = GetDC(nullptr);
+    const HDC memory = CreateCompatibleDC(screen);
+    const HBITMAP bitmap = CreateCompatibleBitmap(screen, 400, 200);
+    SelectObject(memory, bitmap);
+    preview->PlotWindow().Draw(memory, {0, 0, 400, 200});
+    int coloured = 0;
+    const std::uint32_t x_colour = kSeriesColours[0];
+    for (int x = 0; x < 400; x += 2) {
+      for (int y = 0; y < 200; ++y) {
+        if (GetPixel(memory, x, y) ==
+            RGB((x_colour >> 16) & 0xFF, (x_colour >> 8) & 0xFF, x_colour & 0xFF)) {
+          ++coloured;
+        }
+      }
+    }
+    DeleteDC(memory);
+    DeleteObject(bitmap);
+    ReleaseDC(nullptr, screen);
+    EXPECT_GT(coloured, 20);
+
+    // The exports write what `rqx340 export` writes.
+    NullMessagePump pump;
+    const fs::path csv = root.Path() / "out.csv";
+    const fs::path wav = root.Path() / "out.wav";
+    ASSERT_TRUE(preview->ExportCsvTo(csv.string(), pump));
+    ASSERT_TRUE(preview->ExportWavTo(wav.string(), pump));
+    const fs::path cli_csv = root.Path() / "cli.csv";
+    const fs::path cli_wav = root.Path() / "cli.wav";
+    EXPECT_EQ(test::RunProgram("rqx340", {"export", "--csv", Folder() + Name(0), cli_csv.string()})
+                  .exit_code,
+              0);
+    EXPECT_EQ(test::RunProgram("rqx340", {"export", "--wav", Folder() + Name(0), cli_wav.string()})
+                  .exit_code,
+              0);
+    EXPECT_EQ(FileBytes(csv), FileBytes(cli_csv));
+    EXPECT_EQ(FileBytes(wav), FileBytes(cli_wav));
+
+    // Esc closes it.
+    preview->Close();
+    EXPECT_EQ(dialog.Preview(), nullptr);
+  });
+  EXPECT_EQ(profile.values.at({"RQX340Import", "ExposureHours"}), "4");
+}
+
+// The message box of the import, answered from another thread as a user would:
+// the text noted, OK pressed.
+class MessageBoxAnswerer {
+ public:
+  MessageBoxAnswerer() {
+    m_thread = std::thread([this] {
+      while (!m_stop) {
+        const HWND box = FindWindowW(L"#32770", L"ZUL4 RQX340");
+        if (box != nullptr && IsWindowVisible(box)) {
+          wchar_t text[1024] = {};
+          GetDlgItemTextW(box, 0xFFFF, text, 1024);
+          {
+            const std::lock_guard lock(m_mutex);
+            m_texts.push_back(win32::Utf8(text));
+          }
+          SendMessageW(box, WM_COMMAND, IDOK, 0);
+          while (IsWindow(box) && !m_stop) std::this_thread::sleep_for(milliseconds(5));
+        }
+        std::this_thread::sleep_for(milliseconds(10));
+      }
+    });
+  }
+  ~MessageBoxAnswerer() {
+    m_stop = true;
+    m_thread.join();
+  }
+  std::vector<std::string> Texts() {
+    const std::lock_guard lock(m_mutex);
+    return m_texts;
+  }
+
+ private:
+  std::atomic<bool> m_stop{false};
+  std::mutex m_mutex;
+  std::vector<std::string> m_texts;
+  std::thread m_thread;
+};
+
+TEST_F(MainDialogTest, AnImportLandsTheCheckedMeasurementsInTheHostsInbox) {
+  const fs::path inbox = root.Path() / "inbox";
+  test::RefHost host(session,
+                     {"--tool", test::ProgramPath("rqx340-import"), "--inbox", inbox.string()});
+  ASSERT_TRUE(host.Started());
+  profile.values[{"RQX340Import", "LastFolder"}] = Folder();
+  MessageBoxSink boxes;  // the program's own sink, over the dialog
+  Run(
+      [&](CRQX340MainDlg& dialog) {
+        PumpUntil([&] { return !dialog.StartTimerPending(); });
+        // Rows 0 and 2 (M0005, M0003) checked, then Alt+I.
+        SetState(dialog, 0, LVIS_STATEIMAGEMASK, INDEXTOSTATEIMAGEMASK(2));
+        SetState(dialog, 2, LVIS_STATEIMAGEMASK, INDEXTOSTATEIMAGEMASK(2));
+        SendMessageW(dialog.GetDlgItem(kIdcImportSelected), BM_CLICK, 0, 0);
+        EXPECT_FALSE(dialog.State().Busy());
+        EXPECT_TRUE(IsWindowEnabled(dialog.GetSafeHwnd()));
+      },
+      host.Window());
+  EXPECT_TRUE(messages.messages.empty());
+  // The folder went to the top of the history.
+  EXPECT_EQ(profile.values.at({"RQX340Import", "UsedFolder0"}), Folder());
+  EXPECT_EQ(profile.values.at({"RQX340Import", "LastFolder"}), Folder());
+  host.Stop();
+  // In list order, byte for byte what `rqx340 convert` writes.
+  const std::string names[] = {Name(4), Name(2)};
+  for (int i = 0; i < 2; ++i) {
+    SCOPED_TRACE(names[i]);
+    char prefix[8];
+    std::snprintf(prefix, sizeof prefix, "%03d-", i + 1);
+    const fs::path received = inbox / (prefix + names[i] + ".bin");
+    ASSERT_TRUE(fs::exists(received));
+    const fs::path converted = root.Path() / (names[i] + ".bin");
+    ASSERT_EQ(
+        test::RunProgram("rqx340", {"convert", Folder() + names[i], converted.string()}).exit_code,
+        0);
+    std::ifstream a(received, std::ios::binary), b(converted, std::ios::binary);
+    const std::string received_bytes((std::istreambuf_iterator<char>(a)), {});
+    const std::string converted_bytes((std::istreambuf_iterator<char>(b)), {});
+    EXPECT_EQ(received_bytes, converted_bytes);
+  }
+}
+
+TEST_F(MainDialogTest, AHostErrorIsAnsweredInItsMessageBox) {
+  const fs::path inbox = root.Path() / "inbox";
+  test::RefHost host(session, {"--tool", test::ProgramPath("rqx340-import"), "--inbox",
+                               inbox.string(), "--fail", "26=6"});
+  ASSERT_TRUE(host.Started());
+  profile.values[{"RQX340Import", "LastFolder"}] = Folder();
+  MessageBoxSink boxes;
+  std::vector<std::string> texts;
+  {
+    MessageBoxAnswerer answerer;
+    AppContext context = test::TestAppContext({}, "C:\\nowhere\\", profile);
+    context.libraries = std::make_shared<DllLibraryLoader>();
+    context.program_strings = &ProgramStrings();
+    app = std::make_unique<CRQX340App>(std::move(context));
+    std::int32_t language = 0;
+    ASSERT_TRUE(
+        app->InitInstance(std::vector<std::string>{test::HostSwitch(host.Window())}, language));
+    RunDialogProgram(*app, language, boxes, [&](CRQX340MainDlg& dialog) {
+      PumpUntil([&] { return !dialog.StartTimerPending(); });
+      SetState(dialog, 0, LVIS_STATEIMAGEMASK, INDEXTOSTATEIMAGEMASK(2));
+      SendMessageW(dialog.GetDlgItem(kIdcImportSelected), BM_CLICK, 0, 0);
+      EXPECT_TRUE(IsWindowEnabled(dialog.GetSafeHwnd()));
+    });
+    texts = answerer.Texts();
+  }
+  ASSERT_EQ(texts.size(), 1u);
+  EXPECT_EQ(texts[0], "WARNING! Main application error: Bad channel data.");
+  host.Stop();
+}
+
+}  // namespace
+}  // namespace rqx340
