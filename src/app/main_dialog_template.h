@@ -41,6 +41,15 @@ constexpr const DialogControl* FindMainDialogControl(std::uint32_t id) {
   return nullptr;
 }
 
+// Whether the template has control `id`: a test without pointers, which some
+// sanitizer builds cannot compare at compile time.
+constexpr bool HasMainDialogControl(std::uint32_t id) {
+  for (const DialogControl& control : kMainDialogControls) {
+    if (control.id == id) return true;
+  }
+  return false;
+}
+
 // Where control `id` stands, in dialog units: where `language` puts it (its
 // "@" lines), else where the template does; nullopt when the template has no
 // such control.
@@ -55,14 +64,10 @@ inline std::optional<ControlPosition> ControlPlace(std::uint32_t id,
 }
 
 // Every control the dialog names is in the template.
-static_assert(FindMainDialogControl(kIdcFolderLabel) != nullptr &&
-              FindMainDialogControl(kIdcFolder) != nullptr &&
-              FindMainDialogControl(kIdcBrowse) != nullptr &&
-              FindMainDialogControl(kIdcList) != nullptr &&
-              FindMainDialogControl(kIdcProgress) != nullptr &&
-              FindMainDialogControl(kIdcClose) != nullptr &&
-              FindMainDialogControl(kIdcImportSelected) != nullptr &&
-              FindMainDialogControl(kIdcImportRaw) != nullptr &&
-              FindMainDialogControl(kIdcNoMeasurements) != nullptr);
+static_assert(HasMainDialogControl(kIdcFolderLabel) && HasMainDialogControl(kIdcFolder) &&
+              HasMainDialogControl(kIdcBrowse) && HasMainDialogControl(kIdcList) &&
+              HasMainDialogControl(kIdcProgress) && HasMainDialogControl(kIdcClose) &&
+              HasMainDialogControl(kIdcImportSelected) && HasMainDialogControl(kIdcImportRaw) &&
+              HasMainDialogControl(kIdcNoMeasurements));
 
 }  // namespace rqx340
