@@ -124,6 +124,13 @@ class MainDialogTest : public ::testing::Test {
     return test::CommandsOf(test::ReadCommandLog(log));
   }
 
+  // Another run that holds the session's transfer lock: it says "locked", and
+  // lets go when its stdin is closed.
+  Result<ChildProcess> HoldTransferLock() {
+    return ChildProcess::Spawn(test::ProgramPath("rqx340-testclient"), {"hold-lock", "ZURQX340LCK"},
+                               session.ChildOptions());
+  }
+
   // Types `folder` into the folder box and leaves it.
   static void TypeFolder(CRQX340MainDlg& dialog, const std::string& folder) {
     dialog.FolderCombo().setEditText(QString::fromStdString(folder));
@@ -585,8 +592,7 @@ TEST_F(MainDialogTest, AnImportWaitsDisabledForTheTransferLockOfAnotherOne) {
   Generate(folder, {.count = 1, .rows = 3});
   profile.values[{"RQX340Import", "LastFolder"}] = folder.string();
   const WindowHandle window = StartRefHost();
-  auto holder = ChildProcess::Spawn(test::ProgramPath("rqx340-testclient"),
-                                    {"hold-lock", "ZURQX340LCK"}, session.ChildOptions());
+  auto holder = HoldTransferLock();
   ASSERT_TRUE(holder) << holder.ErrorText();
   ASSERT_EQ(holder->ReadLine(30000), "locked");
   bool waited = false;
@@ -623,8 +629,7 @@ TEST_F(MainDialogTest, EveryOpenPreviewWaitsDisabledWhileAnImportRuns) {
   Generate(folder, {.count = 2, .rows = 3, .raw = 1, .raw_samples = 10});
   profile.values[{"RQX340Import", "LastFolder"}] = folder.string();
   const WindowHandle window = StartRefHost();
-  auto holder = ChildProcess::Spawn(test::ProgramPath("rqx340-testclient"),
-                                    {"hold-lock", "ZURQX340LCK"}, session.ChildOptions());
+  auto holder = HoldTransferLock();
   ASSERT_TRUE(holder) << holder.ErrorText();
   ASSERT_EQ(holder->ReadLine(30000), "locked");
   // Any save dialog that opens is counted and dismissed, so none can hang the test.
