@@ -256,6 +256,15 @@ TEST_F(PreviewTest, AnHourIsDrawnInTimeAndTheValuesShowUnderThePointer) {
   EXPECT_TRUE(lines[1].startsWith(QStringLiteral("rms x "))) << lines[1].toStdString();
   EXPECT_TRUE(lines[4].startsWith(QStringLiteral("rms sum "))) << lines[4].toStdString();
   EXPECT_EQ(shown, plot.HoverText(middle.x()));
+  // It shows as a tooltip, its words as plain text.
+  const QLabel* tip = nullptr;
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    if (widget->objectName() == QStringLiteral("qtooltip_label") && widget->isVisible()) {
+      tip = qobject_cast<const QLabel*>(widget);
+    }
+  }
+  ASSERT_NE(tip, nullptr);
+  EXPECT_TRUE(tip->text().contains(lines[1].toHtmlEscaped())) << tip->text().toStdString();
   // Off the plot area: nothing.
   move_to(QPoint(middle.x(), frame.area.bottom + 2));
   EXPECT_TRUE(plot.ShownHoverText().isEmpty());
