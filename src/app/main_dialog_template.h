@@ -54,15 +54,20 @@ inline std::optional<ControlPosition> ControlPlace(std::uint32_t id,
   return ControlPosition{control->x, control->y, control->width, control->height};
 }
 
+// Whether the template has control `id`. Compares ids, not pointers: under
+// the undefined-behaviour sanitizer a pointer into the table is no constant.
+constexpr bool HasMainDialogControl(std::uint32_t id) {
+  for (const DialogControl& control : kMainDialogControls) {
+    if (control.id == id) return true;
+  }
+  return false;
+}
+
 // Every control the dialog names is in the template.
-static_assert(FindMainDialogControl(kIdcFolderLabel) != nullptr &&
-              FindMainDialogControl(kIdcFolder) != nullptr &&
-              FindMainDialogControl(kIdcBrowse) != nullptr &&
-              FindMainDialogControl(kIdcList) != nullptr &&
-              FindMainDialogControl(kIdcProgress) != nullptr &&
-              FindMainDialogControl(kIdcClose) != nullptr &&
-              FindMainDialogControl(kIdcImportSelected) != nullptr &&
-              FindMainDialogControl(kIdcImportRaw) != nullptr &&
-              FindMainDialogControl(kIdcNoMeasurements) != nullptr);
+static_assert(HasMainDialogControl(kIdcFolderLabel) && HasMainDialogControl(kIdcFolder) &&
+              HasMainDialogControl(kIdcBrowse) && HasMainDialogControl(kIdcList) &&
+              HasMainDialogControl(kIdcProgress) && HasMainDialogControl(kIdcClose) &&
+              HasMainDialogControl(kIdcImportSelected) && HasMainDialogControl(kIdcImportRaw) &&
+              HasMainDialogControl(kIdcNoMeasurements));
 
 }  // namespace rqx340
