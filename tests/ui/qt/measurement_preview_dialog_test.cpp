@@ -158,6 +158,9 @@ TEST_P(PreviewLanguageTest, ShowsTheLanguagesTexts) {
   EXPECT_EQ(dialog.VerdictText(), text(VerdictStringId(ExposureVerdict::kAboveLimit)));
   EXPECT_EQ(dialog.WarningText().toStdString(),
             FormatString(strings.Load(kIdsSumFactorsWarning), "1, 1, 1"));
+  // No duration: the plot counts rows, in the language's word.
+  EXPECT_EQ(dialog.PlotWidget()->Frame().x.title, strings.Load(kIdsPlotRowAxis));
+  EXPECT_NE(strings.Load(kIdsPlotRowAxis), EnglishStrings().Load(kIdsPlotRowAxis));
   QStringList buttons;
   for (const QPushButton* button : dialog.findChildren<QPushButton*>()) buttons << button->text();
   EXPECT_EQ(buttons,
