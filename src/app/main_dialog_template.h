@@ -41,15 +41,6 @@ constexpr const DialogControl* FindMainDialogControl(std::uint32_t id) {
   return nullptr;
 }
 
-// Whether the template has control `id`: a test without pointers, which some
-// sanitizer builds cannot compare at compile time.
-constexpr bool HasMainDialogControl(std::uint32_t id) {
-  for (const DialogControl& control : kMainDialogControls) {
-    if (control.id == id) return true;
-  }
-  return false;
-}
-
 // Where control `id` stands, in dialog units: where `language` puts it (its
 // "@" lines), else where the template does; nullopt when the template has no
 // such control.
@@ -61,6 +52,15 @@ inline std::optional<ControlPosition> ControlPlace(std::uint32_t id,
     if (auto moved = language->FindPosition(static_cast<int>(id))) return moved;
   }
   return ControlPosition{control->x, control->y, control->width, control->height};
+}
+
+// Whether the template has control `id`. Compares ids, not pointers: under
+// the undefined-behaviour sanitizer a pointer into the table is no constant.
+constexpr bool HasMainDialogControl(std::uint32_t id) {
+  for (const DialogControl& control : kMainDialogControls) {
+    if (control.id == id) return true;
+  }
+  return false;
 }
 
 // Every control the dialog names is in the template.

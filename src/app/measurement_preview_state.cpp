@@ -85,6 +85,8 @@ ReadOutcome MeasurementPreviewState::Load(ProgressSink& progress, MessagePump& p
   m_bLoaded = true;
   m_numbers = ComputeNumbers(m_content->document, m_content->rows);
   m_plot = ComputePlotData(m_content->document, m_content->rows, kMaxPlotColumns);
+  m_timeBase = ReadPlotTimeBase(m_content->document, m_plot.rows);
+  m_pictures = UserLocalePictures();
   return m_readOutcome;
 }
 

@@ -18,6 +18,8 @@
 #include "import/convert_file.h"
 #include "import/export_files.h"
 #include "import/measurement_numbers.h"
+#include "import/plot_axes.h"
+#include "platform/locale_pictures.h"
 
 namespace rqx340 {
 
@@ -46,6 +48,10 @@ class MeasurementPreviewState {
   std::string NotLoadedText() const;
   const MeasurementNumbers& Numbers() const { return m_numbers; }
   const PlotData& Plot() const { return m_plot; }
+  // What the plot's x axis stands for, and the user's time picture for its
+  // times of day; both read by Load.
+  const PlotTimeBase& TimeBase() const { return m_timeBase; }
+  const LocalePictures& Pictures() const { return m_pictures; }
 
   // The exposure field's first text: the kept time, else the default.
   std::string InitialExposureText() const;
@@ -90,6 +96,8 @@ class MeasurementPreviewState {
   bool m_bCloseAfterWork = false;
   MeasurementNumbers m_numbers;
   PlotData m_plot;
+  PlotTimeBase m_timeBase;
+  LocalePictures m_pictures;
 };
 
 }  // namespace rqx340

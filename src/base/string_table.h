@@ -82,6 +82,20 @@ inline constexpr int kIdsWavFilter = 335;
 inline constexpr int kIdsPlotNoRows = 336;
 inline constexpr int kIdsPlotRow = 337;
 inline constexpr int kIdsPlotRmsSum = 338;
+// The plot's axis titles (elapsed time with the time of day under it, elapsed
+// time alone, rows), the rows under the pointer ("%1" to "%2"), and the action
+// and limit value lines ("%1" the value with its unit).
+inline constexpr int kIdsPlotElapsedAndTimeOfDay = 341;
+inline constexpr int kIdsPlotElapsedTime = 342;
+inline constexpr int kIdsPlotRowAxis = 343;
+inline constexpr int kIdsPlotRows = 344;
+inline constexpr int kIdsPlotActionLine = 345;
+inline constexpr int kIdsPlotLimitLine = 346;
+// The verdict when cells A(8) is made of are not numbers ("%1" how many, more
+// than one), and the warning that names them per axis ("%1": "X 3, Sum 12").
+inline constexpr int kIdsUnknownNotNumbers = 347;
+inline constexpr int kIdsUnknownOneNotNumber = 348;
+inline constexpr int kIdsNotNumbersWarning = 349;
 
 // The files a folder scan left out: the note in the dialog's corner ("%1" the
 // count), the caption and column titles of the window that lists them, and one

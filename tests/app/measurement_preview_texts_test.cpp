@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "app/language_table.h"
-#include "base/shortest_text.h"
+#include "base/number_text.h"
 
 namespace rqx340 {
 namespace {
@@ -29,10 +29,10 @@ TEST(MeasurementPreviewTextsTest, TheNumbersLinesInTheirOrder) {
   const std::vector<NumbersLine> expected = {
       {"Rows", "3600"},
       {"Mode", "HA"},
-      {"X", "rms 1.5 m/s\u00b2, peak 2.25 m/s\u00b2, vdv 3 m/s^1.75"},
-      {"Y", "rms 2 m/s\u00b2, peak 3 m/s\u00b2"},
-      {"Z", "rms 0.5 m/s\u00b2, peak 1 m/s\u00b2, vdv 0.5 m/s^1.75"},
-      {"Sum", "rms 2.5 m/s\u00b2, peak 4 m/s\u00b2"},
+      {"X", "rms 1.500 m/s\u00b2, peak 2.250 m/s\u00b2, vdv 3.000 m/s^1.75"},
+      {"Y", "rms 2.000 m/s\u00b2, peak 3.000 m/s\u00b2"},
+      {"Z", "rms 0.5000 m/s\u00b2, peak 1.000 m/s\u00b2, vdv 0.5000 m/s^1.75"},
+      {"Sum", "rms 2.500 m/s\u00b2, peak 4.000 m/s\u00b2"},
       {"kx, ky, kz", "1, 1, 1"},
       {"Exposure action value", "2.5 m/s\u00b2"},
       {"Exposure limit value", "5 m/s\u00b2"},
@@ -77,9 +77,9 @@ TEST(MeasurementPreviewTextsTest, TheExposureTextsSayWhatThereIsAndWhy) {
       {"vibration mode", &vibration, 8.0, "A(8): none in vibration mode", ExposureVerdict::kNone,
        ""},
       {"no rows", &no_rows, 8.0, "A(8): none without rows", ExposureVerdict::kNone, ""},
-      {"hand-arm", &hand_arm, 8.0, "A(8) = " + ShortestText(a8) + " m/s\u00b2",
+      {"hand-arm", &hand_arm, 8.0, "A(8) = " + DailyExposureText(a8) + " m/s\u00b2",
        JudgeExposure(a8, 2.5, 5.0), std::string(VerdictText(JudgeExposure(a8, 2.5, 5.0)))},
-      {"neither value set", &no_values, 8.0, "A(8) = " + ShortestText(a8) + " m/s\u00b2",
+      {"neither value set", &no_values, 8.0, "A(8) = " + DailyExposureText(a8) + " m/s\u00b2",
        ExposureVerdict::kNone, "no action or limit value set"},
   };
   for (const Case& c : cases) {
@@ -119,8 +119,8 @@ TEST(MeasurementPreviewTextsTest, EveryTextComesFromTheLanguagesTable) {
   EXPECT_EQ(lines[0], (NumbersLine{"Zeilen", "3600"}));
   EXPECT_EQ(lines[1], (NumbersLine{"Modus", "HA"}));
   EXPECT_EQ(lines[2],
-            (NumbersLine{"X", "RMS 1.5 m/s\u00b2, Spitze 2.25 m/s\u00b2, VDV 3 m/s^1.75"}));
-  EXPECT_EQ(lines[5], (NumbersLine{"Summe", "RMS 2.5 m/s\u00b2, Spitze 4 m/s\u00b2"}));
+            (NumbersLine{"X", "RMS 1.500 m/s\u00b2, Spitze 2.250 m/s\u00b2, VDV 3.000 m/s^1.75"}));
+  EXPECT_EQ(lines[5], (NumbersLine{"Summe", "RMS 2.500 m/s\u00b2, Spitze 4.000 m/s\u00b2"}));
   EXPECT_EQ(lines[7].label, "Ausl\xC3\xB6sewert");
   EXPECT_EQ(lines[8].label, "Grenzwert");
   MeasurementNumbers empty;
@@ -130,7 +130,7 @@ TEST(MeasurementPreviewTextsTest, EveryTextComesFromTheLanguagesTable) {
   MeasurementNumbers above = HandArm();
   above.exposureLimit = 1.0;
   const ExposureTexts texts = DescribeExposure(&above, 8.0, strings);
-  EXPECT_EQ(texts.a8, "A(8) ist " + ShortestText(*DailyExposure(above, 8.0)) + " m/s\u00b2");
+  EXPECT_EQ(texts.a8, "A(8) ist 2.550 m/s\u00b2");
   EXPECT_EQ(texts.verdict, ExposureVerdict::kAboveLimit);
   EXPECT_EQ(texts.verdict_text,
             "\xC3\xBC"
@@ -142,6 +142,68 @@ TEST(MeasurementPreviewTextsTest, EveryTextComesFromTheLanguagesTable) {
   MeasurementNumbers whole_body = HandArm();
   whole_body.mode = OperatingMode::kWholeBody;
   EXPECT_EQ(DescribeExposure(&whole_body, 8.0, strings).warning, "Faktoren 1, 1, 1 anders");
+}
+
+// What a person reads: 4 significant digits for accelerations and vdv, A(8)
+// with 3 decimals; the settings (sum factors, action and limit values) as
+// they are.
+TEST(MeasurementPreviewTextsTest, MeasuredNumbersAreRoundedForPeople) {
+  MeasurementNumbers numbers = HandArm();
+  (*numbers.axes)[0] = {0.23813647094583942, 1.2345678f, 0.000123456f};
+  numbers.exposureAction = 2.75;
+  numbers.exposureLimit = 1.15;
+  const std::vector<NumbersLine> lines = NumbersLines(numbers, EnglishStrings());
+  EXPECT_EQ(lines[2].value, "rms 0.2381 m/s\u00b2, peak 1.235 m/s\u00b2, vdv 0.0001235 m/s^1.75");
+  EXPECT_EQ(lines[7].value, "2.75 m/s\u00b2");
+  EXPECT_EQ(lines[8].value, "1.15 m/s\u00b2");
+  numbers.mode = OperatingMode::kWholeBody;
+  numbers.sumFactors = {1.4, 1.4, 1.0};
+  (*numbers.axes)[0].rms = 0.6439190963916884 / 1.4;
+  (*numbers.axes)[1].rms = 0.1;
+  (*numbers.axes)[2].rms = 0.1;
+  EXPECT_EQ(DescribeExposure(&numbers, 8.0, EnglishStrings()).a8, "A(8) = 0.644 m/s\u00b2");
+}
+
+// Cells that only read as 0 never give an all-clear: the verdict is unknown,
+// says how many, is grey, and the warning names the axes.
+TEST(MeasurementPreviewTextsTest, CellsThatAreNotNumbersGiveAGreyUnknownVerdict) {
+  MeasurementNumbers numbers = HandArm();
+  numbers.exposureAction = 100.0;  // far below: green, were the cells numbers
+  numbers.exposureLimit = 200.0;
+  ASSERT_EQ(DescribeExposure(&numbers, 8.0, EnglishStrings()).verdict,
+            ExposureVerdict::kBelowAction);
+  struct Case {
+    const char* name;
+    std::uint64_t x_rms, y_rms, sum;  // cells of the rms columns that are not numbers
+    std::string verdict_text;
+    std::string warning;
+  };
+  const Case cases[] = {
+      {"one", 1, 0, 0, "unknown (1 value is not a number)",
+       "Values that are not numbers, read as 0: X 1"},
+      {"several", 3600, 12, 0, "unknown (3612 values are not numbers)",
+       "Values that are not numbers, read as 0: X 3600, Y 12"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    MeasurementNumbers bad = numbers;
+    (*bad.axes)[0].rmsNotNumbers = (*bad.axes)[0].notNumbers = c.x_rms;
+    (*bad.axes)[1].rmsNotNumbers = (*bad.axes)[1].notNumbers = c.y_rms;
+    const ExposureTexts texts = DescribeExposure(&bad, 8.0, EnglishStrings());
+    EXPECT_EQ(texts.verdict, ExposureVerdict::kUnknown);
+    EXPECT_EQ(texts.verdict_text, c.verdict_text);
+    EXPECT_EQ(texts.verdict_text, VerdictText(ExposureVerdict::kUnknown, bad));
+    EXPECT_EQ(VerdictColour(texts.verdict), VerdictColour(ExposureVerdict::kNone));
+    EXPECT_NE(VerdictColour(texts.verdict), VerdictColour(ExposureVerdict::kBelowAction));
+    EXPECT_EQ(texts.warning, c.warning);
+  }
+  // Only the sum's cells: A(8) is made of x, y and z, so its verdict stands,
+  // but the warning says so.
+  MeasurementNumbers sum_only = numbers;
+  (*sum_only.axes)[3].notNumbers = 5;
+  const ExposureTexts texts = DescribeExposure(&sum_only, 8.0, EnglishStrings());
+  EXPECT_EQ(texts.verdict, ExposureVerdict::kBelowAction);
+  EXPECT_EQ(texts.warning, "Values that are not numbers, read as 0: Sum 5");
 }
 
 // The command-line tool's verdicts are values of its output; the preview's are

@@ -145,7 +145,7 @@ bool MeasurementPreviewDialog::Load(MessagePump& pump) {
     m_pNumbers->ShowNote(ToQString(m_state.NotLoadedText()));
     m_pPlot->SetPlot(nullptr);
   } else {
-    m_pPlot->SetPlot(&m_state.Plot());
+    m_pPlot->SetPlot(&m_state.Plot(), m_state.TimeBase(), &m_state.Numbers(), m_state.Pictures());
     m_pNumbers->ShowLines(NumbersLines(m_state.Numbers(), m_app.Strings()));
     m_pTitle->setText(ToQString(m_state.Heading()));
   }

@@ -7,11 +7,13 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOption>
@@ -120,6 +122,13 @@ class MainDialogTest : public ::testing::Test {
     if (host) host->Stop();
     host.reset();
     return test::CommandsOf(test::ReadCommandLog(log));
+  }
+
+  // Another run that holds the session's transfer lock: it says "locked", and
+  // lets go when its stdin is closed.
+  Result<ChildProcess> HoldTransferLock() {
+    return ChildProcess::Spawn(test::ProgramPath("rqx340-testclient"), {"hold-lock", "ZURQX340LCK"},
+                               session.ChildOptions());
   }
 
   // Types `folder` into the folder box and leaves it.
@@ -583,8 +592,7 @@ TEST_F(MainDialogTest, AnImportWaitsDisabledForTheTransferLockOfAnotherOne) {
   Generate(folder, {.count = 1, .rows = 3});
   profile.values[{"RQX340Import", "LastFolder"}] = folder.string();
   const WindowHandle window = StartRefHost();
-  auto holder = ChildProcess::Spawn(test::ProgramPath("rqx340-testclient"),
-                                    {"hold-lock", "ZURQX340LCK"}, session.ChildOptions());
+  auto holder = HoldTransferLock();
   ASSERT_TRUE(holder) << holder.ErrorText();
   ASSERT_EQ(holder->ReadLine(30000), "locked");
   bool waited = false;
@@ -611,6 +619,74 @@ TEST_F(MainDialogTest, AnImportWaitsDisabledForTheTransferLockOfAnotherOne) {
   EXPECT_TRUE(sink.messages.empty());
   EXPECT_EQ(StopHostAndReadCommands(), (std::vector<std::uint32_t>{5, 26, 2, 27, 22, 4}));
   EXPECT_EQ(test::FolderNames(inbox), std::vector<std::string>{"001-M0001.rqx2.bin"});
+}
+
+// While an import runs, every open preview waits disabled, not only the one
+// opened last: an older preview's Export would otherwise run its save dialog
+// inside the import's pump and hold the transfer up with the lock held.
+TEST_F(MainDialogTest, EveryOpenPreviewWaitsDisabledWhileAnImportRuns) {
+  const fs::path folder = root.Path() / "meas";
+  Generate(folder, {.count = 2, .rows = 3, .raw = 1, .raw_samples = 10});
+  profile.values[{"RQX340Import", "LastFolder"}] = folder.string();
+  const WindowHandle window = StartRefHost();
+  auto holder = HoldTransferLock();
+  ASSERT_TRUE(holder) << holder.ErrorText();
+  ASSERT_EQ(holder->ReadLine(30000), "locked");
+  // Any save dialog that opens is counted and dismissed, so none can hang the test.
+  int save_dialogs = 0;
+  QTimer dismiss;
+  dismiss.setInterval(10);
+  QObject::connect(&dismiss, &QTimer::timeout, [&] {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      if (auto* chooser = qobject_cast<QFileDialog*>(widget); chooser && chooser->isVisible()) {
+        ++save_dialogs;
+        chooser->reject();
+      }
+    }
+  });
+  dismiss.start();
+  bool waited = false;
+  Run(window, [&](CRQX340MainDlg& dialog) {
+    QPointer<MeasurementPreviewDialog> older = dialog.OpenPreview(0);
+    QPointer<MeasurementPreviewDialog> newer = dialog.OpenPreview(1);
+    ASSERT_TRUE(older && newer);
+    ASSERT_EQ(dialog.Previews().size(), 2);
+    EXPECT_EQ(dialog.Preview(), newer.data());
+    QPushButton* older_export = older->findChild<QPushButton*>();
+    ASSERT_NE(older_export, nullptr);
+    ASSERT_EQ(older_export->text().toStdString(), EnglishStrings().Load(kIdsExportCsvButton));
+    ASSERT_TRUE(older_export->isEnabled());
+    CheckRows(dialog, {0});
+    QTimer::singleShot(300, &dialog, [&] {
+      waited = true;
+      ASSERT_TRUE(dialog.State().Busy());
+      for (MeasurementPreviewDialog* preview : dialog.Previews()) {
+        EXPECT_FALSE(preview->isEnabled());
+      }
+      // The older preview's Export: by click and by its shortcut, Alt+C.
+      older_export->click();
+      SendKey(*older, Qt::Key_C, Qt::AltModifier);
+      QTest::mouseClick(older_export, Qt::LeftButton);
+      ProcessEvents();
+      EXPECT_EQ(save_dialogs, 0);
+      EXPECT_FALSE(fs::exists(inbox / "001-M0002.rqx2.bin"));
+      holder->CloseStdin();
+    });
+    dialog.ImportButton().click();
+    EXPECT_TRUE(waited);
+    // After the import both are usable again.
+    ASSERT_TRUE(older && newer);
+    EXPECT_TRUE(older->isEnabled());
+    EXPECT_TRUE(newer->isEnabled());
+    older->close();
+    newer->close();
+  });
+  dismiss.stop();
+  holder->Wait();
+  EXPECT_EQ(save_dialogs, 0);
+  EXPECT_TRUE(sink.messages.empty());
+  EXPECT_EQ(test::FolderNames(inbox).size(), 1u);
+  StopHostAndReadCommands();
 }
 
 // Every language's texts fit their controls at the template size, the first

@@ -7,13 +7,18 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLabel>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QPushButton>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "app/measurement_preview_texts.h"
+#include "base/number_text.h"
 #include "gen/measurement_generator.h"
 #include "import/convert_file.h"
 #include "support/app_context.h"
@@ -28,6 +33,11 @@ namespace {
 namespace fs = std::filesystem;
 using test::ReadFileBytes;
 using test::TempDir;
+
+// Every column the numbers read, all at a row's first cell.
+constexpr char kEveryColumnAtZero[] =
+    R"("TimeHistoryColumns":{"rms_x":0,"peak_x":0,"vdv_x":0,"rms_y":0,"peak_y":0,"vdv_y":0,)"
+    R"("rms_z":0,"peak_z":0,"vdv_z":0,"rms_sum":0,"peak_sum":0},)";
 
 class PreviewTest : public ::testing::Test {
  protected:
@@ -81,7 +91,7 @@ TEST_F(PreviewTest, ShowsTheCoresNumbersAndFourSeries) {
       EXPECT_TRUE(dialog.A8Text().contains(QStringLiteral("vibration")));
     } else {
       ASSERT_TRUE(a8);
-      EXPECT_TRUE(dialog.A8Text().contains(QString::number(*a8, 'g', 6).left(5)))
+      EXPECT_TRUE(dialog.A8Text().contains(QString::fromStdString(DailyExposureText(*a8))))
           << dialog.A8Text().toStdString();
       EXPECT_EQ(dialog.VerdictText().toStdString(),
                 std::string(VerdictText(
@@ -114,8 +124,8 @@ TEST_F(PreviewTest, WholeBodyFactorsOtherThanTheDirectivesAreWarnedAbout) {
       root.Write("data/wb.rqx2",
                  R"({"MeasurementProperties":{"MeasProperties":{"TAG_OPERATING_MODE_20":2,)"
                  R"("TAG_SUM_FACTOR_KX_34":1,"TAG_SUM_FACTOR_KY_35":1,"TAG_SUM_FACTOR_KZ_36":1,)"
-                 R"("TAG_EXPOSUREACTION_66":0.5,"TAG_EXPOSURELIMIT_65":1.15}},)"
-                 R"("TimeHistoryColumns":{"rms_x":0},"TimeHistory":[[1],[1]]})");
+                 R"("TAG_EXPOSUREACTION_66":0.5,"TAG_EXPOSURELIMIT_65":1.15}},)" +
+                     std::string(kEveryColumnAtZero) + R"("TimeHistory":[[1],[1]]})");
   MeasurementPreviewDialog dialog(nullptr, app, folder().string(), "wb.rqx2");
   ASSERT_TRUE(dialog.Load(pump));
   EXPECT_TRUE(dialog.WarningText().contains(QStringLiteral("differ from 1.4, 1.4, 1.0")));
@@ -137,8 +147,8 @@ TEST_P(PreviewLanguageTest, ShowsTheLanguagesTexts) {
   root.Write("data/wb.rqx2",
              R"({"MeasurementProperties":{"MeasProperties":{"TAG_OPERATING_MODE_20":2,)"
              R"("TAG_SUM_FACTOR_KX_34":1,"TAG_SUM_FACTOR_KY_35":1,"TAG_SUM_FACTOR_KZ_36":1,)"
-             R"("TAG_EXPOSUREACTION_66":0.5,"TAG_EXPOSURELIMIT_65":1.15}},)"
-             R"("TimeHistoryColumns":{"rms_x":0},"TimeHistory":[[1],[1]]})");
+             R"("TAG_EXPOSUREACTION_66":0.5,"TAG_EXPOSURELIMIT_65":1.15}},)" +
+                 std::string(kEveryColumnAtZero) + R"("TimeHistory":[[1],[1]]})");
   MeasurementPreviewDialog dialog(nullptr, app, folder().string(), "wb.rqx2");
   ASSERT_TRUE(dialog.Load(pump));
   EXPECT_EQ(dialog.windowTitle().toStdString(),
@@ -148,6 +158,9 @@ TEST_P(PreviewLanguageTest, ShowsTheLanguagesTexts) {
   EXPECT_EQ(dialog.VerdictText(), text(VerdictStringId(ExposureVerdict::kAboveLimit)));
   EXPECT_EQ(dialog.WarningText().toStdString(),
             FormatString(strings.Load(kIdsSumFactorsWarning), "1, 1, 1"));
+  // No duration: the plot counts rows, in the language's word.
+  EXPECT_EQ(dialog.PlotWidget()->Frame().x.title, strings.Load(kIdsPlotRowAxis));
+  EXPECT_NE(strings.Load(kIdsPlotRowAxis), EnglishStrings().Load(kIdsPlotRowAxis));
   QStringList buttons;
   for (const QPushButton* button : dialog.findChildren<QPushButton*>()) buttons << button->text();
   EXPECT_EQ(buttons,
@@ -196,6 +209,105 @@ TEST_F(PreviewTest, ClosingWhileItReadsStopsTheReadingFirst) {
   EXPECT_TRUE(dialog.NumbersText().contains(QStringLiteral("stopped")));
   QApplication::processEvents();
   EXPECT_FALSE(dialog.isVisible());
+}
+
+// Labels of `ticks`, for comparing.
+std::vector<std::string> Labels(const std::vector<AxisTick>& ticks) {
+  std::vector<std::string> labels;
+  for (const AxisTick& tick : ticks) labels.push_back(tick.label);
+  return labels;
+}
+
+// An hour of rows, one a second: the x axis runs from 0:00 to 1:00:00 with the
+// time of day under it, y has round ticks, and the pointer over the plot shows
+// the time and the four values there.
+TEST_F(PreviewTest, AnHourIsDrawnInTimeAndTheValuesShowUnderThePointer) {
+  MeasurementPreviewDialog dialog(nullptr, app, folder().string(), Name(1));
+  dialog.show();
+  ASSERT_TRUE(dialog.Load(pump));
+  QApplication::processEvents();
+  MeasurementPlotWidget& plot = *dialog.PlotWidget();
+  const PlotFrame frame = plot.Frame();
+  const std::vector<std::string> labels = Labels(frame.x.ticks);
+  ASSERT_GE(labels.size(), 3u) << plot.width();
+  EXPECT_EQ(labels.front(), "0:00");
+  EXPECT_EQ(labels.back(), "1:00:00");
+  EXPECT_FALSE(frame.x.ticks.front().secondLabel.empty());
+  EXPECT_EQ(frame.x.title, EnglishStrings().Load(kIdsPlotElapsedAndTimeOfDay));
+  ASSERT_GE(frame.y.ticks.size(), 2u);
+  const double step = frame.y.ticks[1].value - frame.y.ticks[0].value;
+  const double mantissa = step / std::pow(10.0, std::floor(std::log10(step) + 1e-9));
+  EXPECT_TRUE(std::fabs(mantissa - 1) < 1e-6 || std::fabs(mantissa - 2) < 1e-6 ||
+              std::fabs(mantissa - 5) < 1e-6)
+      << step;
+  EXPECT_EQ(frame.y.ticks.back().value, frame.y.top);
+
+  const auto move_to = [&plot](QPoint at) {
+    QMouseEvent move(QEvent::MouseMove, QPointF(at), QPointF(plot.mapToGlobal(at)), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&plot, &move);
+  };
+  const QPoint middle(frame.area.left + frame.area.Width() / 2,
+                      frame.area.top + frame.area.Height() / 2);
+  move_to(middle);
+  const QString shown = plot.ShownHoverText();
+  const QStringList lines = shown.split(QLatin1Char('\n'));
+  ASSERT_EQ(lines.size(), 5) << shown.toStdString();
+  EXPECT_TRUE(lines[0].startsWith(QStringLiteral("29:")) ||
+              lines[0].startsWith(QStringLiteral("30:")))
+      << lines[0].toStdString();
+  EXPECT_TRUE(lines[1].startsWith(QStringLiteral("rms x "))) << lines[1].toStdString();
+  EXPECT_TRUE(lines[4].startsWith(QStringLiteral("rms sum "))) << lines[4].toStdString();
+  EXPECT_EQ(shown, plot.HoverText(middle.x()));
+  // It shows as a tooltip, its words as plain text.
+  const QLabel* tip = nullptr;
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    if (widget->objectName() == QStringLiteral("qtooltip_label") && widget->isVisible()) {
+      tip = qobject_cast<const QLabel*>(widget);
+    }
+  }
+  ASSERT_NE(tip, nullptr);
+  EXPECT_TRUE(tip->text().contains(lines[1].toHtmlEscaped())) << tip->text().toStdString();
+  // Off the plot area: nothing.
+  move_to(QPoint(middle.x(), frame.area.bottom + 2));
+  EXPECT_TRUE(plot.ShownHoverText().isEmpty());
+  move_to(QPoint(frame.area.left - 1, middle.y()));
+  EXPECT_TRUE(plot.ShownHoverText().isEmpty());
+}
+
+// A file without a duration keeps the axis in rows, labelled so; cells that
+// are not numbers give a grey "unknown", never a green all-clear.
+TEST_F(PreviewTest, WithoutADurationInRowsAndCellsThatAreNotNumbersAreNoAllClear) {
+  root.Write("data/strings.rqx2",
+             R"({"MeasurementProperties":{"MeasProperties":{"TAG_OPERATING_MODE_20":1,)"
+             R"("TAG_EXPOSUREACTION_66":2.5,"TAG_EXPOSURELIMIT_65":5}},)" +
+                 std::string(kEveryColumnAtZero) + R"("TimeHistory":[["0.1"],["0.1"],[0.1]]})");
+  MeasurementPreviewDialog dialog(nullptr, app, folder().string(), "strings.rqx2");
+  dialog.show();
+  ASSERT_TRUE(dialog.Load(pump));
+  QApplication::processEvents();
+  const PlotFrame frame = dialog.PlotWidget()->Frame();
+  EXPECT_EQ(frame.x.title, "row");
+  EXPECT_EQ(Labels(frame.x.ticks).front(), "0");
+  EXPECT_EQ(dialog.PlotWidget()->HoverText(frame.area.left),
+            QString::fromUtf8("row 0\nrms x 0.000 m/s\u00b2\nrms y 0.000 m/s\u00b2\n"
+                              "rms z 0.000 m/s\u00b2\nrms sum 0.000 m/s\u00b2"));
+
+  EXPECT_EQ(dialog.VerdictText(), QStringLiteral("unknown (6 values are not numbers)"));
+  EXPECT_TRUE(dialog.WarningText().contains(QStringLiteral("X 6, Y 6, Z 6, Sum 4")))
+      << dialog.WarningText().toStdString();
+  const QString grey = QColor(static_cast<QRgb>(VerdictColour(ExposureVerdict::kUnknown))).name();
+  const QString green =
+      QColor(static_cast<QRgb>(VerdictColour(ExposureVerdict::kBelowAction))).name();
+  ASSERT_NE(grey, green);
+  int verdict_labels = 0;
+  for (const QLabel* label : dialog.findChildren<QLabel*>()) {
+    if (label->text() != dialog.VerdictText()) continue;
+    ++verdict_labels;
+    EXPECT_TRUE(label->styleSheet().contains(grey)) << label->styleSheet().toStdString();
+    EXPECT_FALSE(label->styleSheet().contains(green));
+  }
+  EXPECT_EQ(verdict_labels, 1);
 }
 
 TEST_F(PreviewTest, Screenshot) {
