@@ -92,11 +92,26 @@ if(WIN32)
   file(RELATIVE_PATH msi_bin_dir ${CMAKE_BINARY_DIR} ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
   set(msi_source ${CMAKE_BINARY_DIR}/rqx340-import.wxs)
   set(msi ${CMAKE_BINARY_DIR}/rqx340-import-${PROJECT_VERSION}-x64.msi)
+  # A component per language library, each beside the dialog program.
+  set(msi_language_components)
+  set(msi_language_refs)
+  set(msi_language_targets)
+  foreach(language ${RQX340_LANGUAGES})
+    string(REPLACE "=" ";" language ${language})
+    list(GET language 1 library)
+    string(APPEND msi_language_components
+      "          <Component Id=\"${library}\" Guid=\"*\" Win64=\"yes\">\n"
+      "            <File Id=\"${library}.DLL\" Name=\"${library}.DLL\" "
+      "Source=\"${msi_bin_dir}/${library}.DLL\" KeyPath=\"yes\"/>\n"
+      "          </Component>\n")
+    string(APPEND msi_language_refs "      <ComponentRef Id=\"${library}\"/>\n")
+    list(APPEND msi_language_targets ${library})
+  endforeach()
   configure_file(${packaging_dir}/rqx340-import.wxs.in ${msi_source} @ONLY)
   if(WIXL)
     add_custom_command(OUTPUT ${msi}
       COMMAND ${WIXL} --arch x64 --output ${msi} ${msi_source}
-      DEPENDS ${msi_source} rqx340 zul-refhost rqx340-gen
+      DEPENDS ${msi_source} rqx340 rqx340-import ${msi_language_targets} zul-refhost rqx340-gen
       COMMENT "Windows installer ${msi}"
       VERBATIM)
     add_custom_target(rqx340_msi DEPENDS ${msi})
