@@ -1,10 +1,12 @@
-// Numbers are written as their shortest text that reads back to the value,
-// never in the locale's form; units and the axis names X, Y, Z are the same in
-// every language.
+// Numbers are written for people (4 significant digits, A(8) with 3
+// decimals), the factors and the action and limit values as the file gives
+// them, never in the locale's form; units and the axis names X, Y, Z are the
+// same in every language.
 #include "app/measurement_preview_texts.h"
 
 #include <array>
 
+#include "base/number_text.h"
 #include "base/shortest_text.h"
 
 namespace rqx340 {
@@ -13,7 +15,24 @@ namespace {
 
 template <typename Number>
 std::string Acceleration(Number value) {
-  return ShortestText(value) + kMetresPerSecondSquared;
+  return AccelerationText(value) + kMetresPerSecondSquared;
+}
+
+// A value of the meter's settings, as it was set.
+std::string SetValue(double value) { return ShortestText(value) + kMetresPerSecondSquared; }
+
+// "x 3600, Sum 12": the cells per axis that are not numbers; empty for none.
+std::string NotNumbersCounts(const MeasurementNumbers& numbers, const StringTable& strings) {
+  if (!numbers.axes) return {};
+  const std::array<std::string, 4> axes = {"X", "Y", "Z", strings.Load(kIdsSumLabel)};
+  std::string counts;
+  for (std::size_t axis = 0; axis < axes.size(); ++axis) {
+    const std::uint64_t count = (*numbers.axes)[axis].notNumbers;
+    if (count == 0) continue;
+    if (!counts.empty()) counts += ", ";
+    counts += axes[axis] + " " + std::to_string(count);
+  }
+  return counts;
 }
 
 std::string SumFactors(const MeasurementNumbers& numbers) {
@@ -38,13 +57,13 @@ std::vector<NumbersLine> NumbersLines(const MeasurementNumbers& numbers,
     std::string value = FormatString(strings.Load(kIdsRms), Acceleration(a.rms)) + ", " +
                         FormatString(strings.Load(kIdsPeak), Acceleration(a.peak));
     if (a.vdv) {
-      value += ", " + FormatString(strings.Load(kIdsVdv), ShortestText(*a.vdv) + " m/s^1.75");
+      value += ", " + FormatString(strings.Load(kIdsVdv), VdvText(*a.vdv) + " m/s^1.75");
     }
     lines.push_back({axes[axis], std::move(value)});
   }
   lines.push_back({"kx, ky, kz", SumFactors(numbers)});
   const auto limit = [&strings](double value) {
-    return value > 0.0 ? Acceleration(value) : strings.Load(kIdsNotSet);
+    return value > 0.0 ? SetValue(value) : strings.Load(kIdsNotSet);
   };
   lines.push_back({strings.Load(kIdsActionValueLabel), limit(numbers.exposureAction)});
   lines.push_back({strings.Load(kIdsLimitValueLabel), limit(numbers.exposureLimit)});
@@ -78,16 +97,29 @@ ExposureTexts DescribeExposure(const MeasurementNumbers* numbers, std::optional<
   } else if (numbers->mode == OperatingMode::kVibration) {
     texts.a8 = strings.Load(kIdsA8Vibration);
   } else if (const auto a8 = DailyExposure(*numbers, *hours)) {
-    texts.a8 = FormatString(strings.Load(kIdsA8Value), Acceleration(*a8));
-    texts.verdict = JudgeExposure(*a8, numbers->exposureAction, numbers->exposureLimit);
-    texts.verdict_text = texts.verdict == ExposureVerdict::kNone
-                             ? strings.Load(kIdsNoValuesSet)
-                             : strings.Load(VerdictStringId(texts.verdict));
+    texts.a8 =
+        FormatString(strings.Load(kIdsA8Value), DailyExposureText(*a8) + kMetresPerSecondSquared);
+    // Cells read as 0 could make any value look harmless: never an all-clear then.
+    texts.verdict = JudgeExposure(*numbers, *a8);
+    const std::uint64_t not_numbers = ExposureNotNumbers(*numbers);
+    if (texts.verdict == ExposureVerdict::kNone) {
+      texts.verdict_text = strings.Load(kIdsNoValuesSet);
+    } else if (texts.verdict == ExposureVerdict::kUnknown && not_numbers > 0) {
+      texts.verdict_text = not_numbers == 1 ? strings.Load(kIdsVerdictOneNotNumber)
+                                            : FormatString(strings.Load(kIdsVerdictNotNumbers),
+                                                           std::to_string(not_numbers));
+    } else {
+      texts.verdict_text = strings.Load(VerdictStringId(texts.verdict));
+    }
   } else {
     texts.a8 = strings.Load(kIdsA8NoRows);
   }
   if (numbers->mode == OperatingMode::kWholeBody && WholeBodyFactorsDiffer(*numbers)) {
     texts.warning = FormatString(strings.Load(kIdsSumFactorsWarning), SumFactors(*numbers));
+  }
+  if (const std::string counts = NotNumbersCounts(*numbers, strings); !counts.empty()) {
+    if (!texts.warning.empty()) texts.warning += '\n';
+    texts.warning += FormatString(strings.Load(kIdsNotNumbersWarning), counts);
   }
   return texts;
 }

@@ -44,7 +44,8 @@ struct ExposureTexts {
   ExposureVerdict verdict = ExposureVerdict::kNone;
   // The verdict's text, or what stands for a missing one; empty without A(8).
   std::string verdict_text;
-  // Whole-body sum factors other than 1.4, 1.4, 1.0; empty otherwise.
+  // Whole-body sum factors other than 1.4, 1.4, 1.0, and cells that are not
+  // numbers, a line each; empty when neither.
   std::string warning;
 };
 

@@ -82,6 +82,11 @@ inline constexpr int kIdsWavFilter = 335;
 inline constexpr int kIdsPlotNoRows = 336;
 inline constexpr int kIdsPlotRow = 337;
 inline constexpr int kIdsPlotRmsSum = 338;
+// Cells of the rms columns that are not numbers: the verdict for many ("%1"
+// the count) and for one, and the warning ("%1" the counts per axis).
+inline constexpr int kIdsVerdictNotNumbers = 345;
+inline constexpr int kIdsVerdictOneNotNumber = 346;
+inline constexpr int kIdsNotNumbersWarning = 347;
 
 // The files a folder scan left out: the note in the dialog's corner ("%1" the
 // count), the caption and column titles of the window that lists them, and one

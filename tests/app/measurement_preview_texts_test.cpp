@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "app/language_table.h"
+#include "base/number_text.h"
 #include "base/shortest_text.h"
 
 namespace rqx340 {
@@ -29,10 +30,12 @@ TEST(MeasurementPreviewTextsTest, TheNumbersLinesInTheirOrder) {
   const std::vector<NumbersLine> expected = {
       {"Rows", "3600"},
       {"Mode", "HA"},
-      {"X", "rms 1.5 m/s\u00b2, peak 2.25 m/s\u00b2, vdv 3 m/s^1.75"},
-      {"Y", "rms 2 m/s\u00b2, peak 3 m/s\u00b2"},
-      {"Z", "rms 0.5 m/s\u00b2, peak 1 m/s\u00b2, vdv 0.5 m/s^1.75"},
-      {"Sum", "rms 2.5 m/s\u00b2, peak 4 m/s\u00b2"},
+      // For people: 4 significant digits.
+      {"X", "rms 1.500 m/s\u00b2, peak 2.250 m/s\u00b2, vdv 3.000 m/s^1.75"},
+      {"Y", "rms 2.000 m/s\u00b2, peak 3.000 m/s\u00b2"},
+      {"Z", "rms 0.5000 m/s\u00b2, peak 1.000 m/s\u00b2, vdv 0.5000 m/s^1.75"},
+      {"Sum", "rms 2.500 m/s\u00b2, peak 4.000 m/s\u00b2"},
+      // The meter's settings as they were set.
       {"kx, ky, kz", "1, 1, 1"},
       {"Exposure action value", "2.5 m/s\u00b2"},
       {"Exposure limit value", "5 m/s\u00b2"},
@@ -77,9 +80,9 @@ TEST(MeasurementPreviewTextsTest, TheExposureTextsSayWhatThereIsAndWhy) {
       {"vibration mode", &vibration, 8.0, "A(8): none in vibration mode", ExposureVerdict::kNone,
        ""},
       {"no rows", &no_rows, 8.0, "A(8): none without rows", ExposureVerdict::kNone, ""},
-      {"hand-arm", &hand_arm, 8.0, "A(8) = " + ShortestText(a8) + " m/s\u00b2",
+      {"hand-arm", &hand_arm, 8.0, "A(8) = " + DailyExposureText(a8) + " m/s\u00b2",
        JudgeExposure(a8, 2.5, 5.0), std::string(VerdictText(JudgeExposure(a8, 2.5, 5.0)))},
-      {"neither value set", &no_values, 8.0, "A(8) = " + ShortestText(a8) + " m/s\u00b2",
+      {"neither value set", &no_values, 8.0, "A(8) = " + DailyExposureText(a8) + " m/s\u00b2",
        ExposureVerdict::kNone, "no action or limit value set"},
   };
   for (const Case& c : cases) {
@@ -89,6 +92,46 @@ TEST(MeasurementPreviewTextsTest, TheExposureTextsSayWhatThereIsAndWhy) {
     EXPECT_EQ(texts.verdict, c.verdict);
     EXPECT_EQ(texts.verdict_text, c.verdict_text);
     EXPECT_EQ(texts.warning, "");
+  }
+}
+
+TEST(MeasurementPreviewTextsTest, CellsThatAreNotNumbersNeverGiveAnAllClear) {
+  MeasurementNumbers numbers = HandArm();
+  // A(8) well below the action value, were the cells numbers.
+  numbers.exposureAction = 100.0;
+  numbers.exposureLimit = 200.0;
+  ASSERT_EQ(DescribeExposure(&numbers, 8.0, EnglishStrings()).verdict,
+            ExposureVerdict::kBelowAction);
+  struct Case {
+    const char* name;
+    std::uint64_t x_rms, sum;  // cells not numbers: of x's rms column, and of the sum
+    ExposureVerdict verdict;
+    std::string verdict_text;
+    std::string warning;
+  };
+  const Case cases[] = {
+      {"many", 3600, 0, ExposureVerdict::kUnknown, "unknown (3600 values are not numbers)",
+       "Cells that are not numbers were read as 0: X 3600. These numbers cannot be trusted."},
+      {"one", 1, 0, ExposureVerdict::kUnknown, "unknown (1 value is not a number)",
+       "Cells that are not numbers were read as 0: X 1. These numbers cannot be trusted."},
+      // The sum does not go into A(8): the verdict stands, the warning says it.
+      {"the sum only", 0, 12, ExposureVerdict::kBelowAction, "below action value",
+       "Cells that are not numbers were read as 0: Sum 12. These numbers cannot be trusted."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    MeasurementNumbers broken = numbers;
+    (*broken.axes)[0].notNumbers = c.x_rms;
+    (*broken.axes)[0].rmsNotNumbers = c.x_rms;
+    (*broken.axes)[3].notNumbers = c.sum;
+    const ExposureTexts texts = DescribeExposure(&broken, 8.0, EnglishStrings());
+    EXPECT_EQ(texts.verdict, c.verdict);
+    EXPECT_EQ(texts.verdict_text, c.verdict_text);
+    EXPECT_EQ(texts.warning, c.warning);
+    // Grey, not the colour of an all-clear.
+    if (c.verdict == ExposureVerdict::kUnknown) {
+      EXPECT_EQ(VerdictColour(texts.verdict), VerdictColour(ExposureVerdict::kNone));
+    }
   }
 }
 
@@ -119,8 +162,8 @@ TEST(MeasurementPreviewTextsTest, EveryTextComesFromTheLanguagesTable) {
   EXPECT_EQ(lines[0], (NumbersLine{"Zeilen", "3600"}));
   EXPECT_EQ(lines[1], (NumbersLine{"Modus", "HA"}));
   EXPECT_EQ(lines[2],
-            (NumbersLine{"X", "RMS 1.5 m/s\u00b2, Spitze 2.25 m/s\u00b2, VDV 3 m/s^1.75"}));
-  EXPECT_EQ(lines[5], (NumbersLine{"Summe", "RMS 2.5 m/s\u00b2, Spitze 4 m/s\u00b2"}));
+            (NumbersLine{"X", "RMS 1.500 m/s\u00b2, Spitze 2.250 m/s\u00b2, VDV 3.000 m/s^1.75"}));
+  EXPECT_EQ(lines[5], (NumbersLine{"Summe", "RMS 2.500 m/s\u00b2, Spitze 4.000 m/s\u00b2"}));
   EXPECT_EQ(lines[7].label, "Ausl\xC3\xB6sewert");
   EXPECT_EQ(lines[8].label, "Grenzwert");
   MeasurementNumbers empty;
@@ -130,7 +173,7 @@ TEST(MeasurementPreviewTextsTest, EveryTextComesFromTheLanguagesTable) {
   MeasurementNumbers above = HandArm();
   above.exposureLimit = 1.0;
   const ExposureTexts texts = DescribeExposure(&above, 8.0, strings);
-  EXPECT_EQ(texts.a8, "A(8) ist " + ShortestText(*DailyExposure(above, 8.0)) + " m/s\u00b2");
+  EXPECT_EQ(texts.a8, "A(8) ist " + DailyExposureText(*DailyExposure(above, 8.0)) + " m/s\u00b2");
   EXPECT_EQ(texts.verdict, ExposureVerdict::kAboveLimit);
   EXPECT_EQ(texts.verdict_text,
             "\xC3\xBC"

@@ -311,7 +311,11 @@ void MeasurementPreviewWindow::Layout() {
   place(kIdExportWav, margin + button_width + unit.cx, buttons_top, button_width, button_height);
   place(IDCANCEL, client.right - margin - unit.cx * 12, buttons_top, unit.cx * 12, button_height);
   const bool warning = !m_exposure.warning.empty();
-  const int warning_height = warning ? line * 2 + 2 : 0;
+  // Two lines for each warning, which wraps.
+  const int warnings = warning ? 1 + static_cast<int>(std::count(m_exposure.warning.begin(),
+                                                                 m_exposure.warning.end(), '\n'))
+                               : 0;
+  const int warning_height = warning ? line * 2 * warnings + 2 : 0;
   const int warning_top = buttons_top - line / 2 - warning_height;
   place(kIdWarning, margin, warning_top, width, warning_height);
   ShowWindow(Control(kIdWarning), warning ? SW_SHOW : SW_HIDE);
@@ -371,13 +375,13 @@ void MeasurementPreviewWindow::SetExposureHoursText(const std::string& text) {
 void MeasurementPreviewWindow::UpdateExposure() {
   const std::string hours = WindowText(Control(kIdHours));
   m_bHoursValid = ParseExposureHours(hours).has_value();
-  const bool warning_before = !m_exposure.warning.empty();
+  const std::string warning_before = m_exposure.warning;
   m_exposure = m_state.Exposure(hours);
   SetText(Control(kIdA8), m_exposure.a8);
   SetText(Control(kIdVerdict), m_exposure.verdict_text);
   SetText(Control(kIdWarning), m_exposure.warning);
   InvalidateRect(Control(kIdHours), nullptr, TRUE);
-  if (warning_before != !m_exposure.warning.empty()) Layout();
+  if (warning_before != m_exposure.warning) Layout();
 }
 
 std::string MeasurementPreviewWindow::A8Text() const { return WindowText(Control(kIdA8)); }

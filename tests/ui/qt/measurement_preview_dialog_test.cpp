@@ -14,6 +14,7 @@
 #include <string>
 
 #include "app/measurement_preview_texts.h"
+#include "base/number_text.h"
 #include "gen/measurement_generator.h"
 #include "import/convert_file.h"
 #include "support/app_context.h"
@@ -81,7 +82,8 @@ TEST_F(PreviewTest, ShowsTheCoresNumbersAndFourSeries) {
       EXPECT_TRUE(dialog.A8Text().contains(QStringLiteral("vibration")));
     } else {
       ASSERT_TRUE(a8);
-      EXPECT_TRUE(dialog.A8Text().contains(QString::number(*a8, 'g', 6).left(5)))
+      // For people: 3 decimals.
+      EXPECT_TRUE(dialog.A8Text().contains(QString::fromStdString(DailyExposureText(*a8))))
           << dialog.A8Text().toStdString();
       EXPECT_EQ(dialog.VerdictText().toStdString(),
                 std::string(VerdictText(
@@ -115,7 +117,9 @@ TEST_F(PreviewTest, WholeBodyFactorsOtherThanTheDirectivesAreWarnedAbout) {
                  R"({"MeasurementProperties":{"MeasProperties":{"TAG_OPERATING_MODE_20":2,)"
                  R"("TAG_SUM_FACTOR_KX_34":1,"TAG_SUM_FACTOR_KY_35":1,"TAG_SUM_FACTOR_KZ_36":1,)"
                  R"("TAG_EXPOSUREACTION_66":0.5,"TAG_EXPOSURELIMIT_65":1.15}},)"
-                 R"("TimeHistoryColumns":{"rms_x":0},"TimeHistory":[[1],[1]]})");
+                 R"("TimeHistoryColumns":{"rms_x":0,"rms_y":1,"rms_z":2,"rms_sum":3,"peak_x":4,)"
+                 R"("peak_y":5,"peak_z":6,"peak_sum":7,"vdv_x":8,"vdv_y":9,"vdv_z":10},)"
+                 R"("TimeHistory":[[1,1,1,1,1,1,1,1,1,1,1],[1,1,1,1,1,1,1,1,1,1,1]]})");
   MeasurementPreviewDialog dialog(nullptr, app, folder().string(), "wb.rqx2");
   ASSERT_TRUE(dialog.Load(pump));
   EXPECT_TRUE(dialog.WarningText().contains(QStringLiteral("differ from 1.4, 1.4, 1.0")));
@@ -138,7 +142,9 @@ TEST_P(PreviewLanguageTest, ShowsTheLanguagesTexts) {
              R"({"MeasurementProperties":{"MeasProperties":{"TAG_OPERATING_MODE_20":2,)"
              R"("TAG_SUM_FACTOR_KX_34":1,"TAG_SUM_FACTOR_KY_35":1,"TAG_SUM_FACTOR_KZ_36":1,)"
              R"("TAG_EXPOSUREACTION_66":0.5,"TAG_EXPOSURELIMIT_65":1.15}},)"
-             R"("TimeHistoryColumns":{"rms_x":0},"TimeHistory":[[1],[1]]})");
+             R"("TimeHistoryColumns":{"rms_x":0,"rms_y":1,"rms_z":2,"rms_sum":3,"peak_x":4,)"
+             R"("peak_y":5,"peak_z":6,"peak_sum":7,"vdv_x":8,"vdv_y":9,"vdv_z":10},)"
+             R"("TimeHistory":[[1,1,1,1,1,1,1,1,1,1,1],[1,1,1,1,1,1,1,1,1,1,1]]})");
   MeasurementPreviewDialog dialog(nullptr, app, folder().string(), "wb.rqx2");
   ASSERT_TRUE(dialog.Load(pump));
   EXPECT_EQ(dialog.windowTitle().toStdString(),

@@ -15,7 +15,9 @@
 #include <new>
 #include <thread>
 
+#include "app/measurement_preview_texts.h"
 #include "app/preview_plot_layout.h"
+#include "base/number_text.h"
 #include "gen/measurement_generator.h"
 #include "platform/win32/win32_util.h"
 #include "support/app_context.h"
@@ -722,6 +724,53 @@ TEST_F(MainDialogTest, CtrlPOpensThePreviewWithTheCoresNumbersPlotAndExports) {
     EXPECT_EQ(dialog.Preview(), nullptr);
   });
   EXPECT_EQ(profile.values.at({"RQX340Import", "ExposureHours"}), "4");
+}
+
+TEST_F(MainDialogTest, ThePreviewShowsNumbersForPeopleAndNoAllClearOverCellsThatAreNotNumbers) {
+  // A hand-arm measurement far below its action value, were its cells numbers.
+  std::ofstream(root.Path() / "meas" / "strings.rqx2", std::ios::binary)
+      << R"({"Header":{"SerialNum":"RQ340-1","StartDateTime":1687768584},)"
+      << R"("MeasurementProperties":{"MeasProperties":{"TAG_OPERATING_MODE_20":1,)"
+      << R"("TAG_STORE_RAW_53":0,"TAG_EXPOSUREACTION_66":2.5,"TAG_EXPOSURELIMIT_65":5}},)"
+      << R"("TimeHistoryColumns":{"rms_x":0,"rms_y":1,"rms_z":2,"rms_sum":3,"peak_x":4,)"
+      << R"("peak_y":5,"peak_z":6,"peak_sum":7,"vdv_x":8,"vdv_y":9,"vdv_z":10},)"
+      << R"("TimeHistory":[["a","a","a","a","a","a","a","a","a","a","a"],)"
+      << R"(["a","a","a","a","a","a","a","a","a","a","a"]]})";
+  profile.values[{"RQX340Import", "LastFolder"}] = Folder();
+  Run([&](CRQX340MainDlg& dialog) {
+    PumpUntil([&] { return !dialog.StartTimerPending(); });
+    const auto names = Column(dialog, 0);
+    const auto row_of = [&](const std::string& name) {
+      return static_cast<int>(std::find(names.begin(), names.end(), name) - names.begin());
+    };
+    // A generated measurement: its accelerations with 4 significant digits.
+    MeasurementPreviewWindow* preview = dialog.OpenPreview(row_of(Name(1)));
+    ASSERT_NE(preview, nullptr);
+    const AxisNumbers& x = (*preview->Numbers().axes)[0];
+    EXPECT_NE(preview->NumbersText().find("rms " + AccelerationText(x.rms) + " m/s\u00b2"),
+              std::string::npos)
+        << preview->NumbersText();
+    preview->Close();
+
+    preview = dialog.OpenPreview(row_of("strings.rqx2"));
+    ASSERT_NE(preview, nullptr);
+    EXPECT_EQ(preview->VerdictText(), "unknown (6 values are not numbers)");
+    EXPECT_NE(preview->WarningText().find("Cells that are not numbers were read as 0: X 6, Y 6"),
+              std::string::npos)
+        << preview->WarningText();
+    // Grey, as the window colours it.
+    const HDC screen = GetDC(nullptr);
+    const HDC memory = CreateCompatibleDC(screen);
+    const HWND verdict = FindWindowExW(preview->GetSafeHwnd(), nullptr, WC_STATICW,
+                                       win32::Wide(preview->VerdictText()).c_str());
+    ASSERT_NE(verdict, nullptr);
+    SendMessageW(preview->GetSafeHwnd(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(memory),
+                 reinterpret_cast<LPARAM>(verdict));
+    const std::uint32_t grey = VerdictColour(ExposureVerdict::kUnknown);
+    EXPECT_EQ(GetTextColor(memory), RGB((grey >> 16) & 0xFF, (grey >> 8) & 0xFF, grey & 0xFF));
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+  });
 }
 
 // The message box of the import, answered from another thread as a user would:
