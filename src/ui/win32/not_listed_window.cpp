@@ -3,6 +3,7 @@
 #include "ui/win32/not_listed_window.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/win32/win32_util.h"
@@ -16,6 +17,19 @@ constexpr wchar_t kWindowClass[] = L"rqx340.NotListed";
 
 bool ControlKeyDown() { return (GetKeyState(VK_CONTROL) & 0x8000) != 0; }
 
+int Luminance(COLORREF colour) {
+  return (GetRValue(colour) * 299 + GetGValue(colour) * 587 + GetBValue(colour) * 114) / 1000;
+}
+
+// The system's link colour, or Windows' own blue where the theme makes that
+// colour hard to read on the dialog (Wine's theme gives a light grey).
+COLORREF LinkColour() {
+  const COLORREF link = GetSysColor(COLOR_HOTLIGHT);
+  const COLORREF face = GetSysColor(COLOR_3DFACE);
+  if (std::abs(Luminance(link) - Luminance(face)) >= 96) return link;
+  return Luminance(face) >= 128 ? RGB(0x00, 0x66, 0xCC) : RGB(0x99, 0xCC, 0xFF);
+}
+
 }  // namespace
 
 void DrawNoteLink(const DRAWITEMSTRUCT& item, HFONT font) {
@@ -26,7 +40,7 @@ void DrawNoteLink(const DRAWITEMSTRUCT& item, HFONT font) {
   const HGDIOBJ old_font = SelectObject(dc, font);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc,
-               GetSysColor((item.itemState & ODS_DISABLED) != 0 ? COLOR_GRAYTEXT : COLOR_HOTLIGHT));
+               (item.itemState & ODS_DISABLED) != 0 ? GetSysColor(COLOR_GRAYTEXT) : LinkColour());
   constexpr UINT kFormat = DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS;
   DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, kFormat);
   if ((item.itemState & ODS_FOCUS) != 0) {
