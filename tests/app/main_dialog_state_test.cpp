@@ -6,12 +6,14 @@
 
 #include <filesystem>
 #include <map>
+#include <new>
 
 #include "app/main_dialog_template.h"
 #include "gen/measurement_generator.h"
 #include "support/app_context.h"
 #include "support/measurement_records.h"
 #include "support/recording_progress.h"
+#include "support/recording_sink.h"
 #include "support/temp_dir.h"
 
 namespace rqx340 {
@@ -386,6 +388,62 @@ TEST_F(MainDialogStateTest, TheSavedSizeNeverBelowTheTemplateAndEverySizeAfterSe
     EXPECT_EQ(app->CachedGetProfileInt("RQX340Import", "Width", -1), c.expected.width);
     EXPECT_EQ(app->CachedGetProfileInt("RQX340Import", "Height", -1), c.expected.height);
   }
+}
+
+TEST(ClampWindowSizeTest, TheSavedSizeStaysInsideTheScreenAndNeverBelowTheTemplate) {
+  struct Case {
+    const char* name;
+    WindowSize wanted, available, expected;
+  };
+  const WindowSize minimum{600, 400};
+  const Case cases[] = {
+      {"inside", {800, 500}, {1920, 1040}, {800, 500}},
+      {"larger than the screen", {2147483647, 2147483647}, {1920, 1040}, {1920, 1040}},
+      {"wider only", {5000, 500}, {1920, 1040}, {1920, 500}},
+      {"smaller than the template", {300, 10}, {1920, 1040}, {600, 400}},
+      {"zero or less", {0, -5}, {1920, 1040}, {600, 400}},
+      {"a screen smaller than the template", {2000, 2000}, {500, 300}, {600, 400}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(ClampWindowSize(c.wanted, minimum, c.available), c.expected);
+  }
+}
+
+TEST_F(MainDialogStateTest, TheSavedSizeIsClampedToTheAvailableArea) {
+  profile.values[{"RQX340Import", "Width"}] = "2147483647";
+  profile.values[{"RQX340Import", "Height"}] = "200";
+  auto app = MakeApp();
+  auto state = MakeState(*app);
+  EXPECT_EQ(state->InitialSize({600, 400}, {1280, 1024}), (WindowSize{1280, 400}));
+}
+
+TEST_F(MainDialogStateTest, AnImportBrokenOffOutsideTheRunIsSaidOnceAndEndsTheBusyState) {
+  const std::string folder = Folder("meas", 2);
+  profile.values[{"RQX340Import", "LastFolder"}] = folder;
+  auto app = MakeApp();
+  auto state = MakeState(*app);
+  ASSERT_TRUE(state->OnTimer(progress));
+  state->List().OnItemChanged(0, true);
+  state->List().OnItemChanged(1, true);
+  test::RecordingSink messages;
+  test::CallLog log;
+  test::RecordingProgressSink bar(log);
+  bool busy_before_run = false;
+  const ImportResult result = state->ImportSelected(messages, bar, [&] {
+    busy_before_run = state->Busy();
+    throw std::bad_alloc();
+  });
+  EXPECT_TRUE(busy_before_run);
+  EXPECT_FALSE(state->Busy());
+  EXPECT_TRUE(result.outcomes.empty());
+  ASSERT_EQ(messages.messages.size(), 1u);
+  EXPECT_EQ(messages.messages[0].id, kIdsImportBrokenOff);
+  EXPECT_EQ(messages.messages[0].text,
+            "WARNING! The import stopped: out of memory. 0 of 2 measurements were imported.");
+  EXPECT_EQ(log.Count("hide"), 1u);
+  // The folder went to the history all the same: it was the one imported from.
+  EXPECT_EQ(state->FolderHistory()[0], folder);
 }
 
 TEST_F(MainDialogStateTest, CloseIsIgnoredDuringAnImportAndWaitsForAScan) {

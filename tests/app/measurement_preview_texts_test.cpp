@@ -92,6 +92,46 @@ TEST(MeasurementPreviewTextsTest, TheExposureTextsSayWhatThereIsAndWhy) {
   }
 }
 
+TEST(MeasurementPreviewTextsTest, CellsThatAreNotNumbersNeverGiveAnAllClear) {
+  MeasurementNumbers numbers = HandArm();
+  // A(8) well below the action value, were the cells numbers.
+  numbers.exposureAction = 100.0;
+  numbers.exposureLimit = 200.0;
+  ASSERT_EQ(DescribeExposure(&numbers, 8.0, EnglishStrings()).verdict,
+            ExposureVerdict::kBelowAction);
+  struct Case {
+    const char* name;
+    std::uint64_t x_rms, sum;  // cells not numbers: of x's rms column, and of the sum
+    ExposureVerdict verdict;
+    std::string verdict_text;
+    std::string warning;
+  };
+  const Case cases[] = {
+      {"many", 3600, 0, ExposureVerdict::kUnknown, "unknown (3600 values are not numbers)",
+       "Values that are not numbers, read as 0: X 3600"},
+      {"one", 1, 0, ExposureVerdict::kUnknown, "unknown (1 value is not a number)",
+       "Values that are not numbers, read as 0: X 1"},
+      // The sum does not go into A(8): the verdict stands, the warning says it.
+      {"the sum only", 0, 12, ExposureVerdict::kBelowAction, "below action value",
+       "Values that are not numbers, read as 0: Sum 12"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    MeasurementNumbers broken = numbers;
+    (*broken.axes)[0].notNumbers = c.x_rms;
+    (*broken.axes)[0].rmsNotNumbers = c.x_rms;
+    (*broken.axes)[3].notNumbers = c.sum;
+    const ExposureTexts texts = DescribeExposure(&broken, 8.0, EnglishStrings());
+    EXPECT_EQ(texts.verdict, c.verdict);
+    EXPECT_EQ(texts.verdict_text, c.verdict_text);
+    EXPECT_EQ(texts.warning, c.warning);
+    // Grey, not the colour of an all-clear.
+    if (c.verdict == ExposureVerdict::kUnknown) {
+      EXPECT_EQ(VerdictColour(texts.verdict), VerdictColour(ExposureVerdict::kNone));
+    }
+  }
+}
+
 TEST(MeasurementPreviewTextsTest, WholeBodyFactorsOtherThanTheDirectivesAreWarnedAbout) {
   MeasurementNumbers whole_body = HandArm();
   whole_body.mode = OperatingMode::kWholeBody;

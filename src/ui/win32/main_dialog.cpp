@@ -1,11 +1,13 @@
 // The import dialog on Win32.
 #include "ui/win32/main_dialog.h"
 
+#include <algorithm>
 #include <string>
 
 #include "platform/win32/win32_util.h"
 #include "ui/win32/message_box_sink.h"
 #include "ui/win32/resource_library.h"
+#include "ui/win32/window_text.h"
 
 namespace rqx340 {
 
@@ -14,14 +16,9 @@ namespace {
 constexpr UINT_PTR kFolderSubclassId = 2;
 // A preview window closed; the dialog lets it go.
 constexpr UINT kPreviewClosed = WM_APP + 2;
+// The window of the files not listed closed.
+constexpr UINT kNotListedClosed = WM_APP + 3;
 constexpr UINT kIdmPreview = 40001;
-
-std::string WindowText(HWND window) {
-  const int length = GetWindowTextLengthW(window);
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), length + 1)));
-  return win32::Utf8(text);
-}
 
 // The message box sink of the program, when `messages` is one.
 MessageBoxSink* Boxes(MessageSink& messages) { return dynamic_cast<MessageBoxSink*>(&messages); }
@@ -46,6 +43,7 @@ CRQX340MainDlg::CRQX340MainDlg(CRQX340App& app, MessageSink& messages, CShellThr
       m_list(m_state.List(), app.Strings()) {}
 
 CRQX340MainDlg::~CRQX340MainDlg() {
+  m_notListed.reset();
   ClosePreviews();
   if (m_hWnd != nullptr) {
     SetWindowLongPtrW(m_hWnd, DWLP_USER, 0);
@@ -54,6 +52,7 @@ CRQX340MainDlg::~CRQX340MainDlg() {
   }
   if (m_hIcon != nullptr) DestroyIcon(m_hIcon);
   if (m_hSmallIcon != nullptr) DestroyIcon(m_hSmallIcon);
+  if (m_hLinkFont != nullptr) DeleteObject(m_hLinkFont);
 }
 
 int CRQX340MainDlg::DoModal(const std::function<void(CRQX340MainDlg&)>& script) {
@@ -83,6 +82,7 @@ int CRQX340MainDlg::DoModal(const std::function<void(CRQX340MainDlg&)>& script) 
   } else {
     m_loop.RunUntil([this] { return m_bEnded; });
   }
+  m_notListed.reset();
   if (owner_enabled) EnableWindow(owner, TRUE);
   ClosePreviews();
   if (MessageBoxSink* boxes = Boxes(m_messages)) boxes->SetOwner(nullptr);
@@ -95,6 +95,10 @@ int CRQX340MainDlg::DoModal(const std::function<void(CRQX340MainDlg&)>& script) 
 
 BOOL CRQX340MainDlg::OnInitDialog() {
   for (const DialogControl& control : kMainDialogControls) AddControl(control.id, control.anchors);
+  if (const DialogControl* progress = FindMainDialogControl(kIdcProgress)) {
+    AddControl(kIdcNotListed, progress->anchors);
+  }
+  CreateNotListedNote();
   CQWResizingDialog::OnInitDialog();
 
   const HMODULE resources = ResourceModule(m_app);
@@ -108,6 +112,7 @@ BOOL CRQX340MainDlg::OnInitDialog() {
   SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon));
 
   m_progress.Attach(GetDlgItem(kIdcProgress));
+  m_progress.SetVisibilityHandler([this](bool) { ShowNotListedNote(); });
   m_list.Attach(GetDlgItem(kIdcList));
   m_list.SetCheckChangedHandler([this] { UpdateControls(); });
   m_list.SetPreviewHandler([this](int row) { OpenPreview(row); });
@@ -117,33 +122,37 @@ BOOL CRQX340MainDlg::OnInitDialog() {
   m_list.InitColumns();
   LoadFolderList();
 
-  // The saved size, never below the template's. The layout runs, and the size
-  // is kept, even when the size stays (the minimum size holds a window back
-  // from one pixel less, so sizing it twice would not do).
+  // The saved size, never below the template's nor above the work area of
+  // the screen it opens on. The layout runs, and the size is kept, even when
+  // the size stays (the minimum size holds a window back from one pixel less,
+  // so sizing it twice would not do).
   RECT window{};
   GetWindowRect(m_hWnd, &window);
-  const WindowSize wanted =
-      m_state.InitialSize({window.right - window.left, window.bottom - window.top});
+  const HWND owner = GetWindow(m_hWnd, GW_OWNER);
+  MONITORINFO screen{};
+  screen.cbSize = sizeof screen;
+  GetMonitorInfoW(MonitorFromWindow(owner != nullptr ? owner : m_hWnd, MONITOR_DEFAULTTOPRIMARY),
+                  &screen);
+  const WindowSize wanted = m_state.InitialSize(
+      {window.right - window.left, window.bottom - window.top},
+      {screen.rcWork.right - screen.rcWork.left, screen.rcWork.bottom - screen.rcWork.top});
   SetWindowPos(m_hWnd, nullptr, 0, 0, wanted.width, wanted.height, SWP_NOMOVE | SWP_NOZORDER);
   RECT client{};
   GetClientRect(m_hWnd, &client);
   OnSize(SIZE_RESTORED, client.right, client.bottom);
 
-  // Centred over the owner, else on the screen's work area.
-  RECT area{};
-  const HWND owner = GetWindow(m_hWnd, GW_OWNER);
-  if (owner != nullptr && IsWindowVisible(owner)) {
-    GetWindowRect(owner, &area);
-  } else {
-    MONITORINFO monitor{sizeof monitor};
-    GetMonitorInfoW(MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTOPRIMARY), &monitor);
-    area = monitor.rcWork;
-  }
+  // Centred over the owner, else on the screen's work area; never beyond the
+  // work area's top left, where the caption would be out of reach.
+  RECT area = screen.rcWork;
+  if (owner != nullptr && IsWindowVisible(owner)) GetWindowRect(owner, &area);
   GetWindowRect(m_hWnd, &window);
-  SetWindowPos(m_hWnd, nullptr,
-               area.left + ((area.right - area.left) - (window.right - window.left)) / 2,
-               area.top + ((area.bottom - area.top) - (window.bottom - window.top)) / 2, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER);
+  SetWindowPos(
+      m_hWnd, nullptr,
+      std::max<LONG>(screen.rcWork.left,
+                     area.left + ((area.right - area.left) - (window.right - window.left)) / 2),
+      std::max<LONG>(screen.rcWork.top,
+                     area.top + ((area.bottom - area.top) - (window.bottom - window.top)) / 2),
+      0, 0, SWP_NOSIZE | SWP_NOZORDER);
 
   UpdateControls();
   UpdateData(false);
@@ -222,6 +231,69 @@ void CRQX340MainDlg::UpdateControls() {
   ShowWindow(empty, controls.empty_text_visible ? SW_SHOW : SW_HIDE);
   SetWindowPos(empty, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
   InvalidateRect(empty, nullptr, TRUE);
+  SetText(NotListedNote(), controls.not_listed_text);
+  ShowNotListedNote();
+}
+
+void CRQX340MainDlg::CreateNotListedNote() {
+  // The place in dialog units, from where this dialog's template (the
+  // language's) put the progress bar and the Import button.
+  RECT base{0, 0, 4, 8};
+  MapDialogRect(m_hWnd, &base);
+  const auto placed = [&](std::uint32_t id) {
+    const HWND control = GetDlgItem(static_cast<int>(id));
+    const Rect rect = control != nullptr ? ControlRectInDialog(control, m_hWnd) : Rect{};
+    const DialogControl* in_template = FindMainDialogControl(id);
+    return DialogControl{id,
+                         MulDiv(rect.left, 4, base.right),
+                         MulDiv(rect.top, 8, base.bottom),
+                         MulDiv(rect.Width(), 4, base.right),
+                         MulDiv(rect.Height(), 8, base.bottom),
+                         in_template != nullptr ? in_template->anchors : 0u};
+  };
+  const DialogControl note = NotListedNotePlace(placed(kIdcProgress), placed(kIdcImportSelected));
+  RECT rect{note.x, note.y, note.x + note.width, note.y + note.height};
+  MapDialogRect(m_hWnd, &rect);
+  // Owner-drawn: a flat text that reads like a link, never a mnemonic.
+  const HWND window =
+      CreateWindowExW(0, WC_BUTTONW, L"", WS_CHILD | WS_TABSTOP | BS_OWNERDRAW, rect.left, rect.top,
+                      rect.right - rect.left, rect.bottom - rect.top, m_hWnd,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdcNotListed)),
+                      GetModuleHandleW(nullptr), nullptr);
+  const auto font = reinterpret_cast<HFONT>(SendMessageW(m_hWnd, WM_GETFONT, 0, 0));
+  SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  LOGFONTW underlined{};
+  GetObjectW(font != nullptr ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT),
+             sizeof underlined, &underlined);
+  underlined.lfUnderline = TRUE;
+  m_hLinkFont = CreateFontIndirectW(&underlined);
+  // In the Tab order where the progress bar stands.
+  SetWindowPos(window, GetDlgItem(kIdcProgress), 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void CRQX340MainDlg::ShowNotListedNote() {
+  const HWND note = NotListedNote();
+  if (note == nullptr) return;
+  const bool shown = GetWindowTextLengthW(note) > 0 && !IsWindowVisible(GetDlgItem(kIdcProgress));
+  if (!shown && GetFocus() == note) SendMessageW(m_hWnd, WM_NEXTDLGCTL, 0, FALSE);
+  ShowWindow(note, shown ? SW_SHOWNA : SW_HIDE);
+  InvalidateRect(note, nullptr, TRUE);
+}
+
+NotListedWindow* CRQX340MainDlg::NotListedWindowOpen() const {
+  return m_notListed != nullptr && m_notListed->IsOpen() ? m_notListed.get() : nullptr;
+}
+
+void CRQX340MainDlg::OpenNotListed() {
+  if (NotListedWindowOpen() != nullptr || !IsWindowEnabled(m_hWnd)) return;
+  auto window = std::make_unique<NotListedWindow>(m_state.NotListed(), m_app.Strings(), m_loop);
+  const HWND dialog = m_hWnd;
+  const auto font = reinterpret_cast<HFONT>(SendMessageW(m_hWnd, WM_GETFONT, 0, 0));
+  if (!window->Create(m_hWnd, font, [dialog] { PostMessageW(dialog, kNotListedClosed, 0, 0); })) {
+    return;
+  }
+  m_notListed = std::move(window);
 }
 
 void CRQX340MainDlg::AfterScan() {
@@ -284,17 +356,13 @@ void CRQX340MainDlg::SetDialogEnabled(bool enabled) {
 void CRQX340MainDlg::OnImportSelected() {
   SetCursor(LoadCursorW(nullptr, IDC_WAIT));
   if (!UpdateData(true)) return;
-  try {
-    m_state.BeginImport();
+  // Whatever breaks the import off is said there; the dialog is usable again.
+  m_state.ImportSelected(m_messages, m_progress, [this] {
     SetDialogEnabled(false);
     LoadFolderList();
     UpdateData(false);
-    m_state.RunImport(m_messages, m_progress);
-  } catch (...) {
-    // The dialog is usable again; nothing is shown.
-    m_progress.Hide();
-  }
-  m_state.EndImport();
+  });
+  m_progress.Hide();
   SetDialogEnabled(true);
   SetCursor(LoadCursorW(nullptr, IDC_ARROW));
 }
@@ -321,6 +389,14 @@ MeasurementPreviewWindow* CRQX340MainDlg::OpenPreview(int row) {
   m_previews.push_back(std::move(preview));
   shown->Load(m_app.Pump());
   return shown->IsOpen() ? shown : nullptr;
+}
+
+std::vector<MeasurementPreviewWindow*> CRQX340MainDlg::Previews() const {
+  std::vector<MeasurementPreviewWindow*> open;
+  for (const auto& preview : m_previews) {
+    if (preview->IsOpen()) open.push_back(preview.get());
+  }
+  return open;
 }
 
 MeasurementPreviewWindow* CRQX340MainDlg::Preview() const {
@@ -357,7 +433,7 @@ void CRQX340MainDlg::OnListContextMenu(POINT screen_point) {
   if (row < 0) return;
   const HMENU menu = CreatePopupMenu();
   AppendMenuW(menu, MF_STRING | (m_state.Busy() ? MF_GRAYED : 0), kIdmPreview,
-              win32::Wide(std::string(kPreviewMenuText) + "\tCtrl+P").c_str());
+              win32::Wide(m_app.Strings().Load(kIdsPreviewMenu) + "\tCtrl+P").c_str());
   const auto chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, screen_point.x,
                                      screen_point.y, 0, m_hWnd, nullptr);
   DestroyMenu(menu);
@@ -421,6 +497,9 @@ INT_PTR CRQX340MainDlg::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
         case kIdcBrowse:
           if (code == BN_CLICKED) OnBrowse();
           return TRUE;
+        case kIdcNotListed:
+          if (code == BN_CLICKED) OpenNotListed();
+          return TRUE;
         case kIdcFolder:
           // A pick from the list (a click, or Enter in the open list); moving
           // through the open list picks nothing.
@@ -447,13 +526,28 @@ INT_PTR CRQX340MainDlg::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_TIMER:
       OnTimer(static_cast<UINT_PTR>(wparam));
       return TRUE;
+    case WM_DRAWITEM: {
+      const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
+      if (item.CtlID != kIdcNotListed) return FALSE;
+      DrawNoteLink(item, m_hLinkFont);
+      return TRUE;
+    }
     case WM_SETCURSOR:
+      if (!m_state.Busy() && reinterpret_cast<HWND>(wparam) == NotListedNote() &&
+          IsWindowEnabled(m_hWnd)) {
+        SetCursor(LoadCursorW(nullptr, IDC_HAND));
+        SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, TRUE);
+        return TRUE;
+      }
       if (!m_state.Busy()) return FALSE;
       SetCursor(LoadCursorW(nullptr, IDC_WAIT));
       SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, TRUE);
       return TRUE;
     case WM_CLOSE:
       OnCancel();
+      return TRUE;
+    case kNotListedClosed:
+      if (m_notListed != nullptr && !m_notListed->IsOpen()) m_notListed.reset();
       return TRUE;
     case kPreviewClosed:
       for (auto it = m_previews.begin(); it != m_previews.end();) {

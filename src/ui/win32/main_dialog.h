@@ -15,6 +15,7 @@
 #include "base/progress.h"
 #include "ui/win32/measurement_list.h"
 #include "ui/win32/message_loop.h"
+#include "ui/win32/not_listed_window.h"
 #include "ui/win32/preview_window.h"
 #include "ui/win32/progress_bar_sink.h"
 #include "ui/win32/resizing_dialog.h"
@@ -74,6 +75,14 @@ class CRQX340MainDlg final : public CQWResizingDialog {
   MeasurementPreviewWindow* OpenPreview(int row);
   // The preview opened last, while it is open.
   MeasurementPreviewWindow* Preview() const;
+  // Every preview open, the most recent last.
+  std::vector<MeasurementPreviewWindow*> Previews() const;
+
+  // The note that files were left out (control kIdcNotListed), and the window
+  // it opens: null when none is open.
+  HWND NotListedNote() const { return GetDlgItem(static_cast<int>(kIdcNotListed)); }
+  NotListedWindow* NotListedWindowOpen() const;
+  void OpenNotListed();
 
   // Esc, Close and the close box.
   void OnCancel();
@@ -102,6 +111,10 @@ class CRQX340MainDlg final : public CQWResizingDialog {
   void SetDialogEnabled(bool enabled);
   void SubclassFolderBox();
   void ClosePreviews();
+  // The note, over the progress bar's place; before the layout is set up.
+  void CreateNotListedNote();
+  // The note shows where the progress bar stands, while the bar is hidden.
+  void ShowNotListedNote();
 
   CRQX340App& m_app;
   MessageSink& m_messages;
@@ -113,11 +126,13 @@ class CRQX340MainDlg final : public CQWResizingDialog {
   ScanProgress m_scanProgress{m_progress};
   HICON m_hIcon = nullptr;
   HICON m_hSmallIcon = nullptr;
+  HFONT m_hLinkFont = nullptr;
   HWND m_hFocusBeforeDisable = nullptr;
   bool m_bStartTimerPending = false;
   bool m_bEnded = false;
   int m_nResult = -1;
   std::vector<std::unique_ptr<MeasurementPreviewWindow>> m_previews;
+  std::unique_ptr<NotListedWindow> m_notListed;
 };
 
 }  // namespace rqx340

@@ -5,8 +5,10 @@
 #include <cmath>
 #include <vector>
 
+#include "app/main_dialog_template.h"
 #include "app/preview_plot_layout.h"
 #include "platform/win32/win32_util.h"
+#include "ui/win32/window_text.h"
 
 namespace rqx340 {
 
@@ -32,28 +34,6 @@ COLORREF Colour(std::uint32_t rgb) {
   return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
 }
 
-std::string WindowText(HWND window) {
-  const int length = GetWindowTextLengthW(window);
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), length + 1)));
-  return win32::Utf8(text);
-}
-
-void SetText(HWND window, std::string_view text) {
-  SetWindowTextW(window, win32::Wide(text).c_str());
-}
-
-// The font's height and average character width in pixels.
-SIZE FontMetrics(HWND window, HFONT font) {
-  const HDC dc = GetDC(window);
-  const HGDIOBJ old = SelectObject(dc, font);
-  TEXTMETRICW metrics{};
-  GetTextMetricsW(dc, &metrics);
-  SelectObject(dc, old);
-  ReleaseDC(window, dc);
-  return {metrics.tmAveCharWidth, metrics.tmHeight};
-}
-
 int TextWidth(HDC dc, std::string_view text) {
   const std::wstring wide = win32::Wide(text);
   SIZE size{};
@@ -71,7 +51,7 @@ void DrawTextIn(HDC dc, std::string_view text, RECT rect, UINT format) {
 // ---------------------------------------------------------------------------
 // PreviewPlotWnd
 
-bool PreviewPlotWnd::Create(HWND parent, HFONT font) {
+bool PreviewPlotWnd::Create(HWND parent, HFONT font, const StringTable& strings) {
   static const ATOM registered = [] {
     WNDCLASSW window_class{};
     window_class.style = CS_HREDRAW | CS_VREDRAW;
@@ -83,6 +63,7 @@ bool PreviewPlotWnd::Create(HWND parent, HFONT font) {
   }();
   if (registered == 0) return false;
   m_hFont = font;
+  m_pStrings = &strings;
   m_hWnd = CreateWindowExW(0, kPlotClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, parent, nullptr,
                            GetModuleHandleW(nullptr), nullptr);
   if (m_hWnd == nullptr) return false;
@@ -151,10 +132,11 @@ void PreviewPlotWnd::Draw(HDC dc, const RECT& client) const {
   SelectObject(dc, old_pen);
   DeleteObject(frame);
 
-  const std::optional<PlotLayout> layout = LayOutPlot(m_pPlot, area);
+  const StringTable& strings = m_pStrings != nullptr ? *m_pStrings : EnglishStrings();
+  const std::optional<PlotLayout> layout = LayOutPlot(m_pPlot, area, strings);
   SetTextColor(dc, RGB(0x80, 0x80, 0x80));
   if (!layout) {
-    DrawTextIn(dc, kNoRowsText, {area.left, area.top, area.right, area.bottom},
+    DrawTextIn(dc, strings.Load(kIdsPlotNoRows), {area.left, area.top, area.right, area.bottom},
                DT_CENTER | DT_VCENTER);
     SelectObject(dc, old_font);
     return;
@@ -173,9 +155,10 @@ void PreviewPlotWnd::Draw(HDC dc, const RECT& client) const {
   DrawTextIn(dc, unit, {0, 0, left, top}, DT_LEFT | DT_VCENTER);
 
   // The legend, top right.
+  const std::array<std::string, 4> names = SeriesNames(strings);
   int legend_x = area.right - 1;
-  for (std::size_t s = kSeriesNames.size(); s-- > 0;) {
-    legend_x -= TextWidth(dc, kSeriesNames[s]) + 24;
+  for (std::size_t s = names.size(); s-- > 0;) {
+    legend_x -= TextWidth(dc, names[s]) + 24;
     const HPEN pen = CreatePen(PS_SOLID, 2, Colour(kSeriesColours[s]));
     const HGDIOBJ previous = SelectObject(dc, pen);
     MoveToEx(dc, legend_x, top / 2, nullptr);
@@ -183,7 +166,7 @@ void PreviewPlotWnd::Draw(HDC dc, const RECT& client) const {
     SelectObject(dc, previous);
     DeleteObject(pen);
     SetTextColor(dc, RGB(0, 0, 0));
-    DrawTextIn(dc, kSeriesNames[s],
+    DrawTextIn(dc, names[s],
                {legend_x + 18, top / 2 - line / 2, legend_x + 400, top / 2 - line / 2 + line},
                DT_LEFT | DT_VCENTER);
   }
@@ -220,7 +203,9 @@ void PreviewPlotWnd::Draw(HDC dc, const RECT& client) const {
 
 MeasurementPreviewWindow::MeasurementPreviewWindow(CRQX340App& app, Win32MessageLoop& loop,
                                                    std::string folder, std::string file_name)
-    : m_app(app), m_loop(loop), m_state(app.Settings(), std::move(folder), std::move(file_name)) {}
+    : m_app(app),
+      m_loop(loop),
+      m_state(app.Settings(), app.Strings(), std::move(folder), std::move(file_name)) {}
 
 MeasurementPreviewWindow::~MeasurementPreviewWindow() {
   Destroy();
@@ -282,17 +267,19 @@ void MeasurementPreviewWindow::CreateControls() {
   // Tab stops so the values stand in one column.
   const int tab = 96;
   SendMessageW(Control(kIdNumbers), EM_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&tab));
-  m_plot.Create(m_hWnd, m_hFont);
-  make(WC_STATICW, kExposureHoursLabel, SS_LEFT | SS_NOPREFIX, kIdHoursLabel);
+  m_plot.Create(m_hWnd, m_hFont, m_app.Strings());
+  make(WC_STATICW, Text(kIdsExposureHoursLabel), SS_LEFT | SS_NOPREFIX, kIdHoursLabel);
   make(WC_EDITW, m_state.InitialExposureText(), ES_AUTOHSCROLL | WS_TABSTOP, kIdHours,
        WS_EX_CLIENTEDGE);
   make(WC_STATICW, "", SS_LEFT | SS_NOPREFIX, kIdA8);
   const HWND verdict = make(WC_STATICW, "", SS_LEFT | SS_NOPREFIX, kIdVerdict);
   SendMessageW(verdict, WM_SETFONT, reinterpret_cast<WPARAM>(m_hBoldFont), FALSE);
   make(WC_STATICW, "", SS_LEFT | SS_NOPREFIX, kIdWarning);
-  make(WC_BUTTONW, kExportCsvButton, BS_PUSHBUTTON | WS_TABSTOP | WS_DISABLED, kIdExportCsv);
-  make(WC_BUTTONW, kExportWavButton, BS_PUSHBUTTON | WS_TABSTOP | WS_DISABLED, kIdExportWav);
-  make(WC_BUTTONW, kPreviewClose, BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL);
+  make(WC_BUTTONW, Text(kIdsExportCsvButton), BS_PUSHBUTTON | WS_TABSTOP | WS_DISABLED,
+       kIdExportCsv);
+  make(WC_BUTTONW, Text(kIdsExportWavButton), BS_PUSHBUTTON | WS_TABSTOP | WS_DISABLED,
+       kIdExportWav);
+  make(WC_BUTTONW, Text(kIdcClose), BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL);
   UpdateExposure();
 }
 
@@ -324,7 +311,11 @@ void MeasurementPreviewWindow::Layout() {
   place(kIdExportWav, margin + button_width + unit.cx, buttons_top, button_width, button_height);
   place(IDCANCEL, client.right - margin - unit.cx * 12, buttons_top, unit.cx * 12, button_height);
   const bool warning = !m_exposure.warning.empty();
-  const int warning_height = warning ? line * 2 + 2 : 0;
+  // Two lines for each warning, which wraps.
+  const int warnings = warning ? 1 + static_cast<int>(std::count(m_exposure.warning.begin(),
+                                                                 m_exposure.warning.end(), '\n'))
+                               : 0;
+  const int warning_height = warning ? line * 2 * warnings + 2 : 0;
   const int warning_top = buttons_top - line / 2 - warning_height;
   place(kIdWarning, margin, warning_top, width, warning_height);
   ShowWindow(Control(kIdWarning), warning ? SW_SHOW : SW_HIDE);
@@ -352,7 +343,7 @@ bool MeasurementPreviewWindow::Load(MessagePump& pump) {
     m_plot.SetPlot(nullptr);
   } else {
     std::string text;
-    for (const NumbersLine& line : NumbersLines(m_state.Numbers())) {
+    for (const NumbersLine& line : NumbersLines(m_state.Numbers(), m_app.Strings())) {
       if (!text.empty()) text += "\r\n";
       text += line.label + ":\t" + line.value;
     }
@@ -384,13 +375,13 @@ void MeasurementPreviewWindow::SetExposureHoursText(const std::string& text) {
 void MeasurementPreviewWindow::UpdateExposure() {
   const std::string hours = WindowText(Control(kIdHours));
   m_bHoursValid = ParseExposureHours(hours).has_value();
-  const bool warning_before = !m_exposure.warning.empty();
+  const std::string warning_before = m_exposure.warning;
   m_exposure = m_state.Exposure(hours);
   SetText(Control(kIdA8), m_exposure.a8);
   SetText(Control(kIdVerdict), m_exposure.verdict_text);
   SetText(Control(kIdWarning), m_exposure.warning);
   InvalidateRect(Control(kIdHours), nullptr, TRUE);
-  if (warning_before != !m_exposure.warning.empty()) Layout();
+  if (warning_before != m_exposure.warning) Layout();
 }
 
 std::string MeasurementPreviewWindow::A8Text() const { return WindowText(Control(kIdA8)); }
@@ -415,7 +406,7 @@ bool MeasurementPreviewWindow::ExportCsvTo(const std::string& out, MessagePump& 
   EnableWindow(Control(kIdExportWav), FALSE);
   const ExportResult result = m_state.ExportCsv(out, m_progress, pump);
   AfterWork();
-  const std::string failure = MeasurementPreviewState::ExportFailureText(kCsvNotWritten, result);
+  const std::string failure = m_state.ExportFailureText(kIdsCsvNotWritten, result);
   if (!failure.empty()) ShowFailure(failure);
   return result.status == ExportStatus::kWritten;
 }
@@ -425,7 +416,7 @@ bool MeasurementPreviewWindow::ExportWavTo(const std::string& out, MessagePump& 
   EnableWindow(Control(kIdExportWav), FALSE);
   const ExportResult result = m_state.ExportWav(out, m_progress, pump);
   AfterWork();
-  const std::string failure = MeasurementPreviewState::ExportFailureText(kWavNotWritten, result);
+  const std::string failure = m_state.ExportFailureText(kIdsWavNotWritten, result);
   if (!failure.empty()) ShowFailure(failure);
   return result.status == ExportStatus::kWritten;
 }
@@ -437,9 +428,9 @@ std::string MeasurementPreviewWindow::AskExportPath(std::string_view title, std:
     if (c == L'/') c = L'\\';
   }
   path.resize(std::max<std::size_t>(path.size() + 1, 32768), L'\0');
-  // "CSV files (*.csv)\0*.csv\0\0"
+  // "CSV files (*.csv)\0*.csv\0\0": the string table's text names the pattern.
   const std::wstring pattern = L"*" + win32::Wide(extension);
-  std::wstring filter = win32::Wide(files) + L" (" + pattern + L")";
+  std::wstring filter = win32::Wide(files);
   filter.push_back(L'\0');
   filter += pattern;
   filter.push_back(L'\0');
@@ -503,13 +494,15 @@ LRESULT MeasurementPreviewWindow::OnMessage(UINT message, WPARAM wparam, LPARAM 
           return 0;
         case kIdExportCsv:
           if (HIWORD(wparam) == BN_CLICKED) {
-            const std::string out = AskExportPath(kExportCsvTitle, kCsvFiles, ".csv");
+            const std::string out =
+                AskExportPath(Text(kIdsExportCsvTitle), Text(kIdsCsvFilter), ".csv");
             if (!out.empty()) ExportCsvTo(out, m_app.Pump());
           }
           return 0;
         case kIdExportWav:
           if (HIWORD(wparam) == BN_CLICKED) {
-            const std::string out = AskExportPath(kExportWavTitle, kWavFiles, ".wav");
+            const std::string out =
+                AskExportPath(Text(kIdsExportWavTitle), Text(kIdsWavFilter), ".wav");
             if (!out.empty()) ExportWavTo(out, m_app.Pump());
           }
           return 0;

@@ -24,7 +24,8 @@ class PreviewPlotWnd {
   PreviewPlotWnd(const PreviewPlotWnd&) = delete;
   PreviewPlotWnd& operator=(const PreviewPlotWnd&) = delete;
 
-  bool Create(HWND parent, HFONT font);
+  // Its texts are those of `strings`, which must outlive the window.
+  bool Create(HWND parent, HFONT font, const StringTable& strings);
   HWND GetSafeHwnd() const { return m_hWnd; }
   // The data drawn, which must outlive the window or be replaced; none for an
   // empty plot.
@@ -38,6 +39,7 @@ class PreviewPlotWnd {
 
   HWND m_hWnd = nullptr;
   HFONT m_hFont = nullptr;
+  const StringTable* m_pStrings = nullptr;
   const PlotData* m_pPlot = nullptr;
 };
 
@@ -94,6 +96,7 @@ class MeasurementPreviewWindow {
                             std::string_view extension);
   void ShowFailure(const std::string& text);
   HWND Control(int id) const { return GetDlgItem(m_hWnd, id); }
+  std::string Text(int id) const { return m_app.Strings().Load(id); }
 
   CRQX340App& m_app;
   Win32MessageLoop& m_loop;

@@ -23,9 +23,13 @@ void ProgressBarSink::StepIt() {
 
 void ProgressBarSink::Show() {
   ShowWindow(m_hBar, SW_SHOW);
+  if (m_visibility) m_visibility(true);
   UpdateWindow(m_hBar);
 }
 
-void ProgressBarSink::Hide() { ShowWindow(m_hBar, SW_HIDE); }
+void ProgressBarSink::Hide() {
+  ShowWindow(m_hBar, SW_HIDE);
+  if (m_visibility) m_visibility(false);
+}
 
 }  // namespace rqx340

@@ -12,9 +12,12 @@
 #include <fstream>
 #include <functional>
 #include <mutex>
+#include <new>
 #include <thread>
 
+#include "app/measurement_preview_texts.h"
 #include "app/preview_plot_layout.h"
+#include "base/number_text.h"
 #include "gen/measurement_generator.h"
 #include "platform/win32/win32_util.h"
 #include "support/app_context.h"
@@ -106,12 +109,14 @@ class MainDialogTest : public ::testing::Test {
     arguments.insert(arguments.end(), extra.begin(), extra.end());
     std::int32_t language = 0;
     ASSERT_TRUE(app->InitInstance(arguments, language));
-    RunDialogProgram(*app, language, messages, script);
+    RunDialogProgram(*app, language, *sink, script);
   }
 
   // The rows' texts of `column`, top first.
   static std::vector<std::string> Column(CRQX340MainDlg& dialog, int column) {
-    const HWND list = dialog.GetDlgItem(kIdcList);
+    return ColumnOf(dialog.GetDlgItem(kIdcList), column);
+  }
+  static std::vector<std::string> ColumnOf(HWND list, int column) {
     std::vector<std::string> texts;
     const int rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
     for (int row = 0; row < rows; ++row) {
@@ -143,8 +148,10 @@ class MainDialogTest : public ::testing::Test {
 
   // A click on the header of `column`, as the mouse gives it.
   static void ClickHeader(CRQX340MainDlg& dialog, int column) {
-    const HWND header =
-        reinterpret_cast<HWND>(SendMessageW(dialog.GetDlgItem(kIdcList), LVM_GETHEADER, 0, 0));
+    ClickHeaderOf(dialog.GetDlgItem(kIdcList), column);
+  }
+  static void ClickHeaderOf(HWND list, int column) {
+    const HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
     RECT rect{};
     SendMessageW(header, HDM_GETITEMRECT, static_cast<WPARAM>(column),
                  reinterpret_cast<LPARAM>(&rect));
@@ -184,6 +191,8 @@ class MainDialogTest : public ::testing::Test {
   gen::GeneratorOptions options;
   test::MemoryProfile profile;
   test::RecordingSink messages;
+  // Where the dialog's messages go.
+  MessageSink* sink = &messages;
   std::unique_ptr<CRQX340App> app;
 };
 
@@ -446,6 +455,203 @@ TEST_F(MainDialogTest, EscClosesAndEnterDoesNot) {
   EXPECT_EQ(profile.values.at({"RQX340Import", "Raw"}), "0");
 }
 
+// The children of `parent` of window class `class_name`.
+std::vector<HWND> ChildrenOfClass(HWND parent, const wchar_t* class_name) {
+  struct Search {
+    const wchar_t* class_name;
+    std::vector<HWND> found;
+  } search{class_name, {}};
+  EnumChildWindows(
+      parent,
+      [](HWND child, LPARAM data) -> BOOL {
+        auto& search = *reinterpret_cast<Search*>(data);
+        wchar_t name[64] = {};
+        GetClassNameW(child, name, 64);
+        if (lstrcmpiW(name, search.class_name) == 0) search.found.push_back(child);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+std::string ClipboardText() {
+  std::string text;
+  if (!OpenClipboard(nullptr)) return "(no clipboard)";
+  if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* wide = static_cast<const wchar_t*>(GlobalLock(data))) {
+      text = win32::Utf8(wide);
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return text;
+}
+
+// The sort arrow a header shows on `column`: 1 up, -1 down, 0 none.
+int SortArrow(HWND list, int column) {
+  const HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+  HDITEMW item{};
+  item.mask = HDI_FORMAT;
+  SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item));
+  return (item.fmt & HDF_SORTUP) != 0 ? 1 : ((item.fmt & HDF_SORTDOWN) != 0 ? -1 : 0);
+}
+
+TEST_F(MainDialogTest, FilesNotListedShowANoteWhoseWindowListsSortsAndCopiesThem) {
+  // One file the scan leaves out for each reason a test can make anywhere.
+  const fs::path folder = root.Path() / "meas";
+  std::ofstream(folder / "a&b.rqx2", std::ios::binary).flush();
+  std::ofstream(folder / "Broken.rqx2", std::ios::binary) << "{]";
+  fs::create_directory(folder / "folder.rqx2");
+  profile.values[{"RQX340Import", "LastFolder"}] = Folder();
+  Run([&](CRQX340MainDlg& dialog) {
+    const HWND note = dialog.NotListedNote();
+    ASSERT_NE(note, nullptr);
+    EXPECT_FALSE(IsWindowVisible(note));
+    PumpUntil([&] { return !dialog.StartTimerPending(); });
+    EXPECT_EQ(Column(dialog, 0).size(), 5u);
+    // Where the progress bar stands, up to the Import button.
+    EXPECT_TRUE(IsWindowVisible(note));
+    EXPECT_EQ(Text(note), "3 files not listed\u2026");
+    const RECT place = RectOf(note);
+    const RECT bar = RectOf(dialog.GetDlgItem(kIdcProgress));
+    const RECT import_button = RectOf(dialog.GetDlgItem(kIdcImportSelected));
+    EXPECT_EQ(place.left, bar.left);
+    EXPECT_EQ(place.top, bar.top);
+    EXPECT_EQ(place.bottom, bar.bottom);
+    EXPECT_GT(place.right, bar.right);
+    EXPECT_LT(place.right, import_button.left);
+
+    SendMessageW(note, BM_CLICK, 0, 0);
+    NotListedWindow* window = dialog.NotListedWindowOpen();
+    ASSERT_NE(window, nullptr);
+    // Modal to the dialog.
+    EXPECT_FALSE(IsWindowEnabled(dialog.GetSafeHwnd()));
+    EXPECT_EQ(Text(window->GetSafeHwnd()), "Files not listed");
+    const HWND view = window->ListView();
+    // By name, letters without case, ascending; names as they are, "&" too.
+    EXPECT_EQ(ColumnOf(view, 0),
+              (std::vector<std::string>{"a&b.rqx2", "Broken.rqx2", "folder.rqx2"}));
+    const std::vector<std::string> reasons = ColumnOf(view, 1);
+    ASSERT_EQ(reasons.size(), 3u);
+    EXPECT_EQ(reasons[0], "the file is empty");
+    EXPECT_EQ(reasons[1].rfind("not valid JSON at byte ", 0), 0u) << reasons[1];
+    EXPECT_EQ(reasons[2], "not a regular file");
+    EXPECT_EQ(SortArrow(view, 0), 1);
+    EXPECT_EQ(SortArrow(view, 1), 0);
+
+    // By reason, then the other way round.
+    ClickHeaderOf(view, 1);
+    EXPECT_EQ(ColumnOf(view, 0),
+              (std::vector<std::string>{"folder.rqx2", "Broken.rqx2", "a&b.rqx2"}));
+    EXPECT_EQ(SortArrow(view, 0), 0);
+    EXPECT_EQ(SortArrow(view, 1), 1);
+    ClickHeaderOf(view, 1);
+    EXPECT_EQ(ColumnOf(view, 0),
+              (std::vector<std::string>{"a&b.rqx2", "Broken.rqx2", "folder.rqx2"}));
+    EXPECT_EQ(SortArrow(view, 1), -1);
+
+    // Ctrl+C copies the selected rows, Copy every row when none is selected.
+    const auto select = [&](int row, bool selected) {
+      LVITEMW item{};
+      item.stateMask = LVIS_SELECTED;
+      item.state = selected ? LVIS_SELECTED : 0;
+      SendMessageW(view, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+                   reinterpret_cast<LPARAM>(&item));
+    };
+    select(0, true);
+    select(2, true);
+    const std::string line0 = "a&b.rqx2\tthe file is empty\r\n";
+    const std::string line1 = "Broken.rqx2\t" + reasons[1] + "\r\n";
+    const std::string line2 = "folder.rqx2\tnot a regular file\r\n";
+    SetFocus(view);
+    {
+      const HeldKeys control({VK_CONTROL});
+      SendMessageW(view, WM_KEYDOWN, 'C', 0);
+    }
+    EXPECT_EQ(ClipboardText(), line0 + line2);
+    for (int row = 0; row < 3; ++row) select(row, false);
+    SendMessageW(GetDlgItem(window->GetSafeHwnd(), NotListedWindow::kIdCopy), BM_CLICK, 0, 0);
+    EXPECT_EQ(ClipboardText(), line0 + line1 + line2);
+
+    // Close: the dialog is usable again.
+    SendMessageW(window->GetSafeHwnd(), WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(IsWindowEnabled(dialog.GetSafeHwnd()));
+    EXPECT_TRUE(PumpUntil([&] { return dialog.NotListedWindowOpen() == nullptr; }));
+
+    // A folder without such files: no note.
+    TypeFolder(dialog, (root.Path() / "none").string());
+    EXPECT_FALSE(IsWindowVisible(note));
+    EXPECT_EQ(Text(note), "");
+  });
+}
+
+TEST_F(MainDialogTest, NamesAndTableTextsAreShownAsTheyAreNeverAsMnemonics) {
+  // A measurement whose name holds "&", which a label would take for a mnemonic.
+  fs::copy_file(root.Path() / "meas" / Name(0), root.Path() / "meas" / "x&y.rqx2");
+  profile.values[{"RQX340Import", "LastFolder"}] = Folder();
+  Run([&](CRQX340MainDlg& dialog) {
+    PumpUntil([&] { return !dialog.StartTimerPending(); });
+    const auto names = Column(dialog, 0);
+    const auto found = std::find(names.begin(), names.end(), "x&y.rqx2");
+    ASSERT_NE(found, names.end());
+    MeasurementPreviewWindow* preview = dialog.OpenPreview(static_cast<int>(found - names.begin()));
+    ASSERT_NE(preview, nullptr);
+    EXPECT_EQ(Text(preview->GetSafeHwnd()), "Preview - x&y.rqx2");
+    // Every label; only the folder box's own, which names its key, marks one.
+    std::vector<HWND> labels = ChildrenOfClass(preview->GetSafeHwnd(), WC_STATICW);
+    EXPECT_GE(labels.size(), 5u);
+    for (const HWND label : ChildrenOfClass(dialog.GetSafeHwnd(), WC_STATICW)) {
+      if (GetDlgCtrlID(label) != kIdcFolderLabel) labels.push_back(label);
+    }
+    for (const HWND label : labels) {
+      SCOPED_TRACE(Text(label));
+      EXPECT_NE(GetWindowLongW(label, GWL_STYLE) & SS_NOPREFIX, 0);
+    }
+    EXPECT_NE(GetWindowLongW(dialog.NotListedNote(), GWL_STYLE) & BS_OWNERDRAW, 0);
+  });
+}
+
+TEST_F(MainDialogTest, TheSavedSizeOpensNeverBelowTheTemplateNorAboveTheWorkArea) {
+  struct Case {
+    const char* name;
+    const char* width;
+    const char* height;
+    bool work_area;  // else the template's size
+  };
+  const Case cases[] = {
+      {"largest", "2147483647", "2147483647", true},
+      {"smaller", "300", "10", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    profile = test::MemoryProfile();
+    profile.values[{"RQX340Import", "Width"}] = c.width;
+    profile.values[{"RQX340Import", "Height"}] = c.height;
+    RECT opened{};
+    RECT work{};
+    POINT minimum{};
+    Run([&](CRQX340MainDlg& dialog) {
+      GetWindowRect(dialog.GetSafeHwnd(), &opened);
+      MONITORINFO monitor{};
+      monitor.cbSize = sizeof monitor;
+      GetMonitorInfoW(MonitorFromWindow(dialog.GetSafeHwnd(), MONITOR_DEFAULTTOPRIMARY), &monitor);
+      work = monitor.rcWork;
+      MINMAXINFO limits{};
+      SendMessageW(dialog.GetSafeHwnd(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+      minimum = limits.ptMinTrackSize;
+    });
+    const SIZE expected = c.work_area ? SIZE{work.right - work.left, work.bottom - work.top}
+                                      : SIZE{minimum.x, minimum.y};
+    EXPECT_EQ(opened.right - opened.left, expected.cx);
+    EXPECT_EQ(opened.bottom - opened.top, expected.cy);
+    // Inside the work area, the caption within reach.
+    EXPECT_GE(opened.left, work.left);
+    EXPECT_GE(opened.top, work.top);
+    EXPECT_EQ(profile.values.at({"RQX340Import", "Width"}), std::to_string(expected.cx));
+    EXPECT_EQ(profile.values.at({"RQX340Import", "Height"}), std::to_string(expected.cy));
+  }
+}
+
 std::string FileBytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string((std::istreambuf_iterator<char>(in)), {});
@@ -518,6 +724,53 @@ TEST_F(MainDialogTest, CtrlPOpensThePreviewWithTheCoresNumbersPlotAndExports) {
     EXPECT_EQ(dialog.Preview(), nullptr);
   });
   EXPECT_EQ(profile.values.at({"RQX340Import", "ExposureHours"}), "4");
+}
+
+TEST_F(MainDialogTest, ThePreviewShowsNumbersForPeopleAndNoAllClearOverCellsThatAreNotNumbers) {
+  // A hand-arm measurement far below its action value, were its cells numbers.
+  std::ofstream(root.Path() / "meas" / "strings.rqx2", std::ios::binary)
+      << R"({"Header":{"SerialNum":"RQ340-1","StartDateTime":1687768584},)"
+      << R"("MeasurementProperties":{"MeasProperties":{"TAG_OPERATING_MODE_20":1,)"
+      << R"("TAG_STORE_RAW_53":0,"TAG_EXPOSUREACTION_66":2.5,"TAG_EXPOSURELIMIT_65":5}},)"
+      << R"("TimeHistoryColumns":{"rms_x":0,"rms_y":1,"rms_z":2,"rms_sum":3,"peak_x":4,)"
+      << R"("peak_y":5,"peak_z":6,"peak_sum":7,"vdv_x":8,"vdv_y":9,"vdv_z":10},)"
+      << R"("TimeHistory":[["a","a","a","a","a","a","a","a","a","a","a"],)"
+      << R"(["a","a","a","a","a","a","a","a","a","a","a"]]})";
+  profile.values[{"RQX340Import", "LastFolder"}] = Folder();
+  Run([&](CRQX340MainDlg& dialog) {
+    PumpUntil([&] { return !dialog.StartTimerPending(); });
+    const auto names = Column(dialog, 0);
+    const auto row_of = [&](const std::string& name) {
+      return static_cast<int>(std::find(names.begin(), names.end(), name) - names.begin());
+    };
+    // A generated measurement: its accelerations with 4 significant digits.
+    MeasurementPreviewWindow* preview = dialog.OpenPreview(row_of(Name(1)));
+    ASSERT_NE(preview, nullptr);
+    const AxisNumbers& x = (*preview->Numbers().axes)[0];
+    EXPECT_NE(preview->NumbersText().find("rms " + AccelerationText(x.rms) + " m/s\u00b2"),
+              std::string::npos)
+        << preview->NumbersText();
+    preview->Close();
+
+    preview = dialog.OpenPreview(row_of("strings.rqx2"));
+    ASSERT_NE(preview, nullptr);
+    EXPECT_EQ(preview->VerdictText(), "unknown (6 values are not numbers)");
+    EXPECT_NE(preview->WarningText().find("Cells that are not numbers were read as 0: X 6, Y 6"),
+              std::string::npos)
+        << preview->WarningText();
+    // Grey, as the window colours it.
+    const HDC screen = GetDC(nullptr);
+    const HDC memory = CreateCompatibleDC(screen);
+    const HWND verdict = FindWindowExW(preview->GetSafeHwnd(), nullptr, WC_STATICW,
+                                       win32::Wide(preview->VerdictText()).c_str());
+    ASSERT_NE(verdict, nullptr);
+    SendMessageW(preview->GetSafeHwnd(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(memory),
+                 reinterpret_cast<LPARAM>(verdict));
+    const std::uint32_t grey = VerdictColour(ExposureVerdict::kUnknown);
+    EXPECT_EQ(GetTextColor(memory), RGB((grey >> 16) & 0xFF, (grey >> 8) & 0xFF, grey & 0xFF));
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+  });
 }
 
 // The message box of the import, answered from another thread as a user would:
@@ -626,8 +879,91 @@ TEST_F(MainDialogTest, AHostErrorIsAnsweredInItsMessageBox) {
     texts = answerer.Texts();
   }
   ASSERT_EQ(texts.size(), 1u);
-  EXPECT_EQ(texts[0], "WARNING! Main application error: Bad channel data.");
+  // The measurement's name stands on a line before the host's error.
+  EXPECT_EQ(texts[0], Name(4) + "\nWARNING! Main application error: Bad channel data.");
   host.Stop();
+}
+
+// Records the messages; calls `during` at each, while the import that shows it runs.
+class ProbingSink final : public MessageSink {
+ public:
+  void ShowMessage(int id, std::string_view text) override {
+    if (throw_first && messages.empty() && !thrown) {
+      thrown = true;
+      throw std::bad_alloc();
+    }
+    messages.push_back({id, std::string(text)});
+    if (during) during();
+  }
+  void ShowDetail(std::string_view) override {}
+
+  std::vector<test::RecordingSink::Message> messages;
+  std::function<void()> during;
+  bool throw_first = false;
+  bool thrown = false;
+};
+
+TEST_F(MainDialogTest, EveryOpenPreviewIsDisabledWhileAnImportRuns) {
+  const fs::path inbox = root.Path() / "inbox";
+  test::RefHost host(session, {"--tool", test::ProgramPath("rqx340-import"), "--inbox",
+                               inbox.string(), "--fail", "26=6"});
+  ASSERT_TRUE(host.Started());
+  profile.values[{"RQX340Import", "LastFolder"}] = Folder();
+  ProbingSink probe;
+  sink = &probe;
+  std::vector<bool> enabled_during;
+  std::vector<bool> enabled_after;
+  Run(
+      [&](CRQX340MainDlg& dialog) {
+        PumpUntil([&] { return !dialog.StartTimerPending(); });
+        ASSERT_NE(dialog.OpenPreview(1), nullptr);
+        ASSERT_NE(dialog.OpenPreview(2), nullptr);
+        ASSERT_EQ(dialog.Previews().size(), 2u);
+        probe.during = [&] {
+          for (MeasurementPreviewWindow* preview : dialog.Previews()) {
+            enabled_during.push_back(IsWindowEnabled(preview->GetSafeHwnd()) != FALSE);
+          }
+        };
+        SetState(dialog, 0, LVIS_STATEIMAGEMASK, INDEXTOSTATEIMAGEMASK(2));
+        SendMessageW(dialog.GetDlgItem(kIdcImportSelected), BM_CLICK, 0, 0);
+        for (MeasurementPreviewWindow* preview : dialog.Previews()) {
+          enabled_after.push_back(IsWindowEnabled(preview->GetSafeHwnd()) != FALSE);
+        }
+      },
+      host.Window());
+  host.Stop();
+  ASSERT_EQ(probe.messages.size(), 1u);
+  EXPECT_EQ(enabled_during, (std::vector<bool>{false, false}));
+  EXPECT_EQ(enabled_after, (std::vector<bool>{true, true}));
+}
+
+TEST_F(MainDialogTest, AnImportBrokenOffIsSaidOnceAndTheDialogIsUsableAgain) {
+  const fs::path inbox = root.Path() / "inbox";
+  test::RefHost host(session, {"--tool", test::ProgramPath("rqx340-import"), "--inbox",
+                               inbox.string(), "--fail", "26=6"});
+  ASSERT_TRUE(host.Started());
+  profile.values[{"RQX340Import", "LastFolder"}] = Folder();
+  // The host's error cannot even be shown: the run breaks off there.
+  ProbingSink probe;
+  probe.throw_first = true;
+  sink = &probe;
+  Run(
+      [&](CRQX340MainDlg& dialog) {
+        PumpUntil([&] { return !dialog.StartTimerPending(); });
+        SetState(dialog, 0, LVIS_STATEIMAGEMASK, INDEXTOSTATEIMAGEMASK(2));
+        SetState(dialog, 1, LVIS_STATEIMAGEMASK, INDEXTOSTATEIMAGEMASK(2));
+        SendMessageW(dialog.GetDlgItem(kIdcImportSelected), BM_CLICK, 0, 0);
+        EXPECT_FALSE(dialog.State().Busy());
+        EXPECT_TRUE(IsWindowEnabled(dialog.GetSafeHwnd()));
+        EXPECT_FALSE(IsWindowVisible(dialog.GetDlgItem(kIdcProgress)));
+      },
+      host.Window());
+  host.Stop();
+  EXPECT_TRUE(probe.thrown);
+  ASSERT_EQ(probe.messages.size(), 1u);
+  EXPECT_EQ(probe.messages[0].id, kIdsImportBrokenOff);
+  EXPECT_EQ(probe.messages[0].text,
+            "WARNING! The import stopped: out of memory. 0 of 2 measurements were imported.");
 }
 
 }  // namespace
