@@ -755,7 +755,7 @@ TEST_F(MainDialogTest, ThePreviewShowsNumbersForPeopleAndNoAllClearOverCellsThat
     preview = dialog.OpenPreview(row_of("strings.rqx2"));
     ASSERT_NE(preview, nullptr);
     EXPECT_EQ(preview->VerdictText(), "unknown (6 values are not numbers)");
-    EXPECT_NE(preview->WarningText().find("Cells that are not numbers were read as 0: X 6, Y 6"),
+    EXPECT_NE(preview->WarningText().find("Values that are not numbers, read as 0: X 6, Y 6"),
               std::string::npos)
         << preview->WarningText();
     // Grey, as the window colours it.
