@@ -7,6 +7,7 @@
 
 #include "gen/measurement_generator.h"
 #include "support/app_context.h"
+#include "support/fifo.h"
 #include "support/recording_progress.h"
 #include "support/temp_dir.h"
 
@@ -65,6 +66,31 @@ TEST_F(PreviewStateTest, ReadsTheFileOnceForNumbersPlotAndExports) {
   EXPECT_EQ(missing.Load(progress, pump), ReadOutcome::kReadFailed);
   EXPECT_EQ(missing.NotLoadedText(), "The file cannot be read.");
   EXPECT_FALSE(missing.CanExportCsv());
+}
+
+// The dialog's thread draws every window: an export to a FIFO nobody reads
+// is refused at once, never waited for (the command line waits instead).
+TEST_F(PreviewStateTest, AnExportToAFifoWithoutAReaderIsRefusedAtOnce) {
+  const std::string fifo = (root.Path() / "fifo.csv").string();
+  if (!test::MakeFifo(fifo)) GTEST_SKIP() << "no FIFOs here";
+  MeasurementPreviewState state(app.Settings(), app.Strings(), folder().string(), Name(0));
+  ASSERT_EQ(state.Load(progress, pump), ReadOutcome::kRead);
+  struct Case {
+    const char* name;
+    int failed;
+    ExportResult (MeasurementPreviewState::*run)(const std::string&, ProgressSink&, MessagePump&);
+  };
+  const Case cases[] = {{"csv", kIdsCsvNotWritten, &MeasurementPreviewState::ExportCsv},
+                        {"wav", kIdsWavNotWritten, &MeasurementPreviewState::ExportWav}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const ExportResult result = (state.*c.run)(fifo, progress, pump);
+    EXPECT_EQ(result.status, ExportStatus::kNotWritten);
+    EXPECT_NE(state.ExportFailureText(c.failed, result).find("no program is reading from"),
+              std::string::npos)
+        << state.ExportFailureText(c.failed, result);
+  }
+  EXPECT_TRUE(fs::is_fifo(fifo));
 }
 
 TEST_F(PreviewStateTest, TheExposureTimeIsKeptOnlyWhenItReadsBack) {
