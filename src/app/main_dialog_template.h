@@ -54,15 +54,19 @@ inline std::optional<ControlPosition> ControlPlace(std::uint32_t id,
   return ControlPosition{control->x, control->y, control->width, control->height};
 }
 
-// Every control the dialog names is in the template.
-static_assert(FindMainDialogControl(kIdcFolderLabel) != nullptr &&
-              FindMainDialogControl(kIdcFolder) != nullptr &&
-              FindMainDialogControl(kIdcBrowse) != nullptr &&
-              FindMainDialogControl(kIdcList) != nullptr &&
-              FindMainDialogControl(kIdcProgress) != nullptr &&
-              FindMainDialogControl(kIdcClose) != nullptr &&
-              FindMainDialogControl(kIdcImportSelected) != nullptr &&
-              FindMainDialogControl(kIdcImportRaw) != nullptr &&
-              FindMainDialogControl(kIdcNoMeasurements) != nullptr);
+// Every control the dialog names is in the template. (Compared by id, not by
+// address: GCC's AddressSanitizer takes an address compared with null for no
+// constant.)
+constexpr bool InMainDialogTemplate(std::uint32_t id) {
+  for (const DialogControl& control : kMainDialogControls) {
+    if (control.id == id) return true;
+  }
+  return false;
+}
+static_assert(InMainDialogTemplate(kIdcFolderLabel) && InMainDialogTemplate(kIdcFolder) &&
+              InMainDialogTemplate(kIdcBrowse) && InMainDialogTemplate(kIdcList) &&
+              InMainDialogTemplate(kIdcProgress) && InMainDialogTemplate(kIdcClose) &&
+              InMainDialogTemplate(kIdcImportSelected) && InMainDialogTemplate(kIdcImportRaw) &&
+              InMainDialogTemplate(kIdcNoMeasurements));
 
 }  // namespace rqx340

@@ -179,6 +179,14 @@ class MainDialogTest : public ::testing::Test {
     return entries;
   }
 
+  // A reference host that launches this dialog, its inbox in the test's folder.
+  std::unique_ptr<test::RefHost> StartHost(std::vector<std::string> extra = {}) {
+    std::vector<std::string> arguments = {"--tool", test::ProgramPath("rqx340-import"), "--inbox",
+                                          (root.Path() / "inbox").string()};
+    arguments.insert(arguments.end(), extra.begin(), extra.end());
+    return std::make_unique<test::RefHost>(session, arguments);
+  }
+
   static RECT RectOf(HWND control) {
     RECT rect{};
     GetWindowRect(control, &rect);
@@ -854,9 +862,9 @@ TEST_F(MainDialogTest, AnImportLandsTheCheckedMeasurementsInTheHostsInbox) {
 }
 
 TEST_F(MainDialogTest, AHostErrorIsAnsweredInItsMessageBox) {
-  const fs::path inbox = root.Path() / "inbox";
-  test::RefHost host(session, {"--tool", test::ProgramPath("rqx340-import"), "--inbox",
-                               inbox.string(), "--fail", "26=6"});
+  // Command 26 of the first measurement fails with status 6: one message.
+  const auto failing_host = StartHost({"--fail", "26=6"});
+  test::RefHost& host = *failing_host;
   ASSERT_TRUE(host.Started());
   profile.values[{"RQX340Import", "LastFolder"}] = Folder();
   MessageBoxSink boxes;
@@ -904,9 +912,9 @@ class ProbingSink final : public MessageSink {
 };
 
 TEST_F(MainDialogTest, EveryOpenPreviewIsDisabledWhileAnImportRuns) {
-  const fs::path inbox = root.Path() / "inbox";
-  test::RefHost host(session, {"--tool", test::ProgramPath("rqx340-import"), "--inbox",
-                               inbox.string(), "--fail", "26=6"});
+  // Command 26 of the first measurement fails with status 6: one message.
+  const auto failing_host = StartHost({"--fail", "26=6"});
+  test::RefHost& host = *failing_host;
   ASSERT_TRUE(host.Started());
   profile.values[{"RQX340Import", "LastFolder"}] = Folder();
   ProbingSink probe;
@@ -938,9 +946,9 @@ TEST_F(MainDialogTest, EveryOpenPreviewIsDisabledWhileAnImportRuns) {
 }
 
 TEST_F(MainDialogTest, AnImportBrokenOffIsSaidOnceAndTheDialogIsUsableAgain) {
-  const fs::path inbox = root.Path() / "inbox";
-  test::RefHost host(session, {"--tool", test::ProgramPath("rqx340-import"), "--inbox",
-                               inbox.string(), "--fail", "26=6"});
+  // Command 26 of the first measurement fails with status 6: one message.
+  const auto failing_host = StartHost({"--fail", "26=6"});
+  test::RefHost& host = *failing_host;
   ASSERT_TRUE(host.Started());
   profile.values[{"RQX340Import", "LastFolder"}] = Folder();
   // The host's error cannot even be shown: the run breaks off there.
