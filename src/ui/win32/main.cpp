@@ -1,5 +1,6 @@
 // rqx340-import.exe: the dialog program the host starts. Without a live host it
-// ends at once, silently; a program of the Windows subsystem, it has no console.
+// ends at once, silently; a program of the Windows subsystem, it has no console
+// of its own, and writes only --version's line, to the output it was given.
 #include <cstdio>
 
 #include "base/version.h"
@@ -7,8 +8,7 @@
 #include "ui/win32/dialog_program.h"
 
 int rqx340::ProgramMain(std::span<const std::string_view> args) {
-  // For people and package checks; a host's command line never is this. The
-  // text reaches a pipe or file the caller gave as standard output.
+  // For people and package checks; a host's command line never is this.
   if (args.size() == 1 && args[0] == "--version") {
     std::printf("%s\n", VersionText("rqx340-import").c_str());
     std::fflush(stdout);

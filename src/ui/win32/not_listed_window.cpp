@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/win32/win32_util.h"
+#include "ui/win32/window_class.h"
 #include "ui/win32/window_text.h"
 
 namespace rqx340 {
@@ -78,16 +79,7 @@ NotListedWindow::NotListedWindow(NotListedTable table, const StringTable& string
 NotListedWindow::~NotListedWindow() { Destroy(); }
 
 bool NotListedWindow::Create(HWND owner, HFONT font, std::function<void()> closed) {
-  static const ATOM registered = [] {
-    WNDCLASSW window_class{};
-    window_class.lpfnWndProc = WindowProc;
-    window_class.hInstance = GetModuleHandleW(nullptr);
-    window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    window_class.hbrBackground = GetSysColorBrush(COLOR_3DFACE);
-    window_class.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(128));
-    window_class.lpszClassName = kWindowClass;
-    return RegisterClassW(&window_class);
-  }();
+  static const ATOM registered = RegisterToolWindowClass(kWindowClass, WindowProc);
   if (registered == 0) return false;
   m_closed = std::move(closed);
   m_hOwner = owner;
@@ -244,14 +236,9 @@ void NotListedWindow::Destroy() {
 
 LRESULT CALLBACK NotListedWindow::WindowProc(HWND window, UINT message, WPARAM wparam,
                                              LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* self =
-        static_cast<NotListedWindow*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    self->m_hWnd = window;
-  }
-  auto* self = reinterpret_cast<NotListedWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  auto* self = WindowOwner<NotListedWindow>(window, message, lparam);
   if (self == nullptr) return DefWindowProcW(window, message, wparam, lparam);
+  if (message == WM_NCCREATE) self->m_hWnd = window;
   return self->OnMessage(message, wparam, lparam);
 }
 

@@ -8,6 +8,7 @@
 #include "app/main_dialog_template.h"
 #include "app/preview_plot_layout.h"
 #include "platform/win32/win32_util.h"
+#include "ui/win32/window_class.h"
 #include "ui/win32/window_text.h"
 
 namespace rqx340 {
@@ -213,16 +214,7 @@ MeasurementPreviewWindow::~MeasurementPreviewWindow() {
 }
 
 bool MeasurementPreviewWindow::Create(HWND owner, std::function<void()> closed) {
-  static const ATOM registered = [] {
-    WNDCLASSW window_class{};
-    window_class.lpfnWndProc = WindowProc;
-    window_class.hInstance = GetModuleHandleW(nullptr);
-    window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    window_class.hbrBackground = GetSysColorBrush(COLOR_3DFACE);
-    window_class.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(128));
-    window_class.lpszClassName = kPreviewClass;
-    return RegisterClassW(&window_class);
-  }();
+  static const ATOM registered = RegisterToolWindowClass(kPreviewClass, WindowProc);
   if (registered == 0) return false;
   m_closed = std::move(closed);
   // The dialog's font, whatever the language library made it.
@@ -464,15 +456,9 @@ void MeasurementPreviewWindow::Destroy() {
 
 LRESULT CALLBACK MeasurementPreviewWindow::WindowProc(HWND window, UINT message, WPARAM wparam,
                                                       LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<MeasurementPreviewWindow*>(
-        reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    self->m_hWnd = window;
-  }
-  auto* self =
-      reinterpret_cast<MeasurementPreviewWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  auto* self = WindowOwner<MeasurementPreviewWindow>(window, message, lparam);
   if (self == nullptr) return DefWindowProcW(window, message, wparam, lparam);
+  if (message == WM_NCCREATE) self->m_hWnd = window;
   return self->OnMessage(message, wparam, lparam);
 }
 

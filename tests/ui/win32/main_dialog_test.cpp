@@ -179,6 +179,14 @@ class MainDialogTest : public ::testing::Test {
     return entries;
   }
 
+  // A reference host that launches this dialog, its inbox in the test's folder.
+  std::unique_ptr<test::RefHost> StartHost(std::vector<std::string> extra = {}) {
+    std::vector<std::string> arguments = {"--tool", test::ProgramPath("rqx340-import"), "--inbox",
+                                          (root.Path() / "inbox").string()};
+    arguments.insert(arguments.end(), extra.begin(), extra.end());
+    return std::make_unique<test::RefHost>(session, arguments);
+  }
+
   static RECT RectOf(HWND control) {
     RECT rect{};
     GetWindowRect(control, &rect);
@@ -573,10 +581,30 @@ TEST_F(MainDialogTest, FilesNotListedShowANoteWhoseWindowListsSortsAndCopiesThem
     SendMessageW(GetDlgItem(window->GetSafeHwnd(), NotListedWindow::kIdCopy), BM_CLICK, 0, 0);
     EXPECT_EQ(ClipboardText(), line0 + line1 + line2);
 
-    // Close: the dialog is usable again.
-    SendMessageW(window->GetSafeHwnd(), WM_COMMAND, IDCANCEL, 0);
+    // Enter closes nothing; Esc, through the dialog manager as the program's
+    // loop takes it, closes the window, and the dialog is usable again.
+    const HWND window_handle = window->GetSafeHwnd();
+    const auto pump_as_the_loop = [&](const std::function<bool()>& done,
+                                      milliseconds duration = milliseconds(5000)) {
+      return PumpUntil(
+          [&] {
+            MSG message{};
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+              if (!IsWindow(window_handle) || !IsDialogMessageW(window_handle, &message)) {
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+              }
+            }
+            return done();
+          },
+          duration);
+    };
+    PostMessageW(view, WM_KEYDOWN, VK_RETURN, 0);
+    pump_as_the_loop([] { return false; }, milliseconds(200));
+    EXPECT_NE(dialog.NotListedWindowOpen(), nullptr);
+    PostMessageW(view, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_TRUE(pump_as_the_loop([&] { return dialog.NotListedWindowOpen() == nullptr; }));
     EXPECT_TRUE(IsWindowEnabled(dialog.GetSafeHwnd()));
-    EXPECT_TRUE(PumpUntil([&] { return dialog.NotListedWindowOpen() == nullptr; }));
 
     // A folder without such files: no note.
     TypeFolder(dialog, (root.Path() / "none").string());
@@ -854,9 +882,9 @@ TEST_F(MainDialogTest, AnImportLandsTheCheckedMeasurementsInTheHostsInbox) {
 }
 
 TEST_F(MainDialogTest, AHostErrorIsAnsweredInItsMessageBox) {
-  const fs::path inbox = root.Path() / "inbox";
-  test::RefHost host(session, {"--tool", test::ProgramPath("rqx340-import"), "--inbox",
-                               inbox.string(), "--fail", "26=6"});
+  // Command 26 of the first measurement fails with status 6: one message.
+  const auto failing_host = StartHost({"--fail", "26=6"});
+  test::RefHost& host = *failing_host;
   ASSERT_TRUE(host.Started());
   profile.values[{"RQX340Import", "LastFolder"}] = Folder();
   MessageBoxSink boxes;
@@ -904,9 +932,9 @@ class ProbingSink final : public MessageSink {
 };
 
 TEST_F(MainDialogTest, EveryOpenPreviewIsDisabledWhileAnImportRuns) {
-  const fs::path inbox = root.Path() / "inbox";
-  test::RefHost host(session, {"--tool", test::ProgramPath("rqx340-import"), "--inbox",
-                               inbox.string(), "--fail", "26=6"});
+  // Command 26 of the first measurement fails with status 6: one message.
+  const auto failing_host = StartHost({"--fail", "26=6"});
+  test::RefHost& host = *failing_host;
   ASSERT_TRUE(host.Started());
   profile.values[{"RQX340Import", "LastFolder"}] = Folder();
   ProbingSink probe;
@@ -938,9 +966,9 @@ TEST_F(MainDialogTest, EveryOpenPreviewIsDisabledWhileAnImportRuns) {
 }
 
 TEST_F(MainDialogTest, AnImportBrokenOffIsSaidOnceAndTheDialogIsUsableAgain) {
-  const fs::path inbox = root.Path() / "inbox";
-  test::RefHost host(session, {"--tool", test::ProgramPath("rqx340-import"), "--inbox",
-                               inbox.string(), "--fail", "26=6"});
+  // Command 26 of the first measurement fails with status 6: one message.
+  const auto failing_host = StartHost({"--fail", "26=6"});
+  test::RefHost& host = *failing_host;
   ASSERT_TRUE(host.Started());
   profile.values[{"RQX340Import", "LastFolder"}] = Folder();
   // The host's error cannot even be shown: the run breaks off there.
