@@ -35,6 +35,12 @@ COLORREF Colour(std::uint32_t rgb) {
   return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
 }
 
+// The plot's frame, grid and labels, as the Linux preview draws them.
+constexpr COLORREF kFrameColour = RGB(0xBD, 0xBD, 0xBD);
+constexpr COLORREF kGridColour = RGB(0xEC, 0xEC, 0xEC);
+constexpr COLORREF kLabelColour = RGB(0x61, 0x61, 0x61);
+constexpr COLORREF kSecondLabelColour = RGB(0x90, 0x90, 0x90);
+
 int TextWidth(HDC dc, std::string_view text) {
   const std::wstring wide = win32::Wide(text);
   SIZE size{};
@@ -73,8 +79,27 @@ bool PreviewPlotWnd::Create(HWND parent, HFONT font, const StringTable& strings)
 }
 
 void PreviewPlotWnd::SetPlot(const PlotData* plot) {
+  SetPlot(plot, PlotTimeBase{}, nullptr, LocalePictures{});
+}
+
+void PreviewPlotWnd::SetPlot(const PlotData* plot, const PlotTimeBase& base,
+                             const MeasurementNumbers* numbers, const LocalePictures& pictures) {
   m_pPlot = plot;
+  m_timeBase = base;
+  m_pNumbers = numbers;
+  m_pictures = pictures;
   InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
+PlotFrame PreviewPlotWnd::Frame(HDC dc, const RECT& client) const {
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc, &metrics);
+  const PlotFontMetrics measure{[dc](std::string_view text) { return TextWidth(dc, text); },
+                                static_cast<int>(metrics.tmHeight)};
+  const StringTable& strings = m_pStrings != nullptr ? *m_pStrings : EnglishStrings();
+  return LayOutPlotFrame(m_pPlot, m_pNumbers, m_timeBase,
+                         {0, 0, static_cast<int>(client.right), static_cast<int>(client.bottom)},
+                         measure, m_pictures, strings);
 }
 
 LRESULT CALLBACK PreviewPlotWnd::WindowProc(HWND window, UINT message, WPARAM wparam,
@@ -119,41 +144,72 @@ void PreviewPlotWnd::Draw(HDC dc, const RECT& client) const {
   TEXTMETRICW metrics{};
   GetTextMetricsW(dc, &metrics);
   const int line = metrics.tmHeight;
-  const int left = TextWidth(dc, "0000.000") + 8;
-  const int top = line + 6;
-  const int bottom = line + 6;
-  const Rect area{left, top, left + std::max<int>(1, client.right - left - 10),
-                  top + std::max<int>(1, client.bottom - top - bottom)};
-  // The frame.
-  const HPEN frame = CreatePen(PS_SOLID, 1, RGB(0xBD, 0xBD, 0xBD));
-  const HGDIOBJ old_pen = SelectObject(dc, frame);
-  const HGDIOBJ old_brush = SelectObject(dc, GetStockObject(NULL_BRUSH));
-  Rectangle(dc, area.left, area.top, area.right, area.bottom);
-  SelectObject(dc, old_brush);
-  SelectObject(dc, old_pen);
-  DeleteObject(frame);
-
   const StringTable& strings = m_pStrings != nullptr ? *m_pStrings : EnglishStrings();
-  const std::optional<PlotLayout> layout = LayOutPlot(m_pPlot, area, strings);
-  SetTextColor(dc, RGB(0x80, 0x80, 0x80));
+  const PlotFrame plot_frame = Frame(dc, client);
+  const Rect& area = plot_frame.area;
+  const std::optional<PlotLayout> layout = LayOutPlot(m_pPlot, area, strings, plot_frame.y.top);
+  const auto solid_line = [dc](COLORREF colour, int x1, int y1, int x2, int y2) {
+    const HPEN pen = CreatePen(PS_SOLID, 1, colour);
+    const HGDIOBJ previous = SelectObject(dc, pen);
+    MoveToEx(dc, x1, y1, nullptr);
+    LineTo(dc, x2, y2);
+    SelectObject(dc, previous);
+    DeleteObject(pen);
+  };
+  const auto frame_rect = [&] {
+    const HPEN frame = CreatePen(PS_SOLID, 1, kFrameColour);
+    const HGDIOBJ old_pen = SelectObject(dc, frame);
+    const HGDIOBJ old_brush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+    Rectangle(dc, area.left, area.top, area.right, area.bottom);
+    SelectObject(dc, old_brush);
+    SelectObject(dc, old_pen);
+    DeleteObject(frame);
+  };
+
+  // The unit over the y labels.
+  SetTextColor(dc, kLabelColour);
+  DrawTextIn(dc, plot_frame.y_title, {0, 0, area.left + (area.right - area.left) / 2, area.top - 2},
+             DT_LEFT | DT_VCENTER);
   if (!layout) {
+    frame_rect();
+    SetTextColor(dc, RGB(0x80, 0x80, 0x80));
     DrawTextIn(dc, strings.Load(kIdsPlotNoRows), {area.left, area.top, area.right, area.bottom},
                DT_CENTER | DT_VCENTER);
     SelectObject(dc, old_font);
     return;
   }
-  const int last_row = area.bottom - 1;
-  DrawTextIn(dc, layout->top_label, {0, area.top - line / 2, left - 4, area.top - line / 2 + line},
-             DT_RIGHT | DT_VCENTER);
-  DrawTextIn(dc, "0", {0, last_row - line / 2, left - 4, last_row - line / 2 + line},
-             DT_RIGHT | DT_VCENTER);
-  DrawTextIn(dc, layout->first_row, {area.left, last_row + 2, area.right, last_row + 2 + line},
-             DT_LEFT);
-  DrawTextIn(dc, layout->last_row, {area.left, last_row + 2, area.right, last_row + 2 + line},
-             DT_RIGHT);
-  std::string unit(kMetresPerSecondSquared);
-  unit.erase(0, unit.find_first_not_of(' '));
-  DrawTextIn(dc, unit, {0, 0, left, top}, DT_LEFT | DT_VCENTER);
+
+  // Grid lines and ticks, under the traces.
+  for (const AxisTick& tick : plot_frame.y.ticks) {
+    const int y = static_cast<int>(std::lround(tick.position));
+    solid_line(kGridColour, area.left, y, area.right, y);
+    solid_line(kFrameColour, area.left - kPlotTickLength, y, area.left, y);
+    SetTextColor(dc, kLabelColour);
+    DrawTextIn(dc, tick.label,
+               {0, y - line / 2, area.left - kPlotTickLength - 3, y - line / 2 + line},
+               DT_RIGHT | DT_VCENTER);
+  }
+  const int labels_top = area.bottom + kPlotTickLength + 2;
+  for (const AxisTick& tick : plot_frame.x.ticks) {
+    const int x = static_cast<int>(std::lround(tick.position));
+    solid_line(kGridColour, x, area.top, x, area.bottom);
+    solid_line(kFrameColour, x, area.bottom, x, area.bottom + kPlotTickLength);
+    const int half = TextWidth(dc, tick.label) / 2 + 1;
+    SetTextColor(dc, kLabelColour);
+    DrawTextIn(dc, tick.label, {x - half, labels_top, x + half, labels_top + line}, DT_CENTER);
+    if (!tick.secondLabel.empty()) {
+      const int second_half = TextWidth(dc, tick.secondLabel) / 2 + 1;
+      SetTextColor(dc, kSecondLabelColour);
+      DrawTextIn(dc, tick.secondLabel,
+                 {x - second_half, labels_top + line, x + second_half, labels_top + 2 * line},
+                 DT_CENTER);
+    }
+  }
+  SetTextColor(dc, kLabelColour);
+  DrawTextIn(dc, plot_frame.x.title,
+             {area.left, client.bottom - line - 2, area.right, client.bottom - 2}, DT_CENTER);
+  frame_rect();
+  const int top = area.top;
 
   // The legend, top right.
   const std::array<std::string, 4> names = SeriesNames(strings);
@@ -196,6 +252,26 @@ void PreviewPlotWnd::Draw(HDC dc, const RECT& client) const {
   }
   SelectClipRgn(dc, nullptr);
   DeleteObject(clip);
+
+  // The action and limit values over the traces, each labelled at its right end
+  // on a white ground, so the traces under it do not hide it.
+  for (const ReferenceLine& reference : plot_frame.lines) {
+    const COLORREF colour = Colour(VerdictColour(reference.limit ? ExposureVerdict::kAboveLimit
+                                                                 : ExposureVerdict::kAboveAction));
+    const int y = static_cast<int>(std::lround(reference.position));
+    const HPEN pen = CreatePen(PS_DASH, 1, colour);
+    const HGDIOBJ previous = SelectObject(dc, pen);
+    MoveToEx(dc, area.left, y, nullptr);
+    LineTo(dc, area.right, y);
+    SelectObject(dc, previous);
+    DeleteObject(pen);
+    const int label_width = TextWidth(dc, reference.label) + 6;
+    RECT box{area.right - 4 - label_width, std::max(area.top, y - line - 1), area.right - 4, 0};
+    box.bottom = box.top + line;
+    FillRect(dc, &box, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    SetTextColor(dc, colour);
+    DrawTextIn(dc, reference.label, box, DT_CENTER | DT_VCENTER);
+  }
   SelectObject(dc, old_font);
 }
 
@@ -340,7 +416,7 @@ bool MeasurementPreviewWindow::Load(MessagePump& pump) {
       text += line.label + ":\t" + line.value;
     }
     SetText(Control(kIdNumbers), text);
-    m_plot.SetPlot(&m_state.Plot());
+    m_plot.SetPlot(&m_state.Plot(), m_state.TimeBase(), &m_state.Numbers(), m_state.Pictures());
     SetText(Control(kIdTitle), m_state.Heading());
   }
   UpdateExposure();

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/measurement_preview_state.h"
+#include "app/preview_plot_layout.h"
 #include "app/rqx340_app.h"
 #include "ui/win32/message_loop.h"
 #include "ui/win32/progress_bar_sink.h"
@@ -30,7 +31,14 @@ class PreviewPlotWnd {
   // The data drawn, which must outlive the window or be replaced; none for an
   // empty plot.
   void SetPlot(const PlotData* plot);
+  // The same on the time axis `base`, with the action and limit values of
+  // `numbers` (null: none, else it must outlive the window or be replaced) and
+  // the times of day in the picture of `pictures`.
+  void SetPlot(const PlotData* plot, const PlotTimeBase& base, const MeasurementNumbers* numbers,
+               const LocalePictures& pictures);
   const PlotData* Plot() const { return m_pPlot; }
+  // The frame (axes, ticks, lines) as Draw lays it out over `client` in `dc`.
+  PlotFrame Frame(HDC dc, const RECT& client) const;
   // Draws the plot into `dc` over `client`: the window's paint, and tests.
   void Draw(HDC dc, const RECT& client) const;
 
@@ -41,6 +49,9 @@ class PreviewPlotWnd {
   HFONT m_hFont = nullptr;
   const StringTable* m_pStrings = nullptr;
   const PlotData* m_pPlot = nullptr;
+  const MeasurementNumbers* m_pNumbers = nullptr;
+  PlotTimeBase m_timeBase;
+  LocalePictures m_pictures;
 };
 
 class MeasurementPreviewWindow {

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -752,6 +753,52 @@ TEST_F(MainDialogTest, CtrlPOpensThePreviewWithTheCoresNumbersPlotAndExports) {
     EXPECT_EQ(dialog.Preview(), nullptr);
   });
   EXPECT_EQ(profile.values.at({"RQX340Import", "ExposureHours"}), "4");
+}
+
+// The Win32 preview draws the axes the core lays out, as the Linux one: a
+// generated measurement of 30 rows over 30 seconds in elapsed time from 0:00,
+// the time of day under it, round value ticks up to the scale's top.
+TEST_F(MainDialogTest, ThePreviewPlotsOnATimeAxisWithRoundValueTicks) {
+  profile.values[{"RQX340Import", "LastFolder"}] = Folder();
+  Run([&](CRQX340MainDlg& dialog) {
+    PumpUntil([&] { return !dialog.StartTimerPending(); });
+    const auto names = Column(dialog, 0);
+    const int row =
+        static_cast<int>(std::find(names.begin(), names.end(), Name(1)) - names.begin());
+    MeasurementPreviewWindow* preview = dialog.OpenPreview(row);
+    ASSERT_NE(preview, nullptr);
+    const HWND plot = preview->PlotWindow().GetSafeHwnd();
+    RECT client{};
+    GetClientRect(plot, &client);
+    const HDC dc = GetDC(plot);
+    const PlotFrame frame = preview->PlotWindow().Frame(dc, client);
+    // And the whole picture draws.
+    const HDC memory = CreateCompatibleDC(dc);
+    const HBITMAP bitmap = CreateCompatibleBitmap(dc, client.right, client.bottom);
+    const HGDIOBJ old = SelectObject(memory, bitmap);
+    preview->PlotWindow().Draw(memory, client);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(plot, dc);
+
+    EXPECT_EQ(frame.x.title, EnglishStrings().Load(kIdsPlotElapsedAndTimeOfDay));
+    ASSERT_GE(frame.x.ticks.size(), 2u) << client.right;
+    EXPECT_EQ(frame.x.ticks.front().label, "0:00");
+    for (const AxisTick& tick : frame.x.ticks) {
+      EXPECT_LE(tick.value, 30.0);
+      EXPECT_EQ(tick.label.size(), 4u) << tick.label;  // m:ss
+      EXPECT_FALSE(tick.secondLabel.empty());
+    }
+    ASSERT_GE(frame.y.ticks.size(), 2u);
+    const double step = frame.y.ticks[1].value - frame.y.ticks[0].value;
+    const double mantissa = step / std::pow(10.0, std::floor(std::log10(step) + 1e-9));
+    EXPECT_TRUE(std::fabs(mantissa - 1) < 1e-6 || std::fabs(mantissa - 2) < 1e-6 ||
+                std::fabs(mantissa - 5) < 1e-6)
+        << step;
+    EXPECT_EQ(frame.y.ticks.back().value, frame.y.top);
+    preview->Close();
+  });
 }
 
 TEST_F(MainDialogTest, ThePreviewShowsNumbersForPeopleAndNoAllClearOverCellsThatAreNotNumbers) {
