@@ -336,7 +336,8 @@ void MeasurementPreviewWindow::CreateControls() {
   const int tab = 96;
   SendMessageW(Control(kIdNumbers), EM_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&tab));
   m_plot.Create(m_hWnd, m_hFont, m_app.Strings());
-  make(WC_STATICW, Text(kIdsExposureHoursLabel), SS_LEFT | SS_NOPREFIX, kIdHoursLabel);
+  // A text of the language with its key letter, which moves to the field.
+  make(WC_STATICW, Text(kIdsExposureHoursLabel), SS_LEFT, kIdHoursLabel);
   make(WC_EDITW, m_state.InitialExposureText(), ES_AUTOHSCROLL | WS_TABSTOP, kIdHours,
        WS_EX_CLIENTEDGE);
   make(WC_STATICW, "", SS_LEFT | SS_NOPREFIX, kIdA8);

@@ -626,9 +626,17 @@ TEST_F(MainDialogTest, NamesAndTableTextsAreShownAsTheyAreNeverAsMnemonics) {
     MeasurementPreviewWindow* preview = dialog.OpenPreview(static_cast<int>(found - names.begin()));
     ASSERT_NE(preview, nullptr);
     EXPECT_EQ(Text(preview->GetSafeHwnd()), "Preview - x&y.rqx2");
-    // Every label; only the folder box's own, which names its key, marks one.
-    std::vector<HWND> labels = ChildrenOfClass(preview->GetSafeHwnd(), WC_STATICW);
-    EXPECT_GE(labels.size(), 5u);
+    // Every label; only the two that name their field's key (the folder box's
+    // and the exposure time's) mark one.
+    std::vector<HWND> labels;
+    for (const HWND label : ChildrenOfClass(preview->GetSafeHwnd(), WC_STATICW)) {
+      if (Text(label) == EnglishStrings().Load(kIdsExposureHoursLabel)) {
+        EXPECT_EQ(GetWindowLongW(label, GWL_STYLE) & SS_NOPREFIX, 0);
+      } else {
+        labels.push_back(label);
+      }
+    }
+    EXPECT_GE(labels.size(), 4u);
     for (const HWND label : ChildrenOfClass(dialog.GetSafeHwnd(), WC_STATICW)) {
       if (GetDlgCtrlID(label) != kIdcFolderLabel) labels.push_back(label);
     }
