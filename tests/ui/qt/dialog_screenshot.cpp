@@ -1,9 +1,11 @@
-// dialog_screenshot [--language N] [--extra-width PX] [--preview NAME OUT.png] FOLDER OUTPUT.png
+// dialog_screenshot [--language N] [--extra-width PX] [--preview NAME OUT.png]
+//                   [--not-listed OUT.png] FOLDER OUTPUT.png
 //
 // Draws the main dialog listing FOLDER, as it looks after a few rows were
 // checked, into OUTPUT.png, offscreen unless QT_QPA_PLATFORM says otherwise;
 // with --preview, also the preview of the measurement NAME of FOLDER into
-// OUT.png. --language takes the language index of the host's command line; the
+// OUT.png; with --not-listed, the window that lists the files the scan left
+// out into OUT.png. --language takes the language index of the host's command line; the
 // tables are those beside this program. The settings are in memory: nothing of
 // the user's is read or written.
 #include <stdlib.h>
@@ -21,6 +23,7 @@
 #include "ui/qt/dialog_program.h"
 #include "ui/qt/main_dialog.h"
 #include "ui/qt/measurement_preview_dialog.h"
+#include "ui/qt/not_listed_dialog.h"
 
 namespace {
 
@@ -29,6 +32,7 @@ struct Options {
   int extra_width = 0;
   std::string preview_name;
   std::string preview_out;
+  std::string not_listed_out;
   std::string folder;
   std::string out;
 };
@@ -41,6 +45,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       options.language = std::atoi(argv[++i]);
     } else if (option == "--extra-width" && i + 1 < argc) {
       options.extra_width = std::atoi(argv[++i]);
+    } else if (option == "--not-listed" && i + 1 < argc) {
+      options.not_listed_out = argv[++i];
     } else if (option == "--preview" && i + 2 < argc) {
       options.preview_name = argv[++i];
       options.preview_out = argv[++i];
@@ -68,7 +74,7 @@ int main(int argc, char** argv) {
   if (!ParseOptions(argc, argv, options)) {
     std::fprintf(stderr,
                  "usage: dialog_screenshot [--language N] [--extra-width PX] "
-                 "[--preview NAME OUT.png] FOLDER OUTPUT.png\n");
+                 "[--preview NAME OUT.png] [--not-listed OUT.png] FOLDER OUTPUT.png\n");
     return 2;
   }
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
@@ -112,6 +118,14 @@ int main(int argc, char** argv) {
   std::printf("%s: %dx%d, %d measurements\n", options.out.c_str(), dialog.width(), dialog.height(),
               list.Model().rowCount());
 
+  if (!options.not_listed_out.empty()) {
+    NotListedDialog not_listed(dialog.State().NotListed(), app.Strings(), &dialog);
+    not_listed.show();
+    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents);
+    if (!Save(not_listed, options.not_listed_out)) return 1;
+    std::printf("%s: %dx%d\n", options.not_listed_out.c_str(), not_listed.width(),
+                not_listed.height());
+  }
   if (!options.preview_name.empty()) {
     MeasurementPreviewDialog preview(nullptr, app, options.folder, options.preview_name);
     preview.SetExposureHoursText(QStringLiteral("6"));
