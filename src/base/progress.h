@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <utility>
 
 namespace rqx340 {
 
@@ -44,6 +46,28 @@ class NullProgressSink final : public ProgressSink {
   void StepIt() override {}
   void Show() override {}
   void Hide() override {}
+};
+
+// A bar that lets the window repaint after each step (`repaint`) and handles
+// nothing else meanwhile: a long scan does not look hung, and no user command
+// gets in during it.
+class RepaintingProgress final : public ProgressSink {
+ public:
+  RepaintingProgress(ProgressSink& bar, std::function<void()> repaint)
+      : m_bar(bar), m_repaint(std::move(repaint)) {}
+  void SetRange(std::int32_t low, std::int32_t high) override { m_bar.SetRange(low, high); }
+  void SetPos(std::int32_t pos) override { m_bar.SetPos(pos); }
+  void SetStep(std::int32_t step) override { m_bar.SetStep(step); }
+  void StepIt() override {
+    m_bar.StepIt();
+    if (m_repaint) m_repaint();
+  }
+  void Show() override { m_bar.Show(); }
+  void Hide() override { m_bar.Hide(); }
+
+ private:
+  ProgressSink& m_bar;
+  std::function<void()> m_repaint;
 };
 
 class NullMessagePump final : public MessagePump {

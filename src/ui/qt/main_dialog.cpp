@@ -38,14 +38,6 @@ class WaitCursor {
 }  // namespace
 
 // ---------------------------------------------------------------------------
-// ScanProgress
-
-void ScanProgress::StepIt() {
-  m_bar.StepIt();
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-}
-
-// ---------------------------------------------------------------------------
 // FolderComboBox
 
 FolderComboBox::FolderComboBox(QWidget* parent) : QComboBox(parent) {
@@ -144,8 +136,7 @@ CRQX340MainDlg::CRQX340MainDlg(CRQX340App& app, MessageSink& messages, CShellThr
   if (const DialogControl* progress = FindMainDialogControl(kIdcProgress)) {
     if (const DialogControl* import_button = FindMainDialogControl(kIdcImportSelected)) {
       const DialogControl note = NotListedNotePlace(*progress, *import_button);
-      m_notListed.setGeometry(
-          ToQRect(m_units.ToPixels(note.x, note.y, note.width, note.height)));
+      m_notListed.setGeometry(ToQRect(m_units.ToPixels(note.x, note.y, note.width, note.height)));
     }
   }
   m_notListed.hide();

@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QPointer>
 #include <QProgressBar>
@@ -39,22 +40,6 @@ class FolderComboBox final : public QComboBox {
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
-};
-
-// The scan's progress, with a pump after each file that repaints and runs
-// timers but takes no user input, so a large folder does not look hung.
-class ScanProgress final : public ProgressSink {
- public:
-  explicit ScanProgress(ProgressSink& bar) : m_bar(bar) {}
-  void SetRange(std::int32_t low, std::int32_t high) override { m_bar.SetRange(low, high); }
-  void SetPos(std::int32_t pos) override { m_bar.SetPos(pos); }
-  void SetStep(std::int32_t step) override { m_bar.SetStep(step); }
-  void StepIt() override;
-  void Show() override { m_bar.Show(); }
-  void Hide() override { m_bar.Hide(); }
-
- private:
-  ProgressSink& m_bar;
 };
 
 class CRQX340MainDlg final : public CQWResizingDialog {
@@ -151,7 +136,10 @@ class CRQX340MainDlg final : public CQWResizingDialog {
   QLabel m_empty;
   NoteLink m_notListed;
   ProgressBarSink m_progressSink{m_progress};
-  ScanProgress m_scanProgress{m_progressSink};
+  // The scan's bar: a pump after each file repaints and runs timers but takes
+  // no user input.
+  RepaintingProgress m_scanProgress{
+      m_progressSink, [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }};
   QTimer m_startTimer;
   QPointer<QWidget> m_pFocusBeforeDisable;
   QPointer<MeasurementPreviewDialog> m_preview;

@@ -25,13 +25,6 @@ MessageBoxSink* Boxes(MessageSink& messages) { return dynamic_cast<MessageBoxSin
 
 }  // namespace
 
-void ScanProgress::StepIt() {
-  m_bar.StepIt();
-  // Repaints only: a large folder does not look hung, and no input is taken.
-  MSG message{};
-  while (PeekMessageW(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) DispatchMessageW(&message);
-}
-
 CRQX340MainDlg::CRQX340MainDlg(CRQX340App& app, MessageSink& messages, CShellThread& browser,
                                Win32MessageLoop& loop)
     : m_app(app),

@@ -30,22 +30,6 @@ inline constexpr int kIdIcon = 128;
 // The start timer's id.
 inline constexpr UINT_PTR kStartTimerId = 1;
 
-// The scan's progress: the bar moves and is repainted after each file, but no
-// other message is handled, so no user command gets in during a scan.
-class ScanProgress final : public ProgressSink {
- public:
-  explicit ScanProgress(ProgressBarSink& bar) : m_bar(bar) {}
-  void SetRange(std::int32_t low, std::int32_t high) override { m_bar.SetRange(low, high); }
-  void SetPos(std::int32_t pos) override { m_bar.SetPos(pos); }
-  void SetStep(std::int32_t step) override { m_bar.SetStep(step); }
-  void StepIt() override;
-  void Show() override { m_bar.Show(); }
-  void Hide() override { m_bar.Hide(); }
-
- private:
-  ProgressBarSink& m_bar;
-};
-
 class CRQX340MainDlg final : public CQWResizingDialog {
  public:
   // Messages of the import go to `messages`; `browser` shows the folder
@@ -123,7 +107,14 @@ class CRQX340MainDlg final : public CQWResizingDialog {
   MainDialogState m_state;
   CRQX340FileListCtrl m_list;
   ProgressBarSink m_progress;
-  ScanProgress m_scanProgress{m_progress};
+  // The scan's bar: repaints only after each file.
+  RepaintingProgress m_scanProgress{
+      m_progress, [] {
+        MSG message{};
+        while (PeekMessageW(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) {
+          DispatchMessageW(&message);
+        }
+      }};
   HICON m_hIcon = nullptr;
   HICON m_hSmallIcon = nullptr;
   HFONT m_hLinkFont = nullptr;
